@@ -1,0 +1,131 @@
+#include "dialogue/main_routine.h"
+
+#include <array>
+#include <cstdint>
+
+#include "dialogue/harmonic_table.h"
+#include "engine/ishsignal.h"
+#include "engine/nml1.h"
+#include "report/printer.h"
+#include "textio/fields.h"
+#include "textio/vvod.h"
+
+namespace dialogue {
+
+namespace {
+
+constexpr double kPeriodStart = 0.0;
+constexpr double kPeriodEnd = 6.283185307179586;
+constexpr std::int32_t kLastIndex = 4095;
+constexpr std::int32_t kSampleCount = 4096;
+constexpr int kPauseSeconds = 1;
+
+// The ranges accepted are a little wider than the ones the prompts state.
+constexpr double kLowestAngle = 4.9;
+constexpr double kHighestAngle = 180.1;
+constexpr double kLowestExponent = 0.93;
+constexpr double kHighestExponent = 5.01;
+
+enum MenuChoice : std::int32_t { kRepeat = 1, kSave = 2, kFinish = 3 };
+
+void clear_screen(Console& console) {
+  console.output.flush();
+  console.screen.clear();
+}
+
+void show_title(Console& console) {
+  console.output.empty();
+  console.output.text("Расчет коэффициентов Берга через");
+  console.output.text("преобразование Фурье");
+  console.output.text("--------------------------------");
+  console.output.empty();
+}
+
+// Asks until the value lies in [lowest, highest]. Not-a-number, which also stands for an
+// entry with no value, is never in range.
+double read_in_range(Console& console, std::string_view prompt, double lowest, double highest) {
+  double value = 0.0;
+  while (!(value >= lowest && value <= highest)) {
+    console.output.prompt(prompt);
+    value = vvod::chislo(console.input);
+  }
+  return value;
+}
+
+void show_results(Console& console, double angle, double exponent,
+                  const nml1::Coefficients& coefficients, HarmonicTable& table) {
+  clear_screen(console);
+  textio::Records& out = console.output;
+  out.empty();
+  out.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", angle));
+  out.formatted(textio::parameter_fields(" Степень функции\t= ", exponent));
+  out.text("-----------------------------------");
+  out.empty();
+  out.text("   № гарм.\t |Коэфф.|\tФаза");
+  out.empty();
+  for (int k = 0; k < nml1::kHarmonics; ++k) {
+    derive_row(k, coefficients[k], table);
+    out.formatted(textio::harmonic_row_fields(k, table[k], table[10 + k]));
+  }
+}
+
+std::int32_t read_menu_choice(Console& console) {
+  textio::Records& out = console.output;
+  out.empty();
+  out.text(" 1. Повторить расчет?");
+  out.text(" 2. Записать данные в файл?");
+  out.text(" 3. Закончить работу?");
+  out.empty();
+  std::int32_t choice = 0;
+  while (choice < kRepeat || choice > kFinish) {
+    out.prompt("  Введите соответствующую цифру ...  ");
+    choice = vvod::chislointeger(console.input, out);
+  }
+  return choice;
+}
+
+void sign_off(Console& console) {
+  console.output.empty();
+  console.output.text("73!");
+  console.output.flush();
+  console.screen.pause(kPauseSeconds);
+  clear_screen(console);
+}
+
+}  // namespace
+
+void main_routine(Console& console) {
+  double angle = 0.0;
+  double exponent = 0.0;
+  std::array<double, kSampleCount> samples;
+  nml1::Coefficients coefficients;
+  HarmonicTable table;
+
+  for (;;) {
+    clear_screen(console);
+    show_title(console);
+    angle = read_in_range(console, " Угол отсечки, (5-180): ", kLowestAngle, kHighestAngle);
+    exponent =
+        read_in_range(console, " Степень функции (1-5): ", kLowestExponent, kHighestExponent);
+    ishsignal::signal(kPeriodStart, kPeriodEnd, kLastIndex, samples.data(), angle, exponent);
+    nml1::dft1(kSampleCount, samples.data(), coefficients);
+
+    std::int32_t choice = kSave;
+    while (choice == kSave) {
+      show_results(console, angle, exponent, coefficients, table);
+      choice = read_menu_choice(console);
+      if (choice == kSave) {
+        printer::output_printer(table, exponent, angle);
+        console.output.text(" Результаты записаны в файл...");
+        console.output.flush();
+        console.screen.pause(kPauseSeconds);
+      }
+    }
+    if (choice == kFinish) {
+      sign_off(console);
+      return;
+    }
+  }
+}
+
+}  // namespace dialogue

@@ -1,0 +1,199 @@
+// The platform layer for Linux and other POSIX systems.
+#include <cxxabi.h>
+#include <errno.h>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+std::string error_text(int error_number) { return std::strerror(error_number); }
+
+class PosixScreen : public Screen {
+ public:
+  // A terminal is cleared with the escape sequences that home the cursor, erase the screen
+  // and erase the scroll-back. A pipe or a file gets nothing, so that transcripts stay clean.
+  void clear() override {
+    if (!isatty(kStdout)) return;
+    static constexpr std::string_view kClear = "\x1b[H\x1b[2J\x1b[3J";
+    std::string ignored;
+    write_all(kStdout, kClear, &ignored);
+  }
+
+  void pause(int seconds) override {
+    timespec left{seconds, 0};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+  }
+};
+
+// Writes a string from a signal handler, where only async-signal-safe calls are allowed.
+void write_raw(const char* text) {
+  std::size_t length = 0;
+  while (text[length] != '\0') ++length;
+  while (length > 0) {
+    ssize_t written = ::write(kStderr, text, length);
+    if (written <= 0) return;
+    text += written;
+    length -= static_cast<std::size_t>(written);
+  }
+}
+
+struct FaultName {
+  int signal_number;
+  const char* name;
+  const char* description;
+};
+
+constexpr FaultName kFaults[] = {
+    {SIGSEGV, "SIGSEGV", "Segmentation fault - invalid memory reference"},
+    {SIGBUS, "SIGBUS", "Access to an undefined portion of a memory object"},
+    {SIGILL, "SIGILL", "Illegal instruction"},
+    {SIGFPE, "SIGFPE", "Floating-point exception - erroneous arithmetic operation"},
+    {SIGABRT, "SIGABRT", "Process abort signal"},
+};
+
+void report_fault(int signal_number) {
+  for (const FaultName& fault : kFaults) {
+    if (fault.signal_number != signal_number) continue;
+    write_raw("\nProgram received signal ");
+    write_raw(fault.name);
+    write_raw(": ");
+    write_raw(fault.description);
+    write_raw(".\n\nBacktrace for this error:\n");
+  }
+  void* frames[64];
+  backtrace_symbols_fd(frames, backtrace(frames, 64), kStderr);
+  // End the way the system ends a process for this signal.
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
+// The handler also runs on a stack of its own, so that a stack overflow is reported too.
+alignas(16) char fault_stack[64 * 1024];
+
+}  // namespace
+
+void prepare_console() {}
+
+bool writes_through(int fd) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return true;
+  return !S_ISREG(info.st_mode);
+}
+
+std::size_t read_some(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) return 0;
+  }
+}
+
+bool write_all(int fd, std::string_view bytes, std::string* error) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      *error = error_text(errno);
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+Screen& system_screen() {
+  static PosixScreen screen;
+  return screen;
+}
+
+bool open_append(const char* name, AppendFile* file, std::string* error) {
+  constexpr int kMode = 0666;
+  file->read_only = false;
+  file->handle = ::open(name, O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, kMode);
+  if (file->handle < 0 && (errno == EACCES || errno == EPERM)) {
+    file->handle = ::open(name, O_RDONLY | O_CLOEXEC);
+    file->read_only = file->handle >= 0;
+    if (file->handle < 0) {
+      file->handle = ::open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kMode);
+    }
+  }
+  if (file->handle < 0) *error = error_text(errno);
+  return file->handle >= 0;
+}
+
+bool append(const AppendFile& file, std::string_view bytes, std::string* error) {
+  return write_all(file.handle, bytes, error);
+}
+
+bool sync_and_close(const AppendFile& file, std::string* error) {
+  // EINVAL: the file is a device such as /dev/null that has nothing to synchronise.
+  bool ok = ::fsync(file.handle) == 0 || errno == EINVAL;
+  if (!ok) *error = error_text(errno);
+  if (::close(file.handle) != 0 && ok) {
+    *error = error_text(errno);
+    ok = false;
+  }
+  return ok;
+}
+
+void install_fault_reports() {
+  // The first listing loads the unwinder, which allocates; do it now, not in the handler.
+  void* frames[1];
+  backtrace(frames, 1);
+
+  stack_t alternate{};
+  alternate.ss_sp = fault_stack;
+  alternate.ss_size = sizeof fault_stack;
+  sigaltstack(&alternate, nullptr);
+
+  struct sigaction action {};
+  action.sa_handler = report_fault;
+  action.sa_flags = SA_ONSTACK;
+  sigemptyset(&action.sa_mask);
+  for (const FaultName& fault : kFaults) sigaction(fault.signal_number, &action, nullptr);
+}
+
+// Each frame as "#n  function [address]", the function's name demangled where the executable
+// exports it. Called outside signal handlers only: demangling allocates.
+void write_backtrace(int fd) {
+  void* frames[64];
+  int depth = backtrace(frames, 64);
+  char** symbols = backtrace_symbols(frames, depth);
+  std::string listing;
+  for (int i = 1; i < depth; ++i) {  // frame 0 is this function
+    std::string symbol = symbols != nullptr ? symbols[i] : "?";
+    symbol = symbol.substr(0, symbol.find(" ["));  // the address follows anyway
+    std::size_t open = symbol.find('('), plus = symbol.find('+', open);
+    if (open != std::string::npos && plus != std::string::npos && plus > open + 1) {
+      std::string mangled = symbol.substr(open + 1, plus - open - 1);
+      int status = 0;
+      char* name = abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status);
+      if (status == 0)
+        symbol = name;
+      else
+        symbol = mangled;
+      std::free(name);
+    }
+    char address[32];
+    std::snprintf(address, sizeof address, " [%p]", frames[i]);
+    listing += "#" + std::to_string(i - 1) + "  " + symbol + address + "\n";
+  }
+  std::free(symbols);
+  std::string ignored;
+  write_all(fd, listing, &ignored);
+}
+
+}  // namespace platform

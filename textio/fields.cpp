@@ -1,0 +1,80 @@
+#include "textio/fields.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace textio {
+
+namespace {
+
+std::string right_aligned(std::string_view text, int width) {
+  if (static_cast<int>(text.size()) > width)
+    return std::string(static_cast<std::size_t>(width), '*');
+  return blanks(width - static_cast<int>(text.size())) + std::string(text);
+}
+
+std::string special_field(double value, int width) {
+  if (std::isnan(value)) return right_aligned("NaN", width);
+  std::string sign = std::signbit(value) ? "-" : "";
+  bool room_for_word = width > 7 + static_cast<int>(sign.size());
+  return right_aligned(sign + (room_for_word ? "Infinity" : "Inf"), width);
+}
+
+// The magnitude rounded to `decimals` places, as "digits.decimals" with "0" for an empty
+// integer part. The standard library rounds from the exact binary value, ties to even.
+std::string rounded_magnitude(double magnitude, int decimals) {
+  // 309 integer digits at most for a double, the point and the decimals.
+  std::string digits(312 + static_cast<std::size_t>(decimals), '\0');
+  auto result = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude,
+                              std::chars_format::fixed, decimals);
+  digits.resize(static_cast<std::size_t>(result.ptr - digits.data()));
+  return digits;
+}
+
+}  // namespace
+
+std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
+
+std::string integer_field(std::int64_t value, int width) {
+  std::string text = std::to_string(value);
+  return right_aligned(text, width);
+}
+
+std::string fixed_field(double value, int width, int decimals) {
+  if (!std::isfinite(value)) return special_field(value, width);
+
+  std::string digits = rounded_magnitude(std::fabs(value), decimals);
+  std::size_t point = digits.find('.');
+  if (point == std::string::npos) {  // no decimals: the point ends the field
+    point = digits.size();
+    digits += '.';
+  }
+  // A lone zero before the point is not an integer digit; it comes back only if there is room.
+  std::string_view integer_part(digits.data(), digits[0] == '0' ? 0 : point);
+  std::string_view fraction(digits.data() + point, digits.size() - point);
+
+  bool negative = std::signbit(value);
+  int room = width - static_cast<int>(integer_part.size() + fraction.size()) - (negative ? 1 : 0);
+  bool leading_zero = integer_part.empty() && room > 0;
+  if (leading_zero) --room;
+  if (room < 0) return std::string(static_cast<std::size_t>(width), '*');
+
+  std::string field = blanks(room);
+  if (negative) field += '-';
+  if (leading_zero) field += '0';
+  field += integer_part;
+  field += fraction;
+  return field;
+}
+
+std::string parameter_fields(std::string_view label, double value) {
+  return std::string(label) + fixed_field(value, 10, 3);
+}
+
+std::string harmonic_row_fields(int harmonic, double modulus, double phase) {
+  return blanks(5) + integer_field(harmonic, 3) + blanks(7) + fixed_field(modulus, 9, 5) +
+         blanks(4) + fixed_field(phase, 7, 1);
+}
+
+}  // namespace textio

@@ -1,0 +1,30 @@
+// Editing of numbers into fixed-width fields of formatted records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace textio {
+
+// Iw: the integer right-aligned in `width` columns, "-" before a negative one, never a plus
+// sign; `width` asterisks when it does not fit.
+std::string integer_field(std::int64_t value, int width);
+
+// Fw.d: the value rounded correctly from its exact binary value to `decimals` places (exact
+// ties to the even digit), right-aligned in `width` columns. A magnitude below 1 gets a 0
+// before the point only where there is room for it; the sign is the value's own, so that
+// negative zero prints with "-". `width` asterisks when it does not fit. Not-a-number is
+// "NaN"; an infinity is "Infinity" or, in a narrow field, "Inf", with "-" when negative.
+std::string fixed_field(double value, int width, int decimals);
+
+// n blanks.
+std::string blanks(int count);
+
+// The program's two formats: a label followed by the value as F10.3, and a row of the
+// harmonic table, 5 blanks, k as I3, 7 blanks, the modulus as F9.5, 4 blanks, the phase as
+// F7.1 (35 characters).
+std::string parameter_fields(std::string_view label, double value);
+std::string harmonic_row_fields(int harmonic, double modulus, double phase);
+
+}  // namespace textio

@@ -1,0 +1,43 @@
+#include "textio/records.h"
+
+namespace textio {
+
+namespace {
+constexpr std::size_t kBufferSize = 8192;
+constexpr std::string_view kRecordEnd = "\r\n";
+}  // namespace
+
+void Records::empty() {
+  pending_ += kRecordEnd;
+  end_record();
+}
+
+void Records::text(std::string_view text) {
+  pending_ += ' ';
+  pending_ += text;
+  pending_ += kRecordEnd;
+  end_record();
+}
+
+void Records::formatted(std::string_view fields) {
+  pending_ += fields;
+  pending_ += kRecordEnd;
+  end_record();
+}
+
+void Records::prompt(std::string_view text) {
+  pending_ += text;
+  flush();
+}
+
+void Records::flush() {
+  if (pending_.empty()) return;
+  sink_.write(pending_);
+  pending_.clear();
+}
+
+void Records::end_record() {
+  if (write_through_ || pending_.size() >= kBufferSize) flush();
+}
+
+}  // namespace textio
