@@ -1,0 +1,27 @@
+# Quick start: `make run` builds and starts the calculator; `make test` builds and runs every
+# test. Both install the Debian packages they need when they are missing.
+# In CI (CI=true) the tests build with warnings as errors.
+TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
+
+.PHONY: run test bench format
+
+run:
+	@scripts/install-deps app
+	cmake --preset app
+	cmake --build --preset app --parallel
+	./build/app/k-berg
+
+test:
+	@scripts/install-deps test
+	cmake --preset $(TEST_PRESET)
+	cmake --build --preset $(TEST_PRESET) --parallel
+	ctest --preset $(TEST_PRESET)
+
+bench:
+	@scripts/install-deps test
+	cmake --preset dev
+	cmake --build --preset dev --parallel --target k-berg-bench
+	./build/dev/bench/k-berg-bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
