@@ -113,6 +113,8 @@ struct Failure {
   std::string location;
 };
 
+void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
+
 class KBergFailure : public testing::TestWithParam<Failure> {};
 
 TEST_P(KBergFailure, EndsWithTheReportAndStatusTwo) {
