@@ -316,7 +316,10 @@ void write_backtrace(int fd) {
   constexpr ULONG kMaxFrames = 62;
   void* frames[kMaxFrames];
   USHORT depth = CaptureStackBackTrace(1, kMaxFrames, frames, nullptr);  // 1: not this function
-  for (USHORT i = 0; i < depth; ++i) write_frame(standard_handle(fd), i, frames[i]);
+  // A null frame marks the start of the thread; what may follow it is not a call.
+  for (USHORT i = 0; i < depth && frames[i] != nullptr; ++i) {
+    write_frame(standard_handle(fd), i, frames[i]);
+  }
 }
 
 }  // namespace platform
