@@ -3,7 +3,7 @@
 # In CI (CI=true) the tests build with warnings as errors.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
 
-.PHONY: run test bench format
+.PHONY: run test bench format windows packages
 
 run:
 	@scripts/install-deps app
@@ -22,6 +22,25 @@ bench:
 	cmake --preset dev
 	cmake --build --preset dev --parallel --target k-berg-bench
 	./build/dev/bench/k-berg-bench
+
+# k-berg.exe cross-built with MinGW-w64, and the end-to-end tests run against it under Wine.
+windows:
+	@scripts/install-deps windows
+	cmake --preset mingw
+	cmake --build --preset mingw --parallel
+	cmake --preset wine
+	cmake --build --preset wine --parallel
+	ctest --preset wine
+
+# The .deb (from the app build) and the Windows .zip (from the mingw build), in build/packages.
+packages:
+	@scripts/install-deps packages
+	cmake --preset app
+	cmake --build --preset app --parallel
+	cpack --preset deb
+	cmake --preset mingw
+	cmake --build --preset mingw --parallel
+	cpack --preset zip
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -87,6 +87,8 @@ alignas(16) char fault_stack[64 * 1024];
 
 void prepare_console() {}
 
+void restore_console() {}
+
 bool writes_through(int fd) {
   struct stat info;
   if (fstat(fd, &info) != 0) return true;

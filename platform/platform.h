@@ -18,6 +18,10 @@ constexpr int kStderr = 2;
 // pass unchanged (no line-end translation) and the console shows UTF-8.
 void prepare_console();
 
+// Puts back what prepare_console changed in the console (on Windows its code page). A normal
+// exit does it by itself; a failure exit, which skips the exit handlers, calls it first.
+void restore_console();
+
 // True when standard output reaches a person or another program as it is written (a
 // console or a pipe), false for a regular file, where output may be held in a buffer.
 bool writes_through(int fd);

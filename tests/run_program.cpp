@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace testing_support {
 
@@ -50,6 +51,11 @@ std::vector<std::string> program_command() {
   if (binary == nullptr) throw std::runtime_error("K_BERG_BINARY is not set");
   command.push_back(binary);
   return command;
+}
+
+bool testing_windows_program() {
+  const char* binary = std::getenv("K_BERG_BINARY");
+  return binary != nullptr && std::string_view(binary).ends_with(".exe");
 }
 
 namespace {

@@ -41,6 +41,10 @@ struct RunResult {
 // K_BERG_BINARY.
 std::vector<std::string> program_command();
 
+// True when the program under test is a Windows build (K_BERG_BINARY names a .exe), run for
+// instance under Wine.
+bool testing_windows_program();
+
 RunResult run_program(const std::string& input, const std::filesystem::path& folder,
                       const RunOptions& options = {});
 

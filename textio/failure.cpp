@@ -28,6 +28,7 @@ void fail(const Unit& unit, std::string_view reason, std::source_location where)
   std::string ignored;
   platform::write_all(platform::kStderr, report, &ignored);
   platform::write_backtrace(platform::kStderr);
+  platform::restore_console();
   std::_Exit(2);
 }
 

@@ -1,0 +1,44 @@
+# What `cmake --install` puts in place, and the packages CPack makes of it: a .deb for
+# Debian from a Linux build, a .zip of k-berg.exe from the MinGW-w64 build.
+include(GNUInstallDirs)
+
+install(TARGETS k-berg RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The manual page, compressed as Debian keeps manual pages. Windows has no man, so the .zip
+# holds the program alone.
+if(NOT WIN32)
+  set(k_berg_man_page ${CMAKE_BINARY_DIR}/k-berg.1.gz)
+  add_custom_command(OUTPUT ${k_berg_man_page}
+    COMMAND gzip -9 --no-name --stdout ${CMAKE_SOURCE_DIR}/docs/k-berg.1 > ${k_berg_man_page}
+    DEPENDS ${CMAKE_SOURCE_DIR}/docs/k-berg.1)
+  add_custom_target(k-berg-man-page ALL DEPENDS ${k_berg_man_page})
+  install(FILES ${k_berg_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+set(K_BERG_MAINTAINER "The k-berg developers <k-berg@example.org>"
+    CACHE STRING "Maintainer named in the Debian package")
+
+set(CPACK_PACKAGE_NAME k-berg)
+set(CPACK_PACKAGE_VENDOR "The k-berg developers")
+set(CPACK_PACKAGE_CONTACT ${K_BERG_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console calculator of Berg coefficients")
+set(CPACK_PACKAGE_DESCRIPTION
+    "k-berg computes the amplitudes of the constant term and of the first nine
+harmonics of a periodic cosine pulse, cut off at a given angle and raised to a
+given power, by direct Fourier analysis of 4096 samples. It shows them in a
+table and appends the tables to the text file K-Berg.txt on request.")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${K_BERG_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION math)
+# dpkg-shlibdeps works out the Depends field from the libraries the program links.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME windows-x86_64)
+else()
+  set(CPACK_GENERATOR DEB)
+endif()
+include(CPack)

@@ -1,0 +1,325 @@
+// The platform layer for Windows. The console streams and the report file are written with
+// ReadFile and WriteFile on their handles, which pass bytes unchanged: no C runtime text mode
+// stands in between to turn the CR LF of each record into CR CR LF.
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+// The most one ReadFile or WriteFile call is given; larger writes are split.
+constexpr std::size_t kMaxChunk = 1 << 30;
+
+HANDLE standard_handle(int fd) {
+  static constexpr DWORD kIds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  return GetStdHandle(kIds[fd]);
+}
+
+// Windows errors that the C library knows, so that the report reads as on other systems
+// ("Permission denied", "No space left on device").
+struct ErrorMapping {
+  DWORD windows;
+  int c_library;
+};
+
+constexpr ErrorMapping kErrorMappings[] = {
+    {ERROR_FILE_NOT_FOUND, ENOENT},
+    {ERROR_PATH_NOT_FOUND, ENOENT},
+    {ERROR_INVALID_NAME, ENOENT},
+    {ERROR_BAD_NETPATH, ENOENT},
+    {ERROR_ACCESS_DENIED, EACCES},
+    {ERROR_SHARING_VIOLATION, EACCES},
+    {ERROR_LOCK_VIOLATION, EACCES},
+    {ERROR_WRITE_PROTECT, EROFS},
+    {ERROR_DISK_FULL, ENOSPC},
+    {ERROR_HANDLE_DISK_FULL, ENOSPC},
+    {ERROR_TOO_MANY_OPEN_FILES, EMFILE},
+    {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+    {ERROR_OUTOFMEMORY, ENOMEM},
+    {ERROR_INVALID_HANDLE, EBADF},
+    {ERROR_BROKEN_PIPE, EPIPE},
+    {ERROR_NO_DATA, EPIPE},
+    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+};
+
+// Any other error in the words of the system, without the final full stop.
+std::string system_message(DWORD code) {
+  char text[512];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                code, 0, text, sizeof text, nullptr);
+  std::string message(text, length);
+  while (!message.empty() && std::strchr(" \r\n.", message.back()) != nullptr) {
+    message.pop_back();
+  }
+  return message.empty() ? "Windows error " + std::to_string(code) : message;
+}
+
+std::string error_text(DWORD code) {
+  for (const ErrorMapping& mapping : kErrorMappings) {
+    if (mapping.windows == code) return std::strerror(mapping.c_library);
+  }
+  return system_message(code);
+}
+
+bool write_handle(HANDLE handle, std::string_view bytes, std::string* error) {
+  while (!bytes.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kMaxChunk));
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0) {
+      *error = error_text(GetLastError());
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+class WindowsScreen : public Screen {
+ public:
+  // A console is cleared by the command interpreter. Redirected output gets nothing, so that
+  // transcripts stay clean.
+  void clear() override {
+    DWORD mode = 0;
+    if (!GetConsoleMode(standard_handle(kStdout), &mode)) return;
+    static_cast<void>(std::system("cls"));
+  }
+
+  void pause(int seconds) override { Sleep(static_cast<DWORD>(seconds) * 1000); }
+};
+
+// The console's output code page before the program set UTF-8; 0 when there is nothing to
+// put back.
+UINT saved_output_code_page = 0;
+
+HANDLE open_file(const char* name, DWORD access, DWORD disposition) {
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  return CreateFileA(name, access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The address of `address` if its module were loaded at the base its image asks for: the
+// address that `addr2line -e k-berg.exe` understands.
+std::uintptr_t preferred_address(HMODULE module, const void* address) {
+  auto base = reinterpret_cast<const unsigned char*>(module);
+  auto dos_header = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt_headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos_header->e_lfanew);
+  return nt_headers->OptionalHeader.ImageBase + (static_cast<const unsigned char*>(address) - base);
+}
+
+// One frame as "#n  module+0xoffset [0xaddress]". Uses no heap, so that it also serves when
+// the program has faulted.
+void write_frame(HANDLE out, int number, const void* address) {
+  HMODULE module = nullptr;
+  constexpr DWORD kFlags =
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+  char path[MAX_PATH] = "?";
+  std::uintptr_t offset = reinterpret_cast<std::uintptr_t>(address);
+  std::uintptr_t shown = offset;
+  if (GetModuleHandleExA(kFlags, static_cast<const char*>(address), &module)) {
+    GetModuleFileNameA(module, path, sizeof path);
+    offset -= reinterpret_cast<std::uintptr_t>(module);
+    shown = preferred_address(module, address);
+  }
+  const char* name = std::strrchr(path, '\\');
+  name = name != nullptr ? name + 1 : path;
+  char line[MAX_PATH + 64];
+  int length = std::snprintf(line, sizeof line, "#%d  %s+0x%llx [0x%llx]\n", number, name,
+                             static_cast<unsigned long long>(offset),
+                             static_cast<unsigned long long>(shown));
+  DWORD ignored = 0;
+  WriteFile(out, line, static_cast<DWORD>(std::clamp(length, 0, int{sizeof line} - 1)), &ignored,
+            nullptr);
+}
+
+// The active calls at the moment of a fault, unwound from the processor state that Windows
+// saved, starting at the faulting instruction.
+void write_fault_backtrace(const CONTEXT& fault_context) {
+  constexpr int kMaxFrames = 64;
+  HANDLE out = standard_handle(kStderr);
+  CONTEXT context = fault_context;
+  for (int number = 0; number < kMaxFrames && context.Rip != 0; ++number) {
+    write_frame(out, number, reinterpret_cast<const void*>(context.Rip));
+    DWORD64 image_base = 0;
+    PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(context.Rip, &image_base, nullptr);
+    if (function == nullptr) {  // a leaf function: the return address is on top of the stack
+      context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp);
+      context.Rsp += sizeof(DWORD64);
+      continue;
+    }
+    void* handler_data = nullptr;
+    DWORD64 frame = 0;
+    RtlVirtualUnwind(UNW_FLAG_NHANDLER, image_base, context.Rip, function, &context, &handler_data,
+                     &frame, nullptr);
+  }
+}
+
+struct FaultName {
+  const char* name;
+  const char* description;
+};
+
+constexpr FaultName kSegmentationFault = {"SIGSEGV",
+                                          "Segmentation fault - invalid memory reference"};
+constexpr FaultName kIllegalInstruction = {"SIGILL", "Illegal instruction"};
+constexpr FaultName kArithmeticTrap = {"SIGFPE",
+                                       "Floating-point exception - erroneous arithmetic operation"};
+constexpr FaultName kAbort = {"SIGABRT", "Process abort signal"};
+
+// The signal that stands for a Windows exception, or nullptr for exceptions that are not
+// processor faults.
+const FaultName* fault_name(DWORD exception_code) {
+  switch (exception_code) {
+    case EXCEPTION_ACCESS_VIOLATION:
+    case EXCEPTION_IN_PAGE_ERROR:
+    case EXCEPTION_STACK_OVERFLOW:
+    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
+      return &kSegmentationFault;
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+      return &kIllegalInstruction;
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_INT_OVERFLOW:
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_OVERFLOW:
+    case EXCEPTION_FLT_UNDERFLOW:
+    case EXCEPTION_FLT_INEXACT_RESULT:
+    case EXCEPTION_FLT_DENORMAL_OPERAND:
+    case EXCEPTION_FLT_STACK_CHECK:
+      return &kArithmeticTrap;
+    default:
+      return nullptr;
+  }
+}
+
+void write_fault_heading(const FaultName& fault) {
+  HANDLE out = standard_handle(kStderr);
+  DWORD ignored = 0;
+  for (const char* text : {"\nProgram received signal ", fault.name, ": ", fault.description,
+                           ".\n\nBacktrace for this error:\n"}) {
+    WriteFile(out, text, static_cast<DWORD>(std::strlen(text)), &ignored, nullptr);
+  }
+}
+
+LONG WINAPI report_exception(EXCEPTION_POINTERS* exception) {
+  const FaultName* fault = fault_name(exception->ExceptionRecord->ExceptionCode);
+  if (fault == nullptr) return EXCEPTION_CONTINUE_SEARCH;
+  restore_console();
+  write_fault_heading(*fault);
+  write_fault_backtrace(*exception->ContextRecord);
+  // The process ends with the exception code as its status, without the error-report dialog.
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void report_abort(int signal_number) {
+  restore_console();
+  write_fault_heading(kAbort);
+  write_backtrace(kStderr);
+  // End the way the C library ends a process for this signal.
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+
+}  // namespace
+
+void prepare_console() {
+  // 0: the process has no console. A console already in UTF-8 needs nothing put back.
+  UINT current = GetConsoleOutputCP();
+  if (current == 0 || current == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8)) return;
+  saved_output_code_page = current;
+  std::atexit(restore_console);
+}
+
+void restore_console() {
+  if (saved_output_code_page == 0) return;
+  SetConsoleOutputCP(saved_output_code_page);
+  saved_output_code_page = 0;
+}
+
+bool writes_through(int fd) { return GetFileType(standard_handle(fd)) != FILE_TYPE_DISK; }
+
+std::size_t read_some(int fd, char* buffer, std::size_t size) {
+  DWORD got = 0;
+  DWORD wanted = static_cast<DWORD>(std::min(size, kMaxChunk));
+  // A pipe whose writer has gone reports ERROR_BROKEN_PIPE: that too is the end of input.
+  if (!ReadFile(standard_handle(fd), buffer, wanted, &got, nullptr)) return 0;
+  return got;
+}
+
+bool write_all(int fd, std::string_view bytes, std::string* error) {
+  return write_handle(standard_handle(fd), bytes, error);
+}
+
+Screen& system_screen() {
+  static WindowsScreen screen;
+  return screen;
+}
+
+// The right to append without the right to write elsewhere makes every write land at the end
+// of the file in one piece, as O_APPEND does. Windows keeps kernel handles within 32 bits, so
+// a handle fits the int of AppendFile.
+bool open_append(const char* name, AppendFile* file, std::string* error) {
+  constexpr DWORD kAppend = FILE_APPEND_DATA | SYNCHRONIZE;
+  file->read_only = false;
+  HANDLE handle = open_file(name, GENERIC_READ | kAppend, OPEN_ALWAYS);
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    handle = open_file(name, GENERIC_READ, OPEN_EXISTING);
+    file->read_only = handle != INVALID_HANDLE_VALUE;
+    if (handle == INVALID_HANDLE_VALUE) handle = open_file(name, kAppend, OPEN_ALWAYS);
+  }
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = error_text(GetLastError());
+    file->handle = -1;
+    return false;
+  }
+  file->handle = HandleToLong(handle);
+  return true;
+}
+
+bool append(const AppendFile& file, std::string_view bytes, std::string* error) {
+  return write_handle(LongToHandle(file.handle), bytes, error);
+}
+
+bool sync_and_close(const AppendFile& file, std::string* error) {
+  HANDLE handle = LongToHandle(file.handle);
+  bool ok = true;
+  // ERROR_INVALID_FUNCTION: a device such as NUL that has nothing to flush.
+  if (!FlushFileBuffers(handle) && GetLastError() != ERROR_INVALID_FUNCTION) {
+    *error = error_text(GetLastError());
+    ok = false;
+  }
+  if (!CloseHandle(handle) && ok) {
+    *error = error_text(GetLastError());
+    ok = false;
+  }
+  return ok;
+}
+
+void install_fault_reports() {
+  // Keep room on the stack for the report when the stack itself has overflowed.
+  ULONG reserve = 64 * 1024;
+  SetThreadStackGuarantee(&reserve);
+  SetUnhandledExceptionFilter(report_exception);
+  std::signal(SIGABRT, report_abort);
+}
+
+void write_backtrace(int fd) {
+  constexpr ULONG kMaxFrames = 62;
+  void* frames[kMaxFrames];
+  USHORT depth = CaptureStackBackTrace(1, kMaxFrames, frames, nullptr);  // 1: not this function
+  // A null frame marks the start of the thread; what may follow it is not a call.
+  for (USHORT i = 0; i < depth && frames[i] != nullptr; ++i) {
+    write_frame(standard_handle(fd), i, frames[i]);
+  }
+}
+
+}  // namespace platform
