@@ -183,15 +183,13 @@ void write_backtrace(int fd) {
       std::string mangled = symbol.substr(open + 1, plus - open - 1);
       int status = 0;
       char* name = abi::__cxa_demangle(mangled.c_str(), nullptr, nullptr, &status);
-      if (status == 0)
-        symbol = name;
-      else
-        symbol = mangled;
+      symbol = status == 0 ? name : mangled;
       std::free(name);
     }
     char address[32];
     std::snprintf(address, sizeof address, " [%p]", frames[i]);
-    listing += "#" + std::to_string(i - 1) + "  " + symbol + address + "\n";
+    listing.append("#").append(std::to_string(i - 1)).append("  ").append(symbol);
+    listing.append(address).append("\n");
   }
   std::free(symbols);
   std::string ignored;
