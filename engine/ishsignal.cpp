@@ -16,10 +16,11 @@ void signal(const double& period_start, const double& period_end, const std::int
   const double d = 1.0 - c;
   const std::int32_t count = last_index + 1;
   const double h = (period_end - period_start) / static_cast<double>(count);
+  // A clipped sample is the power of +0, the same for every one of them: one call serves all.
+  const double clipped = std::pow(0.0, exponent);
   for (std::int32_t i = 0; i <= last_index; ++i) {
-    double y = (std::cos(static_cast<double>(i) * h) - c) / d;
-    if (y < 0.0) y = 0.0;
-    samples[i] = std::pow(y, exponent);
+    const double y = (std::cos(static_cast<double>(i) * h) - c) / d;
+    samples[i] = y < 0.0 ? clipped : std::pow(y, exponent);
   }
 }
 

@@ -1,0 +1,141 @@
+#include "dialogue/harmonic_table.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <complex>
+#include <initializer_list>
+#include <limits>
+
+#include "engine/ishsignal.h"
+#include "engine/nml1.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+double computed_phase(const std::complex<double>& coefficient) {
+  return (180.0 * std::atan2(coefficient.imag(), coefficient.real())) / kPi;
+}
+
+// A unit coefficient whose phase is `degrees` to within rounding, far closer than any case
+// below comes to a threshold.
+std::complex<double> coefficient_near_phase(double degrees) {
+  return std::polar(1.0, degrees * kPi / 180.0);
+}
+
+// A coefficient of modulus about 1 whose phase, computed as the table computes it, is exactly
+// `degrees`: the imaginary part is bisected to the last bit. The phase grows with the imaginary
+// part when the real part is positive and shrinks with it when it is negative.
+std::complex<double> coefficient_with_phase(double degrees) {
+  const double radians = degrees * kPi / 180.0;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    const double stretch = 1.0 + attempt * 1e-3;
+    const double re = std::cos(radians) * stretch;
+    const double guess = std::sin(radians) * stretch;
+    double low = guess - 1e-3;
+    double high = guess + 1e-3;
+    while (std::nextafter(low, high) != high) {
+      const double middle = low + (high - low) / 2.0;
+      const bool below = computed_phase({re, middle}) < degrees;
+      (below == (re > 0.0) ? low : high) = middle;
+    }
+    for (double im : {low, high}) {
+      if (computed_phase({re, im}) == degrees) return {re, im};
+    }
+  }
+  ADD_FAILURE() << "no coefficient has the phase " << degrees << " exactly";
+  return {};
+}
+
+double derived_phase(const std::complex<double>& coefficient) {
+  dialogue::HarmonicTable table{};
+  dialogue::derive_row(0, coefficient, table);
+  return table[10];
+}
+
+TEST(HarmonicTable, StoresModulusAtKAndPhaseAtTenPlusK) {
+  dialogue::HarmonicTable table;
+  table.fill(-7.0);
+  dialogue::derive_row(3, {-1.0, 1.0}, table);
+  for (int position = 0; position < 20; ++position) {
+    if (position == 3) {
+      EXPECT_DOUBLE_EQ(table[position], std::sqrt(2.0));
+    } else if (position == 13) {
+      EXPECT_DOUBLE_EQ(table[position], 135.0);
+    } else {
+      EXPECT_EQ(table[position], -7.0) << position;
+    }
+  }
+}
+
+TEST(HarmonicTable, ModulusNeitherOverflowsNorUnderflows) {
+  dialogue::HarmonicTable table{};
+  dialogue::derive_row(0, {3e200, 4e200}, table);
+  dialogue::derive_row(1, {3e-200, -4e-200}, table);
+  EXPECT_DOUBLE_EQ(table[0], 5e200);
+  EXPECT_DOUBLE_EQ(table[1], 5e-200);
+}
+
+TEST(HarmonicTable, PhaseOfTinyModulusIsZero) {
+  const double threshold = 0.00000005;
+  const double below = std::nextafter(threshold, 0.0);
+  EXPECT_EQ(derived_phase({0.0, below}), 0.0);
+  EXPECT_EQ(derived_phase({-below, 0.0}), 0.0);  // would be 180 if the rule came after the others
+  EXPECT_DOUBLE_EQ(derived_phase({0.0, threshold}), 90.0);  // strict: the threshold keeps it
+  EXPECT_EQ(derived_phase({-threshold, 0.0}), 180.0);
+}
+
+TEST(HarmonicTable, PhaseNearZeroBecomesZero) {
+  for (double degrees : {-0.05, 0.05, 0.0999}) {
+    const double phase = derived_phase(coefficient_near_phase(degrees));
+    EXPECT_EQ(phase, 0.0) << degrees;
+    EXPECT_FALSE(std::signbit(phase)) << degrees;
+  }
+  for (double degrees : {0.1, -0.1}) {  // strict: exactly 0.1 away is kept
+    EXPECT_EQ(derived_phase(coefficient_with_phase(degrees)), degrees);
+  }
+}
+
+TEST(HarmonicTable, PhaseNearHalfTurnBecomesPlus180) {
+  for (double degrees : {-179.95, 179.95, -179.9001}) {
+    EXPECT_EQ(derived_phase(coefficient_near_phase(degrees)), 180.0) << degrees;
+  }
+  for (double degrees : {179.9, -179.9}) {  // strict: exactly 179.9 is kept
+    EXPECT_EQ(derived_phase(coefficient_with_phase(degrees)), degrees);
+  }
+}
+
+TEST(HarmonicTable, NotANumberStaysNotANumber) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  dialogue::HarmonicTable table{};
+  dialogue::derive_row(2, {nan, nan}, table);
+  EXPECT_TRUE(std::isnan(table[2]));
+  EXPECT_TRUE(std::isnan(table[12]));
+}
+
+// With the widest accepted angle and exponent, harmonics 7 and 8 both print as 0.00000, but
+// only harmonic 8 lies below the modulus threshold, so only its phase is cleared.
+TEST(HarmonicTable, Angle180Point1Exponent5Point01) {
+  const double start = 0.0;
+  const double end = 6.283185307179586;
+  const std::int32_t last_index = 4095;
+  const std::int32_t count = 4096;
+  const double angle = 180.1;
+  const double exponent = 5.01;
+  std::array<double, 4096> samples;
+  nml1::Coefficients coefficients;
+  ishsignal::signal(start, end, last_index, samples.data(), angle, exponent);
+  nml1::dft1(count, samples.data(), coefficients);
+  dialogue::HarmonicTable table{};
+  for (int k = 0; k < nml1::kHarmonics; ++k) dialogue::derive_row(k, coefficients[k], table);
+
+  EXPECT_GT(table[7], 0.00000005);
+  EXPECT_LT(table[7], 0.000005);
+  EXPECT_EQ(table[17], 180.0);
+  EXPECT_LT(table[8], 0.00000005);
+  EXPECT_EQ(table[18], 0.0);
+}
+
+}  // namespace
