@@ -55,21 +55,6 @@ double derived_phase(const std::complex<double>& coefficient) {
   return table[10];
 }
 
-TEST(HarmonicTable, StoresModulusAtKAndPhaseAtTenPlusK) {
-  dialogue::HarmonicTable table;
-  table.fill(-7.0);
-  dialogue::derive_row(3, {-1.0, 1.0}, table);
-  for (int position = 0; position < 20; ++position) {
-    if (position == 3) {
-      EXPECT_DOUBLE_EQ(table[position], std::sqrt(2.0));
-    } else if (position == 13) {
-      EXPECT_DOUBLE_EQ(table[position], 135.0);
-    } else {
-      EXPECT_EQ(table[position], -7.0) << position;
-    }
-  }
-}
-
 TEST(HarmonicTable, ModulusNeitherOverflowsNorUnderflows) {
   dialogue::HarmonicTable table{};
   dialogue::derive_row(0, {3e200, 4e200}, table);

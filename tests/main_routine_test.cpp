@@ -3,7 +3,6 @@
 #include "dialogue/main_routine.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -86,19 +85,6 @@ TEST_F(MainRoutine, NotANumberAndInfinitiesNeverReachTheTable) {
   EXPECT_EQ(count(out, " Степень функции (1-5): "), 2u);
   EXPECT_EQ(out.find("NaN"), std::string::npos);
   EXPECT_EQ(out.find("Inf"), std::string::npos);
-}
-
-TEST_F(MainRoutine, MenuAsksAgainForNumbersOutsideOneToThree) {
-  std::string out = transcript("90\n1\n0\n4\n-1\n3\n");
-  EXPECT_EQ(count(out, "  Введите соответствующую цифру ...  "), 4u);
-  EXPECT_EQ(count(out, "Введен неверный символ"), 0u);
-}
-
-TEST_F(MainRoutine, SavesAppendOneBlockEach) {
-  transcript("90\n1\n2\n2\n3\n");
-  std::string report = folder_.read("K-Berg.txt");
-  EXPECT_EQ(count(report, "\r\n"), 36u);
-  EXPECT_EQ(report.substr(0, report.size() / 2), report.substr(report.size() / 2));
 }
 
 }  // namespace

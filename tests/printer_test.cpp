@@ -105,20 +105,4 @@ TEST_F(Printer, ConcurrentSaversNeverInterleaveTheirBlocks) {
   }
 }
 
-TEST_F(Printer, ReportsAFileThatCannotBeOpened) {
-  std::filesystem::create_directory("K-Berg.txt");
-  EXPECT_EXIT(printer::output_printer(table_with_rounding_cases(), 1.0, 90.0),
-              testing::ExitedWithCode(2),
-              "printer.cpp \\(unit = 120\\)\nk-berg run-time error: Cannot open file "
-              "'K-Berg.txt': Is a directory\n");
-}
-
-TEST_F(Printer, ReportsAWriteThatFails) {
-  std::filesystem::create_symlink("/dev/full", "K-Berg.txt");
-  EXPECT_EXIT(printer::output_printer(table_with_rounding_cases(), 1.0, 90.0),
-              testing::ExitedWithCode(2),
-              "\\(unit = 120, file = 'K-Berg.txt'\\)\nk-berg run-time error: Cannot write to file "
-              "'K-Berg.txt': No space left on device\n");
-}
-
 }  // namespace

@@ -125,16 +125,6 @@ TEST(Chislo, EachCallTakesItsOwnLineHoweverLongTheLineBefore) {
   EXPECT_EQ(vvod::chislo(in), 3.0);
 }
 
-TEST(ChisloDeathTest, FailuresEndTheProgramWithTheirReason) {
-  EXPECT_EXIT(chislo_of(""), testing::ExitedWithCode(2),
-              "\\(unit = 5, file = 'stdin'\\)\nk-berg run-time error: End of file\n");
-  EXPECT_EXIT(chislo_of("\n"), testing::ExitedWithCode(2),
-              "vvod.cpp\nk-berg run-time error: End of file");
-  EXPECT_EXIT(chislo_of("9\r0\n"), testing::ExitedWithCode(2),
-              "Bad real number in item 1 of list input");
-  EXPECT_EXIT(chislo_of(".e5\n"), testing::ExitedWithCode(2), "Error during floating point read");
-}
-
 const std::string kWrongEntry = "  Введен неверный символ, введите повторно...\r\n";
 
 // Reads integers until the input ends; what the message record wrote goes to `messages`.
@@ -192,18 +182,6 @@ TEST(Chislointeger, AnswersWrongEntriesAndSkipsNullOnes) {
   textio::Records out(sink, true);
   EXPECT_EQ(vvod::chislointeger(in, out), 2);
   EXPECT_EQ(sink.text(), kWrongEntry + kWrongEntry);
-}
-
-TEST(ChislointegerDeathTest, EndOfInputEndsTheProgramWithoutTheMessage) {
-  auto read_to_end = [] {
-    textio::StringSource source("abc\n");
-    textio::Input in(source);
-    textio::StringSink sink;
-    textio::Records out(sink, true);
-    vvod::chislointeger(in, out);
-  };
-  EXPECT_EXIT(read_to_end(), testing::ExitedWithCode(2),
-              "\\(unit = 5, file = 'stdin'\\)\nk-berg run-time error: End of file\n");
 }
 
 }  // namespace
