@@ -18,7 +18,8 @@ namespace {
 using vvod::IntegerEntry;
 using vvod::IntegerRead;
 
-const std::regex kRepeat(R"(([0-9]+)\*(.*))");
+// [\s\S] rather than ".", which would stop at a CR or LF inside the text.
+const std::regex kRepeat(R"(([0-9]+)\*([\s\S]*))");
 const std::regex kInteger(R"([+-]?[0-9]+)");
 
 bool in_int32(std::string_view digits, std::int32_t* value) {
@@ -80,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       require(vvod::read_integer(input).kind == IntegerRead::end, "input came back after its end");
       return 0;
     }
-    std::string line(lines[call]);
+    std::string line = escaped(lines[call]);
     require(entry.kind != IntegerRead::end, "the end came before line '" + line + "'");
     IntegerEntry expected = expected_entry(lines[call]);
     require(entry.kind == expected.kind && entry.value == expected.value,

@@ -21,7 +21,8 @@ struct Reading {
   bool certain = true;  // false where the grammar leaves the outcome open
 };
 
-const std::regex kRepeat(R"(([0-9]+)\*(.*))");
+// [\s\S] rather than ".", which would stop at a CR or LF inside the text.
+const std::regex kRepeat(R"(([0-9]+)\*([\s\S]*))");
 const std::regex kWord(R"([+-]?(inf|infinity|nan|nan\([^)]*\)))", std::regex::icase);
 // "nan(" whose closing parenthesis lies past a separator: whether the text in parentheses may
 // hold a separator is left open.
@@ -85,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   vvod::RealEntry entry = vvod::read_real(buffer);
   Reading expected = expected_reading(buffer);
-  std::string shown = "'" + buffer + "'";
+  std::string shown = "'" + escaped(buffer) + "'";
   if (!expected.certain) {
     require(entry.kind == RealRead::bad_character ||
                 (entry.kind == RealRead::value && std::isnan(entry.value)),

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,15 @@ INSTANTIATE_TEST_SUITE_P(
         HugeLine{
             "MenuChoiceOfDigits", huge_line(kToMenu, "", '9'), {1, 1, 1, 1, 0}, 2, kEndOfFile}),
     [](const testing::TestParamInfo<HugeLine>& info) { return info.param.name; });
+
+TEST(BadInput, NoStandardInputAtAllEndsAtTheFirstPrompt) {
+  TempDir folder;
+  RunOptions options;
+  options.close_stdin = true;
+  RunResult run = run_program("", folder.path(), options);
+  expect_outcome(run, 2, kEndOfFile);
+  EXPECT_EQ(dialogue_of(run.out), (Dialogue{1, 0, 0, 0, 0}));
+}
 
 // ---- Where standard output and the report go ----
 
