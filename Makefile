@@ -1,9 +1,10 @@
 # Quick start: `make run` builds and starts the calculator; `make test` builds and runs every
 # test. Both install the Debian packages they need when they are missing.
-# In CI (CI=true) the tests build with warnings as errors.
+# In CI (CI=true) the tests build with warnings as errors. `make asan` runs every test under the
+# address and undefined-behaviour sanitizers; `make fuzz` runs each fuzz target for a minute.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
 
-.PHONY: run test bench format windows packages
+.PHONY: run test asan fuzz bench format windows packages
 
 run:
 	@scripts/install-deps app
@@ -16,6 +17,18 @@ test:
 	cmake --preset $(TEST_PRESET)
 	cmake --build --preset $(TEST_PRESET) --parallel
 	ctest --preset $(TEST_PRESET)
+
+asan:
+	@scripts/install-deps asan
+	cmake --preset asan
+	cmake --build --preset asan --parallel
+	ctest --preset asan
+
+fuzz:
+	@scripts/install-deps fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz --parallel
+	fuzz/run-fuzzers 60
 
 bench:
 	@scripts/install-deps test

@@ -2,6 +2,7 @@
 // input, a working folder of the test's own, standard output and error captured whole.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,10 +24,23 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A part of standard input: `text` written `times` times over. Very long input is built of
+// such parts as it is fed, so that the test never holds it whole.
+struct InputPart {
+  std::string text;
+  std::size_t times = 1;
+};
+
 struct RunOptions {
-  bool close_stdin = false;         // start with no standard input at all
-  bool close_stdout_early = false;  // the reader of standard output goes away at once
-  int timeout_seconds = 60;         // killed after this, so a hanging program fails the test
+  bool close_stdin = false;              // start with no standard input at all
+  bool close_stdout_early = false;       // the reader of standard output goes away at once
+  bool ignore_sigpipe = false;           // start with SIGPIPE ignored, as some shells leave it
+  std::vector<std::string> environment;  // "NAME=value" entries added for the program
+  // Once standard output contains `signal_after`, `signal` is sent to the program. Standard
+  // input stays open until then, so that the program waits at its prompt.
+  std::string signal_after;
+  int signal = 0;
+  int timeout_seconds = 60;  // killed after this, so a hanging program fails the test
 };
 
 struct RunResult {
@@ -35,11 +49,17 @@ struct RunResult {
   int exit_status = -1;  // -1 when ended by a signal
   int signal = 0;        // the signal that ended it, or 0
   bool timed_out = false;
+  // The most resident memory the process had, in KiB. A forked child starts with the pages
+  // of the test process it was forked from, so this is an upper bound of k-berg's own peak.
+  long peak_memory_kib = 0;
 };
 
 // The command that starts k-berg: the K_BERG_RUNNER words (such as "wine") if set, then
 // K_BERG_BINARY.
 std::vector<std::string> program_command();
+
+RunResult run_program(const std::vector<InputPart>& input, const std::filesystem::path& folder,
+                      const RunOptions& options = {});
 
 // True when the program under test is a Windows build (K_BERG_BINARY names a .exe), run for
 // instance under Wine.

@@ -12,10 +12,10 @@ Records* pending_output = nullptr;
 
 void flush_before_failure(Records* output) { pending_output = output; }
 
-void fail(const Unit& unit, std::string_view reason, std::source_location where) {
+void fail(const Unit& unit, std::string_view reason, int line, const char* file) {
   if (pending_output != nullptr) pending_output->flush();
 
-  std::string report = "At line " + std::to_string(where.line()) + " of file " + where.file_name();
+  std::string report = "At line " + std::to_string(line) + " of file " + file;
   if (unit.number != 0) {
     report += " (unit = " + std::to_string(unit.number);
     if (!unit.file.empty()) report += ", file = '" + unit.file + "'";

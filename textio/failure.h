@@ -1,7 +1,6 @@
 // The one way the program fails: a report on standard error, then exit status 2.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -22,10 +21,11 @@ inline Unit no_unit() { return {}; }
 // Standard output, whose pending records are pushed out before the report is written.
 void flush_before_failure(Records* output);
 
-// Writes the location line naming `where` and the unit, the reason after a fixed prefix, an
-// empty line, "Error termination. Backtrace:" and the listing of active calls, then ends the
-// process with status 2.
-[[noreturn]] void fail(const Unit& unit, std::string_view reason,
-                       std::source_location where = std::source_location::current());
+// Writes the location line naming the calling source line and the unit, the reason after a fixed
+// prefix, an empty line, "Error termination. Backtrace:" and the listing of active calls, then ends
+// the process with status 2. The place of the call comes from the compiler's builtins:
+// std::source_location is not available to clang 14 with the GNU C++ library.
+[[noreturn]] void fail(const Unit& unit, std::string_view reason, int line = __builtin_LINE(),
+                       const char* file = __builtin_FILE());
 
 }  // namespace textio
