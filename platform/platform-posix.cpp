@@ -85,7 +85,14 @@ alignas(16) char fault_stack[64 * 1024];
 
 }  // namespace
 
-void prepare_console() {}
+// A standard stream that the caller closed is opened on /dev/null. Otherwise the report file,
+// taking the lowest free descriptor, could become standard error and receive a failure report.
+void prepare_console() {
+  for (int fd : {kStdin, kStdout, kStderr}) {
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+      ::open("/dev/null", fd == kStdin ? O_RDONLY : O_WRONLY);
+  }
+}
 
 void restore_console() {}
 
