@@ -24,11 +24,6 @@ class MarkingScreen : public platform::Screen {
 // Runs the dialogue in a folder of its own, so that saves land there.
 class MainRoutine : public testing::Test {
  protected:
-  MainRoutine() : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder_.path());
-  }
-  ~MainRoutine() override { std::filesystem::current_path(previous_); }
-
   std::string transcript(const std::string& input) {
     textio::StringSource source(input);
     textio::Input in(source);
@@ -40,8 +35,7 @@ class MainRoutine : public testing::Test {
     return sink.text();
   }
 
-  testing_support::TempDir folder_;
-  std::filesystem::path previous_;
+  testing_support::CurrentTempDir folder_;
 };
 
 std::size_t count(const std::string& text, const std::string& part) {

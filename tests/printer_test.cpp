@@ -15,13 +15,7 @@ namespace {
 // The report file is written in the current folder: each test gets a folder of its own.
 class Printer : public testing::Test {
  protected:
-  Printer() : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder_.path());
-  }
-  ~Printer() override { std::filesystem::current_path(previous_); }
-
-  testing_support::TempDir folder_;
-  std::filesystem::path previous_;
+  testing_support::CurrentTempDir folder_;
 };
 
 std::array<double, 20> table_with_rounding_cases() {

@@ -43,6 +43,10 @@ void TempDir::write(const std::string& name, const std::string& bytes) const {
   std::ofstream(path_ / name, std::ios::binary) << bytes;
 }
 
+CurrentTempDir::CurrentTempDir() : previous_(fs::current_path()) { fs::current_path(path()); }
+
+CurrentTempDir::~CurrentTempDir() { fs::current_path(previous_); }
+
 std::vector<std::string> program_command() {
   std::vector<std::string> command;
   if (const char* runner = std::getenv("K_BERG_RUNNER")) {

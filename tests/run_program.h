@@ -26,6 +26,17 @@ class TempDir {
 
 // A part of standard input: `text` written `times` times over. Very long input is built of
 // such parts as it is fed, so that the test never holds it whole.
+// A fresh folder that is the current directory while the object lives, for code under test
+// that works in the current directory, such as the report file.
+class CurrentTempDir : public TempDir {
+ public:
+  CurrentTempDir();
+  ~CurrentTempDir();
+
+ private:
+  std::filesystem::path previous_;
+};
+
 struct InputPart {
   std::string text;
   std::size_t times = 1;
