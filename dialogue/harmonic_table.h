@@ -2,16 +2,17 @@
 #pragma once
 
 #include <array>
-#include <complex>
+
+#include "engine/nml1.h"
 
 namespace dialogue {
 
 // Column-major: the moduli of harmonics 0 to 9, then their phases in degrees.
 using HarmonicTable = std::array<double, 20>;
 
-// Derives row k from coefficient k: the modulus, and the phase in degrees cleaned up so
+// Derives every row k from coefficient k: the modulus, and the phase in degrees cleaned up so
 // that a real, symmetric pulse shows only 0.0 and 180.0: no phase for a modulus below 5e-8,
 // 0 for a phase within 0.1 degree of it, 180 for one within 0.1 degree of +-180.
-void derive_row(int k, const std::complex<double>& coefficient, HarmonicTable& table);
+HarmonicTable derive_table(const nml1::Coefficients& coefficients);
 
 }  // namespace dialogue

@@ -5,6 +5,8 @@
 #include "textio/failure.h"
 #include "textio/records.h"
 
+// The one place the program ends: status 0 after the sign-off, status 2 after a failure, whose
+// report follows everything the dialogue wrote so far.
 int main() {
   platform::prepare_console();
   platform::install_fault_reports();
@@ -13,10 +15,17 @@ int main() {
   textio::FdSink standard_output(platform::kStdout);
   textio::Input input(standard_input);
   textio::Records output(standard_output, platform::writes_through(platform::kStdout));
-  textio::flush_before_failure(&output);
 
   dialogue::Console console{input, output, platform::system_screen()};
-  dialogue::main_routine(console);
+  try {
+    dialogue::main_routine(console);
+  } catch (const textio::Failure& failure) {
+    output.flush();
+    std::string ignored;
+    platform::write_all(platform::kStderr, textio::report(failure), &ignored);
+    platform::restore_console();
+    return 2;
+  }
   output.flush();
   return 0;
 }

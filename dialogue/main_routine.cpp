@@ -34,11 +34,11 @@ void clear_screen(Console& console) {
 }
 
 void show_title(Console& console) {
-  console.output.empty();
+  console.output.write_empty();
   console.output.text("Расчет коэффициентов Берга через");
   console.output.text("преобразование Фурье");
   console.output.text("--------------------------------");
-  console.output.empty();
+  console.output.write_empty();
 }
 
 // Asks until the value lies in [lowest, highest]. Not-a-number, which also stands for an
@@ -52,30 +52,28 @@ double read_in_range(Console& console, std::string_view prompt, double lowest, d
   return value;
 }
 
-void show_results(Console& console, double angle, double exponent,
-                  const nml1::Coefficients& coefficients, HarmonicTable& table) {
+void show_results(Console& console, double angle, double exponent, const HarmonicTable& table) {
   clear_screen(console);
   textio::Records& out = console.output;
-  out.empty();
+  out.write_empty();
   out.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", angle));
   out.formatted(textio::parameter_fields(" Степень функции\t= ", exponent));
   out.text("-----------------------------------");
-  out.empty();
+  out.write_empty();
   out.text("   № гарм.\t |Коэфф.|\tФаза");
-  out.empty();
+  out.write_empty();
   for (int k = 0; k < nml1::kHarmonics; ++k) {
-    derive_row(k, coefficients[k], table);
     out.formatted(textio::harmonic_row_fields(k, table[k], table[10 + k]));
   }
 }
 
 std::int32_t read_menu_choice(Console& console) {
   textio::Records& out = console.output;
-  out.empty();
+  out.write_empty();
   out.text(" 1. Повторить расчет?");
   out.text(" 2. Записать данные в файл?");
   out.text(" 3. Закончить работу?");
-  out.empty();
+  out.write_empty();
   std::int32_t choice = 0;
   while (choice < kRepeat || choice > kFinish) {
     out.prompt("  Введите соответствующую цифру ...  ");
@@ -85,7 +83,7 @@ std::int32_t read_menu_choice(Console& console) {
 }
 
 void sign_off(Console& console) {
-  console.output.empty();
+  console.output.write_empty();
   console.output.text("73!");
   console.output.flush();
   console.screen.pause(kPauseSeconds);
@@ -99,7 +97,6 @@ void main_routine(Console& console) {
   double exponent = 0.0;
   std::array<double, kSampleCount> samples;
   nml1::Coefficients coefficients;
-  HarmonicTable table;
 
   for (;;) {
     clear_screen(console);
@@ -109,10 +106,11 @@ void main_routine(Console& console) {
         read_in_range(console, " Степень функции (1-5): ", kLowestExponent, kHighestExponent);
     ishsignal::signal(kPeriodStart, kPeriodEnd, kLastIndex, samples.data(), angle, exponent);
     nml1::dft1(kSampleCount, samples.data(), coefficients);
+    const HarmonicTable table = derive_table(coefficients);
 
     std::int32_t choice = kSave;
     while (choice == kSave) {
-      show_results(console, angle, exponent, coefficients, table);
+      show_results(console, angle, exponent, table);
       choice = read_menu_choice(console);
       if (choice == kSave) {
         printer::output_printer(table, exponent, angle);

@@ -177,7 +177,7 @@ void install_fault_reports() {
 
 // Each frame as "#n  function [address]", the function's name demangled where the executable
 // exports it. Called outside signal handlers only: demangling allocates.
-void write_backtrace(int fd) {
+std::string backtrace_listing() {
   void* frames[64];
   int depth = backtrace(frames, 64);
   char** symbols = backtrace_symbols(frames, depth);
@@ -199,8 +199,7 @@ void write_backtrace(int fd) {
     listing.append(address).append("\n");
   }
   std::free(symbols);
-  std::string ignored;
-  write_all(fd, listing, &ignored);
+  return listing;
 }
 
 }  // namespace platform

@@ -115,9 +115,9 @@ std::uintptr_t preferred_address(HMODULE module, const void* address) {
   return nt_headers->OptionalHeader.ImageBase + (static_cast<const unsigned char*>(address) - base);
 }
 
-// One frame as "#n  module+0xoffset [0xaddress]". Uses no heap, so that it also serves when
-// the program has faulted.
-void write_frame(HANDLE out, int number, const void* address) {
+// One frame as "#n  module+0xoffset [0xaddress]\n" into `line`; returns its length. Uses no
+// heap, so that it also serves when the program has faulted.
+int format_frame(char* line, int size, int number, const void* address) {
   HMODULE module = nullptr;
   constexpr DWORD kFlags =
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
@@ -131,13 +131,30 @@ void write_frame(HANDLE out, int number, const void* address) {
   }
   const char* name = std::strrchr(path, '\\');
   name = name != nullptr ? name + 1 : path;
-  char line[MAX_PATH + 64];
-  int length = std::snprintf(line, sizeof line, "#%d  %s+0x%llx [0x%llx]\n", number, name,
-                             static_cast<unsigned long long>(offset),
+  int length = std::snprintf(line, static_cast<std::size_t>(size), "#%d  %s+0x%llx [0x%llx]\n",
+                             number, name, static_cast<unsigned long long>(offset),
                              static_cast<unsigned long long>(shown));
+  return std::clamp(length, 0, size - 1);
+}
+
+constexpr int kFrameLine = MAX_PATH + 64;
+
+void write_frame(HANDLE out, int number, const void* address) {
+  char line[kFrameLine];
   DWORD ignored = 0;
-  WriteFile(out, line, static_cast<DWORD>(std::clamp(length, 0, int{sizeof line} - 1)), &ignored,
-            nullptr);
+  WriteFile(out, line, static_cast<DWORD>(format_frame(line, kFrameLine, number, address)),
+            &ignored, nullptr);
+}
+
+constexpr ULONG kMaxFrames = 62;
+
+// The frames of the calls active in the caller, the caller's own first; a null frame marks the
+// start of the thread, and what may follow it is not a call.
+USHORT capture_calls(void* (&frames)[kMaxFrames]) {
+  USHORT depth = CaptureStackBackTrace(1, kMaxFrames, frames, nullptr);
+  USHORT calls = 0;
+  while (calls < depth && frames[calls] != nullptr) ++calls;
+  return calls;
 }
 
 // The active calls at the moment of a fault, unwound from the processor state that Windows
@@ -223,7 +240,9 @@ LONG WINAPI report_exception(EXCEPTION_POINTERS* exception) {
 void report_abort(int signal_number) {
   restore_console();
   write_fault_heading(kAbort);
-  write_backtrace(kStderr);
+  void* frames[kMaxFrames];
+  USHORT calls = capture_calls(frames);
+  for (USHORT i = 0; i < calls; ++i) write_frame(standard_handle(kStderr), i, frames[i]);
   // End the way the C library ends a process for this signal.
   std::signal(signal_number, SIG_DFL);
   std::raise(signal_number);
@@ -312,14 +331,15 @@ void install_fault_reports() {
   std::signal(SIGABRT, report_abort);
 }
 
-void write_backtrace(int fd) {
-  constexpr ULONG kMaxFrames = 62;
+std::string backtrace_listing() {
   void* frames[kMaxFrames];
-  USHORT depth = CaptureStackBackTrace(1, kMaxFrames, frames, nullptr);  // 1: not this function
-  // A null frame marks the start of the thread; what may follow it is not a call.
-  for (USHORT i = 0; i < depth && frames[i] != nullptr; ++i) {
-    write_frame(standard_handle(fd), i, frames[i]);
+  USHORT calls = capture_calls(frames);
+  std::string listing;
+  for (USHORT i = 0; i < calls; ++i) {
+    char line[kFrameLine];
+    listing.append(line, static_cast<std::size_t>(format_frame(line, kFrameLine, i, frames[i])));
   }
+  return listing;
 }
 
 }  // namespace platform

@@ -18,8 +18,9 @@ constexpr int kStderr = 2;
 // pass unchanged (no line-end translation) and the console shows UTF-8.
 void prepare_console();
 
-// Puts back what prepare_console changed in the console (on Windows its code page). A normal
-// exit does it by itself; a failure exit, which skips the exit handlers, calls it first.
+// Puts back what prepare_console changed in the console (on Windows its code page). An exit
+// does it by itself; the report of a failure or a fault calls it first, so that the report
+// shows in the console's own code page.
 void restore_console();
 
 // True when standard output reaches a person or another program as it is written (a
@@ -65,7 +66,7 @@ bool sync_and_close(const AppendFile& file, std::string* error);
 // instruction, arithmetic trap, abort), after which the process ends as the system ends it.
 void install_fault_reports();
 
-// Writes a listing of the active calls to `fd`.
-void write_backtrace(int fd);
+// A listing of the calls active in the caller, one line each, innermost first.
+std::string backtrace_listing();
 
 }  // namespace platform

@@ -18,13 +18,13 @@ constexpr std::string_view kRule = "----------------------------------";
 std::string block(const std::array<double, 20>& table, double exponent, double cutoff_angle) {
   textio::StringSink sink;
   textio::Records records(sink, false);
-  records.empty();
-  records.empty();
+  records.write_empty();
+  records.write_empty();
   records.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", cutoff_angle));
   records.formatted(textio::parameter_fields(" Степень функции\t= ", exponent));
   records.text(kRule);
   records.text("   № гарм.  \t |Коэфф.|\tФаза");
-  records.empty();
+  records.write_empty();
   for (int k = 0; k < 10; ++k) {
     records.formatted(textio::harmonic_row_fields(k, table[k], table[10 + k]));
   }
@@ -42,12 +42,13 @@ void output_printer(const std::array<double, 20>& table, const double& exponent,
   platform::AppendFile file;
   std::string error;
   if (!platform::open_append(kFileName, &file, &error)) {
-    textio::fail({kUnit, ""}, std::string("Cannot open file '") + kFileName + "': " + error);
+    throw textio::Failure({kUnit, ""},
+                          std::string("Cannot open file '") + kFileName + "': " + error);
   }
-  if (file.read_only) textio::fail(unit, "Cannot write to file opened for READ");
+  if (file.read_only) throw textio::Failure(unit, "Cannot write to file opened for READ");
   // The whole block goes in one write and is on disk before the save is confirmed.
   if (!platform::append(file, bytes, &error) || !platform::sync_and_close(file, &error)) {
-    textio::fail(unit, std::string("Cannot write to file '") + kFileName + "': " + error);
+    throw textio::Failure(unit, std::string("Cannot write to file '") + kFileName + "': " + error);
   }
 }
 

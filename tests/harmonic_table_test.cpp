@@ -21,18 +21,19 @@ std::complex<double> coefficient_near_phase(double degrees) {
   return std::polar(1.0, degrees * kPi / 180.0);
 }
 
+dialogue::HarmonicTable derived(int k, const std::complex<double>& coefficient) {
+  nml1::Coefficients coefficients{};
+  coefficients[k] = coefficient;
+  return dialogue::derive_table(coefficients);
+}
+
 double derived_phase(const std::complex<double>& coefficient) {
-  dialogue::HarmonicTable table{};
-  dialogue::derive_row(0, coefficient, table);
-  return table[10];
+  return derived(0, coefficient)[10];
 }
 
 TEST(HarmonicTable, ModulusNeitherOverflowsNorUnderflows) {
-  dialogue::HarmonicTable table{};
-  dialogue::derive_row(0, {3e200, 4e200}, table);
-  dialogue::derive_row(1, {3e-200, -4e-200}, table);
-  EXPECT_DOUBLE_EQ(table[0], 5e200);
-  EXPECT_DOUBLE_EQ(table[1], 5e-200);
+  EXPECT_DOUBLE_EQ(derived(0, {3e200, 4e200})[0], 5e200);
+  EXPECT_DOUBLE_EQ(derived(1, {3e-200, -4e-200})[1], 5e-200);
 }
 
 TEST(HarmonicTable, PhaseOfTinyModulusIsZero) {
@@ -60,8 +61,7 @@ TEST(HarmonicTable, PhaseNearHalfTurnBecomesPlus180) {
 
 TEST(HarmonicTable, NotANumberStaysNotANumber) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  dialogue::HarmonicTable table{};
-  dialogue::derive_row(2, {nan, nan}, table);
+  dialogue::HarmonicTable table = derived(2, {nan, nan});
   EXPECT_TRUE(std::isnan(table[2]));
   EXPECT_TRUE(std::isnan(table[12]));
 }
@@ -79,8 +79,7 @@ TEST(HarmonicTable, Angle180Point1Exponent5Point01) {
   nml1::Coefficients coefficients;
   ishsignal::signal(start, end, last_index, samples.data(), angle, exponent);
   nml1::dft1(count, samples.data(), coefficients);
-  dialogue::HarmonicTable table{};
-  for (int k = 0; k < nml1::kHarmonics; ++k) dialogue::derive_row(k, coefficients[k], table);
+  dialogue::HarmonicTable table = dialogue::derive_table(coefficients);
 
   EXPECT_GT(table[7], 0.00000005);
   EXPECT_LT(table[7], 0.000005);

@@ -17,7 +17,7 @@ TEST(Records, KindsAndRecordEnds) {
   textio::StringSink sink;
   {
     textio::Records records(sink, true);
-    records.empty();
+    records.write_empty();
     records.text(" starts with its own blank ");
     records.formatted("  1.000");
     records.prompt("prompt: ");
@@ -38,7 +38,7 @@ TEST(Records, AFileIsWrittenInBlocksButPromptsStillGoOut) {
   HandOvers sink;
   textio::Records records(sink, false);
   records.text("a");
-  records.empty();
+  records.write_empty();
   EXPECT_TRUE(sink.writes.empty());
   records.prompt("b? ");
   EXPECT_EQ(sink.writes, (std::vector<std::string>{" a\r\n\r\nb? "}));

@@ -1,35 +1,29 @@
 #include "textio/failure.h"
 
-#include <cstdlib>
-
 #include "platform/platform.h"
 
 namespace textio {
 
-namespace {
-Records* pending_output = nullptr;
-}  // namespace
+Failure::Failure(Unit unit, std::string_view reason, int line, const char* file)
+    : unit_(std::move(unit)),
+      reason_(reason),
+      line_(line),
+      file_(file),
+      backtrace_(platform::backtrace_listing()) {}
 
-void flush_before_failure(Records* output) { pending_output = output; }
-
-void fail(const Unit& unit, std::string_view reason, int line, const char* file) {
-  if (pending_output != nullptr) pending_output->flush();
-
-  std::string report = "At line " + std::to_string(line) + " of file " + file;
+std::string report(const Failure& failure) {
+  std::string text = "At line " + std::to_string(failure.line()) + " of file " + failure.file();
+  const Unit& unit = failure.unit();
   if (unit.number != 0) {
-    report += " (unit = " + std::to_string(unit.number);
-    if (!unit.file.empty()) report += ", file = '" + unit.file + "'";
-    report += ")";
+    text += " (unit = " + std::to_string(unit.number);
+    if (!unit.file.empty()) text += ", file = '" + unit.file + "'";
+    text += ")";
   }
-  report += "\nk-berg run-time error: ";
-  report += reason;
-  report += "\n\nError termination. Backtrace:\n";
-
-  std::string ignored;
-  platform::write_all(platform::kStderr, report, &ignored);
-  platform::write_backtrace(platform::kStderr);
-  platform::restore_console();
-  std::_Exit(2);
+  text += "\nk-berg run-time error: ";
+  text += failure.reason();
+  text += "\n\nError termination. Backtrace:\n";
+  text += failure.backtrace();
+  return text;
 }
 
 }  // namespace textio

@@ -1,10 +1,9 @@
-// The one way the program fails: a report on standard error, then exit status 2.
+// The one way the program fails: a failure raised where it is seen, caught in main, which
+// writes the report on standard error and returns status 2.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-#include "textio/records.h"
 
 namespace textio {
 
@@ -18,14 +17,31 @@ struct Unit {
 inline Unit standard_input_unit() { return {5, "stdin"}; }
 inline Unit no_unit() { return {}; }
 
-// Standard output, whose pending records are pushed out before the report is written.
-void flush_before_failure(Records* output);
+// A failure of the record layer, thrown where it is seen: the unit, the reason, the calling
+// source line and file, and the listing of the calls active at that moment. The place of the
+// call comes from the compiler's builtins: std::source_location is not available to clang 14
+// with the GNU C++ library.
+class Failure {
+ public:
+  Failure(Unit unit, std::string_view reason, int line = __builtin_LINE(),
+          const char* file = __builtin_FILE());
 
-// Writes the location line naming the calling source line and the unit, the reason after a fixed
-// prefix, an empty line, "Error termination. Backtrace:" and the listing of active calls, then ends
-// the process with status 2. The place of the call comes from the compiler's builtins:
-// std::source_location is not available to clang 14 with the GNU C++ library.
-[[noreturn]] void fail(const Unit& unit, std::string_view reason, int line = __builtin_LINE(),
-                       const char* file = __builtin_FILE());
+  const Unit& unit() const { return unit_; }
+  const std::string& reason() const { return reason_; }
+  int line() const { return line_; }
+  const std::string& file() const { return file_; }
+  const std::string& backtrace() const { return backtrace_; }
+
+ private:
+  Unit unit_;
+  std::string reason_;
+  int line_;
+  std::string file_;
+  std::string backtrace_;
+};
+
+// The report: the location line naming the source line and the unit, the reason after a fixed
+// prefix, an empty line, "Error termination. Backtrace:" and the listing of active calls.
+std::string report(const Failure& failure);
 
 }  // namespace textio

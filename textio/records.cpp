@@ -7,7 +7,7 @@ constexpr std::size_t kBufferSize = 8192;
 constexpr std::string_view kRecordEnd = "\r\n";
 }  // namespace
 
-void Records::empty() {
+void Records::write_empty() {
   pending_ += kRecordEnd;
   end_record();
 }

@@ -18,8 +18,8 @@ class Records {
   Records(const Records&) = delete;
   Records& operator=(const Records&) = delete;
 
-  // CR LF alone.
-  void empty();
+  // Writes an empty record: CR LF alone.
+  void write_empty();
   // A list-directed text record: one blank, the text verbatim, CR LF.
   void text(std::string_view text);
   // A formatted record: the fields already edited and joined, then CR LF.

@@ -177,7 +177,7 @@ RealEntry read_real(std::string_view buffer) {
 
 double chislo(textio::Input& input) {
   if (input.peek() == textio::Input::kEnd)
-    textio::fail(textio::standard_input_unit(), "End of file");
+    throw textio::Failure(textio::standard_input_unit(), "End of file");
   std::string buffer = read_line_buffer(input);
   std::size_t comma = buffer.find(',');
   if (comma != std::string::npos) buffer[comma] = '.';
@@ -189,11 +189,11 @@ double chislo(textio::Input& input) {
     case RealRead::null_entry:
       return std::numeric_limits<double>::quiet_NaN();
     case RealRead::blank:
-      textio::fail(textio::no_unit(), "End of file");
+      throw textio::Failure(textio::no_unit(), "End of file");
     case RealRead::bad_character:
-      textio::fail(textio::no_unit(), "Bad real number in item 1 of list input");
+      throw textio::Failure(textio::no_unit(), "Bad real number in item 1 of list input");
     case RealRead::no_digits:
-      textio::fail(textio::no_unit(), "Error during floating point read");
+      throw textio::Failure(textio::no_unit(), "Error during floating point read");
   }
   return entry.value;
 }
@@ -239,7 +239,7 @@ std::int32_t chislointeger(textio::Input& input, textio::Records& output) {
         output.text(kWrongEntry);
         break;
       case IntegerRead::end:
-        textio::fail(textio::standard_input_unit(), "End of file");
+        throw textio::Failure(textio::standard_input_unit(), "End of file");
     }
   }
 }

@@ -36,7 +36,7 @@ RealEntry read_real(std::string_view buffer);
 // Reads one line of standard input, cut or padded to 20 characters, turns its first comma
 // into a full stop and returns the real number in it. A null entry returns not-a-number,
 // which the callers' range checks reject, so the prompt is simply shown again. Anything else
-// that is not a number, and the end of input, end the program with the failure report.
+// that is not a number, and the end of input, throw textio::Failure.
 double chislo(textio::Input& input);
 
 // What one integer entry read from standard input.
@@ -53,7 +53,7 @@ IntegerEntry read_integer(textio::Input& input);
 
 // Reads integers until one is good. A wrong entry (a bad character, a value out of range, a
 // bad repeat count) is answered with a message record and read again without a new prompt;
-// a null entry is skipped silently. The end of input ends the program with the failure report.
+// a null entry is skipped silently. The end of input throws textio::Failure.
 std::int32_t chislointeger(textio::Input& input, textio::Records& output);
 
 }  // namespace vvod
