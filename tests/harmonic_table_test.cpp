@@ -5,86 +5,67 @@
 #include <array>
 #include <cmath>
 #include <complex>
-#include <initializer_list>
 #include <limits>
 
 #include "engine/ishsignal.h"
-#include "engine/nml1.h"
 
 namespace {
 
 constexpr double kPi = 3.141592653589793;
+constexpr double kThreshold = 0.00000005;
 
-// A unit coefficient whose phase is `degrees` to within rounding, far closer than any case
-// below comes to a threshold.
-std::complex<double> coefficient_near_phase(double degrees) {
-  return std::polar(1.0, degrees * kPi / 180.0);
-}
+struct PhaseCase {
+  std::complex<double> coefficient;
+  double phase;
+};
 
-dialogue::HarmonicTable derived(int k, const std::complex<double>& coefficient) {
-  nml1::Coefficients coefficients{};
-  coefficients[k] = coefficient;
-  return dialogue::derive_table(coefficients);
-}
-
-double derived_phase(const std::complex<double>& coefficient) {
-  return derived(0, coefficient)[10];
-}
-
-TEST(HarmonicTable, ModulusNeitherOverflowsNorUnderflows) {
-  EXPECT_DOUBLE_EQ(derived(0, {3e200, 4e200})[0], 5e200);
-  EXPECT_DOUBLE_EQ(derived(1, {3e-200, -4e-200})[1], 5e-200);
-}
-
-TEST(HarmonicTable, PhaseOfTinyModulusIsZero) {
-  const double threshold = 0.00000005;
-  const double below = std::nextafter(threshold, 0.0);
-  EXPECT_EQ(derived_phase({0.0, below}), 0.0);
-  EXPECT_EQ(derived_phase({-below, 0.0}), 0.0);  // would be 180 if the rule came after the others
-  EXPECT_DOUBLE_EQ(derived_phase({0.0, threshold}), 90.0);  // strict: the threshold keeps it
-  EXPECT_EQ(derived_phase({-threshold, 0.0}), 180.0);
-}
-
-TEST(HarmonicTable, PhaseNearZeroBecomesZero) {
-  for (double degrees : {-0.05, 0.05, 0.0999}) {
-    const double phase = derived_phase(coefficient_near_phase(degrees));
-    EXPECT_EQ(phase, 0.0) << degrees;
-    EXPECT_FALSE(std::signbit(phase)) << degrees;
+// The moduli, and the phases with their clean-up rules applied in order: none for a modulus
+// below the threshold, 0 within 0.1 degree of 0, +180 within 0.1 degree of +-180.
+TEST(HarmonicTable, ModulusAndPhaseRules) {
+  const double below = std::nextafter(kThreshold, 0.0);
+  const auto at = [](double degrees) { return std::polar(1.0, degrees * kPi / 180.0); };
+  // clang-format off
+  const PhaseCase cases[] = {
+      {{0.0, below}, 0.0}, {{-below, 0.0}, 0.0},  // 180 if the modulus rule came last
+      {{0.0, kThreshold}, 90.0}, {{-kThreshold, 0.0}, 180.0}, {at(-0.05), 0.0},
+      {at(0.0999), 0.0}, {at(-179.95), 180.0}, {at(179.9001), 180.0}, {at(-90.0), -90.0}};
+  // clang-format on
+  for (const PhaseCase& c : cases) {
+    for (int k : {0, 9}) {
+      nml1::Coefficients coefficients{};
+      coefficients[k] = c.coefficient;
+      const dialogue::HarmonicTable table = dialogue::derive_table(coefficients);
+      EXPECT_NEAR(table[10 + k], c.phase, 1e-9) << c.coefficient << " k=" << k;
+      if (c.phase == 0.0) {
+        EXPECT_FALSE(std::signbit(table[10 + k])) << c.coefficient;
+      }
+      EXPECT_EQ(table[k], std::abs(c.coefficient)) << c.coefficient;
+    }
   }
-}
-
-TEST(HarmonicTable, PhaseNearHalfTurnBecomesPlus180) {
-  for (double degrees : {-179.95, 179.95, -179.9001}) {
-    EXPECT_EQ(derived_phase(coefficient_near_phase(degrees)), 180.0) << degrees;
-  }
-}
-
-TEST(HarmonicTable, NotANumberStaysNotANumber) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  dialogue::HarmonicTable table = derived(2, {nan, nan});
-  EXPECT_TRUE(std::isnan(table[2]));
-  EXPECT_TRUE(std::isnan(table[12]));
+  nml1::Coefficients extremes{};
+  extremes[0] = {3e200, 4e200};
+  extremes[1] = {3e-200, -4e-200};
+  extremes[2] = {std::numeric_limits<double>::quiet_NaN(), 0.0};
+  const dialogue::HarmonicTable table = dialogue::derive_table(extremes);
+  EXPECT_DOUBLE_EQ(table[0], 5e200);
+  EXPECT_DOUBLE_EQ(table[1], 5e-200);
+  EXPECT_TRUE(std::isnan(table[2]) && std::isnan(table[12]));
 }
 
 // With the widest accepted angle and exponent, harmonics 7 and 8 both print as 0.00000, but
 // only harmonic 8 lies below the modulus threshold, so only its phase is cleared.
 TEST(HarmonicTable, Angle180Point1Exponent5Point01) {
-  const double start = 0.0;
-  const double end = 6.283185307179586;
-  const std::int32_t last_index = 4095;
-  const std::int32_t count = 4096;
-  const double angle = 180.1;
-  const double exponent = 5.01;
+  const double start = 0.0, end = 6.283185307179586, angle = 180.1, exponent = 5.01;
+  const std::int32_t last_index = 4095, count = 4096;
   std::array<double, 4096> samples;
   nml1::Coefficients coefficients;
   ishsignal::signal(start, end, last_index, samples.data(), angle, exponent);
   nml1::dft1(count, samples.data(), coefficients);
-  dialogue::HarmonicTable table = dialogue::derive_table(coefficients);
-
-  EXPECT_GT(table[7], 0.00000005);
+  const dialogue::HarmonicTable table = dialogue::derive_table(coefficients);
+  EXPECT_GT(table[7], kThreshold);
   EXPECT_LT(table[7], 0.000005);
   EXPECT_EQ(table[17], 180.0);
-  EXPECT_LT(table[8], 0.00000005);
+  EXPECT_LT(table[8], kThreshold);
   EXPECT_EQ(table[18], 0.0);
 }
 

@@ -1,184 +1,117 @@
-// End-to-end runs of the real k-berg: scripted standard input in an empty folder, the exact
-// bytes of standard output and K-Berg.txt, and the exit status.
+// End-to-end runs of the real k-berg for what only a process shows: the exit status and the
+// failure report on standard error, the fatal-signal reports, closed streams and SIGPIPE, and
+// lines of any length read in bounded memory.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/run_program.h"
 
 namespace {
 
-using testing_support::records;
-using testing_support::run_program;
+using testing_support::run_script;
+using testing_support::RunResult;
 using testing_support::TempDir;
 
-const std::string kTitle =
-    records({"", " Расчет коэффициентов Берга через", " преобразование Фурье",
-             " --------------------------------", ""});
-const std::string kAnglePrompt = " Угол отсечки, (5-180): ";
-const std::string kExponentPrompt = " Степень функции (1-5): ";
-const std::string kMenu = records({"", "  1. Повторить расчет?", "  2. Записать данные в файл?",
-                                   "  3. Закончить работу?", ""}) +
-                          "  Введите соответствующую цифру ...  ";
-const std::string kSaved = records({"  Результаты записаны в файл..."});
-const std::string kSignOff = records({"", " 73!"});
-const std::string kWrongEntry = records({"  Введен неверный символ, введите повторно..."});
-
-const std::string kResults90 =
-    records({"", " Угол отсечки\t\t=     90.000", " Степень функции\t=      1.000",
-             " -----------------------------------", "", "    № гарм.\t |Коэфф.|\tФаза", "",
-             "       0         0.31831        0.0", "       1         0.50000        0.0",
-             "       2         0.21221        0.0", "       3         0.00000        0.0",
-             "       4         0.04244      180.0", "       5         0.00000        0.0",
-             "       6         0.01819        0.0", "       7         0.00000        0.0",
-             "       8         0.01011      180.0", "       9         0.00000        0.0"});
-
-const std::string kResults60 =
-    records({"", " Угол отсечки\t\t=     60.000", " Степень функции\t=      1.000",
-             " -----------------------------------", "", "    № гарм.\t |Коэфф.|\tФаза", "",
-             "       0         0.21800        0.0", "       1         0.39100        0.0",
-             "       2         0.27566        0.0", "       3         0.13783        0.0",
-             "       4         0.02757        0.0", "       5         0.02757      180.0",
-             "       6         0.03150      180.0", "       7         0.00985      180.0",
-             "       8         0.00985        0.0", "       9         0.01378        0.0"});
-
-std::string report_block(const std::string& angle, const std::string& rows_source) {
-  // The report block carries the same rows as the screen, between its own rules and header.
-  std::string rows = rows_source.substr(rows_source.find("       0 "));
-  return records({"", "", " Угол отсечки\t\t=     " + angle, " Степень функции\t=      1.000",
-                  " ----------------------------------", "    № гарм.  \t |Коэфф.|\tФаза", ""}) +
-         rows + records({" ----------------------------------"});
+bool testing_windows_program() {
+  return std::string(std::getenv("K_BERG_BINARY")).ends_with(".exe");
 }
 
-TEST(KBerg, CalculatesAndEndsWithTheSignOff) {
+struct FailureCase {
+  const char* script;
+  const char* location;  // how the first line ends
+  std::string reason;
+  const char* last_output;  // standard output is flushed before the report
+};
+
+TEST(Failures, EndWithTheReportAndStatusTwo) {
+  // Windows refuses a directory as a file by denying access; POSIX systems say what it is.
+  const std::string directory = testing_windows_program() ? "Permission denied" : "Is a directory";
+  const FailureCase cases[] = {
+      {"printf '' | $K", "textio/vvod.cpp (unit = 5, file = 'stdin')", "End of file", "(5-180): "},
+      {"$K <&-", "(unit = 5, file = 'stdin')", "End of file", "(5-180): "},
+      {"printf '90\\n\\n' | $K", "textio/vvod.cpp", "End of file", "(1-5): "},
+      {"printf 'abc\\n' | $K", "textio/vvod.cpp", "Bad real number in item 1 of list input",
+       "(5-180): "},
+      {"printf '.\\n' | $K", "textio/vvod.cpp", "Error during floating point read", "(5-180): "},
+      {"mkdir K-Berg.txt; printf '90\\n1\\n2\\n' | $K", "report/printer.cpp (unit = 120)",
+       "Cannot open file 'K-Berg.txt': " + directory, "цифру ...  "},
+      {"ln -s /dev/full K-Berg.txt; printf '90\\n1\\n2\\n' | $K",
+       "report/printer.cpp (unit = 120, file = 'K-Berg.txt')",
+       "Cannot write to file 'K-Berg.txt': No space left on device", "цифру ...  "},
+  };
+  for (const FailureCase& c : cases) {
+    TempDir folder;
+    RunResult run = run_script(c.script, folder);
+    SCOPED_TRACE(c.script);
+    EXPECT_EQ(run.status, 2);
+    const std::string first_line = run.err.substr(0, run.err.find('\n'));
+    EXPECT_TRUE(first_line.starts_with("At line ")) << first_line;
+    EXPECT_TRUE(first_line.ends_with(c.location)) << first_line;
+    EXPECT_NE(run.err.find("\nk-berg run-time error: " + c.reason +
+                           "\n\nError termination. Backtrace:\n#0 "),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
+  }
+}
+
+TEST(Streams, AClosedPipeOnStandardOutputEndsTheProgramBySigpipe) {
   TempDir folder;
-  auto run = run_program("90\n1\n3\n", folder.path());
-  EXPECT_EQ(run.out, kTitle + kAnglePrompt + kExponentPrompt + kResults90 + kMenu + kSignOff);
-  EXPECT_EQ(run.exit_status, 0);
+  // A pipe whose reader has opened and gone before the program starts.
+  RunResult run = run_script(
+      "mkfifo pipe; { exec 5<pipe; } & exec 6>pipe; wait; rm pipe; "
+      "printf '90\\n1\\n2\\n3\\n' | $K >&6",
+      folder);
+  EXPECT_EQ(run.status, 128 + 13);
   EXPECT_EQ(run.err, "");
   EXPECT_FALSE(std::filesystem::exists(folder.path() / "K-Berg.txt"));
 }
 
-TEST(KBerg, WholeCycleOfSavesAndANewCalculation) {
-  TempDir folder;
-  auto run = run_program("90\n1\n2\n2\n1\n60\n1\n2\n3\n", folder.path());
-  std::string pass90 = kTitle + kAnglePrompt + kExponentPrompt + kResults90 + kMenu;
-  std::string pass60 = kTitle + kAnglePrompt + kExponentPrompt + kResults60 + kMenu;
-  std::string saved90 = kSaved + kResults90 + kMenu;
-  std::string saved60 = kSaved + kResults60 + kMenu;
-  EXPECT_EQ(run.out, pass90 + saved90 + saved90 + pass60 + saved60 + kSignOff);
-  EXPECT_EQ(run.exit_status, 0);
-
-  std::string report = folder.read("K-Berg.txt");
-  EXPECT_EQ(report, report_block("90.000", kResults90) + report_block("90.000", kResults90) +
-                        report_block("60.000", kResults60));
-  EXPECT_EQ(report.substr(0, 2), "\r\n");
+// A fatal signal at a prompt is reported with the signal's name and a listing of the active
+// calls, and the process then ends by that very signal, as the system would have ended it.
+TEST(Faults, AreReportedAndEndTheProcessByTheSignal) {
+  const std::pair<int, const char*> faults[] = {
+      {11, "SIGSEGV: Segmentation fault - invalid memory reference"},
+      {8, "SIGFPE: Floating-point exception - erroneous arithmetic operation"},
+      {6, "SIGABRT: Process abort signal"}};
+  for (const auto& [signal, report] : faults) {
+    TempDir folder;
+    // Under the address sanitizer, these signals are left to the program's own reports.
+    RunResult run = run_script(
+        "export ASAN_OPTIONS=\"$ASAN_OPTIONS:handle_segv=0:handle_sigfpe=0:handle_abort=0\"\n"
+        "{ until grep -q '(5-180)' \"$OUT\"; do sleep 0.02; done; kill -" +
+            std::to_string(signal) + " $$; } &\nexec $K < <(sleep 10)",
+        folder);
+    SCOPED_TRACE(report);
+    EXPECT_EQ(run.status, 128 + signal);
+    const std::string heading =
+        std::string("\nProgram received signal ") + report + ".\n\nBacktrace for this error:\n";
+    const std::size_t at = run.err.find(heading);
+    ASSERT_NE(at, std::string::npos) << run.err;
+    EXPECT_GT(run.err.size(), at + heading.size()) << "no listing of the calls";
+  }
 }
 
-TEST(KBerg, SavesAppendToWhatTheFileHeld) {
-  TempDir folder;
-  folder.write("K-Berg.txt", "kept from last year\r\n");
-  auto run = run_program("60\n1\n2\n3\n", folder.path());
-  EXPECT_EQ(run.exit_status, 0);
-  EXPECT_EQ(folder.read("K-Berg.txt"),
-            "kept from last year\r\n" + report_block("60.000", kResults60));
-}
-
-TEST(KBerg, OutOfRangeAndNullEntriesAskAgainSilently) {
-  TempDir folder;
-  auto run =
-      run_program("4.89\n180.11\nnan\n/\n3*\n90,0\n0.92\n5.02\n1\n0\n4\n-1\n3\n", folder.path());
-  std::string angle_prompts;
-  for (int i = 0; i < 6; ++i) angle_prompts += kAnglePrompt;
-  std::string exponent_prompts = kExponentPrompt + kExponentPrompt + kExponentPrompt;
-  std::string menu_prompts = "  Введите соответствующую цифру ...  ";
-  menu_prompts += menu_prompts + menu_prompts;
-  EXPECT_EQ(run.out, kTitle + angle_prompts + exponent_prompts + kResults90 + kMenu + menu_prompts +
-                         kSignOff);
-  EXPECT_EQ(run.exit_status, 0);
-}
-
-TEST(KBerg, WrongMenuEntriesGetTheMessageWithoutANewPrompt) {
-  TempDir folder;
-  auto run = run_program("90\n1\nabc\n2.5\n\n   \n/\n3\n", folder.path());
-  EXPECT_EQ(run.out, kTitle + kAnglePrompt + kExponentPrompt + kResults90 + kMenu + kWrongEntry +
-                         kWrongEntry + kSignOff);
-  EXPECT_EQ(run.exit_status, 0);
-}
-
-struct Failure {
-  std::string name;
-  std::string input;
-  std::string reason;
-  std::string location;
-};
-
-void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
-
-class KBergFailure : public testing::TestWithParam<Failure> {};
-
-TEST_P(KBergFailure, EndsWithTheReportAndStatusTwo) {
-  TempDir folder;
-  auto run = run_program(GetParam().input, folder.path());
-  EXPECT_EQ(run.exit_status, 2);
-  EXPECT_NE(run.err.find("k-berg run-time error: " + GetParam().reason +
-                         "\n\nError termination. "
-                         "Backtrace:\n"),
-            std::string::npos)
-      << run.err;
-  std::string first_line = run.err.substr(0, run.err.find('\n'));
-  EXPECT_TRUE(first_line.starts_with("At line ")) << first_line;
-  EXPECT_TRUE(first_line.ends_with(GetParam().location)) << first_line;
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "K-Berg.txt"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, KBergFailure,
-    testing::Values(
-        Failure{"NoInputAtAll", "", "End of file", " (unit = 5, file = 'stdin')"},
-        Failure{"NoExponent", "90\n", "End of file", " (unit = 5, file = 'stdin')"},
-        Failure{"EmptyLine", "\n", "End of file", "textio/vvod.cpp"},
-        Failure{"Letters", "abc\n", "Bad real number in item 1 of list input", "textio/vvod.cpp"},
-        Failure{"CommaThenSeparator", "1.5,2\n", "Bad real number in item 1 of list input",
-                "textio/vvod.cpp"},
-        Failure{"PointAlone", ".\n", "Error during floating point read", "textio/vvod.cpp"},
-        Failure{"NoMenuChoice", "90\n1\n", "End of file", " (unit = 5, file = 'stdin')"},
-        Failure{"EndAfterWrongChoice", "90\n1\nabc\n", "End of file",
-                " (unit = 5, file = 'stdin')"}),
-    [](const testing::TestParamInfo<Failure>& info) { return info.param.name; });
-
-TEST(KBerg, EndOfInputAtTheMenuWritesNoRetryMessage) {
-  TempDir folder;
-  auto run = run_program("90\n1\n", folder.path());
-  EXPECT_EQ(run.out, kTitle + kAnglePrompt + kExponentPrompt + kResults90 + kMenu);
-  EXPECT_EQ(run.exit_status, 2);
-}
-
-TEST(KBerg, ADirectoryNamedLikeTheReportCannotBeOpened) {
-  TempDir folder;
-  std::filesystem::create_directory(folder.path() / "K-Berg.txt");
-  auto run = run_program("90\n1\n2\n3\n", folder.path());
-  // Windows refuses a directory as a file by denying access; POSIX systems say what it is.
-  std::string reason =
-      testing_support::testing_windows_program() ? "Permission denied" : "Is a directory";
-  EXPECT_EQ(run.exit_status, 2);
-  EXPECT_NE(run.err.find(" (unit = 120)\nk-berg run-time error: Cannot open file 'K-Berg.txt': " +
-                         reason + "\n"),
-            std::string::npos)
-      << run.err;
-  EXPECT_EQ(run.out.find(kSaved), std::string::npos);
-}
-
-TEST(KBerg, AFullDiskIsNeverReportedAsASave) {
-  TempDir folder;
-  std::filesystem::create_symlink("/dev/full", folder.path() / "K-Berg.txt");
-  auto run = run_program("90\n1\n2\n3\n", folder.path());
-  EXPECT_EQ(run.exit_status, 2);
-  EXPECT_NE(run.err.find(" (unit = 120, file = 'K-Berg.txt')\nk-berg run-time error: Cannot write "
-                         "to file 'K-Berg.txt': No space left on device\n"),
-            std::string::npos)
-      << run.err;
-  EXPECT_EQ(run.out.find(kSaved), std::string::npos);
+// Builds under the sanitizers carry shadow memory of their own; their test preset raises the
+// limit through K_BERG_MEMORY_LIMIT_MIB. Either way a line held whole would take 100 MiB.
+TEST(Memory, LinesOfAHundredMebibytesAreReadInBoundedMemory) {
+  const char* limit = std::getenv("K_BERG_MEMORY_LIMIT_MIB");
+  const long limit_kib = (limit != nullptr ? std::atol(limit) : 16) * 1024;
+  const std::pair<const char*, int> lines[] = {
+      {"printf 90; head -c 100M /dev/zero | tr '\\0' ' '", 2},
+      {"printf '90\\n1\\n3'; head -c 100M /dev/zero | tr '\\0' ' '", 0},
+      {"printf '90\\n1\\n'; head -c 100M /dev/zero | tr '\\0' 9", 2},
+  };
+  for (const auto& [input, status] : lines) {
+    TempDir folder;
+    RunResult run = run_script(std::string("{ ") + input + "; } | $K", folder);
+    SCOPED_TRACE(input);
+    EXPECT_EQ(run.status, status) << run.err;
+    EXPECT_LT(run.peak_memory_kib, limit_kib);
+  }
 }
 
 }  // namespace

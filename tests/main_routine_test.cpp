@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/run_program.h"
+#include "textio/failure.h"
 
 namespace {
 
@@ -21,64 +22,118 @@ class MarkingScreen : public platform::Screen {
   textio::StringSink& sink_;
 };
 
+// What one run of the dialogue wrote, and the reason it failed with, if it did.
+struct Outcome {
+  std::string out;
+  std::string failure;
+};
+
 // Runs the dialogue in a folder of its own, so that saves land there.
 class MainRoutine : public testing::Test {
  protected:
-  std::string transcript(const std::string& input) {
+  Outcome run(const std::string& input) {
     textio::StringSource source(input);
     textio::Input in(source);
     textio::StringSink sink;
     textio::Records out(sink, true);
     MarkingScreen screen(sink);
     dialogue::Console console{in, out, screen};
-    dialogue::main_routine(console);
-    return sink.text();
+    Outcome outcome;
+    try {
+      dialogue::main_routine(console);
+    } catch (const textio::Failure& failure) {
+      outcome.failure = failure.reason();
+    }
+    out.flush();
+    outcome.out = sink.text();
+    return outcome;
   }
 
   testing_support::CurrentTempDir folder_;
 };
 
-std::size_t count(const std::string& text, const std::string& part) {
-  std::size_t found = 0;
+int count(const std::string& text, const std::string& part) {
+  int found = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
     ++found;
   }
   return found;
 }
 
-TEST_F(MainRoutine, ClearsBeforeEachScreenAndPausesAfterSaveAndSignOff) {
-  std::string out = transcript("90\n1\n2\n3\n");
-  EXPECT_TRUE(out.starts_with("<clear>\r\n Расчет коэффициентов Берга через\r\n"));
-  // The results screen is shown twice: after the calculation and after the save.
-  EXPECT_EQ(count(out, "<clear>\r\n Угол отсечки\t\t=     90.000\r\n"), 2u);
-  EXPECT_NE(out.find("  Результаты записаны в файл...\r\n<pause 1><clear>\r\n Угол"),
-            std::string::npos);
-  EXPECT_TRUE(out.ends_with("  Введите соответствующую цифру ...  \r\n 73!\r\n<pause 1><clear>"));
-  EXPECT_EQ(count(out, "<clear>"), 4u);
+std::string without_marks(std::string text) {
+  for (const char* mark : {"<clear>", "<pause 1>"}) {
+    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
+      text.erase(at, std::string(mark).size());
+    }
+  }
+  return text;
 }
 
-TEST_F(MainRoutine, RepeatAsksBothValuesAgainWithoutDefaults) {
-  std::string out = transcript("90\n1\n1\n4,9\n5.01\n3\n");
-  EXPECT_EQ(count(out, " Угол отсечки, (5-180): "), 2u);
-  EXPECT_EQ(count(out, " Степень функции (1-5): "), 2u);
-  EXPECT_NE(out.find(" Угол отсечки\t\t=      4.900\r\n Степень функции\t=      5.010\r\n"),
-            std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists("K-Berg.txt"));
+// The kept transcripts of the real program, which the end-to-end runs also compare with.
+std::string kept(const std::string& name) {
+  return testing_support::read_file(std::filesystem::path(K_BERG_TRANSCRIPTS) / name);
 }
 
-TEST_F(MainRoutine, RangeEndsAreAcceptedAndJustBeyondAskedAgain) {
-  std::string out = transcript("4.89\n180.11\n180.1\n0.92\n5.02\n0.93\n3\n");
-  EXPECT_EQ(count(out, " Угол отсечки, (5-180): "), 3u);
-  EXPECT_EQ(count(out, " Степень функции (1-5): "), 3u);
-  EXPECT_NE(out.find("=    180.100\r\n Степень функции\t=      0.930\r\n"), std::string::npos);
+TEST_F(MainRoutine, WritesTheKeptTranscriptClearingAndPausingWhereItShould) {
+  Outcome outcome = run("90\n1\n2\n3\n");
+  EXPECT_EQ(without_marks(outcome.out), kept("save-90-1.stdout"));
+  EXPECT_EQ(folder_.read("K-Berg.txt"), kept("save-90-1.K-Berg.txt"));
+  EXPECT_TRUE(outcome.out.starts_with("<clear>\r\n Расчет"));
+  EXPECT_EQ(count(outcome.out, "<clear>\r\n Угол отсечки\t\t=     90.000\r\n"), 2);
+  EXPECT_EQ(count(outcome.out, "файл...\r\n<pause 1><clear>\r\n Угол"), 1);
+  EXPECT_TRUE(outcome.out.ends_with("  \r\n 73!\r\n<pause 1><clear>"));
+  EXPECT_EQ(count(outcome.out, "<clear>"), 4);
 }
 
-TEST_F(MainRoutine, NotANumberAndInfinitiesNeverReachTheTable) {
-  std::string out = transcript("nan\ninf\n-inf\n1e999\n90\nNaN(1)\n1\n3\n");
-  EXPECT_EQ(count(out, " Угол отсечки, (5-180): "), 5u);
-  EXPECT_EQ(count(out, " Степень функции (1-5): "), 2u);
-  EXPECT_EQ(out.find("NaN"), std::string::npos);
-  EXPECT_EQ(out.find("Inf"), std::string::npos);
+struct Flow {
+  std::string input;
+  int angle_prompts;
+  int exponent_prompts;
+  int menu_prompts;
+  int wrong_entries;
+  int saves;
+  std::string failure;
+  std::string shown;  // a part of the output that must be there
+};
+
+TEST_F(MainRoutine, Flows) {
+  // Input; angle, exponent and menu prompts; wrong entries; saves; failure; a part shown.
+  // clang-format off
+  const Flow flows[] = {
+      // Range ends, not-a-number, infinities and null entries: asked again, silently.
+      {"4.89\n180.11\nnan\n/\n1e999\n-0\n180.1\n0.92\n5.02\ninf\nNaN(1)\n0.93\n3\n",
+       7, 5, 1, 0, 0, "", "=    180.100\r\n Степень функции\t=      0.930\r\n"},
+      // A new calculation asks both values again; wrong menu entries get the message.
+      {"4.9\n5.01\n1\n90,5\n1\n0\n4\n-1\nabc\n2.5\n3\n", 2, 2, 5, 2, 0, "",
+       "=      4.900\r\n Степень функции\t=      5.010\r\n"},
+      {"90\n1\n2\n2\n3\n", 1, 1, 3, 0, 2, "", ""},
+      {"", 1, 0, 0, 0, 0, "End of file", ""},
+      {"90\n", 1, 1, 0, 0, 0, "End of file", ""},
+      {"90\n1\n2\nx\n", 1, 1, 2, 1, 1, "End of file", ""},
+      {"90\nabc\n", 1, 1, 0, 0, 0, "Bad real number in item 1 of list input", ""}};
+  // clang-format on
+  for (const Flow& flow : flows) {
+    std::filesystem::remove("K-Berg.txt");
+    Outcome outcome = run(flow.input);
+    SCOPED_TRACE(flow.input);
+    EXPECT_EQ(count(outcome.out, " Угол отсечки, (5-180): "), flow.angle_prompts);
+    EXPECT_EQ(count(outcome.out, " Степень функции (1-5): "), flow.exponent_prompts);
+    EXPECT_EQ(count(outcome.out, "  Введите соответствующую цифру ...  "), flow.menu_prompts);
+    EXPECT_EQ(count(outcome.out, " Введен неверный символ"), flow.wrong_entries);
+    EXPECT_EQ(count(outcome.out, " Результаты записаны в файл..."), flow.saves);
+    EXPECT_EQ(count(folder_.read("K-Berg.txt"), " Угол отсечки"), flow.saves);
+    EXPECT_EQ(outcome.failure, flow.failure);
+    EXPECT_NE(outcome.out.find(flow.shown), std::string::npos);
+    EXPECT_EQ(outcome.out.find("NaN"), std::string::npos);
+    EXPECT_EQ(outcome.out.find("Inf"), std::string::npos);
+  }
+}
+
+TEST_F(MainRoutine, ASaveThatFailsIsNeverConfirmed) {
+  std::filesystem::create_symlink("/dev/full", "K-Berg.txt");
+  Outcome outcome = run("90\n1\n2\n3\n");
+  EXPECT_EQ(outcome.failure, "Cannot write to file 'K-Berg.txt': No space left on device");
+  EXPECT_TRUE(outcome.out.ends_with("  Введите соответствующую цифру ...  ")) << outcome.out;
 }
 
 }  // namespace

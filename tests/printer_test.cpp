@@ -4,11 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/run_program.h"
+#include "textio/failure.h"
 
 namespace {
 
@@ -18,56 +20,44 @@ class Printer : public testing::Test {
   testing_support::CurrentTempDir folder_;
 };
 
-std::array<double, 20> table_with_rounding_cases() {
-  return {0.5, 0.0625, 1e-9,    -0.0, 123.456789, 0.000004, 0.015625, 0.000015, 99.999999, 0.3,
-          0.0, 180.0,  -179.95, 0.05, 99999.94,   100000.0, -0.04,    45.25,    45.35,     -1.0};
+std::string records(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\r\n";
+  return bytes;
 }
 
-TEST_F(Printer, AppendsTheBlockWithTheAngleBeforeTheExponent) {
-  printer::output_printer(table_with_rounding_cases(), 2.5, 120.0);
-  std::string expected = testing_support::records({
-      "",
-      "",
-      " Угол отсечки\t\t=    120.000",
-      " Степень функции\t=      2.500",
-      " ----------------------------------",
-      "    № гарм.  \t |Коэфф.|\tФаза",
-      "",
-      "       0         0.50000        0.0",
-      "       1         0.06250      180.0",
-      "       2         0.00000     -179.9",
-      "       3        -0.00000        0.1",
-      "       4       123.45679    99999.9",
-      "       5         0.00000    *******",
-      "       6         0.01562       -0.0",
-      "       7         0.00002       45.2",
-      "       8       100.00000       45.4",
-      "       9         0.30000       -1.0",
-      " ----------------------------------",
-  });
-  EXPECT_EQ(folder_.read("K-Berg.txt"), expected);
-}
-
-TEST_F(Printer, KeepsWhatTheFileHeldAndAppendsAfterIt) {
+// The angle comes first in the file although the exponent comes first in the call; moduli are
+// rows 0 to 9 and phases rows 10 to 19, each edited with its own rounding.
+TEST_F(Printer, AppendsWholeBlocksAfterWhatTheFileHeld) {
+  const std::array<double, 20> table = {
+      0.5, 0.0625, 1e-9,    -0.0, 123.456789, 0.000004, 0.015625, 0.000015, 99.999999, 0.3,
+      0.0, 180.0,  -179.95, 0.05, 99999.94,   100000.0, -0.04,    45.25,    45.35,     -1.0};
+  // clang-format off
+  const std::string block = records({
+      "", "", " Угол отсечки\t\t=    120.000", " Степень функции\t=      2.500",
+      " ----------------------------------", "    № гарм.  \t |Коэфф.|\tФаза", "",
+      "       0         0.50000        0.0", "       1         0.06250      180.0",
+      "       2         0.00000     -179.9", "       3        -0.00000        0.1",
+      "       4       123.45679    99999.9", "       5         0.00000    *******",
+      "       6         0.01562       -0.0", "       7         0.00002       45.2",
+      "       8       100.00000       45.4", "       9         0.30000       -1.0",
+      " ----------------------------------"});
+  // clang-format on
   folder_.write("K-Berg.txt", "no line end at the end");
-  printer::output_printer(table_with_rounding_cases(), 1.0, 90.0);
-  printer::output_printer(table_with_rounding_cases(), 1.0, 90.0);
-  std::string report = folder_.read("K-Berg.txt");
-  ASSERT_TRUE(report.starts_with("no line end at the end\r\n\r\n Угол"));
-  std::string blocks = report.substr(22);
-  EXPECT_EQ(blocks.substr(0, blocks.size() / 2), blocks.substr(blocks.size() / 2));
+  printer::output_printer(table, 2.5, 120.0);
+  printer::output_printer(table, 2.5, 120.0);
+  EXPECT_EQ(folder_.read("K-Berg.txt"), "no line end at the end" + block + block);
 }
 
 TEST_F(Printer, ConcurrentSaversNeverInterleaveTheirBlocks) {
-  constexpr int kSavers = 4;
-  constexpr int kSavesEach = 50;
+  constexpr int kSavers = 4, kSavesEach = 50;
   std::vector<pid_t> savers;
   for (int saver = 0; saver < kSavers; ++saver) {
     pid_t pid = fork();
     if (pid == 0) {
       std::array<double, 20> table{};
-      table.fill(static_cast<double>(saver));
-      for (int i = 0; i < kSavesEach; ++i) printer::output_printer(table, 1.0, 10.0 + saver);
+      table.fill(saver);
+      for (int i = 0; i < kSavesEach; ++i) printer::output_printer(table, 1.0, 1.0 * saver);
       _exit(0);
     }
     savers.push_back(pid);
@@ -77,25 +67,60 @@ TEST_F(Printer, ConcurrentSaversNeverInterleaveTheirBlocks) {
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-
-  // Every block must be one saver's 18 records, in order, with nothing of another inside.
-  std::string report = folder_.read("K-Berg.txt");
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < report.size();) {
-    std::size_t end = report.find("\r\n", at);
-    ASSERT_NE(end, std::string::npos);
-    lines.push_back(report.substr(at, end - at));
-    at = end + 2;
-  }
-  ASSERT_EQ(lines.size(), 18u * kSavers * kSavesEach);
-  for (std::size_t block = 0; block < lines.size(); block += 18) {
-    ASSERT_TRUE(lines[block + 2].starts_with(" Угол отсечки")) << block;
-    std::string saver_digit = lines[block + 2].substr(lines[block + 2].size() - 5, 1);
-    for (int row = 7; row < 17; ++row) {
-      std::string expected_modulus = "         " + saver_digit + ".00000";
-      ASSERT_EQ(lines[block + row].substr(8, 16), expected_modulus) << block << " " << row;
+  // Each block is one saver's: every modulus in it is the digit of its angle.
+  const std::string report = folder_.read("K-Berg.txt");
+  const std::size_t block_size = report.find("\r\n\r\n\r\n", 1) + 2;
+  ASSERT_EQ(report.size(), block_size * kSavers * kSavesEach);
+  for (std::size_t at = 0; at < report.size(); at += block_size) {
+    const std::string block = report.substr(at, block_size);
+    const std::string modulus = std::string(" ") + block[block.find(".000\r\n") - 1] + ".00000";
+    int rows = 0;
+    for (std::size_t row = block.find(modulus); row != std::string::npos;
+         row = block.find(modulus, row + 1)) {
+      ++rows;
     }
-    ASSERT_EQ(lines[block + 17], " ----------------------------------");
+    ASSERT_EQ(rows, 10) << block;
+  }
+}
+
+// What the report file is: its bytes, or where it links to (a device has no end).
+std::string what_the_file_is() {
+  if (std::filesystem::is_symlink("K-Berg.txt")) return std::filesystem::read_symlink("K-Berg.txt");
+  return testing_support::read_file("K-Berg.txt");
+}
+
+struct BadFile {
+  const char* prepare;
+  std::string reason;
+  const char* unit_file;
+};
+
+TEST_F(Printer, AFileThatCannotBeWrittenIsAFailureAndStaysAsItWas) {
+  const BadFile cases[] = {
+      {"mkdir K-Berg.txt", "Cannot open file 'K-Berg.txt': Is a directory", ""},
+      {"ln -s /dev/full K-Berg.txt", "Cannot write to file 'K-Berg.txt': No space left on device",
+       "K-Berg.txt"},
+      // Root may write to any file whatever its mode; only the immutable attribute stops it.
+      {"echo kept > K-Berg.txt && chattr +i K-Berg.txt 2>/dev/null",
+       "Cannot write to file opened for READ", "K-Berg.txt"},
+  };
+  for (const BadFile& c : cases) {
+    testing_support::CurrentTempDir folder;
+    if (std::system(c.prepare) != 0) {
+      std::cout << "skipped, cannot prepare: " << c.prepare << "\n";
+      continue;
+    }
+    const std::string before = what_the_file_is();
+    try {
+      printer::output_printer({}, 1.0, 90.0);
+      ADD_FAILURE() << c.prepare << ": the save was not a failure";
+    } catch (const textio::Failure& failure) {
+      EXPECT_EQ(failure.reason(), c.reason);
+      EXPECT_EQ(failure.unit().number, 120);
+      EXPECT_EQ(failure.unit().file, c.unit_file);
+    }
+    static_cast<void>(std::system("chattr -i K-Berg.txt 2>/dev/null"));
+    EXPECT_EQ(what_the_file_is(), before) << c.prepare;
   }
 }
 

@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <limits>
-#include <ostream>
 #include <string>
 #include <vector>
+
+#include "textio/failure.h"
 
 namespace {
 
@@ -15,173 +16,132 @@ using vvod::RealRead;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-std::string padded(std::string text) {
-  text.resize(vvod::kLineBuffer, ' ');
-  return text;
-}
-
 struct RealCase {
-  std::string typed;
+  const char* typed;
   RealRead kind;
   double value = 0.0;
 };
 
-void PrintTo(const RealCase& c, std::ostream* out) { *out << '"' << c.typed << '"'; }
-
-class ReadReal : public testing::TestWithParam<RealCase> {};
-
-TEST_P(ReadReal, ReadsTheNumberAtTheStartOfTheBuffer) {
-  const RealCase& c = GetParam();
-  vvod::RealEntry entry = vvod::read_real(padded(c.typed));
-  EXPECT_EQ(entry.kind, c.kind) << '"' << c.typed << '"';
-  if (c.kind == RealRead::value) {
-    EXPECT_EQ(entry.value, c.value) << '"' << c.typed << '"';
+TEST(ReadReal, GrammarOfOneEntry) {
+  using enum RealRead;
+  // clang-format off
+  const RealCase cases[] = {
+      {"90", value, 90.0}, {" \t 90.5", value, 90.5}, {"9e1", value, 90.0},
+      {"1.0+2", value, 100.0}, {"25-1", value, 2.5}, {"1d2", value, 100.0}, {"1Q-2", value, 0.01},
+      {".5", value, 0.5}, {"5.", value, 5.0}, {"-.5", value, -0.5}, {"90 degrees", value, 90.0},
+      {"1.5,2", value, 1.5}, {"60/", value, 60.0}, {"60;1", value, 60.0}, {"2*45", value, 45.0},
+      {"0.1", value, 0.1}, {"1e999", value, kInf}, {"-1e400", value, -kInf},
+      {"1e-400", value, 0.0}, {"4.9e-324", value, 4.9e-324}, {"-Infinity", value, -kInf},
+      {"+INF", value, kInf}, {" \t ", blank}, {"abc", bad_character}, {"1.5.2", bad_character},
+      {"1e+", bad_character}, {"1+", bad_character}, {"-", bad_character}, {"12x", bad_character},
+      {"infinit", bad_character}, {"nan(", bad_character}, {"0*5", bad_character},
+      {"\xD1\x83\xD0\xB3", bad_character}, {".", no_digits}, {"-.e5", no_digits},
+      {"/", null_entry}, {" ;5", null_entry}, {"3*", null_entry}};
+  // clang-format on
+  for (const RealCase& c : cases) {
+    std::string buffer = c.typed;
+    buffer.resize(vvod::kLineBuffer, ' ');
+    vvod::RealEntry entry = vvod::read_real(buffer);
+    EXPECT_EQ(entry.kind, c.kind) << '"' << c.typed << '"';
+    if (c.kind == RealRead::value) {
+      EXPECT_EQ(entry.value, c.value) << '"' << c.typed << '"';
+    }
   }
+  for (const char* typed : {"nan", "-NaN", "NaN(1)", "nan(abc) 5"}) {
+    EXPECT_TRUE(std::isnan(vvod::read_real(typed).value)) << typed;
+  }
+  EXPECT_TRUE(std::signbit(vvod::read_real("-1e-999").value));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, ReadReal,
-    testing::Values(
-        RealCase{"90", RealRead::value, 90.0}, RealCase{"90.5", RealRead::value, 90.5},
-        RealCase{" \t 90", RealRead::value, 90.0}, RealCase{"9e1", RealRead::value, 90.0},
-        RealCase{"9E+1", RealRead::value, 90.0}, RealCase{"1.0+2", RealRead::value, 100.0},
-        RealCase{"1.0+3", RealRead::value, 1000.0}, RealCase{"25-1", RealRead::value, 2.5},
-        RealCase{"1d2", RealRead::value, 100.0}, RealCase{"1Q-2", RealRead::value, 0.01},
-        RealCase{".5", RealRead::value, 0.5}, RealCase{"5.", RealRead::value, 5.0},
-        RealCase{"-.5", RealRead::value, -0.5}, RealCase{"+7", RealRead::value, 7.0},
-        RealCase{"90 degrees", RealRead::value, 90.0}, RealCase{"1.5,2", RealRead::value, 1.5},
-        RealCase{"60/", RealRead::value, 60.0}, RealCase{"60;1", RealRead::value, 60.0},
-        RealCase{"2*45", RealRead::value, 45.0}, RealCase{"0.1", RealRead::value, 0.1},
-        RealCase{"12345678901234567890", RealRead::value, 12345678901234567890.0}));
-
-INSTANTIATE_TEST_SUITE_P(RangeEnds, ReadReal,
-                         testing::Values(RealCase{"1e999", RealRead::value, kInf},
-                                         RealCase{"-1e400", RealRead::value, -kInf},
-                                         RealCase{"1e-400", RealRead::value, 0.0},
-                                         RealCase{"4.9e-324", RealRead::value, 4.9e-324},
-                                         RealCase{"2.2250738585072e-308", RealRead::value,
-                                                  2.2250738585072e-308},
-                                         RealCase{"inf", RealRead::value, kInf},
-                                         RealCase{"-Infinity", RealRead::value, -kInf},
-                                         RealCase{"+INF", RealRead::value, kInf}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, ReadReal,
-    testing::Values(
-        RealCase{"", RealRead::blank}, RealCase{" \t ", RealRead::blank},
-        RealCase{"abc", RealRead::bad_character}, RealCase{"1.5.2", RealRead::bad_character},
-        RealCase{"1e", RealRead::bad_character}, RealCase{"1e+", RealRead::bad_character},
-        RealCase{"1+", RealRead::bad_character}, RealCase{"-", RealRead::bad_character},
-        RealCase{"12x", RealRead::bad_character}, RealCase{"infinit", RealRead::bad_character},
-        RealCase{"nan(", RealRead::bad_character}, RealCase{"0*5", RealRead::bad_character},
-        RealCase{"\xD1\x83\xD0\xB3\xD0\xBE\xD0\xBB", RealRead::bad_character},
-        RealCase{".", RealRead::no_digits}, RealCase{".e5", RealRead::no_digits},
-        RealCase{"-.", RealRead::no_digits}));
-
-INSTANTIATE_TEST_SUITE_P(NoValue, ReadReal,
-                         testing::Values(RealCase{"/", RealRead::null_entry},
-                                         RealCase{"  ;5", RealRead::null_entry},
-                                         RealCase{"3*", RealRead::null_entry},
-                                         RealCase{"3*/", RealRead::null_entry}));
-
-TEST(ReadRealSpecials, NotANumberInItsForms) {
-  for (std::string typed : {"nan", "NaN", "-nan", "NaN(1)", "nan(abc) 5"}) {
-    vvod::RealEntry entry = vvod::read_real(padded(typed));
-    EXPECT_EQ(entry.kind, RealRead::value) << typed;
-    EXPECT_TRUE(std::isnan(entry.value)) << typed;
-  }
-  vvod::RealEntry negative_zero = vvod::read_real(padded("-0"));
-  EXPECT_TRUE(std::signbit(negative_zero.value));
-  vvod::RealEntry tiny = vvod::read_real(padded("-1e-999"));
-  EXPECT_EQ(tiny.value, 0.0);
-  EXPECT_TRUE(std::signbit(tiny.value));
-}
-
-double chislo_of(const std::string& input) {
+// Every value chislo reads from `input`, one line a call, until it throws.
+std::vector<double> chislo_values(const std::string& input, textio::Failure* failure = nullptr) {
   textio::StringSource source(input);
   textio::Input in(source);
-  return vvod::chislo(in);
+  std::vector<double> values;
+  try {
+    for (;;) values.push_back(vvod::chislo(in));
+  } catch (const textio::Failure& thrown) {
+    if (failure != nullptr) *failure = thrown;
+  }
+  return values;
 }
 
 TEST(Chislo, ReadsOneLineCutToTwentyCharactersWithTheFirstCommaAsPoint) {
-  EXPECT_EQ(chislo_of("90,5\n"), 90.5);
-  EXPECT_EQ(chislo_of("90.5\r\n"), 90.5);
-  EXPECT_EQ(chislo_of("90"), 90.0);
-  EXPECT_EQ(chislo_of("1,5,2\n"), 1.5);
-  // Only the first 20 characters count, also for the comma.
-  EXPECT_EQ(chislo_of("12345678901234567890,5\n"), 12345678901234567890.0);
-  EXPECT_EQ(chislo_of(std::string(19, ' ') + "1234\n"), 1.0);
-  EXPECT_TRUE(std::isnan(chislo_of("/\n")));
-  EXPECT_TRUE(std::isnan(chislo_of("4*\n")));
+  std::string long_line = "1" + std::string(19, ' ') + std::string(100000, 'x') + "\n";
+  std::vector<double> values =
+      chislo_values("90,5\n90.5\r\n" + long_line + "12345678901234567890,5\n" +
+                    std::string(19, ' ') + "1234\n1,5,2\n2\r");
+  EXPECT_EQ(values, (std::vector<double>{90.5, 90.5, 1.0, 12345678901234567890.0, 1.0, 1.5, 2.0}));
+  EXPECT_TRUE(std::isnan(chislo_values("/\n4*\n").at(1)));
 }
 
-TEST(Chislo, EachCallTakesItsOwnLineHoweverLongTheLineBefore) {
-  // Beyond the first 20 characters a line may hold anything.
-  std::string input = "1" + std::string(19, ' ') + std::string(100000, 'x') + "\n2\r\n3";
-  textio::StringSource source(input);
-  textio::Input in(source);
-  EXPECT_EQ(vvod::chislo(in), 1.0);
-  EXPECT_EQ(vvod::chislo(in), 2.0);
-  EXPECT_EQ(vvod::chislo(in), 3.0);
+TEST(Chislo, FailuresNameTheirReasonAndUnit) {
+  struct Case {
+    std::string input;
+    std::string reason;
+    int unit;
+  };
+  const std::string bad = "Bad real number in item 1 of list input";
+  // clang-format off
+  const Case cases[] = {
+      {"", "End of file", 5}, {"90\n", "End of file", 5}, {"\n", "End of file", 0},
+      {"abc\n", bad, 0}, {"1.5,2\n", bad, 0}, {"90\r1\n", bad, 0},
+      {std::string("9\0" "0\n", 4), bad, 0}, {".\n", "Error during floating point read", 0}};
+  // clang-format on
+  for (const Case& c : cases) {
+    textio::Failure failure(textio::no_unit(), "none");
+    chislo_values(c.input, &failure);
+    EXPECT_EQ(failure.reason(), c.reason) << c.input;
+    EXPECT_EQ(failure.unit().number, c.unit) << c.input;
+    EXPECT_EQ(failure.file(), "textio/vvod.cpp");
+  }
 }
 
-const std::string kWrongEntry = "  Введен неверный символ, введите повторно...\r\n";
-
-// Reads integers until the input ends; what the message record wrote goes to `messages`.
-struct IntegerRun {
-  std::vector<IntegerRead> kinds;
-  std::vector<std::int32_t> values;
+struct IntegerCase {
+  std::string typed;
+  IntegerRead kind;
+  std::int32_t value = 0;
 };
 
-IntegerRun read_all_integers(const std::string& input) {
-  textio::StringSource source(input);
-  textio::Input in(source);
-  IntegerRun run;
-  for (vvod::IntegerEntry entry = vvod::read_integer(in); entry.kind != IntegerRead::end;
-       entry = vvod::read_integer(in)) {
-    run.kinds.push_back(entry.kind);
-    if (entry.kind == IntegerRead::value) run.values.push_back(entry.value);
+TEST(ReadInteger, GrammarOfOneEntry) {
+  using enum IntegerRead;
+  // clang-format off
+  const IntegerCase cases[] = {
+      {"2 abc", value, 2}, {"2,3", value, 2}, {"7;8", value, 7}, {"2*3", value, 3},
+      {"\n \t\r\n +007\r", value, 7}, {"-2147483648", value, -2147483648},
+      {"2147483647", value, 2147483647}, {"200000000*4", value, 4},
+      {std::string(5000, '0') + "3", value, 3}, {"2.5", wrong}, {"12x", wrong}, {"+", wrong},
+      {"2147483648", wrong}, {"-2147483649", wrong}, {std::string(5000, '9'), wrong},
+      {"0*3", wrong}, {"200000001*4", wrong}, {"2*3*4", wrong}, {"\xD0\xB0", wrong},
+      {",", null_entry}, {" / 5", null_entry}, {"3* 9", null_entry}};
+  // clang-format on
+  for (const IntegerCase& c : cases) {
+    // The line that follows must be the next read's: whatever the entry, its line is done.
+    textio::StringSource source(c.typed + "\n6\n");
+    textio::Input in(source);
+    vvod::IntegerEntry entry = vvod::read_integer(in);
+    EXPECT_EQ(entry.kind, c.kind) << c.typed.substr(0, 20);
+    EXPECT_EQ(entry.value, c.value) << c.typed.substr(0, 20);
+    EXPECT_EQ(vvod::read_integer(in).value, 6) << c.typed.substr(0, 20);
   }
-  return run;
 }
 
-TEST(ReadInteger, ValueEndsAtASeparatorAndTheRestOfTheLineIsDropped) {
-  using Values = std::vector<std::int32_t>;
-  EXPECT_EQ(read_all_integers("2 abc\n").values, Values{2});
-  EXPECT_EQ(read_all_integers("2,3\n").values, Values{2});
-  EXPECT_EQ(read_all_integers("2/3\n7;8\n").values, (Values{2, 7}));
-  EXPECT_EQ(read_all_integers("2*3\n").values, Values{3});
-  EXPECT_EQ(read_all_integers("\n\n \t\r\n  +007\r\n-2147483648\n2147483647").values,
-            (Values{7, -2147483648, 2147483647}));
-  EXPECT_EQ(read_all_integers("200000000*4\n").values, Values{4});
-}
-
-TEST(ReadInteger, WrongEntriesDropTheirWholeLine) {
-  IntegerRun run = read_all_integers(
-      "x 5\n2.5\n12x\n+\n-\n2147483648\n-2147483649\n"
-      "99999999999999999999999999\n0*3\n200000001*4\n*3\n2*3*4\n"
-      "\xD0\xB0\n6\n");
-  EXPECT_EQ(run.values, std::vector<std::int32_t>{6});
-  EXPECT_EQ(run.kinds.size(), 14u);
-  for (std::size_t i = 0; i + 1 < run.kinds.size(); ++i)
-    EXPECT_EQ(run.kinds[i], IntegerRead::wrong) << i;
-}
-
-TEST(ReadInteger, NullEntriesReadNoValue) {
-  IntegerRun run = read_all_integers(",\n / 5\n;\n3*\n3* 9\n8\n");
-  EXPECT_EQ(run.kinds, (std::vector<IntegerRead>{IntegerRead::null_entry, IntegerRead::null_entry,
-                                                 IntegerRead::null_entry, IntegerRead::null_entry,
-                                                 IntegerRead::null_entry, IntegerRead::value}));
-  EXPECT_EQ(run.values, std::vector<std::int32_t>{8});
-}
-
-TEST(Chislointeger, AnswersWrongEntriesAndSkipsNullOnes) {
-  textio::StringSource source("abc\n\n/\n2.5\n3*\n 2 \n");
+TEST(Chislointeger, AnswersWrongEntriesSkipsNullOnesAndThrowsAtTheEnd) {
+  textio::StringSource source("abc\n\n/\n2.5\n3*\n 2 \nx\n");
   textio::Input in(source);
   textio::StringSink sink;
   textio::Records out(sink, true);
   EXPECT_EQ(vvod::chislointeger(in, out), 2);
-  EXPECT_EQ(sink.text(), kWrongEntry + kWrongEntry);
+  const std::string wrong = "  Введен неверный символ, введите повторно...\r\n";
+  EXPECT_EQ(sink.text(), wrong + wrong);
+  try {
+    vvod::chislointeger(in, out);
+    ADD_FAILURE() << "the end of input was not a failure";
+  } catch (const textio::Failure& failure) {
+    EXPECT_EQ(failure.reason(), "End of file");
+    EXPECT_EQ(failure.unit().file, "stdin");
+  }
+  EXPECT_EQ(sink.text(), wrong + wrong + wrong);
 }
 
 }  // namespace
