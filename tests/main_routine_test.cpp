@@ -28,14 +28,15 @@ struct Outcome {
   std::string failure;
 };
 
-// Runs the dialogue in a folder of its own, so that saves land there.
+// Runs the dialogue in a folder of its own, so that saves land there. Its output is held as it
+// is for a file, so that a clear or a pause that came before a flush shows out of place.
 class MainRoutine : public testing::Test {
  protected:
   Outcome run(const std::string& input) {
     textio::StringSource source(input);
     textio::Input in(source);
     textio::StringSink sink;
-    textio::Records out(sink, true);
+    textio::Records out(sink, false);
     MarkingScreen screen(sink);
     dialogue::Console console{in, out, screen};
     Outcome outcome;
