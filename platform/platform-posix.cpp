@@ -3,7 +3,9 @@
 #include <errno.h>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,6 +21,13 @@ namespace platform {
 namespace {
 
 std::string error_text(int error_number) { return std::strerror(error_number); }
+
+// Waits until the stream, which is in non-blocking mode, is ready for `events`.
+void wait_until_ready(int fd, short events) {
+  pollfd stream{fd, events, 0};
+  while (poll(&stream, 1, -1) < 0 && errno == EINTR) {
+  }
+}
 
 class PosixScreen : public Screen {
  public:
@@ -87,11 +96,15 @@ alignas(16) char fault_stack[64 * 1024];
 
 // A standard stream that the caller closed is opened on /dev/null. Otherwise the report file,
 // taking the lowest free descriptor, could become standard error and receive a failure report.
+// Standard output is held open for reading only, so that a write to it fails as it would on
+// the closed descriptor and the lost output is reported. SIGXFSZ is ignored: a write beyond
+// the file-size limit then fails with EFBIG and is reported like any other failed write.
 void prepare_console() {
   for (int fd : {kStdin, kStdout, kStderr}) {
     if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
-      ::open("/dev/null", fd == kStdin ? O_RDONLY : O_WRONLY);
+      ::open("/dev/null", fd == kStderr ? O_WRONLY : O_RDONLY);
   }
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 void restore_console() {}
@@ -102,25 +115,37 @@ bool writes_through(int fd) {
   return !S_ISREG(info.st_mode);
 }
 
-std::size_t read_some(int fd, char* buffer, std::size_t size) {
+bool read_some(int fd, char* buffer, std::size_t size, std::size_t* count, std::string* error) {
   for (;;) {
     ssize_t got = ::read(fd, buffer, size);
-    if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) return 0;
-  }
-}
-
-bool write_all(int fd, std::string_view bytes, std::string* error) {
-  while (!bytes.empty()) {
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
+    if (got >= 0) {
+      *count = static_cast<std::size_t>(got);
+      return true;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      wait_until_ready(fd, POLLIN);
+    } else if (errno != EINTR) {
       *error = error_text(errno);
       return false;
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
   }
-  return true;
+}
+
+WriteResult write_all(int fd, std::string_view bytes, std::string* error) {
+  while (!bytes.empty()) {
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written >= 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      wait_until_ready(fd, POLLOUT);
+    } else if (errno == EPIPE) {
+      return WriteResult::reader_gone;
+    } else if (errno != EINTR) {
+      *error = error_text(errno);
+      return WriteResult::failed;
+    }
+  }
+  return WriteResult::written;
 }
 
 Screen& system_screen() {
@@ -128,34 +153,97 @@ Screen& system_screen() {
   return screen;
 }
 
-bool open_append(const char* name, AppendFile* file, std::string* error) {
+ReportFile::~ReportFile() {
+  if (handle_ != -1) ::close(static_cast<int>(handle_));
+}
+
+// Opened write-only and non-blocking, a FIFO that nobody reads is refused with ENXIO; opened
+// for reading and writing, the program itself would be its reader and the block would vanish.
+// Appending never needed the right to read, so for other files the answers are those of the
+// earlier order (reading and writing, reading, writing): a file that may not be written is
+// opened to read, and a failure names the error of the attempt to write.
+bool ReportFile::open(const char* name, std::string* error) {
   constexpr int kMode = 0666;
-  file->read_only = false;
-  file->handle = ::open(name, O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, kMode);
-  if (file->handle < 0 && (errno == EACCES || errno == EPERM)) {
-    file->handle = ::open(name, O_RDONLY | O_CLOEXEC);
-    file->read_only = file->handle >= 0;
-    if (file->handle < 0) {
-      file->handle = ::open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kMode);
+  int fd = ::open(name, O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, kMode);
+  const int write_error = errno;
+  read_only_ = false;
+  if (fd < 0 && (write_error == EACCES || write_error == EPERM)) {
+    fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    read_only_ = fd >= 0;
+  }
+  if (fd < 0) {
+    *error = error_text(write_error);
+    return false;
+  }
+  handle_ = fd;
+  // From here on a write to a FIFO waits while its reader is behind, as writes to it always did.
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    *error = error_text(errno);
+    return false;
+  }
+  return true;
+}
+
+bool ReportFile::lock(std::string* error) {
+  while (flock(static_cast<int>(handle_), LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      *error = error_text(errno);
+      return false;
     }
   }
-  if (file->handle < 0) *error = error_text(errno);
-  return file->handle >= 0;
+  return true;
 }
 
-bool append(const AppendFile& file, std::string_view bytes, std::string* error) {
-  return write_all(file.handle, bytes, error);
-}
-
-bool sync_and_close(const AppendFile& file, std::string* error) {
-  // EINVAL: the file is a device such as /dev/null that has nothing to synchronise.
-  bool ok = ::fsync(file.handle) == 0 || errno == EINVAL;
-  if (!ok) *error = error_text(errno);
-  if (::close(file.handle) != 0 && ok) {
+bool ReportFile::size(std::uint64_t* bytes, std::string* error) {
+  struct stat info;
+  if (fstat(static_cast<int>(handle_), &info) != 0) {
     *error = error_text(errno);
-    ok = false;
+    return false;
   }
-  return ok;
+  *bytes = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+bool ReportFile::append(std::string_view bytes, std::size_t* written, std::string* error) {
+  *written = 0;
+  while (*written < bytes.size()) {
+    ssize_t count =
+        ::write(static_cast<int>(handle_), bytes.data() + *written, bytes.size() - *written);
+    if (count >= 0) {
+      *written += static_cast<std::size_t>(count);
+    } else if (errno != EINTR) {
+      *error = error_text(errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ReportFile::cut_back(std::uint64_t bytes, std::string* error) {
+  if (ftruncate(static_cast<int>(handle_), static_cast<off_t>(bytes)) != 0) {
+    *error = error_text(errno);
+    return false;
+  }
+  return true;
+}
+
+bool ReportFile::sync(std::string* error) {
+  // EINVAL: the file is a device such as /dev/null, or a FIFO, with nothing to synchronise.
+  if (::fsync(static_cast<int>(handle_)) != 0 && errno != EINVAL) {
+    *error = error_text(errno);
+    return false;
+  }
+  return true;
+}
+
+bool ReportFile::close(std::string* error) {
+  int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (::close(fd) != 0) {
+    *error = error_text(errno);
+    return false;
+  }
+  return true;
 }
 
 void install_fault_reports() {

@@ -71,18 +71,22 @@ std::string error_text(DWORD code) {
   return system_message(code);
 }
 
-bool write_handle(HANDLE handle, std::string_view bytes, std::string* error) {
-  while (!bytes.empty()) {
-    DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kMaxChunk));
-    DWORD written = 0;
-    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0) {
-      *error = error_text(GetLastError());
-      return false;
-    }
-    bytes.remove_prefix(written);
+// Writes all bytes, or as many as the system took before it failed, and counts them in
+// `written`. Returns ERROR_SUCCESS or the error that stopped the write.
+DWORD write_handle(HANDLE handle, std::string_view bytes, std::size_t* written) {
+  *written = 0;
+  while (*written < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - *written, kMaxChunk));
+    DWORD count = 0;
+    if (!WriteFile(handle, bytes.data() + *written, chunk, &count, nullptr)) return GetLastError();
+    if (count == 0) return ERROR_WRITE_FAULT;
+    *written += count;
   }
-  return true;
+  return ERROR_SUCCESS;
 }
+
+// The handle of the open report file.
+HANDLE file_handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 class WindowsScreen : public Screen {
  public:
@@ -266,16 +270,36 @@ void restore_console() {
 
 bool writes_through(int fd) { return GetFileType(standard_handle(fd)) != FILE_TYPE_DISK; }
 
-std::size_t read_some(int fd, char* buffer, std::size_t size) {
+bool read_some(int fd, char* buffer, std::size_t size, std::size_t* count, std::string* error) {
+  HANDLE handle = standard_handle(fd);
+  *count = 0;
+  // A process started without standard input reads nothing, as from the null device.
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return true;
   DWORD got = 0;
   DWORD wanted = static_cast<DWORD>(std::min(size, kMaxChunk));
-  // A pipe whose writer has gone reports ERROR_BROKEN_PIPE: that too is the end of input.
-  if (!ReadFile(standard_handle(fd), buffer, wanted, &got, nullptr)) return 0;
-  return got;
+  if (ReadFile(handle, buffer, wanted, &got, nullptr)) {
+    *count = got;
+    return true;
+  }
+  // A pipe whose writer has gone reports ERROR_BROKEN_PIPE: that too is the end of input. So
+  // is ERROR_INVALID_FUNCTION, a handle that cannot be read at all, which Wine gives a process
+  // started with its standard input closed.
+  DWORD code = GetLastError();
+  if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF || code == ERROR_INVALID_FUNCTION) {
+    return true;
+  }
+  *error = error_text(code);
+  return false;
 }
 
-bool write_all(int fd, std::string_view bytes, std::string* error) {
-  return write_handle(standard_handle(fd), bytes, error);
+// A pipe whose reader has closed it is ERROR_BROKEN_PIPE, or ERROR_NO_DATA while it closes.
+WriteResult write_all(int fd, std::string_view bytes, std::string* error) {
+  std::size_t written = 0;
+  DWORD code = write_handle(standard_handle(fd), bytes, &written);
+  if (code == ERROR_SUCCESS) return WriteResult::written;
+  if (code == ERROR_BROKEN_PIPE || code == ERROR_NO_DATA) return WriteResult::reader_gone;
+  *error = error_text(code);
+  return WriteResult::failed;
 }
 
 Screen& system_screen() {
@@ -283,44 +307,97 @@ Screen& system_screen() {
   return screen;
 }
 
-// The right to append without the right to write elsewhere makes every write land at the end
-// of the file in one piece, as O_APPEND does. Windows keeps kernel handles within 32 bits, so
-// a handle fits the int of AppendFile.
-bool open_append(const char* name, AppendFile* file, std::string* error) {
-  constexpr DWORD kAppend = FILE_APPEND_DATA | SYNCHRONIZE;
-  file->read_only = false;
-  HANDLE handle = open_file(name, GENERIC_READ | kAppend, OPEN_ALWAYS);
+ReportFile::~ReportFile() {
+  std::string ignored;
+  if (handle_ != -1) close(&ignored);
+}
+
+// Reading and writing, then reading alone, then writing alone. Writing includes the right to
+// cut the file back; under the lock each block is written at the end of the file.
+bool ReportFile::open(const char* name, std::string* error) {
+  read_only_ = false;
+  HANDLE handle = open_file(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
   if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
     handle = open_file(name, GENERIC_READ, OPEN_EXISTING);
-    file->read_only = handle != INVALID_HANDLE_VALUE;
-    if (handle == INVALID_HANDLE_VALUE) handle = open_file(name, kAppend, OPEN_ALWAYS);
+    read_only_ = handle != INVALID_HANDLE_VALUE;
+    if (handle == INVALID_HANDLE_VALUE) handle = open_file(name, GENERIC_WRITE, OPEN_ALWAYS);
   }
   if (handle == INVALID_HANDLE_VALUE) {
     *error = error_text(GetLastError());
-    file->handle = -1;
     return false;
   }
-  file->handle = HandleToLong(handle);
+  handle_ = reinterpret_cast<std::intptr_t>(handle);
   return true;
 }
 
-bool append(const AppendFile& file, std::string_view bytes, std::string* error) {
-  return write_handle(LongToHandle(file.handle), bytes, error);
+// The whole range a file can have, so that another saver waits while this one writes.
+// ERROR_INVALID_FUNCTION: a device such as NUL, which has no ranges to lock.
+bool ReportFile::lock(std::string* error) {
+  OVERLAPPED from_start{};
+  if (!LockFileEx(file_handle(handle_), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD,
+                  &from_start) &&
+      GetLastError() != ERROR_INVALID_FUNCTION) {
+    *error = error_text(GetLastError());
+    return false;
+  }
+  return true;
 }
 
-bool sync_and_close(const AppendFile& file, std::string* error) {
-  HANDLE handle = LongToHandle(file.handle);
-  bool ok = true;
+bool ReportFile::size(std::uint64_t* bytes, std::string* error) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file_handle(handle_), &size)) {
+    *error = error_text(GetLastError());
+    return false;
+  }
+  *bytes = static_cast<std::uint64_t>(size.QuadPart);
+  return true;
+}
+
+bool ReportFile::append(std::string_view bytes, std::size_t* written, std::string* error) {
+  *written = 0;
+  LARGE_INTEGER none{};
+  if (!SetFilePointerEx(file_handle(handle_), none, nullptr, FILE_END)) {
+    *error = error_text(GetLastError());
+    return false;
+  }
+  DWORD code = write_handle(file_handle(handle_), bytes, written);
+  if (code == ERROR_SUCCESS) return true;
+  *error = error_text(code);
+  return false;
+}
+
+bool ReportFile::cut_back(std::uint64_t bytes, std::string* error) {
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(bytes);
+  if (!SetFilePointerEx(file_handle(handle_), end, nullptr, FILE_BEGIN) ||
+      !SetEndOfFile(file_handle(handle_))) {
+    *error = error_text(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool ReportFile::sync(std::string* error) {
   // ERROR_INVALID_FUNCTION: a device such as NUL that has nothing to flush.
-  if (!FlushFileBuffers(handle) && GetLastError() != ERROR_INVALID_FUNCTION) {
+  if (!FlushFileBuffers(file_handle(handle_)) && GetLastError() != ERROR_INVALID_FUNCTION) {
     *error = error_text(GetLastError());
-    ok = false;
+    return false;
   }
-  if (!CloseHandle(handle) && ok) {
+  return true;
+}
+
+// The lock is given back first: a lock left to CloseHandle may outlive the handle for a while.
+// Giving back a lock that was never taken fails, which changes nothing.
+bool ReportFile::close(std::string* error) {
+  HANDLE handle = file_handle(handle_);
+  handle_ = -1;
+  OVERLAPPED from_start{};
+  UnlockFileEx(handle, 0, MAXDWORD, MAXDWORD, &from_start);
+  if (!CloseHandle(handle)) {
     *error = error_text(GetLastError());
-    ok = false;
+    return false;
   }
-  return ok;
+  return true;
 }
 
 void install_fault_reports() {

@@ -1,6 +1,8 @@
 #include "report/printer.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 #include "textio/failure.h"
@@ -33,23 +35,45 @@ std::string block(const std::array<double, 20>& table, double exponent, double c
   return sink.text();
 }
 
+textio::Failure write_failure(const std::string& error) {
+  return textio::Failure({kUnit, kFileName},
+                         std::string("Cannot write to file '") + kFileName + "': " + error);
+}
+
+// Appends the block under the file's lock, so that no other saver writes in between. When the
+// write or the flush fails after some of the block went in, the file is cut back to the size
+// it had, so that a save is whole or absent; a cut-back that fails is reported as well.
+void append_whole(platform::ReportFile& file, std::string_view bytes) {
+  std::string error;
+  std::uint64_t size_before = 0;
+  if (!file.lock(&error) || !file.size(&size_before, &error)) throw write_failure(error);
+  std::size_t written = 0;
+  if (file.append(bytes, &written, &error) && file.sync(&error)) {
+    if (!file.close(&error)) throw write_failure(error);
+    return;
+  }
+  std::string cut_back_error;
+  if (written > 0 && !file.cut_back(size_before, &cut_back_error)) {
+    error += "; cannot remove the " + std::to_string(written) + " bytes written: " + cut_back_error;
+  }
+  throw write_failure(error);
+}
+
 }  // namespace
 
 void output_printer(const std::array<double, 20>& table, const double& exponent,
                     const double& cutoff_angle) {
   const std::string bytes = block(table, exponent, cutoff_angle);
-  const textio::Unit unit{kUnit, kFileName};
-  platform::AppendFile file;
+  platform::ReportFile file;
   std::string error;
-  if (!platform::open_append(kFileName, &file, &error)) {
+  if (!file.open(kFileName, &error)) {
     throw textio::Failure({kUnit, ""},
                           std::string("Cannot open file '") + kFileName + "': " + error);
   }
-  if (file.read_only) throw textio::Failure(unit, "Cannot write to file opened for READ");
-  // The whole block goes in one write and is on disk before the save is confirmed.
-  if (!platform::append(file, bytes, &error) || !platform::sync_and_close(file, &error)) {
-    throw textio::Failure(unit, std::string("Cannot write to file '") + kFileName + "': " + error);
+  if (file.read_only()) {
+    throw textio::Failure({kUnit, kFileName}, "Cannot write to file opened for READ");
   }
+  append_whole(file, bytes);
 }
 
 }  // namespace printer

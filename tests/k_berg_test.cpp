@@ -21,10 +21,30 @@ bool testing_windows_program() {
 
 struct FailureCase {
   const char* script;
-  const char* location;  // how the first line ends
+  std::string location;  // how the first line ends
   std::string reason;
   const char* last_output;  // standard output is flushed before the report
 };
+
+void expect_failure(const FailureCase& c) {
+  TempDir folder;
+  RunResult run = run_script(c.script, folder);
+  SCOPED_TRACE(c.script);
+  EXPECT_EQ(run.status, 2);
+  const std::string first_line = run.err.substr(0, run.err.find('\n'));
+  EXPECT_TRUE(first_line.starts_with("At line ")) << first_line;
+  EXPECT_TRUE(first_line.ends_with(c.location)) << first_line;
+  EXPECT_NE(run.err.find("\nk-berg run-time error: " + c.reason +
+                         "\n\nError termination. Backtrace:\n#0 "),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
+  // A failed save leaves no part of its block behind.
+  const std::filesystem::path report = folder.path() / "K-Berg.txt";
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(report))) {
+    EXPECT_EQ(folder.read("K-Berg.txt").size() % 580, 0u);
+  }
+}
 
 TEST(Failures, EndWithTheReportAndStatusTwo) {
   // Windows refuses a directory as a file by denying access; POSIX systems say what it is.
@@ -42,20 +62,29 @@ TEST(Failures, EndWithTheReportAndStatusTwo) {
        "report/printer.cpp (unit = 120, file = 'K-Berg.txt')",
        "Cannot write to file 'K-Berg.txt': No space left on device", "цифру ...  "},
   };
-  for (const FailureCase& c : cases) {
-    TempDir folder;
-    RunResult run = run_script(c.script, folder);
-    SCOPED_TRACE(c.script);
-    EXPECT_EQ(run.status, 2);
-    const std::string first_line = run.err.substr(0, run.err.find('\n'));
-    EXPECT_TRUE(first_line.starts_with("At line ")) << first_line;
-    EXPECT_TRUE(first_line.ends_with(c.location)) << first_line;
-    EXPECT_NE(run.err.find("\nk-berg run-time error: " + c.reason +
-                           "\n\nError termination. Backtrace:\n#0 "),
-              std::string::npos)
-        << run.err;
-    EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
-  }
+  for (const FailureCase& c : cases) expect_failure(c);
+}
+
+// Standard streams that fail, and saves beyond a file-size limit (in KiB): a
+// report and status 2, never status 0 or a silent death by SIGXFSZ, and no part of a block
+// left behind. Wine has no counterpart to these.
+TEST(Streams, FailuresOfStandardStreamsAndOfTheFileSizeLimit) {
+  const std::string out = "textio/channels.cpp (unit = 6, file = 'stdout')";
+  const std::string in = "textio/channels.cpp (unit = 5, file = 'stdin')";
+  const FailureCase cases[] = {
+      {"printf '90\\n1\\n3\\n' | $K > /dev/full", out,
+       "Cannot write to file 'stdout': No space left on device", ""},
+      {"printf '90\\n1\\n3\\n' | $K >&-", out, "Cannot write to file 'stdout': Bad file descriptor",
+       ""},
+      {"ulimit -f 1; printf '90\\n1\\n1\\n90\\n1\\n3\\n' | $K", out,
+       "Cannot write to file 'stdout': File too large", ""},
+      {"ulimit -f 1; printf '90\\n1\\n2\\n2\\n3\\n' | $K > /dev/null",
+       "report/printer.cpp (unit = 120, file = 'K-Berg.txt')",
+       "Cannot write to file 'K-Berg.txt': File too large", ""},
+      {"$K < / > /dev/null", in, "Cannot read from file 'stdin': Is a directory", ""},
+      {"$K 0> /dev/null > /dev/null", in, "Cannot read from file 'stdin': Bad file descriptor", ""},
+  };
+  for (const FailureCase& c : cases) expect_failure(c);
 }
 
 TEST(Streams, AClosedPipeOnStandardOutputEndsTheProgramBySigpipe) {

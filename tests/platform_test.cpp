@@ -6,6 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <string>
+#include <thread>
+
 namespace {
 
 bool is_dev_null(int fd) {
@@ -27,6 +31,27 @@ TEST(PrepareConsole, AClosedStandardStreamIsHeldByTheNullDevice) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Standard input in non-blocking mode, empty when read and written to 0.3 s later.
+TEST(ReadSome, WaitsWhileANonBlockingPipeIsEmpty) {
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  fcntl(pipe_ends[0], F_SETFL, O_NONBLOCK);
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(write(pipe_ends[1], "90\n1\n3\n", 7), 7);
+    close(pipe_ends[1]);
+  });
+  char buffer[16];
+  std::size_t count = 0;
+  std::string error;
+  EXPECT_TRUE(platform::read_some(pipe_ends[0], buffer, sizeof buffer, &count, &error));
+  EXPECT_EQ(std::string(buffer, count), "90\n1\n3\n");
+  EXPECT_TRUE(platform::read_some(pipe_ends[0], buffer, sizeof buffer, &count, &error));
+  EXPECT_EQ(count, 0u);  // the writer has gone: the true end of input
+  writer.join();
+  close(pipe_ends[0]);
 }
 
 }  // namespace

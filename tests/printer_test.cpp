@@ -1,14 +1,21 @@
 #include "report/printer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/platform.h"
 #include "tests/run_program.h"
 #include "textio/failure.h"
 
@@ -122,6 +129,83 @@ TEST_F(Printer, AFileThatCannotBeWrittenIsAFailureAndStaysAsItWas) {
     static_cast<void>(std::system("chattr -i K-Berg.txt 2>/dev/null"));
     EXPECT_EQ(what_the_file_is(), before) << c.prepare;
   }
+}
+
+// A saved block of 18 records is 580 bytes long.
+constexpr std::size_t kBlockSize = 580;
+const std::string kEarlier = "earlier\r\n";
+
+// The file-size limit of this process while the object lives. SIGXFSZ is ignored as in main,
+// so that a write beyond the limit fails with EFBIG instead of ending this process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    platform::prepare_console();
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limit{bytes, saved_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+ private:
+  rlimit saved_;
+};
+
+// The reason of the failure the save raised, or "" for a save that went through.
+std::string save() {
+  try {
+    printer::output_printer({}, 1.0, 90.0);
+  } catch (const textio::Failure& failure) {
+    return failure.reason();
+  }
+  return "";
+}
+
+TEST_F(Printer, AShortWriteIsCutBackAndTheNextSaveIsWhole) {
+  folder_.write("K-Berg.txt", kEarlier);
+  {
+    FileSizeLimit limit(kEarlier.size() + kBlockSize - 1);
+    EXPECT_EQ(save(), "Cannot write to file 'K-Berg.txt': File too large");
+  }
+  EXPECT_EQ(folder_.read("K-Berg.txt"), kEarlier);
+  EXPECT_EQ(save(), "");
+  std::string report = folder_.read("K-Berg.txt");
+  EXPECT_EQ(report.size(), kEarlier.size() + kBlockSize);
+  EXPECT_TRUE(report.ends_with(" ----------------------------------\r\n")) << report;
+}
+
+TEST_F(Printer, ASaveWaitsWhileAnotherSaverHoldsTheFile) {
+  int holder = open("K-Berg.txt", O_WRONLY | O_CREAT, 0600);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);
+  std::thread saver([] { EXPECT_EQ(save(), ""); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(folder_.read("K-Berg.txt"), "");
+  close(holder);  // lets the saver in
+  saver.join();
+  EXPECT_EQ(folder_.read("K-Berg.txt").size(), kBlockSize);
+}
+
+// A file that may grow but not shrink: memory sealed against shrinking, reached by a link.
+TEST_F(Printer, ACutBackThatFailsIsReportedToo) {
+  int memory = memfd_create("report", MFD_ALLOW_SEALING);
+  ASSERT_EQ(fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK), 0);
+  std::filesystem::create_symlink("/proc/self/fd/" + std::to_string(memory), "K-Berg.txt");
+  FileSizeLimit limit(1000);
+  EXPECT_EQ(save(), "");
+  EXPECT_EQ(save(),
+            "Cannot write to file 'K-Berg.txt': File too large; cannot remove the 420 bytes "
+            "written: Operation not permitted");
+  close(memory);
+}
+
+TEST_F(Printer, AFifoGetsTheBlockOnlyWhileSomeoneReadsIt) {
+  ASSERT_EQ(mkfifo("K-Berg.txt", 0600), 0);
+  EXPECT_EQ(save(), "Cannot open file 'K-Berg.txt': No such device or address");
+  int reader = open("K-Berg.txt", O_RDONLY | O_NONBLOCK);
+  EXPECT_EQ(save(), "");
+  char block[2 * kBlockSize];
+  EXPECT_EQ(read(reader, block, sizeof block), static_cast<ssize_t>(kBlockSize));
+  close(reader);
 }
 
 }  // namespace

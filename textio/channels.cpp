@@ -7,12 +7,23 @@
 namespace textio {
 
 void FdSink::write(std::string_view bytes) {
-  std::string ignored;
-  platform::write_all(fd_, bytes, &ignored);
+  if (dropping_) return;
+  std::string error;
+  platform::WriteResult result = platform::write_all(fd_, bytes, &error);
+  if (result == platform::WriteResult::written) return;
+  dropping_ = true;
+  if (result == platform::WriteResult::failed) {
+    throw Failure(unit_, "Cannot write to file '" + unit_.file + "': " + error);
+  }
 }
 
 std::size_t FdSource::read(char* buffer, std::size_t size) {
-  return platform::read_some(fd_, buffer, size);
+  std::size_t count = 0;
+  std::string error;
+  if (!platform::read_some(fd_, buffer, size, &count, &error)) {
+    throw Failure(unit_, "Cannot read from file '" + unit_.file + "': " + error);
+  }
+  return count;
 }
 
 std::size_t StringSource::read(char* buffer, std::size_t size) {

@@ -5,40 +5,52 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "textio/failure.h"
 
 namespace textio {
 
 class ByteSink {
  public:
   virtual ~ByteSink() = default;
-  // Hands the bytes on; errors are the owner's concern, not the record layer's.
+  // Hands the bytes on. A sink that cannot hand them on throws textio::Failure, which the
+  // record layer lets pass to its caller.
   virtual void write(std::string_view bytes) = 0;
 };
 
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
-  // Reads up to `size` bytes; returns 0 at the end of input.
+  // Reads up to `size` bytes; returns 0 at the end of input. A read error throws
+  // textio::Failure.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
 };
 
-// A file descriptor of the process. Write errors on the console are not reported.
+// A stream of the process, such as standard output, named in failure reports by `unit`. The
+// first write that fails throws textio::Failure; from then on, and once a pipe's reader has
+// gone, output is dropped, so that writing out what is left never fails a second time.
 class FdSink : public ByteSink {
  public:
-  explicit FdSink(int fd) : fd_(fd) {}
+  FdSink(int fd, Unit unit) : fd_(fd), unit_(std::move(unit)) {}
   void write(std::string_view bytes) override;
 
  private:
   int fd_;
+  Unit unit_;
+  bool dropping_ = false;
 };
 
+// A stream of the process, such as standard input. A read error throws textio::Failure naming
+// `unit`.
 class FdSource : public ByteSource {
  public:
-  explicit FdSource(int fd) : fd_(fd) {}
+  FdSource(int fd, Unit unit) : fd_(fd), unit_(std::move(unit)) {}
   std::size_t read(char* buffer, std::size_t size) override;
 
  private:
   int fd_;
+  Unit unit_;
 };
 
 class StringSink : public ByteSink {

@@ -15,6 +15,7 @@ struct Unit {
 };
 
 inline Unit standard_input_unit() { return {5, "stdin"}; }
+inline Unit standard_output_unit() { return {6, "stdout"}; }
 inline Unit no_unit() { return {}; }
 
 // A failure of the record layer, thrown where it is seen: the unit, the reason, the calling
