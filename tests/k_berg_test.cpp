@@ -39,6 +39,10 @@ void expect_failure(const FailureCase& c) {
             std::string::npos)
       << run.err;
   EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
+  if (!testing_windows_program()) {  // the listing names the calls, demangled where they can be
+    EXPECT_NE(run.err.find("  dialogue::main_routine(dialogue::Console&) [0x"), std::string::npos);
+    EXPECT_NE(run.err.find("  main [0x"), std::string::npos) << run.err;
+  }
   // A failed save leaves no part of its block behind.
   const std::filesystem::path report = folder.path() / "K-Berg.txt";
   if (std::filesystem::is_regular_file(std::filesystem::symlink_status(report))) {

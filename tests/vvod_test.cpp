@@ -36,6 +36,8 @@ TEST(ReadReal, GrammarOfOneEntry) {
       {"1e+", bad_character}, {"1+", bad_character}, {"-", bad_character}, {"12x", bad_character},
       {"infinit", bad_character}, {"nan(", bad_character}, {"0*5", bad_character},
       {"\xD1\x83\xD0\xB3", bad_character}, {".", no_digits}, {"-.e5", no_digits},
+      {"x", bad_character}, {"infx", bad_character}, {"infinityx", bad_character},
+      {"200000000*5", value, 5.0}, {"200000001*5", bad_character},
       {"/", null_entry}, {" ;5", null_entry}, {"3*", null_entry}};
   // clang-format on
   for (const RealCase& c : cases) {
