@@ -12,7 +12,8 @@ namespace table {
 constexpr std::int64_t kMostRows = 100000;
 
 // The angles from + i * step, i = 0, 1, ..., up to the last one not above `to`. Each angle is
-// computed from i alone, so that no error accumulates from one to the next.
+// computed from i alone, so that no error accumulates from one to the next; one that passes
+// `to` by rounding alone (by less than a billionth of a step) counts as `to`.
 struct AngleRange {
   double from = 5.0;
   double to = 180.0;

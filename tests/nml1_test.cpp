@@ -160,3 +160,26 @@ TEST(Dft1, BitIdenticalToThePlainFormula) {
 }
 
 }  // namespace
+
+// The usual grid's cosines and the analysis's angles are evaluated once per process and reused:
+// every pass must still give the bits of each term evaluated on its own, written out here, for
+// a grid of angles and exponents that includes the ends of both ranges, on first use and after.
+TEST(Dft1, ReusedTermsGiveTheBitsOfDirectEvaluation) {
+  const double h = (6.283185307179586 - 0.0) / static_cast<double>(kCount);
+  for (double angle : {4.9, 5.0, 30.0, 61.7, 90.0, 133.3, 179.9, 180.0, 180.1}) {
+    for (double exponent : {0.93, 1.0, 1.5, 2.25, 3.0, 5.01}) {
+      const double c = std::cos((kPi * angle) / 180.0);
+      Samples direct;
+      for (std::int32_t i = 0; i < kCount; ++i) {
+        const double y = (std::cos(static_cast<double>(i) * h) - c) / (1.0 - c);
+        direct[i] = y < 0.0 ? std::pow(0.0, exponent) : std::pow(y, exponent);
+      }
+      nml1::Coefficients expected;
+      reference_dft1(kCount, direct.data(), expected);
+      const Samples samples = sample_pulse(angle, exponent);
+      EXPECT_EQ(std::memcmp(samples.data(), direct.data(), sizeof direct), 0) << angle;
+      EXPECT_EQ(std::memcmp(analyse(angle, exponent).data(), expected.data(), sizeof expected), 0)
+          << angle << " " << exponent;
+    }
+  }
+}

@@ -1,0 +1,200 @@
+// The rows of k-berg-table and their three forms, in-process: the plain table and CSV against
+// values worked out by hand and against the dialogue's own results screen, the chart's curves
+// against the table, and the accuracy against Berg's closed forms for exponent 1.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+#include "dialogue/main_routine.h"
+#include "table/chart.h"
+#include "table/csv.h"
+#include "table/plain_table.h"
+#include "table/rows.h"
+#include "tests/run_program.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+// The fields of each CSV line after the header.
+std::vector<std::vector<std::string>> csv_rows(const std::string& csv) {
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t at = csv.find("\r\n") + 2; at < csv.size(); at = csv.find("\r\n", at) + 2) {
+    std::istringstream line(csv.substr(at, csv.find("\r\n", at) - at));
+    rows.emplace_back();
+    for (std::string field; std::getline(line, field, ',');) rows.back().push_back(field);
+  }
+  return rows;
+}
+
+// The last angle is the last one not above `to`, each computed from its index alone; one past
+// `to` by rounding alone is `to` (4.9 + 1752 * 0.1 is 180.10000000000002).
+TEST(TableRows, AnglesEndAtTheLastNotAboveTo) {
+  struct Case {
+    table::AngleRange range;
+    std::int64_t count;
+    double last;
+  };
+  const Case cases[] = {{{5, 180, 5}, 36, 180},    {{4.9, 180.1, 0.1}, 1753, 180.1},
+                        {{90, 90, 1}, 1, 90},      {{5, 6, 0.3}, 4, 5.9},
+                        {{10, 20, 0.7}, 15, 19.8}, {{4.9, 5.2, 0.1}, 4, 5.2}};
+  for (const auto& [range, count, last] : cases) {
+    EXPECT_EQ(table::angle_count(range, table::kMostRows), count) << range.from << " " << range.to;
+    EXPECT_NEAR(table::angle_at(range, count - 1), last, 1e-12) << range.from << " " << range.to;
+  }
+  EXPECT_EQ(table::angle_count({5, 180, 1e-3}, 1000), 1001);
+}
+
+// 90 degrees: exponent 1 gives 1/pi, 1/2 and 2/(3 pi); exponent 2 (cos^2 over half a period)
+// gives 1/4, 4/(3 pi) and 1/4. Every coefficient is real and positive: phase 0.
+TEST(TablePlain, BlocksAlignedUnderRussianHeadings) {
+  const auto blocks = table::compute_blocks({1.0, 2.0}, {90, 90, 1});
+  const std::string rule(59, '-');
+  EXPECT_EQ(table::plain_table(blocks, {0, 1, 2}, true),
+            testing_support::records({
+                " Коэффициенты Берга",
+                "",
+                " Степень функции = 1.000",
+                rule,
+                "    Угол       α0      φ0       α1      φ1       α2      φ2",
+                rule,
+                "  90.000  0.31831     0.0  0.50000     0.0  0.21221     0.0",
+                "",
+                " Степень функции = 2.000",
+                rule,
+                "    Угол       α0      φ0       α1      φ1       α2      φ2",
+                rule,
+                "  90.000  0.25000     0.0  0.42441     0.0  0.25000     0.0",
+            }));
+}
+
+// 60 degrees, exponent 1: a1 = (t - sin t cos t) / (pi (1 - cos t)) = 0.391002 and
+// a5 = 2 (sin 5t cos t - 5 cos 5t sin t) / (pi 5 24 (1 - cos t)) = -0.0275664.
+TEST(TableCsv, ChosenHarmonicsModuliThenPhases) {
+  const auto blocks = table::compute_blocks({1.0}, {60, 60, 1});
+  EXPECT_EQ(table::csv_table(blocks, {1, 5}),
+            "angle,exponent,a1,a5,phi1,phi5\r\n60.000,1.000,0.39100,0.02757,0.0,180.0\r\n");
+}
+
+class NoScreen : public platform::Screen {
+  void clear() override {}
+  void pause(int) override {}
+};
+
+// The dialogue's results rows "k  modulus  phase" for one angle and exponent.
+std::vector<std::string> screen_values(const std::string& angle, const std::string& exponent) {
+  testing_support::CurrentTempDir folder;
+  textio::StringSource source(angle + "\n" + exponent + "\n3\n");
+  textio::Input input(source);
+  textio::StringSink sink;
+  textio::Records output(sink, false);
+  NoScreen screen;
+  dialogue::Console console{input, output, screen};
+  dialogue::main_routine(console);
+  output.flush();
+  std::vector<std::string> values(20);
+  std::regex row(R"(\r\n {5}( {2}\d) {7}( *[0-9.]{7}) {4}( *-?[0-9.]+)(?=\r\n))");
+  const std::string& text = sink.text();
+  for (std::sregex_iterator it(text.begin(), text.end(), row), end; it != end; ++it) {
+    const int k = std::stoi((*it)[1]);
+    values[k] = std::regex_replace((*it)[2].str(), std::regex("^ +"), "");
+    values[10 + k] = std::regex_replace((*it)[3].str(), std::regex("^ +"), "");
+  }
+  return values;
+}
+
+TEST(TableCsv, EveryValueIsTheOneTheResultsScreenShows) {
+  const std::pair<const char*, const char*> pairs[] = {
+      {"4.9", "0.93"}, {"33.3", "1.7"}, {"120", "2"}, {"179.9", "5.01"}, {"180.1", "3.3"}};
+  for (const auto& [angle, exponent] : pairs) {
+    const double a = std::stod(angle);
+    const auto blocks = table::compute_blocks({std::stod(exponent)}, {a, a, 1});
+    const auto fields = csv_rows(table::csv_table(blocks, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}))[0];
+    ASSERT_EQ(fields.size(), 22u);
+    EXPECT_EQ(std::vector<std::string>(fields.begin() + 2, fields.end()),
+              screen_values(angle, exponent))
+        << angle << " " << exponent;
+  }
+}
+
+// The chart read as a person reads it: the pixel of each labelled tick gives the scale, and
+// every curve point must sit where its table value (as CSV shows it) belongs, to within the
+// rounding of the pixels and of the value.
+TEST(TableChart, CurvePointsSitAtTheTableValues) {
+  const std::vector<int> harmonics{0, 1, 2, 3};
+  const auto blocks = table::compute_blocks({1.0, 2.0}, {5, 180, 5});
+  const std::string svg = table::berg_chart(blocks, harmonics);
+  EXPECT_NE(svg.find("степени функции 1.000, 2.000"), std::string::npos);
+  const auto scale = [&svg](const std::string& axis, const std::string& pixel) {
+    std::regex tick("class=\"" + axis + "-tick\"[^>]* " + pixel + "=\"([0-9.]+)\"[^>]*>([0-9.]+)");
+    std::vector<std::pair<double, double>> ticks;  // value, pixel
+    for (std::sregex_iterator it(svg.begin(), svg.end(), tick), end; it != end; ++it) {
+      ticks.emplace_back(std::stod((*it)[2]), std::stod((*it)[1]));
+    }
+    EXPECT_GE(ticks.size(), 5u) << axis;
+    const auto [v0, p0] = ticks.front();
+    const auto [v1, p1] = ticks.back();
+    return [=](double value) { return p0 + (value - v0) * (p1 - p0) / (v1 - v0); };
+  };
+  const auto x_of = scale("x", "x");
+  const auto y_tick_baseline = scale("y", "y");  // labels sit 5 pixels below their grid line
+  const auto rows = csv_rows(table::csv_table(blocks, harmonics));
+  std::regex curve(
+      R"re(class="curve" data-harmonic="(\d)" data-exponent="([0-9.]+)"[^>]* points="([^"]*)")re");
+  int curves = 0;
+  int points_checked = 0;
+  for (std::sregex_iterator it(svg.begin(), svg.end(), curve), end; it != end; ++it, ++curves) {
+    const int k = std::stoi((*it)[1]);
+    std::istringstream points((*it)[3].str());
+    std::size_t r = 0;
+    for (double x, y; points >> x && points.ignore() && points >> y; ++r, ++points_checked) {
+      while (r < rows.size() && rows[r][1] != (*it)[2]) ++r;
+      ASSERT_LT(r, rows.size());
+      EXPECT_NEAR(x, x_of(std::stod(rows[r][0])), 0.01) << k << " at " << rows[r][0];
+      EXPECT_NEAR(y, y_tick_baseline(std::stod(rows[r][2 + k])) - 5.0, 0.02) << k << " " << r;
+    }
+  }
+  EXPECT_EQ(curves, 8);
+  EXPECT_EQ(points_checked, 8 * 36);
+}
+
+// Berg's coefficients of the clipped cosine pulse, exponent 1, cut off at t radians: with
+// u = cos x - cos t over |x| < t, a_n = (1/pi) int u cos nx dx / (1 - cos t), which gives
+// a0 = (sin t - t cos t) / (pi (1 - cos t)), a1 = (t - sin t cos t) / (pi (1 - cos t)) and
+// a_n = 2 (sin nt cos t - n cos nt sin t) / (pi n (n^2 - 1) (1 - cos t)) for n >= 2.
+double berg(int n, double t) {
+  const double scale = kPi * (1.0 - std::cos(t));
+  if (n == 0) return (std::sin(t) - t * std::cos(t)) / scale;
+  if (n == 1) return (t - std::sin(t) * std::cos(t)) / scale;
+  return 2.0 * (std::sin(n * t) * std::cos(t) - n * std::cos(n * t) * std::sin(t)) /
+         (scale * n * (n * n - 1.0));
+}
+
+// The sampled pulse aliases harmonics n = 4096 m +- k onto k. By the bound |a_n| <= 2 (1 +
+// n sin t) / (pi n (n^2 - 1) (1 - cos t)), their sum is at most about (2/pi) cot(t/2) (pi^2/3) /
+// 4096^2 (2.9e-6 at 4.9 degrees, 1.25e-7 at 90), plus 2.5e-11 / (1 - cos t) for the 1 in the
+// bound, widened by 2% for n^2 - 1 and mN - k against (mN)^2. Above 180 degrees the sampler
+// clips at 360 degrees less the angle, the pulse of that angle. The test holds every modulus of
+// the whole range within that and reports the worst error, which the README quotes.
+TEST(TableAccuracy, ExponentOneWithinTheAliasingBoundOverTheWholeRange) {
+  const auto blocks = table::compute_blocks({1.0}, {4.9, 180.1, 0.1});
+  double worst = 0.0;
+  double worst_angle = 0.0;
+  for (const table::Row& row : blocks[0].rows) {
+    const double t = kPi * std::min(row.angle, 360.0 - row.angle) / 180.0;
+    const double bound =
+        1.02 * (2.0 / kPi) / std::tan(t / 2.0) * (kPi * kPi / 3.0) / 4096.0 / 4096.0 +
+        2.5e-11 / (1.0 - std::cos(t));
+    for (int k = 0; k < 10; ++k) {
+      const double error = std::fabs(row.values[k] - std::fabs(berg(k, t)));
+      EXPECT_LE(error, bound + 1e-12) << row.angle << " " << k;
+      if (error > worst) std::tie(worst, worst_angle) = std::tie(error, row.angle);
+    }
+  }
+  EXPECT_LT(worst, 3e-6);
+  std::cout << "worst error " << worst << " at " << worst_angle << " degrees\n";
+}
+
+}  // namespace
