@@ -44,7 +44,8 @@ chart:
 	cmake --build --preset app --parallel --target k-berg-table
 	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
 
-# k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run against it under Wine.
+# k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run
+# against them under Wine.
 windows:
 	@scripts/install-deps windows
 	cmake --preset mingw
