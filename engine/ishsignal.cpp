@@ -54,10 +54,17 @@ void signal(const double& period_start, const double& period_end, const std::int
       is_usual_grid(h, last_index) ? usual_grid_cosines().data() : nullptr;
   // A clipped sample is the power of +0, the same for every one of them: one call serves all.
   const double clipped = std::pow(0.0, exponent);
+  // A sample is clipped where (cosine - c) / d < 0. Since d = 1 - c is never negative, that is
+  // exactly where cosine < c (no difference of two cosines is small enough for the quotient to
+  // round to zero), which spares the division there.
   for (std::int32_t i = 0; i <= last_index; ++i) {
     const double cosine = known_cosines != nullptr ? known_cosines[i] : grid_cosine(i, h);
+    if (cosine < c) {
+      samples[i] = clipped;
+      continue;
+    }
     const double y = (cosine - c) / d;
-    samples[i] = y < 0.0 ? clipped : std::pow(y, exponent);
+    samples[i] = std::pow(y, exponent);
   }
 }
 
