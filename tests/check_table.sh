@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# Runs k-berg-table, given as a command (such as "build/ci/k-berg-table" or "wine
-# k-berg-table.exe"), for what needs a process of its own, in an empty folder:
-# - each bad argument ends with status 2, one line on standard error naming it, nothing on
-#   standard output and no file written;
-# - a standard output that cannot be written (/dev/full) ends with status 2 and a message;
-# - the chart goes through a temporary file beside FILE: it replaces an old chart whole, and
-#   a chart that cannot be put in place leaves no file behind;
-# - the chart of docs/berg-chart.svg comes out well-formed and the same byte for byte.
+# Checks k-berg-table, given as a command ("build/ci/k-berg-table", "wine k-berg-table.exe"),
+# where it needs a process, in an empty folder: with --same-as, output as the Linux build's,
+# byte for byte; bad arguments and /dev/full give status 2, one line on standard error and no
+# file; the chart replaces an old one whole and leaves nothing when it cannot be put in place;
+# the chart of docs/berg-chart.svg comes out well-formed and the same byte for byte.
 set -euo pipefail
-[ $# -gt 0 ] || { echo "usage: $0 COMMAND..." >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 [--same-as LINUX_BINARY] COMMAND..." >&2; exit 2; }
 docs=$(cd "$(dirname "$0")/../docs" && pwd)
+linux=
+[ "$1" != --same-as ] || { linux=$(realpath "$2") && shift 2; }
 command=()
 for word in "$@"; do
   [[ $word == */* && -e $word ]] && word=$(realpath "$word")
@@ -20,10 +19,7 @@ trap 'rm -rf "$folder"' EXIT
 cd "$folder"
 
 failures=0
-fail() {
-  echo "check_table: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "check_table: $*" >&2 && failures=$((failures + 1)); }
 
 # Runs the program with the given arguments; sets status, leaves stdout and stderr in files.
 run() {
@@ -45,18 +41,27 @@ expect_refusal() {
   [ "$(ls -A | sort | tr '\n' ' ')" = "$files" ] || fail "$*: left files: $(ls -A)"
 }
 
+if [ -n "$linux" ]; then
+  while read -r arguments; do
+    # shellcheck disable=SC2086 # the arguments are words
+    "$linux" $arguments >linux.out && "${command[@]}" $arguments >stdout
+    cmp linux.out stdout || fail "'$arguments' differs from the Linux build's output"
+  done <<'ROWS'
+--help
+--phases
+--csv --exponent 0.93,1,1.5,2,3.3,5.01 --from 4.9 --to 180.1 --step 0.1
+ROWS
+  rm linux.out stdout
+fi
+
+# The reasons themselves are checked in-process (tests/table_options_test.cpp).
 while read -r expected arguments; do
   # shellcheck disable=SC2086 # the arguments are words
   expect_refusal "$expected" $arguments --svg chart.svg
 done <<'ROWS'
 --bogus      --bogus
-extra        extra
 --step       --step abc
---step       --step 0
---step       --step 0.0001
 --from       --from 100 --to 50
---to         --to 180.2
---exponent   --exponent 1,6
 --harmonics  --harmonics 0-10
 ROWS
 

@@ -1,6 +1,5 @@
-// The rows of k-berg-table and their three forms, in-process: the plain table and CSV against
-// values worked out by hand and against the dialogue's own results screen, the chart's curves
-// against the table, and the accuracy against Berg's closed forms for exponent 1.
+// k-berg-table's rows and their three forms in-process, against values worked out by hand, the
+// dialogue's results screen and, for accuracy, Berg's closed forms for exponent 1.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -32,19 +31,13 @@ std::vector<std::vector<std::string>> csv_rows(const std::string& csv) {
 // The last angle is the last one not above `to`, each computed from its index alone; one past
 // `to` by rounding alone is `to` (4.9 + 1752 * 0.1 is 180.10000000000002).
 TEST(TableRows, AnglesEndAtTheLastNotAboveTo) {
-  struct Case {
-    table::AngleRange range;
-    std::int64_t count;
-    double last;
-  };
-  const Case cases[] = {{{5, 180, 5}, 36, 180},    {{4.9, 180.1, 0.1}, 1753, 180.1},
-                        {{90, 90, 1}, 1, 90},      {{5, 6, 0.3}, 4, 5.9},
-                        {{10, 20, 0.7}, 15, 19.8}, {{4.9, 5.2, 0.1}, 4, 5.2}};
+  const std::tuple<table::AngleRange, std::int64_t, double> cases[] = {
+      {{5, 180, 5}, 36, 180}, {{4.9, 180.1, 0.1}, 1753, 180.1}, {{90, 90, 1}, 1, 90},
+      {{5, 6, 0.3}, 4, 5.9},  {{10, 20, 0.7}, 15, 19.8},        {{4.9, 5.2, 0.1}, 4, 5.2}};
   for (const auto& [range, count, last] : cases) {
     EXPECT_EQ(table::angle_count(range, table::kMostRows), count) << range.from << " " << range.to;
     EXPECT_NEAR(table::angle_at(range, count - 1), last, 1e-12) << range.from << " " << range.to;
   }
-  EXPECT_EQ(table::angle_count({5, 180, 1e-3}, 1000), 1001);
 }
 
 // 90 degrees: exponent 1 gives 1/pi, 1/2 and 2/(3 pi); exponent 2 (cos^2 over half a period)
@@ -112,52 +105,44 @@ TEST(TableCsv, EveryValueIsTheOneTheResultsScreenShows) {
     const double a = std::stod(angle);
     const auto blocks = table::compute_blocks({std::stod(exponent)}, {a, a, 1});
     const auto fields = csv_rows(table::csv_table(blocks, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}))[0];
-    ASSERT_EQ(fields.size(), 22u);
     EXPECT_EQ(std::vector<std::string>(fields.begin() + 2, fields.end()),
               screen_values(angle, exponent))
         << angle << " " << exponent;
   }
 }
 
-// The chart read as a person reads it: the pixel of each labelled tick gives the scale, and
-// every curve point must sit where its table value (as CSV shows it) belongs, to within the
-// rounding of the pixels and of the value.
+// The chart read as a person reads it: the first and last labelled tick of each axis give its
+// scale (y labels sit 5 pixels below their grid line), and every curve point must sit where its
+// table value, as CSV shows it, belongs, within the rounding of the pixels and of the value.
 TEST(TableChart, CurvePointsSitAtTheTableValues) {
-  const std::vector<int> harmonics{0, 1, 2, 3};
   const auto blocks = table::compute_blocks({1.0, 2.0}, {5, 180, 5});
-  const std::string svg = table::berg_chart(blocks, harmonics);
+  const std::string svg = table::berg_chart(blocks, {0, 1, 2, 3});
   EXPECT_NE(svg.find("степени функции 1.000, 2.000"), std::string::npos);
-  const auto scale = [&svg](const std::string& axis, const std::string& pixel) {
-    std::regex tick("class=\"" + axis + "-tick\"[^>]* " + pixel + "=\"([0-9.]+)\"[^>]*>([0-9.]+)");
-    std::vector<std::pair<double, double>> ticks;  // value, pixel
-    for (std::sregex_iterator it(svg.begin(), svg.end(), tick), end; it != end; ++it) {
-      ticks.emplace_back(std::stod((*it)[2]), std::stod((*it)[1]));
-    }
-    EXPECT_GE(ticks.size(), 5u) << axis;
-    const auto [v0, p0] = ticks.front();
-    const auto [v1, p1] = ticks.back();
-    return [=](double value) { return p0 + (value - v0) * (p1 - p0) / (v1 - v0); };
+  const auto scale = [&svg](const std::string& axis, double offset) {
+    std::regex tick("class=\"" + axis + "-tick\"[^>]* " + axis + "=\"([0-9.]+)\"[^>]*>([0-9.]+)");
+    std::vector<std::smatch> ticks(std::sregex_iterator(svg.begin(), svg.end(), tick), {});
+    const double v0 = std::stod(ticks.front()[2]), p0 = std::stod(ticks.front()[1]) - offset;
+    const double v1 = std::stod(ticks.back()[2]), p1 = std::stod(ticks.back()[1]) - offset;
+    return [=](const std::string& value) {
+      return p0 + (std::stod(value) - v0) * (p1 - p0) / (v1 - v0);
+    };
   };
-  const auto x_of = scale("x", "x");
-  const auto y_tick_baseline = scale("y", "y");  // labels sit 5 pixels below their grid line
-  const auto rows = csv_rows(table::csv_table(blocks, harmonics));
-  std::regex curve(
-      R"re(class="curve" data-harmonic="(\d)" data-exponent="([0-9.]+)"[^>]* points="([^"]*)")re");
-  int curves = 0;
+  const auto x_of = scale("x", 0.0);
+  const auto y_of = scale("y", 5.0);
+  const auto rows = csv_rows(table::csv_table(blocks, {0, 1, 2, 3}));
+  std::regex curve(R"re(data-harmonic="(\d)" data-exponent="([0-9.]+)"[^>]* points="([^"]*)")re");
   int points_checked = 0;
-  for (std::sregex_iterator it(svg.begin(), svg.end(), curve), end; it != end; ++it, ++curves) {
+  for (std::sregex_iterator it(svg.begin(), svg.end(), curve), end; it != end; ++it) {
     const int k = std::stoi((*it)[1]);
     std::istringstream points((*it)[3].str());
-    std::size_t r = 0;
+    std::size_t r = (*it)[2] == "1.000" ? 0 : 36;
     for (double x, y; points >> x && points.ignore() && points >> y; ++r, ++points_checked) {
-      while (r < rows.size() && rows[r][1] != (*it)[2]) ++r;
-      ASSERT_LT(r, rows.size());
-      EXPECT_NEAR(x, x_of(std::stod(rows[r][0])), 0.01) << k << " at " << rows[r][0];
-      EXPECT_NEAR(y, y_tick_baseline(std::stod(rows[r][2 + k])) - 5.0, 0.02) << k << " " << r;
+      ASSERT_EQ(rows.at(r)[1], (*it)[2]);
+      EXPECT_NEAR(x, x_of(rows[r][0]), 0.01) << k << " at " << rows[r][0];
+      EXPECT_NEAR(y, y_of(rows[r][2 + k]), 0.02) << k << " at " << rows[r][0];
     }
   }
-  EXPECT_EQ(curves, 8);
-  EXPECT_EQ(points_checked, 8 * 36);
+  EXPECT_EQ(points_checked, 2 * 4 * 36);
 }
 
 // Berg's coefficients of the clipped cosine pulse, exponent 1, cut off at t radians: with
