@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <sstream>
 #include <string_view>
 

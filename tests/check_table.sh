@@ -65,10 +65,8 @@ done <<'ROWS'
 --harmonics  --harmonics 0-10
 ROWS
 
-status=0
-"${command[@]}" >/dev/full 2>stderr || status=$?
-[ "$status" -eq 2 ] && grep -q "No space left on device" stderr ||
-  fail "standard output on /dev/full: status $status, $(cat stderr)"
+status=0 && { "${command[@]}" >/dev/full 2>stderr || status=$?; }
+[ "$status" -eq 2 ] && grep -q "No space left" stderr || fail "/dev/full: status $status"
 
 echo old >chart.svg
 run --svg chart.svg

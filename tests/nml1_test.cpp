@@ -161,9 +161,8 @@ TEST(Dft1, BitIdenticalToThePlainFormula) {
 
 }  // namespace
 
-// The usual grid's cosines and the analysis's angles are evaluated once per process and reused:
-// every pass must still give the bits of each term evaluated on its own, written out here, for
-// a grid of angles and exponents that includes the ends of both ranges, on first use and after.
+// The usual grid's cosines and the analysis's angles, evaluated once and reused, must give the
+// bits of each term evaluated on its own, over both ranges' ends and between them.
 TEST(Dft1, ReusedTermsGiveTheBitsOfDirectEvaluation) {
   const double h = (6.283185307179586 - 0.0) / static_cast<double>(kCount);
   for (double angle : {4.9, 5.0, 30.0, 61.7, 90.0, 133.3, 179.9, 180.0, 180.1}) {

@@ -1,9 +1,8 @@
-// k-berg-table's rows and their three forms in-process, against values worked out by hand, the
-// dialogue's results screen and, for accuracy, Berg's closed forms for exponent 1.
+// k-berg-table's rows and their three forms, against hand-worked values, the results screen
+// and Berg's closed forms.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <regex>
 #include <sstream>
 
 #include "dialogue/main_routine.h"
@@ -16,6 +15,21 @@
 namespace {
 
 constexpr double kPi = 3.141592653589793;
+
+// The lines of `text` (CR LF ends) that start with `start`.
+std::vector<std::string> lines(const std::string& text, const std::string& start) {
+  std::vector<std::string> found;
+  for (std::size_t at = text.find(start); at != std::string::npos; at = text.find(start, at + 1)) {
+    if (at == 0 || text[at - 1] == '\n') found.push_back(text.substr(at, text.find('\r', at) - at));
+  }
+  return found;
+}
+
+// The value of attribute `name` in an element.
+std::string attribute(const std::string& element, const std::string& name) {
+  const std::size_t at = element.find(" " + name + "=\"") + name.size() + 3;
+  return element.substr(at, element.find('"', at) - at);
+}
 
 // The fields of each CSV line after the header.
 std::vector<std::vector<std::string>> csv_rows(const std::string& csv) {
@@ -88,12 +102,10 @@ std::vector<std::string> screen_values(const std::string& angle, const std::stri
   dialogue::main_routine(console);
   output.flush();
   std::vector<std::string> values(20);
-  std::regex row(R"(\r\n {5}( {2}\d) {7}( *[0-9.]{7}) {4}( *-?[0-9.]+)(?=\r\n))");
-  const std::string& text = sink.text();
-  for (std::sregex_iterator it(text.begin(), text.end(), row), end; it != end; ++it) {
-    const int k = std::stoi((*it)[1]);
-    values[k] = std::regex_replace((*it)[2].str(), std::regex("^ +"), "");
-    values[10 + k] = std::regex_replace((*it)[3].str(), std::regex("^ +"), "");
+  for (const std::string& line : lines(sink.text(), "     ")) {
+    std::istringstream fields(line);
+    int k = -1;
+    if (fields >> k && k >= 0 && k < 10) fields >> values[k] >> values[10 + k];
   }
   return values;
 }
@@ -119,10 +131,10 @@ TEST(TableChart, CurvePointsSitAtTheTableValues) {
   const std::string svg = table::berg_chart(blocks, {0, 1, 2, 3});
   EXPECT_NE(svg.find("степени функции 1.000, 2.000"), std::string::npos);
   const auto scale = [&svg](const std::string& axis, double offset) {
-    std::regex tick("class=\"" + axis + "-tick\"[^>]* " + axis + "=\"([0-9.]+)\"[^>]*>([0-9.]+)");
-    std::vector<std::smatch> ticks(std::sregex_iterator(svg.begin(), svg.end(), tick), {});
-    const double v0 = std::stod(ticks.front()[2]), p0 = std::stod(ticks.front()[1]) - offset;
-    const double v1 = std::stod(ticks.back()[2]), p1 = std::stod(ticks.back()[1]) - offset;
+    const auto ticks = lines(svg, "<text class=\"" + axis + "-tick\"");
+    const auto value = [](const std::string& t) { return std::stod(t.substr(t.find('>') + 1)); };
+    const double v0 = value(ticks.front()), p0 = std::stod(attribute(ticks.front(), axis)) - offset;
+    const double v1 = value(ticks.back()), p1 = std::stod(attribute(ticks.back(), axis)) - offset;
     return [=](const std::string& value) {
       return p0 + (std::stod(value) - v0) * (p1 - p0) / (v1 - v0);
     };
@@ -130,14 +142,14 @@ TEST(TableChart, CurvePointsSitAtTheTableValues) {
   const auto x_of = scale("x", 0.0);
   const auto y_of = scale("y", 5.0);
   const auto rows = csv_rows(table::csv_table(blocks, {0, 1, 2, 3}));
-  std::regex curve(R"re(data-harmonic="(\d)" data-exponent="([0-9.]+)"[^>]* points="([^"]*)")re");
   int points_checked = 0;
-  for (std::sregex_iterator it(svg.begin(), svg.end(), curve), end; it != end; ++it) {
-    const int k = std::stoi((*it)[1]);
-    std::istringstream points((*it)[3].str());
-    std::size_t r = (*it)[2] == "1.000" ? 0 : 36;
+  for (const std::string& curve : lines(svg, "<polyline class=\"curve\"")) {
+    const int k = std::stoi(attribute(curve, "data-harmonic"));
+    const std::string exponent = attribute(curve, "data-exponent");
+    std::istringstream points(attribute(curve, "points"));
+    std::size_t r = exponent == "1.000" ? 0 : 36;
     for (double x, y; points >> x && points.ignore() && points >> y; ++r, ++points_checked) {
-      ASSERT_EQ(rows.at(r)[1], (*it)[2]);
+      ASSERT_EQ(rows.at(r)[1], exponent);
       EXPECT_NEAR(x, x_of(rows[r][0]), 0.01) << k << " at " << rows[r][0];
       EXPECT_NEAR(y, y_of(rows[r][2 + k]), 0.02) << k << " at " << rows[r][0];
     }
