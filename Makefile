@@ -1,10 +1,10 @@
 # Quick start: `make run` builds and starts the calculator; `make test` builds and runs every
-# test. Both install the Debian packages they need when they are missing.
+# test. `make chart` draws the chart of the README again. Both install the Debian packages they need when they are missing.
 # In CI (CI=true) the tests build with warnings as errors. `make asan` runs every test under the
 # address and undefined-behaviour sanitizers; `make fuzz` runs each fuzz target for a minute.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
 
-.PHONY: run test asan fuzz bench format windows packages
+.PHONY: run test asan fuzz bench chart format windows packages
 
 run:
 	@scripts/install-deps app
@@ -36,7 +36,16 @@ bench:
 	cmake --build --preset dev --parallel --target k-berg-bench
 	./build/dev/bench/k-berg-bench
 
-# k-berg.exe cross-built with MinGW-w64, and the end-to-end tests run against it under Wine.
+# Draws docs/berg-chart.svg again with k-berg-table, as the README shows it; a test checks
+# that the program still draws the committed one byte for byte.
+chart:
+	@scripts/install-deps app
+	cmake --preset app
+	cmake --build --preset app --parallel --target k-berg-table
+	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
+
+# k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run
+# against them under Wine.
 windows:
 	@scripts/install-deps windows
 	cmake --preset mingw

@@ -1,18 +1,20 @@
 # What `cmake --install` puts in place, and the packages CPack makes of it: a .deb for
-# Debian from a Linux build, a .zip of k-berg.exe from the MinGW-w64 build.
+# Debian from a Linux build, a .zip of k-berg.exe and k-berg-table.exe from the MinGW-w64 build.
 include(GNUInstallDirs)
 
-install(TARGETS k-berg RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS k-berg k-berg-table RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The manual page, compressed as Debian keeps manual pages. Windows has no man, so the .zip
-# holds the program alone.
+# The manual pages, compressed as Debian keeps manual pages. Windows has no man, so the .zip
+# holds the programs alone.
 if(NOT WIN32)
-  set(k_berg_man_page ${CMAKE_BINARY_DIR}/k-berg.1.gz)
-  add_custom_command(OUTPUT ${k_berg_man_page}
-    COMMAND gzip -9 --no-name --stdout ${CMAKE_SOURCE_DIR}/docs/k-berg.1 > ${k_berg_man_page}
-    DEPENDS ${CMAKE_SOURCE_DIR}/docs/k-berg.1)
-  add_custom_target(k-berg-man-page ALL DEPENDS ${k_berg_man_page})
-  install(FILES ${k_berg_man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  foreach(program k-berg k-berg-table)
+    set(man_page ${CMAKE_BINARY_DIR}/${program}.1.gz)
+    add_custom_command(OUTPUT ${man_page}
+      COMMAND gzip -9 --no-name --stdout ${CMAKE_SOURCE_DIR}/docs/${program}.1 > ${man_page}
+      DEPENDS ${CMAKE_SOURCE_DIR}/docs/${program}.1)
+    add_custom_target(${program}-man-page ALL DEPENDS ${man_page})
+    install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
 endif()
 
 set(K_BERG_MAINTAINER "The k-berg developers <k-berg@example.org>"
@@ -26,7 +28,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "k-berg computes the amplitudes of the constant term and of the first nine
 harmonics of a periodic cosine pulse, cut off at a given angle and raised to a
 given power, by direct Fourier analysis of 4096 samples. It shows them in a
-table and appends the tables to the text file K-Berg.txt on request.")
+table and appends the tables to the text file K-Berg.txt on request.
+k-berg-table computes the same coefficients over a range of angles and writes
+them as a table, as CSV or as an SVG chart.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${K_BERG_MAINTAINER})

@@ -15,4 +15,8 @@ using HarmonicTable = std::array<double, 20>;
 // 0 for a phase within 0.1 degree of it, 180 for one within 0.1 degree of +-180.
 HarmonicTable derive_table(const nml1::Coefficients& coefficients);
 
+// One compute pass, the one both programs make: samples the pulse cut off at `angle` degrees
+// and raised to `exponent` at 4096 points over one period, analyses it and derives the table.
+HarmonicTable compute_table(double angle, double exponent);
+
 }  // namespace dialogue

@@ -1,10 +1,9 @@
 #include "dialogue/main_routine.h"
 
-#include <array>
 #include <cstdint>
 
 #include "dialogue/harmonic_table.h"
-#include "engine/ishsignal.h"
+#include "dialogue/limits.h"
 #include "engine/nml1.h"
 #include "report/printer.h"
 #include "textio/fields.h"
@@ -14,17 +13,7 @@ namespace dialogue {
 
 namespace {
 
-constexpr double kPeriodStart = 0.0;
-constexpr double kPeriodEnd = 6.283185307179586;
-constexpr std::int32_t kLastIndex = 4095;
-constexpr std::int32_t kSampleCount = 4096;
 constexpr int kPauseSeconds = 1;
-
-// The ranges accepted are a little wider than the ones the prompts state.
-constexpr double kLowestAngle = 4.9;
-constexpr double kHighestAngle = 180.1;
-constexpr double kLowestExponent = 0.93;
-constexpr double kHighestExponent = 5.01;
 
 enum MenuChoice : std::int32_t { kRepeat = 1, kSave = 2, kFinish = 3 };
 
@@ -95,8 +84,6 @@ void sign_off(Console& console) {
 void main_routine(Console& console) {
   double angle = 0.0;
   double exponent = 0.0;
-  std::array<double, kSampleCount> samples;
-  nml1::Coefficients coefficients;
 
   for (;;) {
     clear_screen(console);
@@ -104,9 +91,7 @@ void main_routine(Console& console) {
     angle = read_in_range(console, " Угол отсечки, (5-180): ", kLowestAngle, kHighestAngle);
     exponent =
         read_in_range(console, " Степень функции (1-5): ", kLowestExponent, kHighestExponent);
-    ishsignal::signal(kPeriodStart, kPeriodEnd, kLastIndex, samples.data(), angle, exponent);
-    nml1::dft1(kSampleCount, samples.data(), coefficients);
-    const HarmonicTable table = derive_table(coefficients);
+    const HarmonicTable table = compute_table(angle, exponent);
 
     std::int32_t choice = kSave;
     while (choice == kSave) {

@@ -246,6 +246,31 @@ bool ReportFile::close(std::string* error) {
   return true;
 }
 
+bool replace_file(const std::string& path, std::string_view bytes, std::string* error) {
+  constexpr int kMode = 0666;
+  const std::string temporary = path + "." + std::to_string(::getpid()) + ".tmp";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kMode);
+  if (fd < 0) {
+    *error = error_text(errno);
+    return false;
+  }
+  bool ok = write_all(fd, bytes, error) == WriteResult::written;
+  if (ok && ::fsync(fd) != 0) {
+    *error = error_text(errno);
+    ok = false;
+  }
+  if (::close(fd) != 0 && ok) {
+    *error = error_text(errno);
+    ok = false;
+  }
+  if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    *error = error_text(errno);
+    ok = false;
+  }
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
 void install_fault_reports() {
   // The first listing loads the unwinder, which allocates; do it now, not in the handler.
   void* frames[1];

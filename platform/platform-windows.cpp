@@ -400,6 +400,35 @@ bool ReportFile::close(std::string* error) {
   return true;
 }
 
+bool replace_file(const std::string& path, std::string_view bytes, std::string* error) {
+  const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+  HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = error_text(GetLastError());
+    return false;
+  }
+  std::size_t written = 0;
+  const DWORD code = write_handle(handle, bytes, &written);
+  bool ok = code == ERROR_SUCCESS;
+  if (!ok) *error = error_text(code);
+  if (ok && !FlushFileBuffers(handle)) {
+    *error = error_text(GetLastError());
+    ok = false;
+  }
+  if (!CloseHandle(handle) && ok) {
+    *error = error_text(GetLastError());
+    ok = false;
+  }
+  constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (ok && !MoveFileExA(temporary.c_str(), path.c_str(), kReplace)) {
+    *error = error_text(GetLastError());
+    ok = false;
+  }
+  if (!ok) DeleteFileA(temporary.c_str());
+  return ok;
+}
+
 void install_fault_reports() {
   // Keep room on the stack for the report when the stack itself has overflowed.
   ULONG reserve = 64 * 1024;

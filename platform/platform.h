@@ -92,6 +92,12 @@ class ReportFile {
   bool read_only_ = false;
 };
 
+// Writes `bytes` to a new temporary file beside `path`, flushes it to stable storage and
+// renames it to `path`, replacing the file there: `path` holds the old file or the whole new
+// one, never a part. On failure the temporary file is removed, `path` is left as it was, and
+// `error` gets the system's text for the error.
+bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
+
 // Installs the reports of fatal processor faults (invalid memory reference, illegal
 // instruction, arithmetic trap, abort), after which the process ends as the system ends it.
 void install_fault_reports();

@@ -68,6 +68,11 @@ std::string fixed_field(double value, int width, int decimals) {
   return field;
 }
 
+std::string trimmed_field(double value, int width, int decimals) {
+  const std::string field = fixed_field(value, width, decimals);
+  return field.substr(field.find_first_not_of(' '));
+}
+
 std::string parameter_fields(std::string_view label, double value) {
   return std::string(label) + fixed_field(value, 10, 3);
 }

@@ -18,6 +18,10 @@ std::string integer_field(std::int64_t value, int width);
 // "NaN"; an infinity is "Infinity" or, in a narrow field, "Inf", with "-" when negative.
 std::string fixed_field(double value, int width, int decimals);
 
+// The field fixed_field(value, width, decimals) without its leading blanks: the same digits,
+// for output where columns are separated otherwise, such as CSV.
+std::string trimmed_field(double value, int width, int decimals);
+
 // n blanks.
 std::string blanks(int count);
 

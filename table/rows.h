@@ -1,0 +1,43 @@
+// The rows of a Berg table: one compute pass per angle, one block of angles per exponent.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "dialogue/harmonic_table.h"
+
+namespace table {
+
+// The most rows one run computes, over all its blocks.
+constexpr std::int64_t kMostRows = 100000;
+
+// The angles from + i * step, i = 0, 1, ..., up to the last one not above `to`. Each angle is
+// computed from i alone, so that no error accumulates from one to the next; one that passes
+// `to` by rounding alone (by less than a billionth of a step) counts as `to`.
+struct AngleRange {
+  double from = 5.0;
+  double to = 180.0;
+  double step = 5.0;
+};
+
+struct Row {
+  double angle;
+  dialogue::HarmonicTable values;  // as the dialogue's results screen shows them
+};
+
+struct Block {
+  double exponent;
+  std::vector<Row> rows;
+};
+
+// The number of angles in the range, which must have from <= to and a finite step above 0;
+// any count above `limit` is given as limit + 1.
+std::int64_t angle_count(const AngleRange& range, std::int64_t limit);
+
+double angle_at(const AngleRange& range, std::int64_t index);
+
+// One block per exponent, in the order given, each with a row for every angle of the range
+// (at most kMostRows).
+std::vector<Block> compute_blocks(const std::vector<double>& exponents, const AngleRange& range);
+
+}  // namespace table
