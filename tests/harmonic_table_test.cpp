@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <complex>
 #include <limits>
 
-#include "engine/ishsignal.h"
 
 namespace {
 
@@ -55,13 +53,7 @@ TEST(HarmonicTable, ModulusAndPhaseRules) {
 // With the widest accepted angle and exponent, harmonics 7 and 8 both print as 0.00000, but
 // only harmonic 8 lies below the modulus threshold, so only its phase is cleared.
 TEST(HarmonicTable, Angle180Point1Exponent5Point01) {
-  const double start = 0.0, end = 6.283185307179586, angle = 180.1, exponent = 5.01;
-  const std::int32_t last_index = 4095, count = 4096;
-  std::array<double, 4096> samples;
-  nml1::Coefficients coefficients;
-  ishsignal::signal(start, end, last_index, samples.data(), angle, exponent);
-  nml1::dft1(count, samples.data(), coefficients);
-  const dialogue::HarmonicTable table = dialogue::derive_table(coefficients);
+  const dialogue::HarmonicTable table = dialogue::compute_table(180.1, 5.01);
   EXPECT_GT(table[7], kThreshold);
   EXPECT_LT(table[7], 0.000005);
   EXPECT_EQ(table[17], 180.0);

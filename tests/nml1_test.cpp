@@ -54,30 +54,6 @@ TEST(Dft1, KnownPulsesToFiveDecimals) {
   }
 }
 
-// Berg's coefficient a_n of the clipped cosine pulse with exponent 1, cut off at t radians.
-double berg_coefficient(int n, double t) {
-  const double scale = kPi * (1.0 - std::cos(t));
-  if (n == 0) return (std::sin(t) - t * std::cos(t)) / scale;
-  if (n == 1) return (t - std::sin(t) * std::cos(t)) / scale;
-  return 2.0 * (std::sin(n * t) * std::cos(t) - n * std::cos(n * t) * std::sin(t)) /
-         (scale * n * (static_cast<double>(n) * n - 1.0));
-}
-
-// The samples are exact values of the pulse, so the discrete sum for harmonic k is a_k plus its
-// aliases a_{4096m +- k}. The pulse has kinks at the cut-off, so they fall off as 1/n^2 and add
-// up to at most about (2/pi) cot(t/2) (pi^2/3) / 4096^2: 2.9e-6 at 5 degrees, 1.25e-7 at 90.
-TEST(Dft1, MatchesTheClosedFormForExponentOneWithinTheAliasing) {
-  for (double degrees = 5.0; degrees <= 180.0; degrees += 2.5) {
-    const nml1::Coefficients coefficients = analyse(degrees, 1.0);
-    const double t = kPi * degrees / 180.0;
-    const double aliasing =
-        1.02 * (2.0 / kPi) / std::tan(t / 2.0) * (kPi * kPi / 3.0) / (4096.0 * 4096.0) + 1e-12;
-    for (int k = 0; k < nml1::kHarmonics; ++k) {
-      EXPECT_NEAR(coefficients[k].real(), berg_coefficient(k, t), aliasing) << degrees << " " << k;
-    }
-  }
-}
-
 // The analysis written out plainly, one operation at a time in the order stated for it.
 void plain_dft1(std::int32_t n, const double* samples, nml1::Coefficients& coefficients) {
   const double two_pi = 6.283185307179586;

@@ -43,8 +43,8 @@ struct RunResult {
 };
 
 // Runs `script` with bash in `folder`. The script names the program as $K: the K_BERG_RUNNER
-// words (such as "wine") if set, then K_BERG_BINARY. Its standard output and error are
-// regular files, also named by $OUT and $ERR, so a run can watch what the program wrote.
+// words (such as "wine") if set, then K_BERG_BINARY. Its standard output and error are regular
+// files, standard output also named by $OUT, so that a run can watch what the program wrote.
 RunResult run_script(const std::string& script, const TempDir& folder);
 
 }  // namespace testing_support
