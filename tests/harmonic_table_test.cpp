@@ -6,7 +6,6 @@
 #include <complex>
 #include <limits>
 
-
 namespace {
 
 constexpr double kPi = 3.141592653589793;

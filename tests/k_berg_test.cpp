@@ -19,11 +19,12 @@ bool testing_windows_program() {
   return std::string(std::getenv("K_BERG_BINARY")).ends_with(".exe");
 }
 
+// The script, how the report's first line ends, its reason, and how standard output ends:
+// it is flushed before the report.
 struct FailureCase {
   const char* script;
-  std::string location;  // how the first line ends
-  std::string reason;
-  const char* last_output;  // standard output is flushed before the report
+  std::string location, reason;
+  const char* last_output;
 };
 
 void expect_failure(const FailureCase& c) {

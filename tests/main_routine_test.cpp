@@ -24,8 +24,7 @@ class MarkingScreen : public platform::Screen {
 
 // What one run of the dialogue wrote, and the reason it failed with, if it did.
 struct Outcome {
-  std::string out;
-  std::string failure;
+  std::string out, failure;
 };
 
 // Runs the dialogue in a folder of its own, so that saves land there. Its output is held as it
@@ -88,13 +87,8 @@ TEST_F(MainRoutine, WritesTheKeptTranscriptClearingAndPausingWhereItShould) {
 
 struct Flow {
   std::string input;
-  int angle_prompts;
-  int exponent_prompts;
-  int menu_prompts;
-  int wrong_entries;
-  int saves;
-  std::string failure;
-  std::string shown;  // a part of the output that must be there
+  int angle_prompts, exponent_prompts, menu_prompts, wrong_entries, saves;
+  std::string failure, shown;  // the reason the dialogue failed with; a part of its output
 };
 
 TEST_F(MainRoutine, Flows) {
@@ -108,8 +102,6 @@ TEST_F(MainRoutine, Flows) {
       {"4.9\n5.01\n1\n90,5\n1\n0\n4\n-1\nabc\n2.5\n3\n", 2, 2, 5, 2, 0, "",
        "=      4.900\r\n Степень функции\t=      5.010\r\n"},
       {"90\n1\n2\n2\n3\n", 1, 1, 3, 0, 2, "", ""},
-      {"", 1, 0, 0, 0, 0, "End of file", ""},
-      {"90\n", 1, 1, 0, 0, 0, "End of file", ""},
       {"90\n1\n2\nx\n", 1, 1, 2, 1, 1, "End of file", ""},
       {"90\nabc\n", 1, 1, 0, 0, 0, "Bad real number in item 1 of list input", ""}};
   // clang-format on

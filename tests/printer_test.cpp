@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "dialogue/harmonic_table.h"
 #include "platform/platform.h"
 #include "tests/run_program.h"
 #include "textio/failure.h"
@@ -26,69 +26,6 @@ class Printer : public testing::Test {
  protected:
   testing_support::CurrentTempDir folder_;
 };
-
-std::string records(const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) bytes += line + "\r\n";
-  return bytes;
-}
-
-// The angle comes first in the file although the exponent comes first in the call; moduli are
-// rows 0 to 9 and phases rows 10 to 19, each edited with its own rounding.
-TEST_F(Printer, AppendsWholeBlocksAfterWhatTheFileHeld) {
-  const std::array<double, 20> table = {
-      0.5, 0.0625, 1e-9,    -0.0, 123.456789, 0.000004, 0.015625, 0.000015, 99.999999, 0.3,
-      0.0, 180.0,  -179.95, 0.05, 99999.94,   100000.0, -0.04,    45.25,    45.35,     -1.0};
-  // clang-format off
-  const std::string block = records({
-      "", "", " Угол отсечки\t\t=    120.000", " Степень функции\t=      2.500",
-      " ----------------------------------", "    № гарм.  \t |Коэфф.|\tФаза", "",
-      "       0         0.50000        0.0", "       1         0.06250      180.0",
-      "       2         0.00000     -179.9", "       3        -0.00000        0.1",
-      "       4       123.45679    99999.9", "       5         0.00000    *******",
-      "       6         0.01562       -0.0", "       7         0.00002       45.2",
-      "       8       100.00000       45.4", "       9         0.30000       -1.0",
-      " ----------------------------------"});
-  // clang-format on
-  folder_.write("K-Berg.txt", "no line end at the end");
-  printer::output_printer(table, 2.5, 120.0);
-  printer::output_printer(table, 2.5, 120.0);
-  EXPECT_EQ(folder_.read("K-Berg.txt"), "no line end at the end" + block + block);
-}
-
-TEST_F(Printer, ConcurrentSaversNeverInterleaveTheirBlocks) {
-  constexpr int kSavers = 4, kSavesEach = 50;
-  std::vector<pid_t> savers;
-  for (int saver = 0; saver < kSavers; ++saver) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      std::array<double, 20> table{};
-      table.fill(saver);
-      for (int i = 0; i < kSavesEach; ++i) printer::output_printer(table, 1.0, 1.0 * saver);
-      _exit(0);
-    }
-    savers.push_back(pid);
-  }
-  for (pid_t pid : savers) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  // Each block is one saver's: every modulus in it is the digit of its angle.
-  const std::string report = folder_.read("K-Berg.txt");
-  const std::size_t block_size = report.find("\r\n\r\n\r\n", 1) + 2;
-  ASSERT_EQ(report.size(), block_size * kSavers * kSavesEach);
-  for (std::size_t at = 0; at < report.size(); at += block_size) {
-    const std::string block = report.substr(at, block_size);
-    const std::string modulus = std::string(" ") + block[block.find(".000\r\n") - 1] + ".00000";
-    int rows = 0;
-    for (std::size_t row = block.find(modulus); row != std::string::npos;
-         row = block.find(modulus, row + 1)) {
-      ++rows;
-    }
-    ASSERT_EQ(rows, 10) << block;
-  }
-}
 
 // A saved block of 18 records is 580 bytes long.
 constexpr std::size_t kBlockSize = 580;
@@ -118,6 +55,49 @@ std::string save() {
     return failure.reason();
   }
   return "";
+}
+
+// The angle comes first in the file although the exponent comes first in the call. Blocks go
+// after whatever the file held, even without a line end; the block is the one kept from a run
+// of the real program.
+TEST_F(Printer, AppendsWholeBlocksAfterWhatTheFileHeld) {
+  const std::string kept =
+      testing_support::read_file(std::string(K_BERG_TRANSCRIPTS) + "/save-90-1.K-Berg.txt");
+  folder_.write("K-Berg.txt", "no line end");
+  const dialogue::HarmonicTable table = dialogue::compute_table(90.0, 1.0);
+  printer::output_printer(table, 1.0, 90.0);
+  printer::output_printer(table, 1.0, 90.0);
+  EXPECT_EQ(folder_.read("K-Berg.txt"), "no line end" + kept + kept);
+}
+
+// Savers in four processes: every block in the file is one saver's whole block.
+TEST_F(Printer, ConcurrentSaversNeverInterleaveTheirBlocks) {
+  constexpr int kSavers = 4, kSavesEach = 50;
+  for (int saver = 0; saver < kSavers; ++saver) {
+    if (fork() == 0) {
+      std::array<double, 20> table{};
+      table.fill(saver);
+      for (int i = 0; i < kSavesEach; ++i) printer::output_printer(table, 1.0, 1.0 * saver);
+      _exit(0);
+    }
+  }
+  for (int status = 0, saver = 0; saver < kSavers; ++saver) {
+    wait(&status);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::string report = folder_.read("K-Berg.txt");
+  ASSERT_EQ(report.size(), kBlockSize * kSavers * kSavesEach);
+  for (std::size_t at = 0; at < report.size(); at += kBlockSize) {
+    const std::string block = report.substr(at, kBlockSize);
+    // Each of the ten moduli is the digit of the block's angle.
+    const std::string modulus = std::string(" ") + block[block.find(".000\r\n") - 1] + ".00000";
+    int rows = 0;
+    for (std::size_t row = block.find(modulus); row != std::string::npos;
+         row = block.find(modulus, row + 1)) {
+      ++rows;
+    }
+    EXPECT_EQ(rows, 10) << block;
+  }
 }
 
 TEST_F(Printer, AShortWriteIsCutBackAndTheNextSaveIsWhole) {

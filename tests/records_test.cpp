@@ -13,19 +13,7 @@ class HandOvers : public textio::ByteSink {
   std::vector<std::string> writes;
 };
 
-TEST(Records, KindsAndRecordEnds) {
-  textio::StringSink sink;
-  {
-    textio::Records records(sink, true);
-    records.write_empty();
-    records.text(" own blank ");
-    records.formatted("  1.000");
-    records.prompt("prompt: ");
-    records.text("");
-  }
-  EXPECT_EQ(sink.text(), "\r\n  own blank \r\n  1.000\r\nprompt:  \r\n");
-}
-
+// Record ends and kinds are byte for byte in the kept transcripts; here, when bytes go out.
 TEST(Records, WriteThroughHandsOnEachRecordOtherwiseBlocksAndPrompts) {
   HandOvers console;
   textio::Records through(console, true);
