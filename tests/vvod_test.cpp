@@ -79,8 +79,7 @@ TEST(Chislo, ReadsOneLineCutToTwentyCharactersWithTheFirstCommaAsPoint) {
 
 TEST(Chislo, FailuresNameTheirReasonAndUnit) {
   struct Case {
-    std::string input;
-    std::string reason;
+    std::string input, reason;
     int unit;
   };
   const std::string bad = "Bad real number in item 1 of list input";
