@@ -36,11 +36,13 @@ class Tmux {
   std::string screen() { return run("capture-pane -p -t k-berg"); }
   std::string scrollback() { return run("capture-pane -p -S - -E -1 -t k-berg"); }
 
-  // Polls the screen until it starts with `top` or 15 seconds have passed; returns the screen.
-  std::string wait_for_top(const std::string& top) {
+  // Polls the screen until it starts with `top` and shows `last`, or 15 seconds have passed;
+  // returns the screen.
+  std::string wait_for_top(const std::string& top, const std::string& last = "") {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     std::string shown = screen();
-    while (!shown.starts_with(top) && std::chrono::steady_clock::now() < deadline) {
+    while (!(shown.starts_with(top) && shown.find(last) != std::string::npos) &&
+           std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       shown = screen();
     }
@@ -77,14 +79,14 @@ TEST(Terminal, ScreensStartAtTheTopAndPromptsShowBeforeTyping) {
   EXPECT_TRUE(tmux.wait_for_top(exponent).starts_with(exponent)) << tmux.screen();
   tmux.type("1");
   // The clear before the results empties the screen and its scroll-back: the title is gone.
-  std::string results = tmux.wait_for_top(kResults);
+  std::string results = tmux.wait_for_top(kResults, "  Введите соответствующую цифру ...");
   EXPECT_TRUE(results.starts_with(kResults)) << results;
   EXPECT_NE(results.find("=     90.000\n Степень функции"), std::string::npos) << results;
   EXPECT_NE(results.find("  Введите соответствующую цифру ..."), std::string::npos) << results;
   EXPECT_EQ(tmux.scrollback().find("Расчет"), std::string::npos) << tmux.scrollback();
   // The sign-off, then an empty screen with the cursor at its top and status 0.
   tmux.type("3");
-  std::string ended = tmux.wait_for_top(kEnded);
+  std::string ended = tmux.wait_for_top(kEnded, "\n");
   EXPECT_TRUE(ended.starts_with(kEnded + "0\n")) << ended;
   EXPECT_EQ(ended.find_first_not_of('\n', kEnded.size() + 2), std::string::npos) << ended;
 }
