@@ -1,7 +1,7 @@
 # Quick start: `make run` builds and starts the calculator; `make test` builds and runs every
 # test. `make chart` draws the chart of the README again. Both install the Debian packages they need when they are missing.
 # In CI (CI=true) the tests build with warnings as errors. `make asan` runs every test under the
-# address and undefined-behaviour sanitizers; `make fuzz` runs each fuzz target for a minute.
+# address and undefined-behaviour sanitizers; `make fuzz` runs the fuzz target for a minute.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
 
 .PHONY: run test asan fuzz bench chart format windows packages
@@ -28,7 +28,9 @@ fuzz:
 	@scripts/install-deps fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz --parallel
-	fuzz/run-fuzzers 60
+	mkdir -p build/fuzz/corpus build/fuzz/artifacts
+	build/fuzz/fuzz/fuzz-read_integer -max_total_time=60 -print_final_stats=1 \
+	  -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus fuzz/corpus/read_integer
 
 bench:
 	@scripts/install-deps test

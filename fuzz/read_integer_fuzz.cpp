@@ -9,9 +9,7 @@
 #include "textio/channels.h"
 #include "textio/vvod.h"
 
-namespace {
-
-std::size_t lines_with_something(std::string_view text) {
+static std::size_t lines_with_something(std::string_view text) {
   std::size_t lines = 0;
   while (!text.empty()) {
     std::size_t end = std::min(text.find('\n'), text.size());
@@ -20,8 +18,6 @@ std::size_t lines_with_something(std::string_view text) {
   }
   return lines;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

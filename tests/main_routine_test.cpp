@@ -12,41 +12,37 @@
 
 namespace {
 
+// Marks a clear of the screen with a form feed and each second of a pause with a vertical tab,
+// in the output among the records, instead of doing either.
 class MarkingScreen : public platform::Screen {
  public:
   explicit MarkingScreen(textio::StringSink& sink) : sink_(sink) {}
-  void clear() override { sink_.write("<clear>"); }
-  void pause(int seconds) override { sink_.write("<pause " + std::to_string(seconds) + ">"); }
+  void clear() override { sink_.write("\f"); }
+  void pause(int seconds) override { sink_.write(std::string(seconds, '\v')); }
 
  private:
   textio::StringSink& sink_;
 };
 
-// What one run of the dialogue wrote, and the reason it failed with, if it did.
-struct Outcome {
-  std::string out, failure;
-};
-
-// Runs the dialogue in a folder of its own, so that saves land there. Its output is held as it
-// is for a file, so that a clear or a pause that came before a flush shows out of place.
+// Runs the dialogue in a folder of its own, so that saves land there, and returns what it
+// wrote; `failure` gets the reason it failed with, if it did. Its output is held as it is for
+// a file, so that a clear or a pause that came before a flush shows out of place.
 class MainRoutine : public testing::Test {
  protected:
-  Outcome run(const std::string& input) {
+  std::string run(const std::string& input, std::string* failure = nullptr) {
     textio::StringSource source(input);
     textio::Input in(source);
     textio::StringSink sink;
     textio::Records out(sink, false);
     MarkingScreen screen(sink);
     dialogue::Console console{in, out, screen};
-    Outcome outcome;
     try {
       dialogue::main_routine(console);
-    } catch (const textio::Failure& failure) {
-      outcome.failure = failure.reason();
+    } catch (const textio::Failure& thrown) {
+      if (failure != nullptr) *failure = thrown.reason();
     }
     out.flush();
-    outcome.out = sink.text();
-    return outcome;
+    return sink.text();
   }
 
   testing_support::CurrentTempDir folder_;
@@ -60,29 +56,18 @@ int count(const std::string& text, const std::string& part) {
   return found;
 }
 
-std::string without_marks(std::string text) {
-  for (const char* mark : {"<clear>", "<pause 1>"}) {
-    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark)) {
-      text.erase(at, std::string(mark).size());
-    }
-  }
-  return text;
-}
-
-// The kept transcripts of the real program, which the end-to-end runs also compare with.
-std::string kept(const std::string& name) {
-  return testing_support::read_file(std::filesystem::path(K_BERG_TRANSCRIPTS) / name);
-}
-
+// Compared with the transcripts kept from the real program, which the end-to-end runs also use.
 TEST_F(MainRoutine, WritesTheKeptTranscriptClearingAndPausingWhereItShould) {
-  Outcome outcome = run("90\n1\n2\n3\n");
-  EXPECT_EQ(without_marks(outcome.out), kept("save-90-1.stdout"));
-  EXPECT_EQ(folder_.read("K-Berg.txt"), kept("save-90-1.K-Berg.txt"));
-  EXPECT_TRUE(outcome.out.starts_with("<clear>\r\n Расчет"));
-  EXPECT_EQ(count(outcome.out, "<clear>\r\n Угол отсечки\t\t=     90.000\r\n"), 2);
-  EXPECT_EQ(count(outcome.out, "файл...\r\n<pause 1><clear>\r\n Угол"), 1);
-  EXPECT_TRUE(outcome.out.ends_with("  \r\n 73!\r\n<pause 1><clear>"));
-  EXPECT_EQ(count(outcome.out, "<clear>"), 4);
+  std::string out = run("90\n1\n2\n3\n");
+  EXPECT_TRUE(out.starts_with("\f\r\n Расчет"));
+  EXPECT_EQ(count(out, "\f\r\n Угол отсечки\t\t=     90.000\r\n"), 2);
+  EXPECT_EQ(count(out, "файл...\r\n\v\f\r\n Угол"), 1);
+  EXPECT_TRUE(out.ends_with("  \r\n 73!\r\n\v\f"));
+  EXPECT_EQ(std::erase(out, '\f'), 4u);
+  EXPECT_EQ(std::erase(out, '\v'), 2u);
+  const std::string kept = std::string(K_BERG_TRANSCRIPTS) + "/save-90-1.";
+  EXPECT_EQ(out, testing_support::read_file(kept + "stdout"));
+  EXPECT_EQ(folder_.read("K-Berg.txt"), testing_support::read_file(kept + "K-Berg.txt"));
 }
 
 struct Flow {
@@ -107,26 +92,28 @@ TEST_F(MainRoutine, Flows) {
   // clang-format on
   for (const Flow& flow : flows) {
     std::filesystem::remove("K-Berg.txt");
-    Outcome outcome = run(flow.input);
+    std::string failure;
+    const std::string out = run(flow.input, &failure);
     SCOPED_TRACE(flow.input);
-    EXPECT_EQ(count(outcome.out, " Угол отсечки, (5-180): "), flow.angle_prompts);
-    EXPECT_EQ(count(outcome.out, " Степень функции (1-5): "), flow.exponent_prompts);
-    EXPECT_EQ(count(outcome.out, "  Введите соответствующую цифру ...  "), flow.menu_prompts);
-    EXPECT_EQ(count(outcome.out, " Введен неверный символ"), flow.wrong_entries);
-    EXPECT_EQ(count(outcome.out, " Результаты записаны в файл..."), flow.saves);
+    EXPECT_EQ(count(out, " Угол отсечки, (5-180): "), flow.angle_prompts);
+    EXPECT_EQ(count(out, " Степень функции (1-5): "), flow.exponent_prompts);
+    EXPECT_EQ(count(out, "  Введите соответствующую цифру ...  "), flow.menu_prompts);
+    EXPECT_EQ(count(out, " Введен неверный символ"), flow.wrong_entries);
+    EXPECT_EQ(count(out, " Результаты записаны в файл..."), flow.saves);
     EXPECT_EQ(count(folder_.read("K-Berg.txt"), " Угол отсечки"), flow.saves);
-    EXPECT_EQ(outcome.failure, flow.failure);
-    EXPECT_NE(outcome.out.find(flow.shown), std::string::npos);
-    EXPECT_EQ(outcome.out.find("NaN"), std::string::npos);
-    EXPECT_EQ(outcome.out.find("Inf"), std::string::npos);
+    EXPECT_EQ(failure, flow.failure);
+    EXPECT_NE(out.find(flow.shown), std::string::npos);
+    EXPECT_EQ(out.find("NaN"), std::string::npos);
+    EXPECT_EQ(out.find("Inf"), std::string::npos);
   }
 }
 
 TEST_F(MainRoutine, ASaveThatFailsIsNeverConfirmed) {
   std::filesystem::create_symlink("/dev/full", "K-Berg.txt");
-  Outcome outcome = run("90\n1\n2\n3\n");
-  EXPECT_EQ(outcome.failure, "Cannot write to file 'K-Berg.txt': No space left on device");
-  EXPECT_TRUE(outcome.out.ends_with("  Введите соответствующую цифру ...  ")) << outcome.out;
+  std::string failure;
+  const std::string out = run("90\n1\n2\n3\n", &failure);
+  EXPECT_EQ(failure, "Cannot write to file 'K-Berg.txt': No space left on device");
+  EXPECT_TRUE(out.ends_with("  Введите соответствующую цифру ...  ")) << out;
 }
 
 }  // namespace
