@@ -23,11 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string text(reinterpret_cast<const char*>(data), size);
   textio::StringSource source(text);
   textio::Input input(source);
-  for (std::size_t lines = lines_with_something(text); lines > 0; --lines) {
-    if (vvod::read_integer(input).kind == vvod::IntegerRead::end) std::abort();
-  }
-  for (int after_the_end = 0; after_the_end < 2; ++after_the_end) {
-    if (vvod::read_integer(input).kind != vvod::IntegerRead::end) std::abort();
+  const std::size_t lines = lines_with_something(text);
+  for (std::size_t call = 0; call < lines + 2; ++call) {
+    if ((vvod::read_integer(input).kind == vvod::IntegerRead::end) != (call >= lines)) std::abort();
   }
   return 0;
 }

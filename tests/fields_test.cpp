@@ -42,16 +42,14 @@ TEST(FixedField, EditsValuesIntoTheirColumns) {
   }
 }
 
-TEST(IntegerField, RightAlignsAndOverflowsToAsterisks) {
-  const std::pair<int, const char*> cases[] = {
-      {0, "  0"}, {9, "  9"}, {-99, "-99"}, {-100, "***"}, {1000, "***"}};
-  for (const auto& [value, expected] : cases) EXPECT_EQ(textio::integer_field(value, 3), expected);
-}
-
 TEST(RecordFormats, RowAndParameterLayout) {
   EXPECT_EQ(textio::harmonic_row_fields(4, 0.042441318157838755, 180.0),
             "       4         0.04244      180.0");
   EXPECT_EQ(textio::parameter_fields(" x= ", 90.5), " x=     90.500");
+  // I3, right-aligned, "-" before a negative value, asterisks where it does not fit.
+  for (const auto& [value, field] :
+       {std::pair{9, "  9"}, {-99, "-99"}, {-100, "***"}, {1000, "***"}})
+    EXPECT_EQ(textio::integer_field(value, 3), field);
 }
 
 }  // namespace

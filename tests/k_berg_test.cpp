@@ -19,8 +19,8 @@ bool testing_windows_program() {
   return std::string(std::getenv("K_BERG_BINARY")).ends_with(".exe");
 }
 
-// The script, how the report's first line ends, its reason, and how standard output ends:
-// it is flushed before the report.
+// The script, how the report's first line ends, its reason, and how standard output ends: it
+// is flushed before the report, and a save that failed is not confirmed.
 struct FailureCase {
   const char* script;
   std::string location, reason;
@@ -32,22 +32,16 @@ void expect_failure(const FailureCase& c) {
   RunResult run = run_script(c.script, folder);
   SCOPED_TRACE(c.script);
   EXPECT_EQ(run.status, 2);
-  const std::string first_line = run.err.substr(0, run.err.find('\n'));
-  EXPECT_TRUE(first_line.starts_with("At line ")) << first_line;
-  EXPECT_TRUE(first_line.ends_with(c.location)) << first_line;
-  EXPECT_NE(run.err.find("\nk-berg run-time error: " + c.reason +
+  // The location line ends the first line, the rest is on lines of their own.
+  EXPECT_TRUE(run.err.starts_with("At line ")) << run.err;
+  EXPECT_EQ(run.err.find(c.location + "\nk-berg run-time error: " + c.reason +
                          "\n\nError termination. Backtrace:\n#0 "),
-            std::string::npos)
+            run.err.find('\n') - c.location.size())
       << run.err;
   EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
   if (!testing_windows_program()) {  // the listing names the calls, demangled where they can be
     EXPECT_NE(run.err.find("  dialogue::main_routine(dialogue::Console&) [0x"), std::string::npos);
     EXPECT_NE(run.err.find("  main [0x"), std::string::npos) << run.err;
-  }
-  // A failed save leaves no part of its block behind.
-  const std::filesystem::path report = folder.path() / "K-Berg.txt";
-  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(report))) {
-    EXPECT_EQ(folder.read("K-Berg.txt").size() % 580, 0u);
   }
 }
 
@@ -70,9 +64,8 @@ TEST(Failures, EndWithTheReportAndStatusTwo) {
   for (const FailureCase& c : cases) expect_failure(c);
 }
 
-// Standard streams that fail, and saves beyond a file-size limit (in KiB): a
-// report and status 2, never status 0 or a silent death by SIGXFSZ, and no part of a block
-// left behind. Wine has no counterpart to these.
+// Standard streams that fail, and a file-size limit (in KiB): a report and status 2, never
+// status 0 or a silent death by SIGXFSZ. Wine has no counterpart to these.
 TEST(Streams, FailuresOfStandardStreamsAndOfTheFileSizeLimit) {
   const std::string out = "textio/channels.cpp (unit = 6, file = 'stdout')";
   const std::string in = "textio/channels.cpp (unit = 5, file = 'stdin')";
@@ -83,11 +76,7 @@ TEST(Streams, FailuresOfStandardStreamsAndOfTheFileSizeLimit) {
        ""},
       {"ulimit -f 1; printf '90\\n1\\n1\\n90\\n1\\n3\\n' | $K", out,
        "Cannot write to file 'stdout': File too large", ""},
-      {"ulimit -f 1; printf '90\\n1\\n2\\n2\\n3\\n' | $K > /dev/null",
-       "report/printer.cpp (unit = 120, file = 'K-Berg.txt')",
-       "Cannot write to file 'K-Berg.txt': File too large", ""},
       {"$K < / > /dev/null", in, "Cannot read from file 'stdin': Is a directory", ""},
-      {"$K 0> /dev/null > /dev/null", in, "Cannot read from file 'stdin': Bad file descriptor", ""},
   };
   for (const FailureCase& c : cases) expect_failure(c);
 }
@@ -121,11 +110,12 @@ TEST(Faults, AreReportedAndEndTheProcessByTheSignal) {
         folder);
     SCOPED_TRACE(report);
     EXPECT_EQ(run.status, 128 + signal);
-    const std::string heading =
-        std::string("\nProgram received signal ") + report + ".\n\nBacktrace for this error:\n";
-    const std::size_t at = run.err.find(heading);
+    // The heading, then the listing of the calls, among them the read the signal came in.
+    const std::string heading = ".\n\nBacktrace for this error:\n";
+    const std::size_t at =
+        run.err.find(std::string("\nProgram received signal ") + report + heading);
     ASSERT_NE(at, std::string::npos) << run.err;
-    EXPECT_GT(run.err.size(), at + heading.size()) << "no listing of the calls";
+    EXPECT_NE(run.err.find("chislo", at), std::string::npos) << run.err;
   }
 }
 
@@ -137,8 +127,7 @@ TEST(Memory, LinesOfAHundredMebibytesAreReadInBoundedMemory) {
   const std::pair<const char*, int> lines[] = {
       {"printf 90; head -c 100M /dev/zero | tr '\\0' ' '", 2},
       {"printf '90\\n1\\n3'; head -c 100M /dev/zero | tr '\\0' ' '", 0},
-      {"printf '90\\n1\\n'; head -c 100M /dev/zero | tr '\\0' 9", 2},
-  };
+      {"printf '90\\n1\\n'; head -c 100M /dev/zero | tr '\\0' 9", 2}};
   for (const auto& [input, status] : lines) {
     TempDir folder;
     RunResult run = run_script(std::string("{ ") + input + "; } | $K", folder);

@@ -108,12 +108,4 @@ TEST_F(MainRoutine, Flows) {
   }
 }
 
-TEST_F(MainRoutine, ASaveThatFailsIsNeverConfirmed) {
-  std::filesystem::create_symlink("/dev/full", "K-Berg.txt");
-  std::string failure;
-  const std::string out = run("90\n1\n2\n3\n", &failure);
-  EXPECT_EQ(failure, "Cannot write to file 'K-Berg.txt': No space left on device");
-  EXPECT_TRUE(out.ends_with("  Введите соответствующую цифру ...  ")) << out;
-}
-
 }  // namespace

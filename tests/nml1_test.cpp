@@ -22,31 +22,24 @@ Samples sample_pulse(double cutoff_angle, double exponent) {
   return samples;
 }
 
-nml1::Coefficients analyse(double cutoff_angle, double exponent) {
-  const Samples samples = sample_pulse(cutoff_angle, exponent);
-  nml1::Coefficients coefficients;
-  nml1::dft1(kCount, samples.data(), coefficients);
-  return coefficients;
-}
-
 // Tabulated Berg coefficients, signed: a negative value is a harmonic in opposite phase.
 TEST(Dft1, KnownPulsesToFiveDecimals) {
   struct Known {
     double angle, exponent;
     std::array<double, nml1::kHarmonics> coefficients;
   };
+  // clang-format off
   const Known pulses[] = {
       {90.0, 1.0, {0.31831, 0.5, 0.21221, 0.0, -0.04244, 0.0, 0.01819, 0.0, -0.01011, 0.0}},
-      {60.0,
-       1.0,
-       {0.218, 0.391, 0.27566, 0.13783, 0.02757, -0.02757, -0.0315, -0.00985, 0.00985, 0.01378}},
-      {120.0,
-       2.0,
-       {0.31411, 0.48007, 0.19409, 0.01838, -0.00919, 0.00263, 0.00066, -0.00131, 0.00066,
-        0.00012}},
-  };
+      {60.0, 1.0, {0.218, 0.391, 0.27566, 0.13783, 0.02757, -0.02757, -0.0315, -0.00985, 0.00985,
+                   0.01378}},
+      {120.0, 2.0, {0.31411, 0.48007, 0.19409, 0.01838, -0.00919, 0.00263, 0.00066, -0.00131,
+                    0.00066, 0.00012}}};
+  // clang-format on
   for (const Known& pulse : pulses) {
-    const nml1::Coefficients coefficients = analyse(pulse.angle, pulse.exponent);
+    const Samples samples = sample_pulse(pulse.angle, pulse.exponent);
+    nml1::Coefficients coefficients;
+    nml1::dft1(kCount, samples.data(), coefficients);
     for (int k = 0; k < nml1::kHarmonics; ++k) {
       EXPECT_NEAR(coefficients[k].real(), pulse.coefficients[k], 0.5e-5) << pulse.angle << " " << k;
       EXPECT_LT(std::fabs(coefficients[k].imag()), 1e-12) << pulse.angle << " " << k;

@@ -34,24 +34,18 @@ TEST(Records, WriteThroughHandsOnEachRecordOtherwiseBlocksAndPrompts) {
 
 // Hands out its chunks one read at a time, as a terminal does; an empty chunk is an end of
 // input that a terminal may follow with more.
-class Chunks : public textio::ByteSource {
- public:
-  explicit Chunks(std::vector<std::string> chunks) : chunks_(std::move(chunks)) {}
-  std::size_t read(char* buffer, std::size_t size) override {
-    if (next_ == chunks_.size()) return 0;
-    const std::string& chunk = chunks_[next_++];
-    EXPECT_LE(chunk.size(), size);
-    chunk.copy(buffer, chunk.size());
-    return chunk.size();
+struct Chunks : textio::ByteSource {
+  std::vector<std::string> chunks;
+  std::size_t next = 0;
+  std::size_t read(char* buffer, std::size_t) override {
+    const std::string chunk = next < chunks.size() ? chunks[next++] : "";
+    return chunk.copy(buffer, chunk.size());
   }
-
- private:
-  std::vector<std::string> chunks_;
-  std::size_t next_ = 0;
 };
 
 TEST(Input, ReadsAcrossRefillsGivesHighBytesAndStaysEnded) {
-  Chunks source({std::string(4096, 'a'), "b\xD0", "", "more after the end"});
+  Chunks source;
+  source.chunks = {std::string(4096, 'a'), "b\xD0", "", "more after the end"};
   textio::Input input(source);
   for (int i = 0; i < 4096; ++i) ASSERT_EQ(input.get(), 'a');
   EXPECT_EQ(input.peek(), 'b');

