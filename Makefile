@@ -30,7 +30,9 @@ fuzz:
 	cmake --build --preset fuzz --parallel
 	mkdir -p build/fuzz/corpus build/fuzz/artifacts
 	build/fuzz/fuzz/fuzz-read_integer -max_total_time=60 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus fuzz/corpus/read_integer
+	  -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus fuzz/corpus/read_integer \
+	  > build/fuzz/fuzz.log 2>&1 || { tail -n 30 build/fuzz/fuzz.log; exit 1; }
+	grep -a '^stat::number_of_executed_units' build/fuzz/fuzz.log
 
 bench:
 	@scripts/install-deps test
