@@ -15,9 +15,7 @@ using testing_support::run_script;
 using testing_support::RunResult;
 using testing_support::TempDir;
 
-bool testing_windows_program() {
-  return std::string(std::getenv("K_BERG_BINARY")).ends_with(".exe");
-}
+bool windows() { return std::string(std::getenv("K_BERG_BINARY")).ends_with(".exe"); }
 
 // The script, how the report's first line ends, its reason, and how standard output ends: it
 // is flushed before the report, and a save that failed is not confirmed.
@@ -39,7 +37,7 @@ void expect_failure(const FailureCase& c) {
             run.err.find('\n') - c.location.size())
       << run.err;
   EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
-  if (!testing_windows_program()) {  // the listing names the calls, demangled where they can be
+  if (!windows()) {  // the listing names the calls, demangled where they can be
     EXPECT_NE(run.err.find("  dialogue::main_routine(dialogue::Console&) [0x"), std::string::npos);
     EXPECT_NE(run.err.find("  main [0x"), std::string::npos) << run.err;
   }
@@ -47,7 +45,7 @@ void expect_failure(const FailureCase& c) {
 
 TEST(Failures, EndWithTheReportAndStatusTwo) {
   // Windows refuses a directory as a file by denying access; POSIX systems say what it is.
-  const std::string directory = testing_windows_program() ? "Permission denied" : "Is a directory";
+  const std::string directory = windows() ? "Permission denied" : "Is a directory";
   const FailureCase cases[] = {
       {"printf '' | $K", "textio/vvod.cpp (unit = 5, file = 'stdin')", "End of file", "(5-180): "},
       {"$K <&-", "(unit = 5, file = 'stdin')", "End of file", "(5-180): "},

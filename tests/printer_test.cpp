@@ -74,6 +74,9 @@ TEST_F(Printer, ConcurrentSaversNeverInterleaveTheirBlocks) {
     }
   }
   for (int status = 0, saver = 0; saver < 4; ++saver) EXPECT_GT(wait(&status), 0);
+  const mode_t mask = umask(0);  // the file was made readable and writable by all the mask allows
+  umask(mask);
+  EXPECT_EQ(static_cast<mode_t>(std::filesystem::status("K-Berg.txt").permissions()), 0666 & ~mask);
   const std::string report = folder_.read("K-Berg.txt");
   ASSERT_EQ(report.size(), kBlockSize * 4 * 50);
   for (std::size_t at = 0; at < report.size(); at += kBlockSize) {
