@@ -1,14 +1,16 @@
 # Quick start: `make run` builds and starts the calculator; `make test` builds and runs every
-# test. `make chart` draws the chart of the README again. Both install the Debian packages they need when they are missing.
-# In CI (CI=true) the tests build with warnings as errors. `make asan` runs every test under the
-# address and undefined-behaviour sanitizers; `make fuzz` runs the fuzz target for a minute.
+# test. Each target installs the Debian packages it needs when they are missing. In CI
+# (CI=true) every build treats warnings as errors, the calculator's own build too. `make asan`
+# runs every test under the address and undefined-behaviour sanitizers; `make fuzz` runs each
+# fuzz target for 45 seconds; `make chart` draws the chart of the README again.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
+WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
 .PHONY: run test asan fuzz bench chart format windows packages
 
 run:
 	@scripts/install-deps app
-	cmake --preset app
+	cmake --preset app -DK_BERG_WERROR=$(WERROR)
 	cmake --build --preset app --parallel
 	./build/app/k-berg
 
@@ -28,11 +30,13 @@ fuzz:
 	@scripts/install-deps fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz --parallel
-	mkdir -p build/fuzz/corpus build/fuzz/artifacts
-	build/fuzz/fuzz/fuzz-read_integer -max_total_time=60 -print_final_stats=1 \
-	  -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus fuzz/corpus/read_integer \
-	  > build/fuzz/fuzz.log 2>&1 || { tail -n 30 build/fuzz/fuzz.log; exit 1; }
-	grep -a '^stat::number_of_executed_units' build/fuzz/fuzz.log
+	for target in read_integer read_real; do \
+	  mkdir -p build/fuzz/corpus/$$target build/fuzz/artifacts && \
+	  build/fuzz/fuzz/fuzz-$$target -max_total_time=45 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/artifacts/ build/fuzz/corpus/$$target fuzz/corpus/$$target \
+	    > build/fuzz/$$target.log 2>&1 || { tail -n 30 build/fuzz/$$target.log; exit 1; }; \
+	  echo "$$target: $$(grep -a '^stat::number_of_executed_units' build/fuzz/$$target.log)"; \
+	done
 
 bench:
 	@scripts/install-deps test
@@ -44,7 +48,7 @@ bench:
 # that the program still draws the committed one byte for byte.
 chart:
 	@scripts/install-deps app
-	cmake --preset app
+	cmake --preset app -DK_BERG_WERROR=$(WERROR)
 	cmake --build --preset app --parallel --target k-berg-table
 	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
 
@@ -61,7 +65,7 @@ windows:
 # The .deb (from the app build) and the Windows .zip (from the mingw build), in build/packages.
 packages:
 	@scripts/install-deps packages
-	cmake --preset app
+	cmake --preset app -DK_BERG_WERROR=$(WERROR)
 	cmake --build --preset app --parallel
 	cpack --preset deb
 	cmake --preset mingw

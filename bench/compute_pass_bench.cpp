@@ -12,19 +12,20 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/grid.h"
 #include "engine/ishsignal.h"
 #include "engine/nml1.h"
-#include "platform/platform.h"
+#include "platform/console.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
 
 namespace {
 
-constexpr std::int32_t kLastIndex = 4095;
-constexpr std::int32_t kCount = 4096;
-constexpr double kStart = 0.0;
-constexpr double kEnd = 6.283185307179586;
-constexpr double kPi = 3.141592653589793;
+using grid::kLastIndex;
+using grid::kPi;
+constexpr std::int32_t kCount = grid::kSampleCount;
+constexpr double kStart = grid::kPeriodStart;
+constexpr double kEnd = grid::kPeriodEnd;
 
 void pass(double angle, double exponent, std::array<double, kCount>& samples,
           nml1::Coefficients& coefficients) {
@@ -60,7 +61,7 @@ void SineCosineFloor(benchmark::State& state) {
   std::vector<double> arguments;
   for (int k = 0; k < nml1::kHarmonics; ++k) {
     for (int j = 0; j < kCount; ++j) {
-      arguments.push_back(((6.283185307179586 * k) * j) / kCount);
+      arguments.push_back(((grid::kTwoPi * k) * j) / kCount);
     }
   }
   for (auto _ : state) {

@@ -4,14 +4,16 @@ include(GNUInstallDirs)
 
 install(TARGETS k-berg k-berg-table RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The manual pages, compressed as Debian keeps manual pages. Windows has no man, so the .zip
-# holds the programs alone.
+# The manual pages, with the project's version filled in and compressed as Debian keeps
+# manual pages. Windows has no man, so the .zip holds the programs alone.
 if(NOT WIN32)
   foreach(program k-berg k-berg-table)
+    set(man_source ${CMAKE_BINARY_DIR}/${program}.1)
+    configure_file(${CMAKE_SOURCE_DIR}/docs/${program}.1.in ${man_source} @ONLY)
     set(man_page ${CMAKE_BINARY_DIR}/${program}.1.gz)
     add_custom_command(OUTPUT ${man_page}
-      COMMAND gzip -9 --no-name --stdout ${CMAKE_SOURCE_DIR}/docs/${program}.1 > ${man_page}
-      DEPENDS ${CMAKE_SOURCE_DIR}/docs/${program}.1)
+      COMMAND gzip -9 --no-name --stdout ${man_source} > ${man_page}
+      DEPENDS ${man_source})
     add_custom_target(${program}-man-page ALL DEPENDS ${man_page})
     install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()

@@ -1,30 +1,36 @@
 // k-berg: Berg coefficients of the cut-off cosine pulse, by direct Fourier analysis.
+#include <exception>
+#include <string>
+
 #include "dialogue/main_routine.h"
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/faults.h"
+#include "platform/files.h"
 #include "textio/channels.h"
 #include "textio/failure.h"
 #include "textio/records.h"
 
 namespace {
 
-// Writes the report of the failure on standard error after what the dialogue still had to
-// write. Should standard output fail at that point too, the failure in hand, which came first,
-// is the one reported. Standard error has nowhere to report its own failures.
-int report_failure(const textio::Failure& failure, textio::Records& output) {
+// Writes `report` on standard error after what the dialogue still had to write. Should
+// standard output fail at that point too, the failure in hand, which came first, is the one
+// reported. Standard error has nowhere to report its own failures.
+int end_with(const std::string& report, textio::Records& output) {
   try {
     output.flush();
   } catch (const textio::Failure&) {
   }
   std::string ignored;
-  platform::write_all(platform::kStderr, textio::report(failure), &ignored);
   platform::restore_console();
+  platform::write_all(platform::kStderr, report, &ignored);
   return 2;
 }
 
 }  // namespace
 
-// The one place the program ends: status 0 after the sign-off, status 2 after a failure, whose
-// report follows everything the dialogue wrote so far.
+// The one place the program ends: status 0 after the sign-off, status 2 after a failure,
+// whose report follows everything the dialogue wrote so far. The dialogue fails only by
+// textio::Failure; anything else, such as memory running out, is named in one line.
 int main() {
   platform::prepare_console();
   platform::install_fault_reports();
@@ -32,14 +38,16 @@ int main() {
   textio::FdSource standard_input(platform::kStdin, textio::standard_input_unit());
   textio::FdSink standard_output(platform::kStdout, textio::standard_output_unit());
   textio::Input input(standard_input);
-  textio::Records output(standard_output, platform::writes_through(platform::kStdout));
+  textio::Records output(standard_output, platform::writes_through(platform::kStdout),
+                         platform::clear_sequence(platform::kStdout));
 
-  dialogue::Console console{input, output, platform::system_screen()};
+  dialogue::Console console{input, output, platform::system_pause(), platform::system_files()};
   try {
     dialogue::main_routine(console);
-    output.flush();
   } catch (const textio::Failure& failure) {
-    return report_failure(failure, output);
+    return end_with(textio::report(failure), output);
+  } catch (const std::exception& error) {
+    return end_with(std::string("k-berg: unexpected error: ") + error.what() + "\n", output);
   }
   return 0;
 }

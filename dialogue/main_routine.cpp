@@ -2,9 +2,7 @@
 
 #include <cstdint>
 
-#include "dialogue/harmonic_table.h"
-#include "dialogue/limits.h"
-#include "engine/nml1.h"
+#include "engine/berg.h"
 #include "report/printer.h"
 #include "textio/fields.h"
 #include "textio/vvod.h"
@@ -16,11 +14,6 @@ namespace {
 constexpr int kPauseSeconds = 1;
 
 enum MenuChoice : std::int32_t { kRepeat = 1, kSave = 2, kFinish = 3 };
-
-void clear_screen(Console& console) {
-  console.output.flush();
-  console.screen.clear();
-}
 
 void show_title(Console& console) {
   console.output.write_empty();
@@ -41,18 +34,18 @@ double read_in_range(Console& console, std::string_view prompt, double lowest, d
   return value;
 }
 
-void show_results(Console& console, double angle, double exponent, const HarmonicTable& table) {
-  clear_screen(console);
+void show_results(Console& console, const berg::Result& result) {
   textio::Records& out = console.output;
+  out.clear_screen();
   out.write_empty();
-  out.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", angle));
-  out.formatted(textio::parameter_fields(" Степень функции\t= ", exponent));
+  out.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", result.angle()));
+  out.formatted(textio::parameter_fields(" Степень функции\t= ", result.exponent()));
   out.text("-----------------------------------");
   out.write_empty();
   out.text("   № гарм.\t |Коэфф.|\tФаза");
   out.write_empty();
-  for (int k = 0; k < nml1::kHarmonics; ++k) {
-    out.formatted(textio::harmonic_row_fields(k, table[k], table[10 + k]));
+  for (int k = 0; k < berg::kHarmonics; ++k) {
+    out.formatted(textio::harmonic_row_fields(k, result.modulus(k), result.phase(k)));
   }
 }
 
@@ -75,8 +68,8 @@ void sign_off(Console& console) {
   console.output.write_empty();
   console.output.text("73!");
   console.output.flush();
-  console.screen.pause(kPauseSeconds);
-  clear_screen(console);
+  console.pause.wait(kPauseSeconds);
+  console.output.clear_screen();
 }
 
 }  // namespace
@@ -86,22 +79,23 @@ void main_routine(Console& console) {
   double exponent = 0.0;
 
   for (;;) {
-    clear_screen(console);
+    console.output.clear_screen();
     show_title(console);
-    angle = read_in_range(console, " Угол отсечки, (5-180): ", kLowestAngle, kHighestAngle);
-    exponent =
-        read_in_range(console, " Степень функции (1-5): ", kLowestExponent, kHighestExponent);
-    const HarmonicTable table = compute_table(angle, exponent);
+    angle =
+        read_in_range(console, " Угол отсечки, (5-180): ", berg::kLowestAngle, berg::kHighestAngle);
+    exponent = read_in_range(console, " Степень функции (1-5): ", berg::kLowestExponent,
+                             berg::kHighestExponent);
+    const berg::Result result = berg::compute(angle, exponent);
 
     std::int32_t choice = kSave;
     while (choice == kSave) {
-      show_results(console, angle, exponent, table);
+      show_results(console, result);
       choice = read_menu_choice(console);
       if (choice == kSave) {
-        printer::output_printer(table, exponent, angle);
+        printer::output_printer(result.table(), exponent, angle, console.files);
         console.output.text(" Результаты записаны в файл...");
         console.output.flush();
-        console.screen.pause(kPauseSeconds);
+        console.pause.wait(kPauseSeconds);
       }
     }
     if (choice == kFinish) {

@@ -1,20 +1,24 @@
 // The console dialogue: prompts, results screen, menu, saving and the sign-off.
 #pragma once
 
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/files.h"
 #include "textio/channels.h"
 #include "textio/records.h"
 
 namespace dialogue {
 
-// What the dialogue talks through. Tests put strings and a fake screen here.
+// What the dialogue talks through, and where it saves. Tests put strings, a fake pause and
+// fake files here.
 struct Console {
   textio::Input& input;
   textio::Records& output;
-  platform::Screen& screen;
+  platform::Pause& pause;
+  platform::FileSystem& files;
 };
 
-// Runs calculation passes until the user chooses to end; returns after the sign-off.
+// Runs calculation passes until the user chooses to end; returns after the sign-off, its
+// output flushed.
 void main_routine(Console& console);
 
 }  // namespace dialogue

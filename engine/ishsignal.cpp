@@ -3,17 +3,13 @@
 #include <array>
 #include <cmath>
 
+#include "engine/grid.h"
+
 namespace ishsignal {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
-// The grid both programs sample: one period from 0 to 2 pi at 4096 points.
-constexpr double kGridPeriodStart = 0.0;
-constexpr double kGridPeriodEnd = 6.283185307179586;
-constexpr std::int32_t kGridLastIndex = 4095;
-using GridCosines = std::array<double, kGridLastIndex + 1>;
+using GridCosines = std::array<double, grid::kSampleCount>;
 
 // The step between samples, computed as signal computes it.
 double step(double period_start, double period_end, std::int32_t last_index) {
@@ -23,22 +19,22 @@ double step(double period_start, double period_end, std::int32_t last_index) {
 
 double grid_cosine(std::int32_t i, double h) { return std::cos(static_cast<double>(i) * h); }
 
-// The cosines of the usual grid depend on neither the angle nor the exponent: they are
+// The cosines of the grid depend on neither the angle nor the exponent: they are
 // evaluated once per process, with the expression of every other grid, so they are the same
 // bits.
 const GridCosines& usual_grid_cosines() {
   static const GridCosines cosines = [] {
-    const double h = step(kGridPeriodStart, kGridPeriodEnd, kGridLastIndex);
+    const double h = step(grid::kPeriodStart, grid::kPeriodEnd, grid::kLastIndex);
     GridCosines values;
-    for (std::int32_t i = 0; i <= kGridLastIndex; ++i) values[i] = grid_cosine(i, h);
+    for (std::int32_t i = 0; i <= grid::kLastIndex; ++i) values[i] = grid_cosine(i, h);
     return values;
   }();
   return cosines;
 }
 
 bool is_usual_grid(double h, std::int32_t last_index) {
-  return last_index == kGridLastIndex &&
-         h == step(kGridPeriodStart, kGridPeriodEnd, kGridLastIndex);
+  return last_index == grid::kLastIndex &&
+         h == step(grid::kPeriodStart, grid::kPeriodEnd, grid::kLastIndex);
 }
 
 }  // namespace
@@ -47,7 +43,7 @@ bool is_usual_grid(double h, std::int32_t last_index) {
 // results are the same bit for bit on every machine.
 void signal(const double& period_start, const double& period_end, const std::int32_t& last_index,
             double* samples, const double& cutoff_angle, const double& exponent) {
-  const double c = std::cos((kPi * cutoff_angle) / 180.0);
+  const double c = std::cos((grid::kPi * cutoff_angle) / 180.0);
   const double d = 1.0 - c;
   const double h = step(period_start, period_end, last_index);
   const double* known_cosines =

@@ -4,13 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/grid.h"
+
 namespace nml1 {
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-// The sample count both programs analyse.
-constexpr std::int32_t kUsualCount = 4096;
 
 // The cosine and sine of every harmonic's angle at one sample.
 struct Turn {
@@ -31,7 +29,7 @@ Turns turns_of(std::int32_t n) {
   const bool exact_reciprocal = is_power_of_two(n);
   Turns turns(static_cast<std::size_t>(std::max(n, 0)));
   for (int k = 0; k < kHarmonics; ++k) {
-    const double harmonic_turn = kTwoPi * static_cast<double>(k);
+    const double harmonic_turn = grid::kTwoPi * static_cast<double>(k);
     for (std::int32_t j = 0; j < n; ++j) {
       const double turn = harmonic_turn * static_cast<double>(j);
       const double angle = exact_reciprocal ? turn * reciprocal : turn / count;
@@ -42,9 +40,9 @@ Turns turns_of(std::int32_t n) {
   return turns;
 }
 
-// The angles depend on n alone: for the usual count they are evaluated once per process.
+// The angles depend on n alone: for the grid's count they are evaluated once per process.
 const Turns& usual_turns() {
-  static const Turns turns = turns_of(kUsualCount);
+  static const Turns turns = turns_of(grid::kSampleCount);
   return turns;
 }
 
@@ -60,7 +58,7 @@ const Turns& usual_turns() {
 // since a sum that starts at +0 can never become -0 (x + -x is +0).
 void dft1(const std::int32_t& n, const double* samples, Coefficients& coefficients) {
   Turns computed;
-  const Turns& turns = n == kUsualCount ? usual_turns() : (computed = turns_of(n));
+  const Turns& turns = n == grid::kSampleCount ? usual_turns() : (computed = turns_of(n));
   Sums re{};
   Sums im{};
   for (std::int32_t j = 0; j < n; ++j) {

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 #include "textio/records.h"
@@ -17,18 +16,18 @@ constexpr char kFileName[] = "K-Berg.txt";
 constexpr int kUnit = 120;
 constexpr std::string_view kRule = "----------------------------------";
 
-std::string block(const std::array<double, 20>& table, double exponent, double cutoff_angle) {
+std::string block(const berg::Result& result) {
   textio::StringSink sink;
   textio::Records records(sink, false);
   records.write_empty();
   records.write_empty();
-  records.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", cutoff_angle));
-  records.formatted(textio::parameter_fields(" Степень функции\t= ", exponent));
+  records.formatted(textio::parameter_fields(" Угол отсечки\t\t= ", result.angle()));
+  records.formatted(textio::parameter_fields(" Степень функции\t= ", result.exponent()));
   records.text(kRule);
   records.text("   № гарм.  \t |Коэфф.|\tФаза");
   records.write_empty();
-  for (int k = 0; k < 10; ++k) {
-    records.formatted(textio::harmonic_row_fields(k, table[k], table[10 + k]));
+  for (int k = 0; k < berg::kHarmonics; ++k) {
+    records.formatted(textio::harmonic_row_fields(k, result.modulus(k), result.phase(k)));
   }
   records.text(kRule);
   records.flush();
@@ -61,19 +60,19 @@ void append_whole(platform::ReportFile& file, std::string_view bytes) {
 
 }  // namespace
 
-void output_printer(const std::array<double, 20>& table, const double& exponent,
-                    const double& cutoff_angle) {
-  const std::string bytes = block(table, exponent, cutoff_angle);
-  platform::ReportFile file;
+void output_printer(const berg::HarmonicTable& table, const double& exponent,
+                    const double& cutoff_angle, platform::FileSystem& files) {
+  const std::string bytes = block(berg::Result(cutoff_angle, exponent, table));
   std::string error;
-  if (!file.open(kFileName, &error)) {
+  std::unique_ptr<platform::ReportFile> file = files.open_report(kFileName, &error);
+  if (file == nullptr) {
     throw textio::Failure({kUnit, ""},
                           std::string("Cannot open file '") + kFileName + "': " + error);
   }
-  if (file.read_only()) {
+  if (file->read_only()) {
     throw textio::Failure({kUnit, kFileName}, "Cannot write to file opened for READ");
   }
-  append_whole(file, bytes);
+  append_whole(*file, bytes);
 }
 
 }  // namespace printer

@@ -26,7 +26,7 @@ constexpr const char* kFont = "DejaVu Sans, Arial, Helvetica, sans-serif";
 
 // One colour per harmonic, far apart in hue and dark enough for print; one dash pattern per
 // exponent, repeating after the sixth.
-constexpr std::array<const char*, nml1::kHarmonics> kColours = {
+constexpr std::array<const char*, berg::kHarmonics> kColours = {
     "#1f4e9c", "#c62828", "#2e7d32", "#ef6c00", "#6a1b9a",
     "#00838f", "#ad1457", "#5d4037", "#9e9d24", "#455a64"};
 constexpr std::array<const char*, 6> kDashes = {"none", "12 6", "3 4", "14 5 3 5", "7 7", "1 4"};
@@ -77,7 +77,7 @@ Axis coefficient_axis(const std::vector<Block>& blocks, const std::vector<int>& 
   double most = 0.0;
   for (const Block& block : blocks) {
     for (const Row& row : block.rows) {
-      for (int k : harmonics) most = std::max(most, row.values[k]);
+      for (int k : harmonics) most = std::max(most, row.result.modulus(k));
     }
   }
   return axis_over(0.0, most, {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5}, 10);
@@ -107,7 +107,9 @@ std::string line_element(double x1, double y1, double x2, double y2, const std::
          "\" y2=\"" + pixels(y2) + "\" " + style + "/>";
 }
 
-std::string exponent_text(double exponent) { return textio::trimmed_field(exponent, 10, 3); }
+std::string exponent_text(double exponent) {
+  return textio::trimmed_field(exponent, textio::kParameterEdit);
+}
 
 std::string title(const std::vector<Block>& blocks) {
   std::string text = blocks.size() == 1 ? "Коэффициенты Берга, степень функции "
@@ -158,8 +160,10 @@ void write_curves(textio::Records& out, const Frame& frame, const std::vector<Bl
     for (int k : harmonics) {
       std::string points;
       for (const Row& row : blocks[b].rows) {
-        points += (points.empty() ? "" : " ") + pixels(frame.x(row.angle)) + "," +
-                  pixels(frame.y(row.values[k]));
+        if (!points.empty()) points += ' ';
+        points += pixels(frame.x(row.angle));
+        points += ',';
+        points += pixels(frame.y(row.result.modulus(k)));
       }
       out.formatted("<polyline class=\"curve\" data-harmonic=\"" + std::to_string(k) +
                     "\" data-exponent=\"" + exponent_text(blocks[b].exponent) + "\" " +

@@ -16,11 +16,16 @@ std::string header(const std::vector<int>& harmonics) {
 }
 
 std::string row_line(const Row& row, double exponent, const std::vector<int>& harmonics) {
-  std::string line = textio::trimmed_field(row.angle, 10, 3);
-  line += "," + textio::trimmed_field(exponent, 10, 3);
-  for (int k : harmonics) line += "," + textio::trimmed_field(row.values[k], 9, 5);
+  std::string line = textio::trimmed_field(row.angle, textio::kParameterEdit);
+  line += ',';
+  line += textio::trimmed_field(exponent, textio::kParameterEdit);
   for (int k : harmonics) {
-    line += "," + textio::trimmed_field(row.values[nml1::kHarmonics + k], 7, 1);
+    line += ',';
+    line += textio::trimmed_field(row.result.modulus(k), textio::kModulusEdit);
+  }
+  for (int k : harmonics) {
+    line += ',';
+    line += textio::trimmed_field(row.result.phase(k), textio::kPhaseEdit);
   }
   return line;
 }

@@ -1,14 +1,18 @@
 // k-berg-table: the Berg coefficients over a range of cut-off angles, as a table, CSV or a
-// chart, on the engine of the dialogue.
+// chart, on the same engine as the dialogue.
+#include <exception>
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "platform/console.h"
+#include "platform/faults.h"
+#include "platform/files.h"
 #include "table/chart.h"
 #include "table/csv.h"
 #include "table/options.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "textio/channels.h"
 #include "textio/failure.h"
 
 namespace {
@@ -23,51 +27,48 @@ std::string with_record_ends(std::string_view text) {
   return records;
 }
 
-void write_standard_output(std::string_view bytes) {
-  std::string error;
-  const platform::WriteResult result = platform::write_all(platform::kStdout, bytes, &error);
-  if (result == platform::WriteResult::written) return;
-  // A reader that went away ends the process by SIGPIPE, unless that signal is ignored.
-  if (result == platform::WriteResult::reader_gone) error = "Broken pipe";
-  throw textio::Failure(textio::no_unit(), "cannot write standard output: " + error);
-}
-
 void write_chart(const std::string& file, std::string_view svg) {
   std::string error;
   if (!platform::replace_file(file, svg, &error)) {
-    throw textio::Failure(textio::no_unit(), "--svg: cannot write '" + file + "': " + error);
+    throw textio::Error("--svg: cannot write '" + file + "': " + error);
   }
 }
 
-void run(const table::Options& options) {
+void run(const table::Options& options, textio::ByteSink& output) {
   const std::vector<table::Block> blocks = table::compute_blocks(options.exponents, options.angles);
   if (!options.svg_file.empty()) {
     write_chart(options.svg_file, table::berg_chart(blocks, options.chart_harmonics));
   }
-  write_standard_output(options.csv
-                            ? table::csv_table(blocks, options.table_harmonics)
-                            : table::plain_table(blocks, options.table_harmonics, options.phases));
+  output.write(options.csv ? table::csv_table(blocks, options.table_harmonics)
+                           : table::plain_table(blocks, options.table_harmonics, options.phases));
+}
+
+int end_with(const std::string& line) {
+  std::string ignored;
+  platform::restore_console();
+  platform::write_all(platform::kStderr, "k-berg-table: " + line + "\n", &ignored);
+  return 2;
 }
 
 }  // namespace
 
-// The one place the program ends: status 0 after its output, status 2 after a failure, which
+// The one place the program ends: status 0 after its output, status 2 after an error, which
 // is told in one line on standard error.
 int main(int argc, char** argv) {
   platform::prepare_console();
   platform::install_fault_reports();
+  textio::FdSink standard_output(platform::kStdout, textio::standard_output_unit());
   try {
     const table::Command command = table::parse_command_line(argc, argv);
     if (command.run) {
-      run(command.options);
+      run(command.options, standard_output);
     } else {
-      write_standard_output(with_record_ends(command.text));
+      standard_output.write(with_record_ends(command.text));
     }
-  } catch (const textio::Failure& failure) {
-    std::string ignored;
-    platform::write_all(platform::kStderr, "k-berg-table: " + failure.reason() + "\n", &ignored);
-    platform::restore_console();
-    return 2;
+  } catch (const textio::Error& error) {
+    return end_with(error.what());
+  } catch (const std::exception& error) {
+    return end_with(std::string("unexpected error: ") + error.what());
   }
   return 0;
 }

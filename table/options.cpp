@@ -7,19 +7,18 @@
 #include <sstream>
 #include <string_view>
 
-#include "dialogue/limits.h"
-#include "engine/nml1.h"
+#include "engine/berg.h"
 #include "textio/failure.h"
 
 namespace table {
 
 namespace {
 
-constexpr int kHighestHarmonic = nml1::kHarmonics - 1;
+constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 constexpr int kLastChartHarmonicByDefault = 3;
 
 [[noreturn]] void reject(std::string_view option, const std::string& reason) {
-  throw textio::Failure(textio::no_unit(), std::string(option) + ": " + reason);
+  throw textio::Error(std::string(option) + ": " + reason);
 }
 
 // The shortest text that reads back as the same number.
@@ -52,7 +51,7 @@ int harmonic_number(std::string_view text) {
 // Each item is a harmonic ("2") or a range of them ("0-3"); the result lists each chosen
 // harmonic once, in increasing order.
 std::vector<int> chosen_harmonics(const std::vector<std::string>& items) {
-  std::array<bool, nml1::kHarmonics> chosen{};
+  std::array<bool, berg::kHarmonics> chosen{};
   for (const std::string& item : items) {
     const std::size_t dash = item.find('-');
     const int first = harmonic_number(std::string_view(item).substr(0, dash));
@@ -74,11 +73,11 @@ std::vector<int> chosen_harmonics(const std::vector<std::string>& items) {
 
 void check(const Options& options, bool svg_given) {
   for (double exponent : options.exponents) {
-    check_range("--exponent", exponent, dialogue::kLowestExponent, dialogue::kHighestExponent);
+    check_range("--exponent", exponent, berg::kLowestExponent, berg::kHighestExponent);
   }
   const AngleRange& angles = options.angles;
-  check_range("--from", angles.from, dialogue::kLowestAngle, dialogue::kHighestAngle);
-  check_range("--to", angles.to, dialogue::kLowestAngle, dialogue::kHighestAngle);
+  check_range("--from", angles.from, berg::kLowestAngle, berg::kHighestAngle);
+  check_range("--to", angles.to, berg::kLowestAngle, berg::kHighestAngle);
   if (!(angles.step > 0.0 && std::isfinite(angles.step))) {
     reject("--step", number_text(angles.step) + " is not a finite number above 0");
   }
@@ -135,7 +134,7 @@ Command parse_command_line(int argc, const char* const* argv) {
     app.exit(shown, text, text);
     return {false, text.str(), options};
   } catch (const CLI::ParseError& error) {
-    throw textio::Failure(textio::no_unit(), error.what());
+    throw textio::Error(error.what());
   }
   const bool harmonics_given = harmonics_option->count() > 0;
   options.table_harmonics =

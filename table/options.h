@@ -25,8 +25,8 @@ struct Command {
   Options options;
 };
 
-// Parses the arguments (argv[0] is the program). A bad argument raises a textio::Failure whose
-// reason is one line naming the argument.
+// Parses the arguments (argv[0] is the program). A bad argument raises a textio::Error whose
+// text is one line naming the argument.
 Command parse_command_line(int argc, const char* const* argv);
 
 }  // namespace table

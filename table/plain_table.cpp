@@ -11,10 +11,10 @@ namespace table {
 
 namespace {
 
-// Column widths; the decimals are those of the results screen.
-constexpr int kAngleWidth = 8;
-constexpr int kModulusWidth = 9;
-constexpr int kPhaseWidth = 8;
+// The columns: as wide as the heading needs, with the decimals of the results screen.
+constexpr textio::Edit kAngleColumn{8, textio::kParameterEdit.decimals};
+constexpr textio::Edit kModulusColumn{9, textio::kModulusEdit.decimals};
+constexpr textio::Edit kPhaseColumn{8, textio::kPhaseEdit.decimals};
 
 // Columns on a terminal: UTF-8 continuation bytes take none, every other byte (all letters
 // used here, Cyrillic and Greek too) takes one.
@@ -28,19 +28,19 @@ std::string right_aligned(std::string_view label, int width) {
 }
 
 std::string heading(const std::vector<int>& harmonics, bool phases) {
-  std::string line = right_aligned("Угол", kAngleWidth);
+  std::string line = right_aligned("Угол", kAngleColumn.width);
   for (int k : harmonics) {
-    line += right_aligned("α" + std::to_string(k), kModulusWidth);
-    if (phases) line += right_aligned("φ" + std::to_string(k), kPhaseWidth);
+    line += right_aligned("α" + std::to_string(k), kModulusColumn.width);
+    if (phases) line += right_aligned("φ" + std::to_string(k), kPhaseColumn.width);
   }
   return line;
 }
 
 std::string row_fields(const Row& row, const std::vector<int>& harmonics, bool phases) {
-  std::string line = textio::fixed_field(row.angle, kAngleWidth, 3);
+  std::string line = textio::fixed_field(row.angle, kAngleColumn);
   for (int k : harmonics) {
-    line += textio::fixed_field(row.values[k], kModulusWidth, 5);
-    if (phases) line += textio::fixed_field(row.values[nml1::kHarmonics + k], kPhaseWidth, 1);
+    line += textio::fixed_field(row.result.modulus(k), kModulusColumn);
+    if (phases) line += textio::fixed_field(row.result.phase(k), kPhaseColumn);
   }
   return line;
 }
@@ -50,7 +50,7 @@ void write_block(textio::Records& out, const Block& block, const std::vector<int
   const std::string columns = heading(harmonics, phases);
   const std::string rule(static_cast<std::size_t>(display_width(columns)), '-');
   out.write_empty();
-  out.text("Степень функции = " + textio::trimmed_field(block.exponent, 10, 3));
+  out.text("Степень функции = " + textio::trimmed_field(block.exponent, textio::kParameterEdit));
   out.formatted(rule);
   out.formatted(columns);
   out.formatted(rule);

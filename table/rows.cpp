@@ -40,7 +40,7 @@ std::vector<Block> compute_blocks(const std::vector<double>& exponents, const An
     block.rows.reserve(static_cast<std::size_t>(count));
     for (std::int64_t i = 0; i < count; ++i) {
       const double angle = angle_at(range, i);
-      block.rows.push_back({angle, dialogue::compute_table(angle, exponent)});
+      block.rows.push_back({angle, berg::compute(angle, exponent)});
     }
     blocks.push_back(std::move(block));
   }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dialogue/harmonic_table.h"
+#include "engine/berg.h"
 
 namespace table {
 
@@ -22,7 +22,7 @@ struct AngleRange {
 
 struct Row {
   double angle;
-  dialogue::HarmonicTable values;  // as the dialogue's results screen shows them
+  berg::Result result;  // as the dialogue's results screen shows it
 };
 
 struct Block {

@@ -22,7 +22,6 @@ TEST(FixedField, EditsValuesIntoTheirColumns) {
   // sign of a negative value that rounds to zero; asterisks only where the value cannot fit,
   // also after rounding up; not-a-number and infinities as words, the long one where it fits.
   // clang-format off
-  // clang-format off
   const FixedCase cases[] = {
       {0.25, 9, 5, "  0.25000"}, {90.0, 10, 3, "    90.000"}, {-180.0, 7, 1, " -180.0"},
       {0.5, 5, 3, "0.500"}, {0.5, 4, 3, ".500"}, {-0.5, 5, 3, "-.500"}, {3.0, 3, 0, " 3."},
@@ -35,9 +34,8 @@ TEST(FixedField, EditsValuesIntoTheirColumns) {
       {kInf, 8, 3, "Infinity"}, {-kInf, 8, 3, "    -Inf"}, {-kInf, 9, 5, "-Infinity"},
       {-kInf, 3, 1, "***"}};
   // clang-format on
-  // clang-format on
   for (const FixedCase& c : cases) {
-    EXPECT_EQ(textio::fixed_field(c.value, c.width, c.decimals), c.expected)
+    EXPECT_EQ(textio::fixed_field(c.value, {c.width, c.decimals}), c.expected)
         << c.value << " as F" << c.width << "." << c.decimals;
   }
 }

@@ -6,17 +6,18 @@
 #include <array>
 #include <cmath>
 
+#include "engine/grid.h"
+
 namespace {
 
-constexpr int kCount = 4096;
+constexpr int kCount = grid::kSampleCount;
 using Samples = std::array<double, kCount>;
 
 Samples sample_pulse(double cutoff_angle, double exponent) {
-  const double start = 0.0, end = 6.283185307179586;
-  const std::int32_t last_index = kCount - 1;
   Samples samples;
   samples.fill(-1.0);  // a sample left unwritten fails every check below
-  ishsignal::signal(start, end, last_index, samples.data(), cutoff_angle, exponent);
+  ishsignal::signal(grid::kPeriodStart, grid::kPeriodEnd, grid::kLastIndex, samples.data(),
+                    cutoff_angle, exponent);
   return samples;
 }
 

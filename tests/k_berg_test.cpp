@@ -15,7 +15,7 @@ using testing_support::run_script;
 using testing_support::RunResult;
 using testing_support::TempDir;
 
-bool windows() { return std::string(std::getenv("K_BERG_BINARY")).ends_with(".exe"); }
+bool windows() { return testing_support::setting("K_BERG_BINARY").ends_with(".exe"); }
 
 // The script, how the report's first line ends, its reason, and how standard output ends: it
 // is flushed before the report, and a save that failed is not confirmed.
@@ -132,6 +132,24 @@ TEST(Memory, LinesOfAHundredMebibytesAreReadInBoundedMemory) {
     SCOPED_TRACE(input);
     EXPECT_EQ(run.status, status) << run.err;
     EXPECT_LT(run.peak_memory_kib, limit_kib);
+  }
+}
+
+// An allocation that fails, as when memory runs out, ends either program with one line naming
+// it and status 2, not with an abort. The preloaded module fails every allocation of 512 KiB
+// or more; the first is the analysis's table of angles. The sanitizers bring an allocator of
+// their own, which a preloaded one cannot stand in for.
+TEST(Memory, RunningOutIsNamedInOneLine) {
+  if (std::getenv("ASAN_OPTIONS") != nullptr) GTEST_SKIP() << "not under the sanitizers";
+  const std::string preload = "LD_PRELOAD='" K_BERG_FAIL_ALLOCATIONS "' ";
+  const std::pair<std::string, std::string> runs[] = {
+      {"printf '90\\n1\\n' | " + preload + "$K", "k-berg: unexpected error: std::bad_alloc\n"},
+      {preload + "'" K_BERG_TABLE_BINARY "'", "k-berg-table: unexpected error: std::bad_alloc\n"}};
+  for (const auto& [script, report] : runs) {
+    TempDir folder;
+    const RunResult run = run_script(script, folder);
+    EXPECT_EQ(run.status, 2) << script;
+    EXPECT_EQ(run.err, report) << script;
   }
 }
 

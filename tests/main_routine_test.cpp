@@ -1,52 +1,54 @@
-// The dialogue driven in-process: scripted input, output to a string, and a fake screen that
-// marks where the screen is cleared and where the program pauses, instead of doing either.
+// The dialogue driven in-process: scripted input, output to a string, saves into fake files,
+// the screen cleared by a form feed and each second of a pause marked by a vertical tab.
 #include "dialogue/main_routine.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
-#include "tests/run_program.h"
+#include "tests/fake_files.h"
 #include "textio/failure.h"
 
 namespace {
 
-// Marks a clear of the screen with a form feed and each second of a pause with a vertical tab,
-// in the output among the records, instead of doing either.
-class MarkingScreen : public platform::Screen {
+// Marks each second of a pause straight into the sink, past the records: output that was not
+// flushed before the pause shows after the mark.
+class MarkingPause : public platform::Pause {
  public:
-  explicit MarkingScreen(textio::StringSink& sink) : sink_(sink) {}
-  void clear() override { sink_.write("\f"); }
-  void pause(int seconds) override { sink_.write(std::string(seconds, '\v')); }
+  explicit MarkingPause(textio::StringSink& sink) : sink_(sink) {}
+  void wait(int seconds) override { sink_.write(std::string(seconds, '\v')); }
 
  private:
   textio::StringSink& sink_;
 };
 
-// Runs the dialogue in a folder of its own, so that saves land there, and returns what it
-// wrote; `failure` gets the reason it failed with, if it did. Its output is held as it is for
-// a file, so that a clear or a pause that came before a flush shows out of place.
-class MainRoutine : public testing::Test {
- protected:
-  std::string run(const std::string& input, std::string* failure = nullptr) {
-    textio::StringSource source(input);
-    textio::Input in(source);
-    textio::StringSink sink;
-    textio::Records out(sink, false);
-    MarkingScreen screen(sink);
-    dialogue::Console console{in, out, screen};
-    try {
-      dialogue::main_routine(console);
-    } catch (const textio::Failure& thrown) {
-      if (failure != nullptr) *failure = thrown.reason();
-    }
-    out.flush();
-    return sink.text();
-  }
-
-  testing_support::CurrentTempDir folder_;
+struct Outcome {
+  std::string out;      // what the dialogue wrote and handed on
+  std::string failure;  // the reason it failed with, if it did
+  std::string saved;    // the report file
 };
+
+// Output is held as it is for a file, and not flushed after the dialogue unless it failed:
+// what it did not hand on itself is missing.
+Outcome run(const std::string& input) {
+  textio::StringSource source(input);
+  textio::Input in(source);
+  textio::StringSink sink;
+  textio::Records out(sink, false, "\f");
+  MarkingPause pause(sink);
+  testing_support::FakeFiles files;
+  dialogue::Console console{in, out, pause, files};
+  Outcome result;
+  try {
+    dialogue::main_routine(console);
+  } catch (const textio::Failure& thrown) {
+    result.failure = thrown.reason();
+    out.flush();  // as main does before it reports the failure
+  }
+  result.out = sink.text();
+  result.saved = files.content;
+  return result;
+}
 
 int count(const std::string& text, const std::string& part) {
   int found = 0;
@@ -56,18 +58,14 @@ int count(const std::string& text, const std::string& part) {
   return found;
 }
 
-// Compared with the transcripts kept from the real program, which the end-to-end runs also use.
-TEST_F(MainRoutine, WritesTheKeptTranscriptClearingAndPausingWhereItShould) {
-  std::string out = run("90\n1\n2\n3\n");
-  EXPECT_TRUE(out.starts_with("\f\r\n Расчет"));
+TEST(MainRoutine, ClearsAndPausesWhereItShould) {
+  const std::string out = run("90\n1\n2\n3\n").out;
+  EXPECT_TRUE(out.starts_with("\f\r\n Расчет")) << out;
   EXPECT_EQ(count(out, "\f\r\n Угол отсечки\t\t=     90.000\r\n"), 2);
   EXPECT_EQ(count(out, "файл...\r\n\v\f\r\n Угол"), 1);
-  EXPECT_TRUE(out.ends_with("  \r\n 73!\r\n\v\f"));
-  EXPECT_EQ(std::erase(out, '\f'), 4u);
-  EXPECT_EQ(std::erase(out, '\v'), 2u);
-  const std::string kept = std::string(K_BERG_TRANSCRIPTS) + "/save-90-1.";
-  EXPECT_EQ(out, testing_support::read_file(kept + "stdout"));
-  EXPECT_EQ(folder_.read("K-Berg.txt"), testing_support::read_file(kept + "K-Berg.txt"));
+  EXPECT_TRUE(out.ends_with("  \r\n 73!\r\n\v\f")) << out;
+  EXPECT_EQ(count(out, "\f"), 4);
+  EXPECT_EQ(count(out, "\v"), 2);
 }
 
 struct Flow {
@@ -76,7 +74,7 @@ struct Flow {
   std::string failure, shown;  // the reason the dialogue failed with; a part of its output
 };
 
-TEST_F(MainRoutine, Flows) {
+TEST(MainRoutine, Flows) {
   // Input; angle, exponent and menu prompts; wrong entries; saves; failure; a part shown.
   // clang-format off
   const Flow flows[] = {
@@ -86,22 +84,23 @@ TEST_F(MainRoutine, Flows) {
       // A new calculation asks both values again; wrong menu entries get the message.
       {"4.9\n5.01\n1\n90,5\n1\n0\n4\n-1\nabc\n2.5\n3\n", 2, 2, 5, 2, 0, "",
        "=      4.900\r\n Степень функции\t=      5.010\r\n"},
-      {"90\n1\n2\n2\n3\n", 1, 1, 3, 0, 2, "", ""},
+      {"90\n1\n2\n2\n3\n", 1, 1, 3, 0, 2, "", "\r\n       4         0.04244      180.0\r\n"},
       {"90\n1\n2\nx\n", 1, 1, 2, 1, 1, "End of file", ""},
       {"90\nabc\n", 1, 1, 0, 0, 0, "Bad real number in item 1 of list input", ""}};
   // clang-format on
   for (const Flow& flow : flows) {
-    std::filesystem::remove("K-Berg.txt");
-    std::string failure;
-    const std::string out = run(flow.input, &failure);
+    const Outcome result = run(flow.input);
+    const std::string& out = result.out;
     SCOPED_TRACE(flow.input);
     EXPECT_EQ(count(out, " Угол отсечки, (5-180): "), flow.angle_prompts);
     EXPECT_EQ(count(out, " Степень функции (1-5): "), flow.exponent_prompts);
     EXPECT_EQ(count(out, "  Введите соответствующую цифру ...  "), flow.menu_prompts);
     EXPECT_EQ(count(out, " Введен неверный символ"), flow.wrong_entries);
     EXPECT_EQ(count(out, " Результаты записаны в файл..."), flow.saves);
-    EXPECT_EQ(count(folder_.read("K-Berg.txt"), " Угол отсечки"), flow.saves);
-    EXPECT_EQ(failure, flow.failure);
+    EXPECT_EQ(
+        count(result.saved, " Угол отсечки\t\t=     90.000\r\n Степень функции\t=      1.000"),
+        flow.saves);
+    EXPECT_EQ(result.failure, flow.failure);
     EXPECT_NE(out.find(flow.shown), std::string::npos);
     EXPECT_EQ(out.find("NaN"), std::string::npos);
     EXPECT_EQ(out.find("Inf"), std::string::npos);

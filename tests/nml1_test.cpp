@@ -6,19 +6,18 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/grid.h"
 #include "engine/ishsignal.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr std::int32_t kCount = 4096;
+constexpr std::int32_t kCount = grid::kSampleCount;
 using Samples = std::array<double, kCount>;
 
-Samples sample_pulse(double cutoff_angle, double exponent, double start = 0.0) {
-  const double end = 6.283185307179586;
-  const std::int32_t last_index = kCount - 1;
+Samples sample_pulse(double cutoff_angle, double exponent, double start = grid::kPeriodStart) {
   Samples samples;
-  ishsignal::signal(start, end, last_index, samples.data(), cutoff_angle, exponent);
+  ishsignal::signal(start, grid::kPeriodEnd, grid::kLastIndex, samples.data(), cutoff_angle,
+                    exponent);
   return samples;
 }
 
@@ -49,7 +48,7 @@ TEST(Dft1, KnownPulsesToFiveDecimals) {
 
 // The analysis written out plainly, one operation at a time in the order stated for it.
 void plain_dft1(std::int32_t n, const double* samples, nml1::Coefficients& coefficients) {
-  const double two_pi = 6.283185307179586;
+  const double two_pi = grid::kTwoPi;
   for (int k = 0; k < nml1::kHarmonics; ++k) {
     double re = 0.0, im = 0.0;
     for (std::int32_t j = 0; j < n; ++j) {
@@ -68,10 +67,10 @@ void plain_dft1(std::int32_t n, const double* samples, nml1::Coefficients& coeff
 // the sample count the program uses and for others.
 TEST(Dft1, BitIdenticalToEachTermEvaluatedOnItsOwn) {
   for (double start : {0.0, 0.5}) {  // the grid whose cosines are kept, and another
-    const double h = (6.283185307179586 - start) / static_cast<double>(kCount);
+    const double h = (grid::kPeriodEnd - start) / static_cast<double>(kCount);
     for (double angle : {4.9, 5.0, 61.7, 90.0, 133.3, 179.9, 180.0, 180.1}) {
       for (double exponent : {0.93, 1.0, 1.5, 2.25, 5.01}) {
-        const double c = std::cos((kPi * angle) / 180.0);
+        const double c = std::cos((grid::kPi * angle) / 180.0);
         Samples direct;
         for (std::int32_t i = 0; i < kCount; ++i) {
           const double y = (std::cos(static_cast<double>(i) * h) - c) / (1.0 - c);

@@ -22,7 +22,7 @@ TEST(Records, WriteThroughHandsOnEachRecordOtherwiseBlocksAndPrompts) {
   EXPECT_EQ(console.writes, (std::vector<std::string>{" a\r\n", "b? "}));
 
   HandOvers file;
-  textio::Records held(file, false);
+  textio::Records held(file, false, "<clear>");
   held.text("a");
   held.write_empty();
   EXPECT_TRUE(file.writes.empty());
@@ -30,6 +30,9 @@ TEST(Records, WriteThroughHandsOnEachRecordOtherwiseBlocksAndPrompts) {
   EXPECT_EQ(file.writes, (std::vector<std::string>{" a\r\n\r\nb? "}));
   held.text(std::string(8189, 'x'));  // 8192 bytes with the blank and CR LF: a full buffer
   EXPECT_EQ(file.writes.size(), 2u);
+  held.text("c");
+  held.clear_screen();  // after what is pending, in the same write
+  EXPECT_EQ(file.writes.back(), " c\r\n<clear>");
 }
 
 // Hands out its chunks one read at a time, as a terminal does; an empty chunk is an end of

@@ -20,6 +20,14 @@ std::string read_file(const fs::path& path) {
   return bytes.str();
 }
 
+std::string setting(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) {
+    throw std::runtime_error(std::string(name) + " is not set: run the test through ctest");
+  }
+  return value;
+}
+
 TempDir::TempDir() {
   std::random_device random;
   path_ = fs::temp_directory_path() / ("k-berg-test-" + std::to_string(random()));
@@ -40,9 +48,8 @@ CurrentTempDir::CurrentTempDir() : previous_(fs::current_path()) { fs::current_p
 CurrentTempDir::~CurrentTempDir() { fs::current_path(previous_); }
 
 RunResult run_script(const std::string& script, const TempDir& folder) {
-  const char* binary = std::getenv("K_BERG_BINARY");
+  const std::string binary = setting("K_BERG_BINARY");
   const char* runner = std::getenv("K_BERG_RUNNER");
-  if (binary == nullptr) throw std::runtime_error("K_BERG_BINARY is not set");
   TempDir captured;
   const std::string out = (captured.path() / "out").string();
   const std::string err = (captured.path() / "err").string();

@@ -9,6 +9,10 @@ namespace testing_support {
 
 std::string read_file(const std::filesystem::path& path);
 
+// The value of an environment variable that the test build sets, such as K_BERG_BINARY, the
+// program under test; throws with a message naming it where it is not set.
+std::string setting(const char* name);
+
 // A fresh empty folder, removed with everything in it when the test ends.
 class TempDir {
  public:

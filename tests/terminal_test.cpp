@@ -26,7 +26,7 @@ class Tmux {
   // then writes the exit status and keeps the terminal open, so tmux keeps the last screen.
   bool start(const std::filesystem::path& folder) {
     const std::string command =
-        std::string(std::getenv("K_BERG_BINARY")) + "; echo \"" + kEnded + "$?\"; exec sleep 600";
+        testing_support::setting("K_BERG_BINARY") + "; echo \"" + kEnded + "$?\"; exec sleep 600";
     return run("-f /dev/null new-session -d -s k-berg -x 80 -y 30 -c '" + folder.string() + "' '" +
                command + "' 2>&1") == "";
   }

@@ -2,19 +2,16 @@
 
 #include <algorithm>
 
-#include "platform/platform.h"
+#include "platform/console.h"
 
 namespace textio {
 
 void FdSink::write(std::string_view bytes) {
   if (dropping_) return;
   std::string error;
-  platform::WriteResult result = platform::write_all(fd_, bytes, &error);
-  if (result == platform::WriteResult::written) return;
+  if (platform::write_all(fd_, bytes, &error)) return;
   dropping_ = true;
-  if (result == platform::WriteResult::failed) {
-    throw Failure(unit_, "Cannot write to file '" + unit_.file + "': " + error);
-  }
+  throw Failure(unit_, "Cannot write to file '" + unit_.file + "': " + error);
 }
 
 std::size_t FdSource::read(char* buffer, std::size_t size) {

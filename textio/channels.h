@@ -1,5 +1,6 @@
-// The byte streams under the record layer and the number entry: standard input and output
-// of the process, or strings in tests and when a report block is assembled.
+// The byte streams under the record layer and the number entry: the standard streams of the
+// process, or strings, into which a report block or a chart is assembled before it is
+// written, and which tests read and write.
 #pragma once
 
 #include <cstddef>
@@ -28,8 +29,8 @@ class ByteSource {
 };
 
 // A stream of the process, such as standard output, named in failure reports by `unit`. The
-// first write that fails throws textio::Failure; from then on, and once a pipe's reader has
-// gone, output is dropped, so that writing out what is left never fails a second time.
+// first write that fails, also to a pipe whose reader has gone, throws textio::Failure; from
+// then on output is dropped, so that writing out what is left never fails a second time.
 class FdSink : public ByteSink {
  public:
   FdSink(int fd, Unit unit) : fd_(fd), unit_(std::move(unit)) {}

@@ -1,12 +1,12 @@
 #include "textio/failure.h"
 
-#include "platform/platform.h"
+#include "platform/faults.h"
 
 namespace textio {
 
-Failure::Failure(Unit unit, std::string_view reason, int line, const char* file)
-    : unit_(std::move(unit)),
-      reason_(reason),
+Failure::Failure(Unit unit, const std::string& reason, int line, const char* file)
+    : Error(reason),
+      unit_(std::move(unit)),
       line_(line),
       file_(file),
       backtrace_(platform::backtrace_listing()) {}

@@ -1,11 +1,18 @@
-// The one way the program fails: a failure raised where it is seen, caught in main, which
-// writes the report on standard error and returns status 2.
+// The ways the programs fail: an error raised where it is seen and caught in main, which
+// tells it on standard error and returns status 2.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace textio {
+
+// An error the user is told of in one line, such as a bad argument: what() is that line.
+class Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // The channel a failure concerns, as the location line names it. Number 0 is none: the
 // failure came from reading a number out of a buffer in memory.
@@ -18,24 +25,23 @@ inline Unit standard_input_unit() { return {5, "stdin"}; }
 inline Unit standard_output_unit() { return {6, "stdout"}; }
 inline Unit no_unit() { return {}; }
 
-// A failure of the record layer, thrown where it is seen: the unit, the reason, the calling
-// source line and file, and the listing of the calls active at that moment. The place of the
-// call comes from the compiler's builtins: std::source_location is not available to clang 14
-// with the GNU C++ library.
-class Failure {
+// A failure of the record layer (standard streams, number entry, the report file), thrown
+// where it is seen: the unit, the reason (what()), the calling source line and file, and the
+// listing of the calls active at that moment. The place of the call comes from the compiler's
+// builtins: std::source_location is not available to clang 14 with the GNU C++ library.
+class Failure : public Error {
  public:
-  Failure(Unit unit, std::string_view reason, int line = __builtin_LINE(),
+  Failure(Unit unit, const std::string& reason, int line = __builtin_LINE(),
           const char* file = __builtin_FILE());
 
   const Unit& unit() const { return unit_; }
-  const std::string& reason() const { return reason_; }
+  std::string_view reason() const { return what(); }
   int line() const { return line_; }
   const std::string& file() const { return file_; }
   const std::string& backtrace() const { return backtrace_; }
 
  private:
   Unit unit_;
-  std::string reason_;
   int line_;
   std::string file_;
   std::string backtrace_;

@@ -41,10 +41,11 @@ std::string integer_field(std::int64_t value, int width) {
   return right_aligned(text, width);
 }
 
-std::string fixed_field(double value, int width, int decimals) {
+std::string fixed_field(double value, Edit edit) {
+  const int width = edit.width;
   if (!std::isfinite(value)) return special_field(value, width);
 
-  std::string digits = rounded_magnitude(std::fabs(value), decimals);
+  std::string digits = rounded_magnitude(std::fabs(value), edit.decimals);
   std::size_t point = digits.find('.');
   if (point == std::string::npos) {  // no decimals: the point ends the field
     point = digits.size();
@@ -68,18 +69,18 @@ std::string fixed_field(double value, int width, int decimals) {
   return field;
 }
 
-std::string trimmed_field(double value, int width, int decimals) {
-  const std::string field = fixed_field(value, width, decimals);
+std::string trimmed_field(double value, Edit edit) {
+  const std::string field = fixed_field(value, edit);
   return field.substr(field.find_first_not_of(' '));
 }
 
 std::string parameter_fields(std::string_view label, double value) {
-  return std::string(label) + fixed_field(value, 10, 3);
+  return std::string(label) + fixed_field(value, kParameterEdit);
 }
 
 std::string harmonic_row_fields(int harmonic, double modulus, double phase) {
-  return blanks(5) + integer_field(harmonic, 3) + blanks(7) + fixed_field(modulus, 9, 5) +
-         blanks(4) + fixed_field(phase, 7, 1);
+  return blanks(5) + integer_field(harmonic, 3) + blanks(7) + fixed_field(modulus, kModulusEdit) +
+         blanks(4) + fixed_field(phase, kPhaseEdit);
 }
 
 }  // namespace textio

@@ -7,6 +7,18 @@
 
 namespace textio {
 
+// A fixed-point field: the value in `width` columns with `decimals` decimals (Fw.d).
+struct Edit {
+  int width;
+  int decimals;
+};
+
+// How the results screen and the report file edit each kind of value. Every other view (the
+// tables, CSV, the chart) shows the same decimals.
+constexpr Edit kParameterEdit{10, 3};  // the cut-off angle and the exponent
+constexpr Edit kModulusEdit{9, 5};     // a coefficient
+constexpr Edit kPhaseEdit{7, 1};       // a phase in degrees
+
 // Iw: the integer right-aligned in `width` columns, "-" before a negative one, never a plus
 // sign; `width` asterisks when it does not fit.
 std::string integer_field(std::int64_t value, int width);
@@ -16,13 +28,13 @@ std::string integer_field(std::int64_t value, int width);
 // before the point only where there is room for it; the sign is the value's own, so that
 // negative zero prints with "-". `width` asterisks when it does not fit. Not-a-number is
 // "NaN"; an infinity is "Infinity" or, in a narrow field, "Inf", with "-" when negative.
-std::string fixed_field(double value, int width, int decimals);
+std::string fixed_field(double value, Edit edit);
 
-// The field fixed_field(value, width, decimals) without its leading blanks: the same digits,
-// for output where columns are separated otherwise, such as CSV.
-std::string trimmed_field(double value, int width, int decimals);
+// The field fixed_field(value, edit) without its leading blanks: the same digits, for output
+// where columns are separated otherwise, such as CSV.
+std::string trimmed_field(double value, Edit edit);
 
-// n blanks.
+// `count` blanks.
 std::string blanks(int count);
 
 // The program's two formats: a label followed by the value as F10.3, and a row of the

@@ -30,6 +30,11 @@ void Records::prompt(std::string_view text) {
   flush();
 }
 
+void Records::clear_screen() {
+  pending_ += clear_sequence_;
+  flush();
+}
+
 void Records::flush() {
   if (pending_.empty()) return;
   sink_.write(pending_);

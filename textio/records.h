@@ -1,5 +1,5 @@
-// The record layer: every line the program writes, on the console and in the report file,
-// is one of four kinds of record, each but the prompt ending in CR LF.
+// The record layer: every line the programs write, on the console, in the report file and in
+// the tables, is one of four kinds of record, each but the prompt ending in CR LF.
 #pragma once
 
 #include <string>
@@ -9,12 +9,15 @@
 
 namespace textio {
 
+// Records are held until they are handed on to the sink: at once with `write_through`,
+// otherwise when 8192 bytes are pending or on flush. Nothing is handed on when the object
+// goes: its owner flushes, so that a failed write is never lost in a destructor.
 class Records {
  public:
-  // With `write_through`, output is handed on at every record end and prompt (a console or
-  // a pipe); otherwise it is held until 8192 bytes are pending or it is flushed.
-  Records(ByteSink& sink, bool write_through) : sink_(sink), write_through_(write_through) {}
-  ~Records() { flush(); }
+  // `clear_sequence` is what empties the screen behind the sink; empty where there is no
+  // screen to clear, as for a pipe, a file or a string.
+  Records(ByteSink& sink, bool write_through, std::string_view clear_sequence = {})
+      : sink_(sink), write_through_(write_through), clear_sequence_(clear_sequence) {}
   Records(const Records&) = delete;
   Records& operator=(const Records&) = delete;
 
@@ -27,6 +30,9 @@ class Records {
   // The text with no record end, pushed out at once so that it stands on screen while the
   // user types.
   void prompt(std::string_view text);
+  // Hands on everything pending, then the clear sequence in the same write, so that the
+  // screen is emptied after all that came before and before all that follows.
+  void clear_screen();
   void flush();
 
  private:
@@ -34,6 +40,7 @@ class Records {
 
   ByteSink& sink_;
   bool write_through_;
+  std::string clear_sequence_;
   std::string pending_;
 };
 

@@ -1,4 +1,4 @@
-#include "dialogue/harmonic_table.h"
+#include "engine/berg.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,11 @@
 #include <complex>
 #include <limits>
 
+#include "engine/grid.h"
+
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = grid::kPi;
 constexpr double kThreshold = 0.00000005;
 
 struct PhaseCase {
@@ -17,8 +19,9 @@ struct PhaseCase {
 };
 
 // The moduli, and the phases with their clean-up rules applied in order: none for a modulus
-// below the threshold, 0 within 0.1 degree of 0, +180 within 0.1 degree of +-180.
-TEST(HarmonicTable, ModulusAndPhaseRules) {
+// below the threshold, 0 within 0.1 degree of 0, +180 within 0.1 degree of +-180; the signed
+// value is negative for a phase of 180 alone.
+TEST(DeriveTable, ModulusAndPhaseRules) {
   const double below = std::nextafter(kThreshold, 0.0);
   const auto at = [](double degrees) { return std::polar(1.0, degrees * kPi / 180.0); };
   // clang-format off
@@ -31,19 +34,21 @@ TEST(HarmonicTable, ModulusAndPhaseRules) {
     for (int k : {0, 9}) {
       nml1::Coefficients coefficients{};
       coefficients[k] = c.coefficient;
-      const dialogue::HarmonicTable table = dialogue::derive_table(coefficients);
-      EXPECT_NEAR(table[10 + k], c.phase, 1e-9) << c.coefficient << " k=" << k;
+      const berg::Result result(90.0, 1.0, berg::derive_table(coefficients));
+      EXPECT_NEAR(result.phase(k), c.phase, 1e-9) << c.coefficient << " k=" << k;
       if (c.phase == 0.0) {
-        EXPECT_FALSE(std::signbit(table[10 + k])) << c.coefficient;
+        EXPECT_FALSE(std::signbit(result.phase(k))) << c.coefficient;
       }
-      EXPECT_EQ(table[k], std::abs(c.coefficient)) << c.coefficient;
+      EXPECT_EQ(result.modulus(k), std::abs(c.coefficient)) << c.coefficient;
+      EXPECT_EQ(result.signed_value(k), (c.phase == 180.0 ? -1 : 1) * std::abs(c.coefficient));
     }
   }
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const auto table = dialogue::derive_table({{{3e200, 4e200}, {3e-200, -4e-200}, {nan, 0.0}}});
-  EXPECT_DOUBLE_EQ(table[0], 5e200);
-  EXPECT_DOUBLE_EQ(table[1], 5e-200);
-  EXPECT_TRUE(std::isnan(table[2]) && std::isnan(table[12]));
+  const berg::Result result(90.0, 1.0,
+                            berg::derive_table({{{3e200, 4e200}, {3e-200, -4e-200}, {nan, 0.0}}}));
+  EXPECT_DOUBLE_EQ(result.modulus(0), 5e200);
+  EXPECT_DOUBLE_EQ(result.modulus(1), 5e-200);
+  EXPECT_TRUE(std::isnan(result.modulus(2)) && std::isnan(result.phase(2)));
 }
 
 }  // namespace

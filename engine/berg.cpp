@@ -1,0 +1,40 @@
+#include "engine/berg.h"
+
+#include <cmath>
+
+#include "engine/grid.h"
+#include "engine/ishsignal.h"
+
+namespace berg {
+
+namespace {
+constexpr double kModulusThreshold = 0.00000005;
+constexpr double kZeroPhase = 0.1;
+constexpr double kHalfTurnPhase = 179.9;
+}  // namespace
+
+HarmonicTable derive_table(const nml1::Coefficients& coefficients) {
+  HarmonicTable table;
+  for (int k = 0; k < kHarmonics; ++k) {
+    const std::complex<double>& coefficient = coefficients[k];
+    const double modulus = std::hypot(coefficient.real(), coefficient.imag());
+    double phase = (180.0 * std::atan2(coefficient.imag(), coefficient.real())) / grid::kPi;
+    if (modulus < kModulusThreshold) phase = 0.0;
+    if (std::fabs(phase) < kZeroPhase) phase = 0.0;
+    if (std::fabs(phase) > kHalfTurnPhase) phase = 180.0;
+    table[k] = modulus;
+    table[kHarmonics + k] = phase;
+  }
+  return table;
+}
+
+Result compute(double angle, double exponent) {
+  std::array<double, grid::kSampleCount> samples;
+  nml1::Coefficients coefficients;
+  ishsignal::signal(grid::kPeriodStart, grid::kPeriodEnd, grid::kLastIndex, samples.data(), angle,
+                    exponent);
+  nml1::dft1(grid::kSampleCount, samples.data(), coefficients);
+  return Result(angle, exponent, derive_table(coefficients));
+}
+
+}  // namespace berg

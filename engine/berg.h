@@ -1,0 +1,55 @@
+// The Berg coefficients of one cut-off angle and exponent, as both programs compute and show
+// them: one compute pass samples the pulse, analyses it, and derives from each harmonic's
+// complex coefficient its modulus and its phase.
+#pragma once
+
+#include <array>
+
+#include "engine/nml1.h"
+
+namespace berg {
+
+// The cut-off angles (degrees) and exponents that both programs accept: a little wider than
+// the 5 to 180 degrees and 1 to 5 that the dialogue's prompts state.
+constexpr double kLowestAngle = 4.9;
+constexpr double kHighestAngle = 180.1;
+constexpr double kLowestExponent = 0.93;
+constexpr double kHighestExponent = 5.01;
+
+constexpr int kHarmonics = nml1::kHarmonics;
+
+// The moduli of harmonics 0 to 9, then their phases in degrees: the form in which the report
+// file takes a result.
+using HarmonicTable = std::array<double, 2 * kHarmonics>;
+
+// Derives each harmonic's modulus, and its phase in degrees cleaned up so that a real,
+// symmetric pulse shows only 0.0 and 180.0: no phase for a modulus below 5e-8, 0 within 0.1
+// degree of it, 180 within 0.1 degree of +-180.
+HarmonicTable derive_table(const nml1::Coefficients& coefficients);
+
+// The result of one compute pass, read by harmonic k = 0 to 9.
+class Result {
+ public:
+  Result(double angle, double exponent, const HarmonicTable& table)
+      : angle_(angle), exponent_(exponent), table_(table) {}
+
+  double angle() const { return angle_; }
+  double exponent() const { return exponent_; }
+  double modulus(int k) const { return table_[k]; }
+  double phase(int k) const { return table_[kHarmonics + k]; }
+  // The coefficient with the sign handbooks give it: negative for a harmonic in opposite
+  // phase (180 degrees).
+  double signed_value(int k) const { return phase(k) == 180.0 ? -modulus(k) : modulus(k); }
+  const HarmonicTable& table() const { return table_; }
+
+ private:
+  double angle_;
+  double exponent_;
+  HarmonicTable table_;
+};
+
+// One compute pass: samples the pulse cut off at `angle` degrees and raised to `exponent` on
+// the grid, analyses it and derives the table.
+Result compute(double angle, double exponent);
+
+}  // namespace berg

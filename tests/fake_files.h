@@ -1,0 +1,28 @@
+// A report file in memory whose every step can be made to fail, so that the rules of a save
+// are tested without the operating system, as on every system the suite runs on.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace testing_support {
+
+enum class Step { open, lock, size, append, cut_back, sync, close };
+
+class FakeFiles : public platform::FileSystem {
+ public:
+  std::string content;           // the bytes of the one file there is
+  bool read_only = false;        // the system lets the file be opened for reading only
+  std::vector<Step> failing;     // the steps that fail, with the error "<step> failed"
+  std::size_t append_takes = 0;  // how many bytes a failing append writes before it fails
+  std::vector<Step> steps;       // every step taken, in order
+  std::string opened;            // the name last opened
+
+  std::unique_ptr<platform::ReportFile> open_report(const std::string& name,
+                                                    std::string* error) override;
+};
+
+}  // namespace testing_support
