@@ -44,13 +44,15 @@ bench:
 	cmake --build --preset dev --parallel --target k-berg-bench
 	./build/dev/bench/k-berg-bench
 
-# Draws docs/berg-chart.svg again with k-berg-table, as the README shows it; a test checks
-# that the program still draws the committed one byte for byte.
+# Draws docs/berg-chart.svg and docs/gamma-chart.svg again with k-berg-table, as the README
+# shows them; a test checks that the program still draws the committed ones byte for byte.
 chart:
 	@scripts/install-deps app
 	cmake --preset app -DK_BERG_WERROR=$(WERROR)
 	cmake --build --preset app --parallel --target k-berg-table
 	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
+	./build/app/k-berg-table --step 1 --show gamma --harmonics 1-3 --optimum \
+	  --svg docs/gamma-chart.svg > /dev/null
 
 # k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run
 # against them under Wine.

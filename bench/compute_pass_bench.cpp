@@ -2,8 +2,9 @@
 // sine and cosine evaluations of the analysis's arguments, nothing else, and the pass's own
 // irreducible work, the power calls of its unclipped samples. The angles' sines and cosines
 // are evaluated once per process, so every pass timed comes after a first one outside the
-// timing. The sampling is also timed alone, and the whole table that k-berg-table writes for
-// the full range in steps of 0.1 degree (1,753 rows), written to /dev/null.
+// timing. The sampling is also timed alone, the whole table that k-berg-table writes for the
+// full range in steps of 0.1 degree (1,753 rows), written to /dev/null, and the search of
+// --optimum.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,12 +13,14 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/design.h"
 #include "engine/grid.h"
 #include "engine/ishsignal.h"
 #include "engine/nml1.h"
-#include "platform/console.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "textio/channels.h"
+#include "textio/records.h"
 
 namespace {
 
@@ -96,19 +99,31 @@ void PowerFloor(benchmark::State& state) {
 }
 BENCHMARK(PowerFloor);
 
-// k-berg-table --from 4.9 --to 180.1 --step 0.1 > /dev/null: the passes, the editing and the
-// write.
+// k-berg-table --from 4.9 --to 180.1 --step 0.1 --harmonics 0-9 > /dev/null: the passes, the
+// editing and the writes.
 void WholeTable(benchmark::State& state) {
   const table::AngleRange range{4.9, 180.1, 0.1};
-  const std::vector<int> harmonics{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  const table::View view{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}};
   const int null_device = ::open("/dev/null", O_WRONLY);
-  std::string error;
+  textio::FdSink sink(null_device, textio::no_unit());
   for (auto _ : state) {
-    const std::vector<table::Block> blocks = table::compute_blocks({1.0}, range);
-    platform::write_all(null_device, table::plain_table(blocks, harmonics, false), &error);
+    textio::Records out(sink, false);
+    table::PlainTable writer(out, view);
+    table::compute_rows({1.0}, range, {&writer});
+    out.flush();
   }
   ::close(null_device);
 }
 BENCHMARK(WholeTable)->Unit(benchmark::kMillisecond);
+
+// k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing.
+void Optima(benchmark::State& state) {
+  for (auto _ : state) {
+    for (double exponent : {1.0, 1.5, 2.0, 3.0}) {
+      benchmark::DoNotOptimize(design::optima(exponent, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    }
+  }
+}
+BENCHMARK(Optima)->Unit(benchmark::kMillisecond);
 
 }  // namespace

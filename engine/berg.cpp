@@ -1,6 +1,7 @@
 #include "engine/berg.h"
 
 #include <cmath>
+#include <limits>
 
 #include "engine/grid.h"
 #include "engine/ishsignal.h"
@@ -26,6 +27,13 @@ HarmonicTable derive_table(const nml1::Coefficients& coefficients) {
     table[kHarmonics + k] = phase;
   }
   return table;
+}
+
+double Result::cos_theta() const { return std::cos((grid::kPi * angle_) / 180.0); }
+
+double Result::level_db(int k) const {
+  if (modulus(k) < kModulusThreshold) return -std::numeric_limits<double>::infinity();
+  return 20.0 * std::log10(modulus(k) / modulus(1));
 }
 
 Result compute(double angle, double exponent) {

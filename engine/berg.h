@@ -42,6 +42,19 @@ class Result {
   double signed_value(int k) const { return phase(k) == 180.0 ? -modulus(k) : modulus(k); }
   const HarmonicTable& table() const { return table_; }
 
+  // The cosine of the cut-off angle, as the sampler computes it.
+  double cos_theta() const;
+  // gamma_k = alpha_k (1 - cos theta), signed: harmonic k related to the amplitude of the
+  // drive that the cut-off angle clips, instead of to the pulse's peak.
+  double gamma(int k) const { return signed_value(k) * (1.0 - cos_theta()); }
+  // g1 = alpha_1 / alpha_0, the fundamental related to the mean of the pulse.
+  double g1() const { return signed_value(1) / signed_value(0); }
+  // The efficiency 1/2 xi g1 of a stage whose voltage utilisation is `xi`.
+  double efficiency(double xi) const { return 0.5 * xi * g1(); }
+  // Harmonic k related to the fundamental, 20 log10(|alpha_k| / |alpha_1|) decibels; minus
+  // infinity for a coefficient that is zero (below the modulus below which it has no phase).
+  double level_db(int k) const;
+
  private:
   double angle_;
   double exponent_;

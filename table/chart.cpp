@@ -20,16 +20,21 @@ constexpr double kPlotLeft = 90.0;
 constexpr double kPlotRight = 790.0;
 constexpr double kPlotTop = 70.0;
 constexpr double kPlotBottom = 580.0;
+constexpr int kPlotColumns = static_cast<int>(kPlotRight - kPlotLeft);
 constexpr double kLegendLeft = 815.0;
 constexpr double kLegendLineHeight = 24.0;
 constexpr const char* kFont = "DejaVu Sans, Arial, Helvetica, sans-serif";
+constexpr const char* kInk = "#202020";
 
-// One colour per harmonic, far apart in hue and dark enough for print; one dash pattern per
-// exponent, repeating after the sixth.
+// Colours far apart in hue and dark enough for print, and dash patterns. With several
+// harmonics, each harmonic has its colour and each exponent its pattern; with one harmonic,
+// the exponents take the colours in turn, then the next pattern.
 constexpr std::array<const char*, berg::kHarmonics> kColours = {
     "#1f4e9c", "#c62828", "#2e7d32", "#ef6c00", "#6a1b9a",
     "#00838f", "#ad1457", "#5d4037", "#9e9d24", "#455a64"};
 constexpr std::array<const char*, 6> kDashes = {"none", "12 6", "3 4", "14 5 3 5", "7 7", "1 4"};
+constexpr std::size_t kMostExponentsOfOneHarmonic = 2 * kColours.size();
+constexpr std::size_t kMostExponentsOfSeveral = kDashes.size();
 
 // A number in the document: fixed with `decimals` places, the same on every system.
 std::string number(double value, int decimals) {
@@ -41,58 +46,70 @@ std::string number(double value, int decimals) {
 
 std::string pixels(double value) { return number(value, 2); }
 
-// The ticks low, low + step, ..., high of an axis, with the decimals their labels need.
+// An axis from `low` to `high` with labelled ticks at the multiples of `step` between them.
 struct Axis {
   double low;
   double high;
   double step;
   int decimals;
-  int intervals() const { return static_cast<int>(std::lround((high - low) / step)); }
-  double tick(int i) const { return low + i * step; }
+
+  std::vector<double> ticks() const {
+    std::vector<double> at;
+    const double first = std::ceil(low / step - 1e-9);
+    const double last = std::floor(high / step + 1e-9);
+    for (double i = first; i <= last; ++i) at.push_back(i * step);
+    return at;
+  }
 };
 
-// The smallest step from `steps` that divides [least, most] into at most `intervals`, the ends
-// widened to whole steps; never an empty axis.
-Axis axis_over(double least, double most, const std::vector<double>& steps, int intervals) {
-  double step = steps.back();
-  for (double candidate : steps) {
-    if (std::ceil(most / candidate) - std::floor(least / candidate) <= intervals) {
+int decimals_of(double step) { return step < 0.01 ? 3 : step < 0.1 ? 2 : step < 1.0 ? 1 : 0; }
+
+// The first of `steps` that divides the span into at most `intervals`.
+double step_for(double span, const std::vector<double>& steps, int intervals) {
+  for (double step : steps) {
+    if (span / step <= intervals + 1e-9) return step;
+  }
+  return steps.back();
+}
+
+// The angles asked for, exactly; a single angle gets a degree on either side.
+Axis angle_axis(const AngleRange& range) {
+  const double low = range.from < range.to ? range.from : range.from - 1.0;
+  const double high = range.from < range.to ? range.to : range.to + 1.0;
+  const double step = step_for(
+      high - low, {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0}, 12);
+  return {low, high, step, step < 0.1 ? 2 : step < 1.0 ? 1 : 0};
+}
+
+// From the lowest to the highest value drawn, widened to whole steps.
+Axis value_axis(double lowest, double highest) {
+  static const std::vector<double> kSteps = {0.001, 0.002, 0.005, 0.01, 0.02,
+                                             0.05,  0.1,   0.2,   0.5,  1.0};
+  double step = kSteps.back();
+  for (double candidate : kSteps) {
+    if (std::ceil(highest / candidate) - std::floor(lowest / candidate) <= 10) {
       step = candidate;
       break;
     }
   }
-  const double low = std::floor(least / step) * step;
-  const double high = std::max(std::ceil(most / step) * step, low + step);
-  const int decimals = step < 0.01 ? 3 : step < 0.1 ? 2 : step < 1.0 ? 1 : 0;
-  return {low, high, step, decimals};
+  const double low = std::floor(lowest / step) * step;
+  const double high = std::max(std::ceil(highest / step) * step, low + step);
+  return {low, high, step, decimals_of(step)};
 }
 
-Axis angle_axis(const std::vector<Block>& blocks) {
-  const std::vector<Row>& rows = blocks.front().rows;
-  return axis_over(rows.front().angle, rows.back().angle,
-                   {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 30.0}, 12);
-}
-
-Axis coefficient_axis(const std::vector<Block>& blocks, const std::vector<int>& harmonics) {
-  double most = 0.0;
-  for (const Block& block : blocks) {
-    for (const Row& row : block.rows) {
-      for (int k : harmonics) most = std::max(most, row.result.modulus(k));
-    }
-  }
-  return axis_over(0.0, most, {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5}, 10);
-}
+// The lines between labelled values, close enough to read off two decimals.
+double minor_step(const Axis& values) { return values.step >= 0.02 ? 0.01 : values.step / 10; }
 
 // Maps the axes onto the plot area.
 struct Frame {
   Axis angles;
-  Axis coefficients;
+  Axis values;
   double x(double angle) const {
     return kPlotLeft + (angle - angles.low) / (angles.high - angles.low) * (kPlotRight - kPlotLeft);
   }
-  double y(double coefficient) const {
-    return kPlotBottom - (coefficient - coefficients.low) / (coefficients.high - coefficients.low) *
-                             (kPlotBottom - kPlotTop);
+  double y(double value) const {
+    return kPlotBottom -
+           (value - values.low) / (values.high - values.low) * (kPlotBottom - kPlotTop);
   }
 };
 
@@ -107,101 +124,183 @@ std::string line_element(double x1, double y1, double x2, double y2, const std::
          "\" y2=\"" + pixels(y2) + "\" " + style + "/>";
 }
 
+std::string circle_element(const std::string& attributes, double x, double y, double radius,
+                           const std::string& colour) {
+  return "<circle " + attributes + " cx=\"" + pixels(x) + "\" cy=\"" + pixels(y) + "\" r=\"" +
+         pixels(radius) + "\" fill=\"" + colour + "\" stroke=\"white\" stroke-width=\"1.5\"/>";
+}
+
 std::string exponent_text(double exponent) {
   return textio::trimmed_field(exponent, textio::kParameterEdit);
 }
 
-std::string title(const std::vector<Block>& blocks) {
-  std::string text = blocks.size() == 1 ? "Коэффициенты Берга, степень функции "
-                                        : "Коэффициенты Берга, степени функции ";
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
-    text += (i == 0 ? "" : ", ") + exponent_text(blocks[i].exponent);
+std::string symbol(bool gamma) { return gamma ? "γ" : "α"; }
+
+struct Style {
+  const char* colour;
+  const char* dash;
+};
+
+Style style_of(std::size_t block, int harmonic, bool several_harmonics) {
+  if (several_harmonics) return {kColours[harmonic], kDashes[block]};
+  return {kColours[block % kColours.size()], kDashes[block / kColours.size()]};
+}
+
+std::string stroke(const Style& style) {
+  return "fill=\"none\" stroke=\"" + std::string(style.colour) +
+         "\" stroke-width=\"2.2\" stroke-linejoin=\"round\" stroke-dasharray=\"" + style.dash +
+         "\"";
+}
+
+std::string data_attributes(int harmonic, double exponent) {
+  return "data-harmonic=\"" + std::to_string(harmonic) + "\" data-exponent=\"" +
+         exponent_text(exponent) + "\"";
+}
+
+// "αk" for several harmonics, "α2" for harmonic 2 alone.
+std::string coefficient(const ChartView& view) {
+  return symbol(view.gamma) +
+         (view.harmonics.size() == 1 ? std::to_string(view.harmonics[0]) : std::string("k"));
+}
+
+std::string title(const std::vector<double>& exponents, const ChartView& view) {
+  std::string text = (view.harmonics.size() == 1 ? "Коэффициент Берга " : "Коэффициенты Берга ") +
+                     coefficient(view) + ", ";
+  if (exponents.size() > 4) return text + std::to_string(exponents.size()) + " степеней функции";
+  text += exponents.size() == 1 ? "степень функции " : "степени функции ";
+  for (std::size_t i = 0; i < exponents.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += exponent_text(exponents[i]);
   }
   return text;
 }
 
-void write_grid_and_ticks(textio::Records& out, const Frame& frame) {
-  const char* grid = "stroke=\"#d0d0d0\" stroke-width=\"1\"";
-  out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"#202020\">");
-  for (int i = 0; i <= frame.angles.intervals(); ++i) {
-    const double angle = frame.angles.tick(i);
+void write_grid(textio::Records& out, const Frame& frame) {
+  const double minor = minor_step(frame.values);
+  const double minor_lines = std::round((frame.values.high - frame.values.low) / minor);
+  for (double i = 0; i <= minor_lines; ++i) {
+    const double y = frame.y(frame.values.low + i * minor);
+    out.formatted(
+        line_element(kPlotLeft, y, kPlotRight, y, "stroke=\"#ececec\" stroke-width=\"0.8\""));
+  }
+  const std::string major = "stroke=\"#c4c4c4\" stroke-width=\"1\"";
+  for (double angle : frame.angles.ticks()) {
     const double x = frame.x(angle);
-    out.formatted(line_element(x, kPlotTop, x, kPlotBottom, grid));
+    out.formatted(line_element(x, kPlotTop, x, kPlotBottom, major));
     out.formatted(text_element("class=\"x-tick\" text-anchor=\"middle\"", x, kPlotBottom + 22, 14,
                                number(angle, frame.angles.decimals) + "°"));
   }
-  for (int i = 0; i <= frame.coefficients.intervals(); ++i) {
-    const double coefficient = frame.coefficients.tick(i);
-    const double y = frame.y(coefficient);
-    out.formatted(line_element(kPlotLeft, y, kPlotRight, y, grid));
+  for (double value : frame.values.ticks()) {
+    const double y = frame.y(value);
+    const bool zero = std::fabs(value) < frame.values.step / 2;
+    out.formatted(line_element(kPlotLeft, y, kPlotRight, y,
+                               zero ? "stroke=\"#707070\" stroke-width=\"1.2\"" : major));
     out.formatted(text_element("class=\"y-tick\" text-anchor=\"end\"", kPlotLeft - 8, y + 5, 14,
-                               number(coefficient, frame.coefficients.decimals)));
+                               number(zero ? 0.0 : value, frame.values.decimals)));
   }
+}
+
+void write_frame(textio::Records& out, const Frame& frame, const ChartView& view) {
+  out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
+  write_grid(out, frame);
   out.formatted("<rect x=\"" + pixels(kPlotLeft) + "\" y=\"" + pixels(kPlotTop) + "\" width=\"" +
                 pixels(kPlotRight - kPlotLeft) + "\" height=\"" + pixels(kPlotBottom - kPlotTop) +
-                "\" fill=\"none\" stroke=\"#202020\" stroke-width=\"1.5\"/>");
+                "\" fill=\"none\" stroke=\"" + kInk + "\" stroke-width=\"1.5\"/>");
   out.formatted(text_element("text-anchor=\"middle\"", (kPlotLeft + kPlotRight) / 2,
                              kPlotBottom + 52, 16, "Угол отсечки θ, градусы"));
   out.formatted(text_element("text-anchor=\"middle\" transform=\"rotate(-90 30 " +
                                  pixels((kPlotTop + kPlotBottom) / 2) + ")\"",
-                             30, (kPlotTop + kPlotBottom) / 2, 16, "Коэффициент αk"));
+                             30, (kPlotTop + kPlotBottom) / 2, 16,
+                             "Коэффициент " + coefficient(view)));
   out.formatted("</g>");
 }
 
-std::string curve_style(int harmonic, std::size_t block) {
-  return "fill=\"none\" stroke=\"" + std::string(kColours[harmonic]) +
-         "\" stroke-width=\"2.2\" stroke-linejoin=\"round\" stroke-dasharray=\"" +
-         kDashes[block % kDashes.size()] + "\"";
-}
-
-void write_curves(textio::Records& out, const Frame& frame, const std::vector<Block>& blocks,
-                  const std::vector<int>& harmonics) {
-  for (std::size_t b = 0; b < blocks.size(); ++b) {
-    for (int k : harmonics) {
-      std::string points;
-      for (const Row& row : blocks[b].rows) {
-        if (!points.empty()) points += ' ';
-        points += pixels(frame.x(row.angle));
-        points += ',';
-        points += pixels(frame.y(row.result.modulus(k)));
-      }
-      out.formatted("<polyline class=\"curve\" data-harmonic=\"" + std::to_string(k) +
-                    "\" data-exponent=\"" + exponent_text(blocks[b].exponent) + "\" " +
-                    curve_style(k, b) + " points=\"" + points + "\"/>");
-    }
-  }
-}
-
-// A sample of each harmonic's colour; with several exponents, a sample of each dash pattern.
-void write_legend(textio::Records& out, const std::vector<Block>& blocks,
-                  const std::vector<int>& harmonics) {
-  out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"#202020\">");
-  double y = kPlotTop + 12;
-  for (int k : harmonics) {
-    out.formatted(line_element(kLegendLeft, y, kLegendLeft + 36, y, curve_style(k, 0)));
-    out.formatted(text_element("", kLegendLeft + 46, y + 5, 16, "α" + std::to_string(k)));
-    y += kLegendLineHeight;
-  }
-  if (blocks.size() > 1) {
-    y += kLegendLineHeight / 2;
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-      const std::string style =
-          "fill=\"none\" stroke=\"#202020\" stroke-width=\"2.2\" "
-          "stroke-dasharray=\"" +
-          std::string(kDashes[b % kDashes.size()]) + "\"";
-      out.formatted(line_element(kLegendLeft, y, kLegendLeft + 36, y, style));
-      out.formatted(text_element("", kLegendLeft + 46, y + 5, 15,
-                                 "степень " + exponent_text(blocks[b].exponent)));
-      y += kLegendLineHeight;
-    }
-  }
-  out.formatted("</g>");
+void write_legend_line(textio::Records& out, double y, const Style& style,
+                       const std::string& label) {
+  out.formatted(line_element(kLegendLeft, y, kLegendLeft + 36, y, stroke(style)));
+  out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, label));
 }
 
 }  // namespace
 
-std::string berg_chart(const std::vector<Block>& blocks, const std::vector<int>& harmonics) {
-  const Frame frame{angle_axis(blocks), coefficient_axis(blocks, harmonics)};
+std::string too_many_curves(std::size_t exponents, const std::vector<int>& harmonics) {
+  if (harmonics.size() > 1 && exponents > kMostExponentsOfSeveral) {
+    return std::to_string(exponents) +
+           " exponents with several harmonics cannot be told apart: " + "draw at most " +
+           std::to_string(kMostExponentsOfSeveral) +
+           ", or one harmonic (--harmonics N) for up to " +
+           std::to_string(kMostExponentsOfOneHarmonic);
+  }
+  if (exponents > kMostExponentsOfOneHarmonic) {
+    return std::to_string(exponents) +
+           " exponents cannot be told apart on one chart: draw at most " +
+           std::to_string(kMostExponentsOfOneHarmonic);
+  }
+  return "";
+}
+
+Chart::Chart(const ChartView& view)
+    : view_(view),
+      axis_low_(angle_axis(view.angles).low),
+      axis_high_(angle_axis(view.angles).high) {}
+
+void Chart::start_block(double exponent) {
+  exponents_.push_back(exponent);
+  for (int k : view_.harmonics) curves_.push_back({exponents_.size() - 1, k, {}});
+}
+
+void Chart::write_row(const berg::Result& row) {
+  const std::size_t first = (exponents_.size() - 1) * view_.harmonics.size();
+  for (std::size_t i = 0; i < view_.harmonics.size(); ++i) {
+    const int k = view_.harmonics[i];
+    add(curves_[first + i], {row.angle(), view_.gamma ? row.gamma(k) : row.signed_value(k)});
+  }
+}
+
+void Chart::add(Curve& curve, Point point) {
+  lowest_ = std::min(lowest_, point.value);
+  highest_ = std::max(highest_, point.value);
+  const int column = static_cast<int>(
+      std::floor((point.angle - axis_low_) / (axis_high_ - axis_low_) * kPlotColumns));
+  if (column != curve.column) {
+    end_column(curve);
+    curve.column = column;
+    curve.first = curve.lowest = curve.highest = point;
+  }
+  if (point.value < curve.lowest.value) curve.lowest = point;
+  if (point.value > curve.highest.value) curve.highest = point;
+  curve.last = point;
+}
+
+// The column's points in the order of their angles, each once.
+void Chart::end_column(Curve& curve) {
+  if (curve.column < 0) return;
+  std::array<Point, 4> kept = {curve.first, curve.lowest, curve.highest, curve.last};
+  std::sort(kept.begin(), kept.end(),
+            [](const Point& a, const Point& b) { return a.angle < b.angle; });
+  for (const Point& point : kept) {
+    if (curve.points.empty() || point.angle != curve.points.back().angle) {
+      curve.points.push_back(point);
+    }
+  }
+  curve.column = -1;
+}
+
+void Chart::mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima) {
+  for (const design::Optimum& optimum : optima) {
+    const design::Peak& peak = view_.gamma ? optimum.gamma : optimum.alpha;
+    const bool drawn = std::find(view_.harmonics.begin(), view_.harmonics.end(),
+                                 optimum.harmonic) != view_.harmonics.end();
+    if (!drawn || peak.angle < axis_low_ || peak.angle > axis_high_) continue;
+    markers_.push_back({block, optimum.harmonic, {peak.angle, peak.value}});
+    highest_ = std::max(highest_, peak.value);
+  }
+}
+
+std::string Chart::document() {
+  for (Curve& curve : curves_) end_column(curve);
+  const Frame frame{angle_axis(view_.angles), value_axis(lowest_, highest_)};
+  const bool several = view_.harmonics.size() > 1;
   textio::StringSink sink;
   textio::Records out(sink, false);
   out.formatted("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
@@ -211,10 +310,54 @@ std::string berg_chart(const std::vector<Block>& blocks, const std::vector<int>&
   out.formatted("<rect width=\"100%\" height=\"100%\" fill=\"white\"/>");
   out.formatted(text_element(
       "font-family=\"" + std::string(kFont) + "\" text-anchor=\"middle\" font-weight=\"bold\"",
-      kWidth / 2.0, 40, 22, title(blocks)));
-  write_grid_and_ticks(out, frame);
-  write_curves(out, frame, blocks, harmonics);
-  write_legend(out, blocks, harmonics);
+      kWidth / 2.0, 40, 22, title(exponents_, view_)));
+  write_frame(out, frame, view_);
+  for (const Curve& curve : curves_) {
+    const Style style = style_of(curve.block, curve.harmonic, several);
+    const std::string data = data_attributes(curve.harmonic, exponents_[curve.block]);
+    if (curve.points.size() == 1) {
+      const Point& point = curve.points.front();
+      out.formatted(circle_element("class=\"point\" " + data, frame.x(point.angle),
+                                   frame.y(point.value), 4.5, style.colour));
+      continue;
+    }
+    std::string points;
+    for (const Point& point : curve.points) {
+      if (!points.empty()) points += ' ';
+      points += pixels(frame.x(point.angle));
+      points += ',';
+      points += pixels(frame.y(point.value));
+    }
+    out.formatted("<polyline class=\"curve\" " + data + " " + stroke(style) + " points=\"" +
+                  points + "\"/>");
+  }
+  for (const Marker& marker : markers_) {
+    out.formatted(circle_element(
+        "class=\"maximum\" " + data_attributes(marker.harmonic, exponents_[marker.block]),
+        frame.x(marker.at.angle), frame.y(marker.at.value), 5.0,
+        style_of(marker.block, marker.harmonic, several).colour));
+  }
+  out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
+  double y = kPlotTop + 12;
+  if (several) {
+    for (int k : view_.harmonics) {
+      write_legend_line(out, y, {kColours[k], "none"}, symbol(view_.gamma) + std::to_string(k));
+      y += kLegendLineHeight;
+    }
+    y += kLegendLineHeight / 2;
+  }
+  if (!several || exponents_.size() > 1) {
+    for (std::size_t b = 0; b < exponents_.size(); ++b) {
+      const Style style = several ? Style{kInk, kDashes[b]} : style_of(b, 0, false);
+      write_legend_line(out, y, style, "степень " + exponent_text(exponents_[b]));
+      y += kLegendLineHeight;
+    }
+  }
+  if (!markers_.empty()) {
+    out.formatted(circle_element("", kLegendLeft + 18, y, 5.0, kInk));
+    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, "первый максимум"));
+  }
+  out.formatted("</g>");
   out.formatted("</svg>");
   out.flush();
   return sink.text();

@@ -1,6 +1,7 @@
 #include "table/options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -8,6 +9,8 @@
 #include <string_view>
 
 #include "engine/berg.h"
+#include "table/chart.h"
+#include "table/plain_table.h"
 #include "textio/failure.h"
 
 namespace table {
@@ -28,15 +31,55 @@ std::string number_text(double value) {
   return std::string(text.data(), result.ptr);
 }
 
+// A number as a user types it: with a decimal point, or with a decimal comma as the dialogue
+// takes it ("90,5").
+double number(std::string_view option, const std::string& typed) {
+  std::string text = typed;
+  const std::size_t comma = text.find(',');
+  if (comma != std::string::npos && text.find_first_of(",.", comma + 1) == std::string::npos &&
+      text.find('.') == std::string::npos) {
+    text[comma] = '.';
+  }
+  const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
+  const char* end = text.data() + text.size();
+  double value = 0.0;
+  const auto result = std::from_chars(begin, end, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    reject(option, "'" + typed + "' is beyond the numbers this program can hold");
+  }
+  if (text.empty() || result.ec != std::errc() || result.ptr != end) {
+    reject(option, "'" + typed + "' is not a number");
+  }
+  return value;
+}
+
+// Each --exponent is one exponent, or several separated by ";". A comma is not read: "1,5"
+// is 1.5 to the dialogue but was a list of two to earlier versions of this program.
+std::vector<double> exponents_of(const std::vector<std::string>& given) {
+  std::vector<double> exponents;
+  for (const std::string& option : given) {
+    std::istringstream items(option + ";");
+    for (std::string item; std::getline(items, item, ';');) {
+      if (item.find(',') != std::string::npos) {
+        reject("--exponent", "'" + item +
+                                 "' is ambiguous: write a decimal point (1.5) for one exponent, "
+                                 "or repeat the option (--exponent 1 --exponent 5) for several");
+      }
+      exponents.push_back(number("--exponent", item));
+    }
+  }
+  return given.empty() ? std::vector<double>{1.0} : exponents;
+}
+
 void check_range(std::string_view option, double value, double lowest, double highest) {
   if (value >= lowest && value <= highest) return;
   reject(option, number_text(value) + " is not from " + number_text(lowest) + " to " +
                      number_text(highest));
 }
 
-std::vector<int> harmonics_up_to(int last) {
+std::vector<int> harmonics_from(int first, int last) {
   std::vector<int> harmonics;
-  for (int k = 0; k <= last; ++k) harmonics.push_back(k);
+  for (int k = first; k <= last; ++k) harmonics.push_back(k);
   return harmonics;
 }
 
@@ -71,6 +114,53 @@ std::vector<int> chosen_harmonics(const std::vector<std::string>& items) {
   return harmonics;
 }
 
+std::vector<Quantity> shown_quantities(const std::vector<std::string>& names) {
+  static constexpr std::pair<const char*, Quantity> kNames[] = {
+      {"alpha", Quantity::alpha}, {"gamma", Quantity::gamma}, {"g1", Quantity::g1},
+      {"eta", Quantity::eta},     {"db", Quantity::db},       {"cos", Quantity::cos}};
+  std::vector<Quantity> shown;
+  for (const std::string& name : names) {
+    const auto* found = std::find_if(std::begin(kNames), std::end(kNames),
+                                     [&name](const auto& known) { return name == known.first; });
+    if (found == std::end(kNames)) {
+      reject("--show", "'" + name + "' is not one of alpha, gamma, g1, eta, db, cos");
+    }
+    if (std::find(shown.begin(), shown.end(), found->second) == shown.end()) {
+      shown.push_back(found->second);
+    }
+  }
+  return shown;
+}
+
+bool shows(const std::vector<Quantity>& shown, Quantity quantity) {
+  return std::find(shown.begin(), shown.end(), quantity) != shown.end();
+}
+
+// The angles must rise from one row to the next: a step too small to tell neighbours apart
+// would repeat a row.
+void check_rows(const Options& options) {
+  const AngleRange& angles = options.angles;
+  const auto exponents = static_cast<std::int64_t>(options.exponents.size());
+  if (exponents > kMostRows) {
+    reject("--exponent", "the list has more than " + std::to_string(kMostRows) + " values");
+  }
+  const std::int64_t count = angle_count(angles, kMostRows);
+  for (std::int64_t i = 1; i < count; ++i) {
+    if (angle_at(angles, i) <= angle_at(angles, i - 1)) {
+      reject("--step", number_text(angles.step) + " is too small: neighbouring angles near " +
+                           number_text(angle_at(angles, i)) + " are equal");
+    }
+  }
+  if (count > kMostRows) {
+    reject("--step",
+           number_text(angles.step) + " makes more than " + std::to_string(kMostRows) + " rows");
+  }
+  if (count * exponents > kMostRows) {
+    reject("--exponent", std::to_string(exponents) + " exponents of " + std::to_string(count) +
+                             " angles each make more than " + std::to_string(kMostRows) + " rows");
+  }
+}
+
 void check(const Options& options, bool svg_given) {
   for (double exponent : options.exponents) {
     check_range("--exponent", exponent, berg::kLowestExponent, berg::kHighestExponent);
@@ -84,12 +174,57 @@ void check(const Options& options, bool svg_given) {
   if (angles.from > angles.to) {
     reject("--from", number_text(angles.from) + " is above --to " + number_text(angles.to));
   }
-  const auto blocks = static_cast<std::int64_t>(options.exponents.size());
-  if (angle_count(angles, kMostRows) * blocks > kMostRows) {
-    reject("--step",
-           number_text(angles.step) + " makes more than " + std::to_string(kMostRows) + " rows");
+  if (!(options.view.xi > 0.0 && options.view.xi <= 1.0)) {
+    reject("--xi", number_text(options.view.xi) + " is not above 0 and at most 1");
   }
+  check_rows(options);
   if (svg_given && options.svg_file.empty()) reject("--svg", "the file name is empty");
+  if (!options.svg_file.empty()) {
+    const std::string refusal = too_many_curves(options.exponents.size(), options.chart_harmonics);
+    if (!refusal.empty()) reject("--svg", refusal);
+  }
+  if (options.view.phases && !shows(options.view.shown, Quantity::alpha) &&
+      !options.view.shown.empty()) {
+    reject("--phases", "the phases stand beside alpha, which --show leaves out");
+  }
+  if (options.answer == Answer::optimum && options.optimum_harmonics.empty()) {
+    reject("--harmonics", "--optimum needs a harmonic from 1 to 9");
+  }
+}
+
+// What the texts of the options say, each in the sense the program gives it.
+struct Given {
+  std::vector<std::string> exponents;
+  std::string from = "5", to = "180", step = "5", xi = "1", target_g1;
+  std::vector<std::string> harmonics, shown;
+};
+
+void resolve(Options& options, const Given& given, bool harmonics_given) {
+  options.exponents = exponents_of(given.exponents);
+  options.angles = {number("--from", given.from), number("--to", given.to),
+                    number("--step", given.step)};
+  options.view.xi = number("--xi", given.xi);
+  if (options.answer == Answer::angle_for_g1) {
+    options.target_g1 = number("--angle-for-g1", given.target_g1);
+  }
+  options.view.shown = shown_quantities(given.shown);
+  const std::vector<int> chosen = chosen_harmonics(given.harmonics);
+  if (harmonics_given) {
+    options.view.harmonics = chosen;
+  } else if (options.csv) {
+    options.view.harmonics = harmonics_from(0, kHighestHarmonic);
+  } else {
+    options.view.harmonics = fitting_harmonics(options.view);
+  }
+  options.chart_harmonics =
+      harmonics_given ? chosen : harmonics_from(0, kLastChartHarmonicByDefault);
+  for (int k : harmonics_given ? chosen : harmonics_from(1, kHighestHarmonic)) {
+    if (k >= 1) options.optimum_harmonics.push_back(k);
+  }
+  const std::vector<Quantity>& shown = options.view.shown;
+  const auto gamma = std::find(shown.begin(), shown.end(), Quantity::gamma);
+  options.chart_gamma =
+      gamma != shown.end() && std::find(shown.begin(), gamma, Quantity::alpha) == gamma;
 }
 
 }  // namespace
@@ -97,36 +232,61 @@ void check(const Options& options, bool svg_given) {
 Command parse_command_line(int argc, const char* const* argv) {
   Command command;
   Options& options = command.options;
-  std::vector<std::string> harmonics;
+  Given given;
   CLI::App app{
-      "Berg coefficients of the cut-off cosine pulse over a range of cut-off angles: "
-      "a table, CSV or a chart.",
+      "Berg coefficients of the cut-off cosine pulse for a range of cut-off angles\n"
+      "θ, where θ is half the conduction angle (many English sources quote the\n"
+      "whole angle, 2θ): a table, CSV or a chart, the angle at which each harmonic\n"
+      "is strongest, and the angle that gives a wanted g1. Numbers take a decimal\n"
+      "point or a decimal comma (90,5).",
       "k-berg-table"};
   app.set_version_flag("--version", "k-berg-table " K_BERG_VERSION);
-  app.add_option("--exponent", options.exponents,
-                 "Exponent of the pulse function, 0.93 to 5.01; repeat it or give a list (1,2) "
+  app.add_option("--exponent", given.exponents,
+                 "Exponent of the pulse function, 0.93 to 5.01;\n"
+                 "repeat the option (or separate exponents by ;)\n"
                  "for one block of rows each [1]")
-      ->delimiter(',')
       ->type_name("P");
-  app.add_option("--from", options.angles.from, "First cut-off angle, degrees, 4.9 to 180.1")
-      ->type_name("A")
-      ->capture_default_str();
-  app.add_option("--to", options.angles.to, "Last cut-off angle at most, degrees, 4.9 to 180.1")
-      ->type_name("B")
-      ->capture_default_str();
-  app.add_option("--step", options.angles.step, "Step between angles, degrees, above 0")
-      ->type_name("S")
-      ->capture_default_str();
-  app.add_flag("--csv", options.csv, "Comma-separated values, always with the phases");
-  app.add_flag("--phases", options.phases, "The phase beside each coefficient in the table");
-  CLI::Option* harmonics_option =
-      app.add_option("--harmonics", harmonics,
-                     "Harmonics to show, such as 0-3 or 1,2,3 [0-9 in the table, 0-3 on the chart]")
-          ->delimiter(',')
-          ->type_name("LIST");
-  CLI::Option* svg_option =
-      app.add_option("--svg", options.svg_file, "Also draw the Berg chart as SVG into FILE")
-          ->type_name("FILE");
+  app.add_option("--from", given.from, "First cut-off angle θ, degrees, 4.9 to 180.1 [5]")
+      ->type_name("A");
+  app.add_option("--to", given.to, "Last cut-off angle θ at most, 4.9 to 180.1 [180]")
+      ->type_name("B");
+  app.add_option("--step", given.step, "Step between angles, degrees, above 0 [5]")->type_name("S");
+  app.add_option("--harmonics", given.harmonics,
+                 "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
+                 "table as many of 0-9 as fit in 79 columns; 0-9\n"
+                 "in CSV, 0-3 on the chart, 1-9 with --optimum]")
+      ->delimiter(',')
+      ->type_name("LIST");
+  app.add_option("--show", given.shown,
+                 "What each row shows, any of:\n"
+                 "  alpha  αn with its sign (the default)\n"
+                 "  gamma  γn = αn (1 - cos θ)\n"
+                 "  g1     α1/α0\n"
+                 "  eta    the efficiency η = ξ g1 / 2\n"
+                 "  db     αn against α1 in dB, n >= 2\n"
+                 "  cos    cos θ\n"
+                 "CSV adds their columns to its usual ones; the\n"
+                 "chart draws γ when gamma comes before alpha")
+      ->delimiter(',')
+      ->type_name("LIST");
+  app.add_option("--xi", given.xi, "Voltage utilisation ξ of η, 0 < ξ <= 1 [1]")->type_name("X");
+  CLI::Option* optimum = app.add_flag("--optimum")
+                             ->description(
+                                 "Instead of the rows: for each exponent and\n"
+                                 "harmonic n >= 1 the angle of the first maximum\n"
+                                 "of αn and that maximum, and the same for γn");
+  CLI::Option* target = app.add_option("--angle-for-g1", given.target_g1,
+                                       "Instead of the rows: for each exponent the angle\n"
+                                       "at which g1 = α1/α0 equals G, and η there")
+                            ->type_name("G");
+  optimum->excludes(target);
+  app.add_flag("--csv", options.csv,
+               "Comma-separated values, always with the moduli\nand the phases");
+  app.add_flag("--phases", options.view.phases, "The phase beside each αn in the table");
+  CLI::Option* svg = app.add_option("--svg", options.svg_file,
+                                    "Also draw the Berg chart as SVG into FILE; with\n"
+                                    "FILE -, on standard output instead of the table")
+                         ->type_name("FILE");
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& shown) {
@@ -136,12 +296,10 @@ Command parse_command_line(int argc, const char* const* argv) {
   } catch (const CLI::ParseError& error) {
     throw textio::Error(error.what());
   }
-  const bool harmonics_given = harmonics_option->count() > 0;
-  options.table_harmonics =
-      harmonics_given ? chosen_harmonics(harmonics) : harmonics_up_to(kHighestHarmonic);
-  options.chart_harmonics =
-      harmonics_given ? options.table_harmonics : harmonics_up_to(kLastChartHarmonicByDefault);
-  check(options, svg_option->count() > 0);
+  if (optimum->count() > 0) options.answer = Answer::optimum;
+  if (target->count() > 0) options.answer = Answer::angle_for_g1;
+  resolve(options, given, app.get_option("--harmonics")->count() > 0);
+  check(options, svg->count() > 0);
   return command;
 }
 

@@ -2,17 +2,35 @@
 // exponent a block with one row per angle, the columns aligned.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "table/rows.h"
+#include "textio/records.h"
 
 namespace table {
 
-// The whole table as CR LF records. Each row holds the angle and the modulus of each of
-// `harmonics`, with its phase beside it when `phases` is set; every value is rounded as the
-// dialogue's results screen rounds it.
-std::string plain_table(const std::vector<Block>& blocks, const std::vector<int>& harmonics,
-                        bool phases);
+// The widest line the table is made for: one column short of a terminal 80 wide, on which a
+// line of all 80 would wrap on some consoles.
+constexpr int kTableWidth = 79;
+
+// The harmonics from 0 up that fit in kTableWidth columns with what `view` shows; at least
+// harmonic 0.
+std::vector<int> fitting_harmonics(const View& view);
+
+// Writes the table as CR LF records, each row as it comes: the angle, then for each quantity
+// shown (the signed alpha_k when none is) its columns, with the phase beside each alpha_k when
+// the view asks for it. Every value is rounded as the dialogue's results screen rounds it;
+// a level in decibels has two decimals, and "—" stands for a harmonic that is zero.
+class PlainTable : public RowWriter {
+ public:
+  PlainTable(textio::Records& out, const View& view);
+  void start_block(double exponent) override;
+  void write_row(const berg::Result& row) override;
+
+ private:
+  textio::Records& out_;
+  View view_;
+  bool titled_ = false;
+};
 
 }  // namespace table

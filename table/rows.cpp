@@ -32,19 +32,48 @@ double angle_at(const AngleRange& range, std::int64_t index) {
   return std::min(range.from + static_cast<double>(index) * range.step, range.to);
 }
 
-std::vector<Block> compute_blocks(const std::vector<double>& exponents, const AngleRange& range) {
-  const std::int64_t count = angle_count(range, kMostRows);
-  std::vector<Block> blocks;
-  for (double exponent : exponents) {
-    Block block{exponent, {}};
-    block.rows.reserve(static_cast<std::size_t>(count));
-    for (std::int64_t i = 0; i < count; ++i) {
-      const double angle = angle_at(range, i);
-      block.rows.push_back({angle, berg::compute(angle, exponent)});
+std::vector<Column> columns_of(const View& view) {
+  std::vector<Column> columns;
+  for (Quantity quantity : view.shown) {
+    if (quantity == Quantity::alpha || quantity == Quantity::gamma || quantity == Quantity::db) {
+      for (int k : view.harmonics) {
+        if (quantity != Quantity::db || k >= 2) columns.push_back({quantity, k});
+      }
+    } else {
+      columns.push_back({quantity, 0});
     }
-    blocks.push_back(std::move(block));
   }
-  return blocks;
+  return columns;
+}
+
+double value_of(const Column& column, const berg::Result& row, double xi) {
+  switch (column.quantity) {
+    case Quantity::alpha:
+      return row.signed_value(column.harmonic);
+    case Quantity::gamma:
+      return row.gamma(column.harmonic);
+    case Quantity::g1:
+      return row.g1();
+    case Quantity::eta:
+      return row.efficiency(xi);
+    case Quantity::db:
+      return row.level_db(column.harmonic);
+    case Quantity::cos:
+      return row.cos_theta();
+  }
+  return 0.0;
+}
+
+void compute_rows(const std::vector<double>& exponents, const AngleRange& range,
+                  const std::vector<RowWriter*>& writers) {
+  const std::int64_t count = angle_count(range, kMostRows);
+  for (double exponent : exponents) {
+    for (RowWriter* writer : writers) writer->start_block(exponent);
+    for (std::int64_t i = 0; i < count; ++i) {
+      const berg::Result row = berg::compute(angle_at(range, i), exponent);
+      for (RowWriter* writer : writers) writer->write_row(row);
+    }
+  }
 }
 
 }  // namespace table

@@ -52,3 +52,24 @@ TEST(DeriveTable, ModulusAndPhaseRules) {
 }
 
 }  // namespace
+
+// At 90 degrees the pulse of exponent 2 is cos^2 over half the period, (1 + cos 2t) / 2, whose
+// coefficients are exact: alpha_0 = alpha_2 = 1/4, alpha_1 = 4/(3 pi), alpha_3 = 4/(15 pi),
+// alpha_4 = 0 and alpha_5 = -4/(105 pi). There cos theta = 0, so gamma_k = alpha_k.
+TEST(Result, QuantitiesOfTheCosineSquaredPulse) {
+  const berg::Result result = berg::compute(90.0, 2.0);
+  const double alpha[] = {0.25, 4 / (3 * kPi), 0.25, 4 / (15 * kPi), 0.0, -4 / (105 * kPi)};
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_NEAR(result.signed_value(k), alpha[k], 1e-9) << k;
+    EXPECT_NEAR(result.gamma(k), alpha[k], 1e-9) << k;
+  }
+  EXPECT_NEAR(result.cos_theta(), 0.0, 1e-15);
+  EXPECT_NEAR(result.g1(), 16 / (3 * kPi), 1e-9);
+  EXPECT_NEAR(result.efficiency(0.9), 0.45 * 16 / (3 * kPi), 1e-9);
+  EXPECT_NEAR(result.level_db(2), 20 * std::log10(3 * kPi / 16), 1e-9);
+  EXPECT_EQ(result.level_db(4), -std::numeric_limits<double>::infinity());
+  // 120 degrees: cos theta = -1/2, so gamma_k = 3/2 alpha_k.
+  const berg::Result wide = berg::compute(120.0, 1.0);
+  EXPECT_NEAR(wide.gamma(3), 1.5 * wide.signed_value(3), 1e-15);
+  EXPECT_LT(wide.signed_value(3), 0.0);
+}

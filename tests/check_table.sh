@@ -8,7 +8,8 @@ docs=$(cd "$(dirname "$0")/../docs" && pwd)
 folder=$(mktemp -d) && cd "$folder" && trap 'rm -rf "$folder"' EXIT
 fail() { echo "check_table: $*" >&2 && exit 1; }
 
-for arguments in --help --phases "--csv --exponent 0.93,5.01 --from 4.9 --to 180.1 --step 0.1"; do
+for arguments in --help --phases "--csv --exponent 0.93 --exponent 5.01 --from 4.9 --to 180.1 --step 0.1" \
+  "--optimum --exponent 1 --exponent 2" "--angle-for-g1 1,8 --csv" "--harmonics 2 --svg -"; do
   # shellcheck disable=SC2086 # the arguments are words
   [ -z "${linux:-}" ] || cmp <("$linux" $arguments) <("$@" $arguments) || fail "$arguments: differs"
 done
@@ -21,14 +22,23 @@ refused() {
     fail "${*:2}: status $status, standard error $(cat stderr), files $(ls -A)"
 }
 files="stderr stdout " && refused --step "$@" --step 0 --svg chart.svg
-refused "No space left" bash -c '"$@" >/dev/full' - "$@"
-mkdir folder.svg && files="folder.svg stderr stdout " && refused folder.svg "$@" --svg folder.svg
-rmdir folder.svg || fail "the folder named as the chart changed"
+refused --angle-for-g1 "$@" --angle-for-g1 2.5 --svg chart.svg
+# The chart is put in place only after the table was written.
+refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
 
-# The chart of docs/, drawn as the README says, over a hard link to old: written beside it and
-# renamed over it, never through it, so that old keeps its bytes.
+# A folder named as the chart: the table is written, the folder stays.
+mkdir folder.svg && status=0 && { "$@" --svg folder.svg >stdout 2>stderr || status=$?; }
+[ "$status" -eq 2 ] && grep -qF folder.svg stderr && grep -q 'Коэффициенты Берга' stdout &&
+  rmdir folder.svg || fail "--svg folder.svg: status $status, standard error $(cat stderr)"
+
+# The chart of docs/, drawn as the README says, into a file or onto standard output, over a
+# hard link to old: written beside it and renamed over it, never through it, so that old
+# keeps its bytes.
 echo old >old && ln old chart.svg
 "$@" --step 1 --svg chart.svg >stdout && grep -qx old old && xmllint --noout chart.svg &&
   cmp chart.svg "$docs/berg-chart.svg" || fail "the chart is not docs/berg-chart.svg or old changed"
+"$@" --step 1 --svg - | cmp - chart.svg || fail "--svg - is not the chart"
+"$@" --step 1 --show gamma --harmonics 1-3 --optimum --svg - | cmp - "$docs/gamma-chart.svg" ||
+  fail "the chart of maxima is not docs/gamma-chart.svg"
 [ "$(ls -A | tr '\n' ' ')" = "chart.svg old stderr stdout " ] || fail "left files: $(ls -A)"
 echo "check_table: '$*' passed"

@@ -135,6 +135,21 @@ TEST(Memory, LinesOfAHundredMebibytesAreReadInBoundedMemory) {
   }
 }
 
+// k-berg-table writes each row as it is computed and keeps of the chart what its width can
+// show: 100,000 rows take no more memory, and no larger a chart, than a few.
+TEST(Memory, AHundredThousandRowsStreamOut) {
+  const char* limit = std::getenv("K_BERG_MEMORY_LIMIT_MIB");
+  TempDir folder;
+  const RunResult run = run_script(
+      "'" K_BERG_TABLE_BINARY "' --from 4.9 --to 104.899 --step 0.001 --svg chart.svg | tail -n 1",
+      folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "104.899  0.36389  0.52649  0.15234 -0.03917 -0.01838  0.01936  0.00077 -0.00998\r\n");
+  EXPECT_LT(run.peak_memory_kib, (limit != nullptr ? std::atol(limit) : 16) * 1024);
+  EXPECT_LT(std::filesystem::file_size(folder.path() / "chart.svg"), 200000u);
+}
+
 // An allocation that fails, as when memory runs out, ends either program with one line naming
 // it and status 2, not with an abort. The preloaded module fails every allocation of 512 KiB
 // or more; the first is the analysis's table of angles. The sanitizers bring an allocator of

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <sstream>
 
 #include "engine/grid.h"
@@ -15,9 +16,14 @@
 
 namespace {
 
+using table::AngleRange;
+using table::Quantity;
+using table::View;
+
 constexpr double kPi = grid::kPi;
 
-// "exponents | from..to by step | table harmonics | chart harmonics", or why they are refused.
+// "exponents | from..to by step | table harmonics | chart harmonics (γ when it draws gamma_k)
+// | harmonics of --optimum", or why they are refused.
 std::string options(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "k-berg-table");
   std::ostringstream text;
@@ -26,9 +32,11 @@ std::string options(std::vector<const char*> arguments) {
         table::parse_command_line(static_cast<int>(arguments.size()), arguments.data()).options;
     for (double exponent : o.exponents) text << exponent << ' ';
     text << "| " << o.angles.from << ".." << o.angles.to << " by " << o.angles.step << " | ";
-    for (int k : o.table_harmonics) text << k;
-    text << " | ";
+    for (int k : o.view.harmonics) text << k;
+    text << " | " << (o.chart_gamma ? "γ" : "");
     for (int k : o.chart_harmonics) text << k;
+    text << " | ";
+    for (int k : o.optimum_harmonics) text << k;
   } catch (const textio::Error& error) {
     text << error.what();
   }
@@ -36,39 +44,67 @@ std::string options(std::vector<const char*> arguments) {
 }
 
 // The limits are the dialogue's, 4.9 to 180.1 degrees and exponent 0.93 to 5.01, and at most
-// 100,000 rows over all blocks: 5 to 54.999 in steps of 0.001 is 50,000 rows a block.
+// 100,000 rows over all blocks. The table shows as many harmonics as fit in 79 columns.
 TEST(TableOptions, EachFormAndEachBadArgument) {
   const std::string not_harmonics = "' is neither a harmonic from 0 to 9 nor a range like 0-3";
+  std::string exponents = "1";
+  for (int i = 0; i < 100000; ++i) exponents += ";1";
   const std::pair<std::vector<const char*>, std::string> cases[] = {
-      {{}, "1 | 5..180 by 5 | 0123456789 | 0123"},
-      {{"--exponent", "0.93,5.01", "--from", "4.9", "--to", "180.1", "--harmonics", "7-9,0,8"},
-       "0.93 5.01 | 4.9..180.1 by 5 | 0789 | 0789"},
-      {{"--exponent", "2", "--exponent", "1.5", "--to", "54.999", "--step", "0.001"},
-       "2 1.5 | 5..54.999 by 0.001 | 0123456789 | 0123"},
-      {{"--exponent", "1,2", "--to", "55", "--step", "0.001"},
-       "--step: 0.001 makes more than 100000 rows"},
-      {{"--step", "1e-300"}, "--step: 1e-300 makes more than 100000 rows"},
+      {{}, "1 | 5..180 by 5 | 01234567 | 0123 | 123456789"},
+      {{"--csv", "--show", "gamma,alpha"}, "1 | 5..180 by 5 | 0123456789 | γ0123 | 123456789"},
+      {{"--show", "alpha,gamma"}, "1 | 5..180 by 5 | 0123 | 0123 | 123456789"},
+      {{"--phases"}, "1 | 5..180 by 5 | 0123 | 0123 | 123456789"},
+      {{"--show", "db"}, "1 | 5..180 by 5 | 0123456789 | 0123 | 123456789"},
+      {{"--exponent", "0.93", "--exponent", "5.01", "--from", "4,9", "--to", "180.1", "--harmonics",
+        "7-9,0,8"},
+       "0.93 5.01 | 4.9..180.1 by 5 | 0789 | 0789 | 789"},
+      {{"--exponent", "2;1.5", "--to", "54.999", "--step", "0,001"},
+       "2 1.5 | 5..54.999 by 0.001 | 01234567 | 0123 | 123456789"},
+      {{"--exponent", "1,5"},
+       "--exponent: '1,5' is ambiguous: write a decimal point (1.5) for one exponent, or repeat "
+       "the "
+       "option (--exponent 1 --exponent 5) for several"},
+      {{"--exponent", ""}, "--exponent: '' is not a number"},
+      {{"--exponent", exponents.c_str()}, "--exponent: the list has more than 100000 values"},
+      {{"--exponent", "1;2", "--to", "55", "--step", "0.001"},
+       "--exponent: 2 exponents of 50001 angles each make more than 100000 rows"},
+      {{"--from", "abc"}, "--from: 'abc' is not a number"},
+      {{"--step", "0.001", "--to", "105"}, "--step: 0.001 makes more than 100000 rows"},
+      {{"--from", "90", "--to", "90", "--step", "1e-300"},
+       "--step: 1e-300 is too small: neighbouring angles near 90 are equal"},
       {{"--from", "4.89"}, "--from: 4.89 is not from 4.9 to 180.1"},
       {{"--to", "180.11"}, "--to: 180.11 is not from 4.9 to 180.1"},
       {{"--exponent", "0.92"}, "--exponent: 0.92 is not from 0.93 to 5.01"},
-      {{"--exponent", "1,5.02"}, "--exponent: 5.02 is not from 0.93 to 5.01"},
       {{"--step", "0"}, "--step: 0 is not a finite number above 0"},
       {{"--step", "inf"}, "--step: inf is not a finite number above 0"},
       {{"--from", "90", "--to", "80"}, "--from: 90 is above --to 80"},
+      {{"--xi", "1,5"}, "--xi: 1.5 is not above 0 and at most 1"},
+      {{"--show", "beta"}, "--show: 'beta' is not one of alpha, gamma, g1, eta, db, cos"},
+      {{"--phases", "--show", "gamma"},
+       "--phases: the phases stand beside alpha, which --show leaves out"},
+      {{"--optimum", "--harmonics", "0"}, "--harmonics: --optimum needs a harmonic from 1 to 9"},
       {{"--harmonics", "10"}, "--harmonics: '10" + not_harmonics},
       {{"--harmonics", "3-1"}, "--harmonics: '3-1" + not_harmonics},
       {{"--svg", ""}, "--svg: the file name is empty"},
+      {{"--svg", "x", "--exponent", "1;1.5;2;2.5;3;3.5;4"},
+       "--svg: 7 exponents with several harmonics cannot be told apart: draw at most 6, or one "
+       "harmonic (--harmonics N) for up to 20"},
+      {{"--svg", "x", "--harmonics", "1", "--exponent",
+        "1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1;1"},
+       "--svg: 21 exponents cannot be told apart on one chart: draw at most 20"},
   };
-  for (const auto& [arguments, expected] : cases) EXPECT_EQ(options(arguments), expected);
+  for (const auto& [arguments, expected] : cases) {
+    EXPECT_EQ(options(arguments), expected) << arguments.front();
+  }
   // What the option library refuses names the argument in its own words.
-  for (const char* bad : {"--bogus", "--step"}) {
-    EXPECT_NE(options({bad, "abc"}).find(bad), std::string::npos) << options({bad, "abc"});
+  for (const char* bad : {"--bogus", "--optimum"}) {
+    EXPECT_NE(options({bad, "--angle-for-g1", "2"}).find(bad), std::string::npos) << bad;
   }
 }
 
 // The last angle is the last one not above `to`, or `to` when past it by rounding alone.
 TEST(TableRows, AnglesEndAtTheLastNotAboveTo) {
-  const std::tuple<table::AngleRange, std::int64_t, double> cases[] = {
+  const std::tuple<AngleRange, std::int64_t, double> cases[] = {
       {{5, 180, 5}, 36, 180},      {{4.9, 180.1, 0.1}, 1753, 180.1}, {{90, 90, 1}, 1, 90},
       {{10, 20, 0.75}, 14, 19.75}, {{4.9, 5.2, 0.1}, 4, 5.2},        {{100, 180.1, 20}, 5, 180}};
   for (const auto& [range, count, last] : cases) {
@@ -77,23 +113,85 @@ TEST(TableRows, AnglesEndAtTheLastNotAboveTo) {
   }
 }
 
-// 90 degrees: exponent 1 gives 1/pi, 1/2 and 2/(3 pi); exponent 2 (cos^2 over half a period)
-// gives 1/4, 4/(3 pi) and 1/4. Every coefficient is real and positive: phase 0.
-TEST(TablePlain, BlocksAlignedUnderRussianHeadings) {
-  const std::string rule = std::string(59, '-') + "\r\n";
-  const std::string heading =
-      rule + "    Угол       α0      φ0       α1      φ1       α2      φ2\r\n" + rule;
-  EXPECT_EQ(table::plain_table(table::compute_blocks({1.0, 2.0}, {90, 90, 1}), {0, 1, 2}, true),
-            " Коэффициенты Берга\r\n\r\n Степень функции = 1.000\r\n" + heading +
-                "  90.000  0.31831     0.0  0.50000     0.0  0.21221     0.0\r\n"
-                "\r\n Степень функции = 2.000\r\n" +
-                heading + "  90.000  0.25000     0.0  0.42441     0.0  0.25000     0.0\r\n");
+// What a writer wrote of the rows of `exponents` over `range`.
+template <typename Writer>
+std::string written(const View& view, const std::vector<double>& exponents, AngleRange range) {
+  textio::StringSink sink;
+  textio::Records out(sink, false);
+  Writer writer(out, view);
+  table::compute_rows(exponents, range, {&writer});
+  out.flush();
+  return sink.text();
 }
 
-// 60 degrees, exponent 1: by Berg's closed forms (below), a1 = 0.391002 and a5 = -0.0275664.
-TEST(TableCsv, ChosenHarmonicsModuliThenPhases) {
-  EXPECT_EQ(table::csv_table(table::compute_blocks({1.0}, {60, 60, 1}), {1, 5}),
-            "angle,exponent,a1,a5,phi1,phi5\r\n60.000,1.000,0.39100,0.02757,0.0,180.0\r\n");
+// The README's example, signed as handbooks print the coefficients (Berg's closed forms give
+// the signs): 8 harmonics fill 79 columns.
+TEST(TablePlain, SignedCoefficientsInSeventyNineColumns) {
+  const std::string rule = std::string(79, '-') + "\r\n";
+  EXPECT_EQ(
+      written<table::PlainTable>({{0, 1, 2, 3, 4, 5, 6, 7}, {}}, {1.0}, {30, 120, 15}),
+      " Коэффициенты Берга\r\n\r\n Степень функции = 1.000\r\n" + rule +
+          "   Угол       α0       α1       α2       α3       α4       α5       α6       α7\r\n" +
+          rule +
+          " 30.000  0.11060  0.21522  0.19799  0.17147  0.13859  0.10288  0.06788  0.03674\r\n"
+          " 45.000  0.16491  0.31016  0.25616  0.18113  0.10246  0.03623 -0.00732 -0.02588\r\n"
+          " 60.000  0.21800  0.39100  0.27566  0.13783  0.02757 -0.02757 -0.03150 -0.00985\r\n"
+          " 75.000  0.26933  0.45480  0.25803  0.06678 -0.03086 -0.03291  0.00106  0.01687\r\n"
+          " 90.000  0.31831  0.50000  0.21221  0.00000 -0.04244  0.00000  0.01819  0.00000\r\n"
+          "105.000  0.36418  0.52661  0.15192 -0.03932 -0.01817  0.01938  0.00062 -0.00993\r\n"
+          "120.000  0.40600  0.53633  0.09189 -0.04594  0.00919  0.00919 -0.01050  0.00328\r\n");
+}
+
+// Each quantity in its columns; a harmonic that is zero has no level in decibels; the phase
+// stands beside its coefficient; the efficiency names its xi.
+TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
+  const View all{{2, 3},
+                 {Quantity::db, Quantity::gamma, Quantity::g1, Quantity::eta, Quantity::cos},
+                 false,
+                 0.95};
+  EXPECT_EQ(written<table::PlainTable>(all, {1.0}, {90, 90, 1}),
+            " Коэффициенты Берга, ξ = 0.950\r\n\r\n Степень функции = 1.000\r\n" +
+                std::string(70, '-') +
+                "\r\n   Угол   α2, дБ   α3, дБ       γ2       γ3       g1        η    cos θ\r\n" +
+                std::string(70, '-') +
+                "\r\n 90.000    -7.44        —  0.21221  0.00000  1.57080  0.74613  0.00000\r\n");
+  EXPECT_NE(written<table::PlainTable>({{0}, {}, true}, {1.0, 2.0}, {90, 90, 1})
+                .find("   Угол       α0      φ0\r\n" + std::string(24, '-') +
+                      "\r\n 90.000  0.25000     0.0\r\n"),
+            std::string::npos);
+  for (View view : {View{}, View{{}, {}, true}, View{{}, {Quantity::alpha, Quantity::gamma}},
+                    View{{}, {Quantity::db}}}) {
+    view.harmonics = table::fitting_harmonics(view);
+    std::istringstream lines(written<table::PlainTable>(view, {1.0}, {4.9, 180.1, 0.1}));
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }),
+                table::kTableWidth + 1)
+          << line;  // the CR too
+    }
+  }
+}
+
+// Without --show, the bytes of the README's example as the earlier versions wrote them;
+// each quantity shown adds its columns.
+TEST(TableCsv, TheUsualColumnsThenEachQuantityShown) {
+  EXPECT_EQ(written<table::CsvTable>({{0, 1, 2, 3}, {}}, {1.0, 2.0}, {60, 120, 30}),
+            "angle,exponent,a0,a1,a2,a3,phi0,phi1,phi2,phi3\r\n"
+            "60.000,1.000,0.21800,0.39100,0.27566,0.13783,0.0,0.0,0.0,0.0\r\n"
+            "90.000,1.000,0.31831,0.50000,0.21221,0.00000,0.0,0.0,0.0,0.0\r\n"
+            "120.000,1.000,0.40600,0.53633,0.09189,0.04594,0.0,0.0,0.0,180.0\r\n"
+            "60.000,2.000,0.17301,0.32065,0.25317,0.16540,0.0,0.0,0.0,0.0\r\n"
+            "90.000,2.000,0.25000,0.42441,0.25000,0.08488,0.0,0.0,0.0,0.0\r\n"
+            "120.000,2.000,0.31411,0.48007,0.19409,0.01838,0.0,0.0,0.0,0.0\r\n");
+  // 60 degrees: g1 = 0.391002 / 0.217997, cos theta = 1/2 so gamma_k = alpha_k / 2.
+  const View shown{
+      {1, 5},
+      {Quantity::alpha, Quantity::gamma, Quantity::db, Quantity::g1, Quantity::eta, Quantity::cos}};
+  EXPECT_EQ(written<table::CsvTable>(shown, {1.0}, {60, 60, 1}),
+            "angle,exponent,a1,a5,phi1,phi5,alpha1,alpha5,gamma1,gamma5,db5,g1,eta,cos_theta\r\n"
+            "60.000,1.000,0.39100,0.02757,0.0,180.0,0.39100,-0.02757,0.19550,-0.01378,-23.04,"
+            "1.79362,0.89681,0.50000\r\n");
+  EXPECT_EQ(written<table::CsvTable>({{3}, {Quantity::db}}, {1.0}, {90, 90, 1}),
+            "angle,exponent,a3,phi3,db3\r\n90.000,1.000,0.00000,0.0,\r\n");
 }
 
 // Every value of a row as the dialogue showed it for the same angle and exponent, in the
@@ -102,17 +200,39 @@ TEST(TableCsv, EveryValueIsTheOneTheDialogueShows) {
   std::istringstream kept(
       testing_support::read_file(std::string(K_BERG_TRANSCRIPTS) + "/save-90-1.stdout"));
   std::string moduli, phases;
-  for (std::string line; std::getline(kept, line) && moduli.size() < 80;) {
+  int rows = 0;
+  for (std::string line; std::getline(kept, line) && rows < 10;) {
     std::istringstream fields(line);
     std::string k, modulus, phase;
     if (line.starts_with("     ") && fields >> k >> modulus >> phase) {
       moduli += "," + modulus;
       phases += "," + phase;
+      ++rows;
     }
   }
-  const auto blocks = table::compute_blocks({1.0}, {90, 90, 1});
-  const std::string csv = table::csv_table(blocks, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::string csv =
+      written<table::CsvTable>({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}}, {1.0}, {90, 90, 1});
   EXPECT_EQ(csv.substr(csv.find('\n') + 1), "90.000,1.000" + moduli + phases + "\r\n");
+}
+
+// Keeps every row, as the chart sees them.
+struct Kept : table::RowWriter {
+  std::vector<berg::Result> rows;
+  void start_block(double) override {}
+  void write_row(const berg::Result& row) override { rows.push_back(row); }
+};
+
+// The chart of rows over `range`, and the rows.
+std::string chart(const table::ChartView& view, const std::vector<double>& exponents,
+                  std::vector<berg::Result>* rows = nullptr, bool maxima = false) {
+  table::Chart drawn(view);
+  Kept kept;
+  table::compute_rows(exponents, view.angles, {&drawn, &kept});
+  for (std::size_t b = 0; b < exponents.size() && maxima; ++b) {
+    drawn.mark_maxima(b, design::optima(exponents[b], view.harmonics));
+  }
+  if (rows != nullptr) *rows = kept.rows;
+  return drawn.document();
 }
 
 // The lines of the chart that start with `start`; in one, the text after `before` to a " or <.
@@ -129,29 +249,63 @@ std::string after(const std::string& line, const std::string& before) {
 }
 
 // Read as a person reads it, the first and last labelled tick of each axis giving its scale (y
-// labels sit 5 pixels below their line), every curve point is at its value in the table.
-TEST(TableChart, CurvePointsSitAtTheTableValues) {
-  const auto blocks = table::compute_blocks({1.0, 2.0}, {5, 180, 5});
-  const std::string svg = table::berg_chart(blocks, {0, 1, 2, 3});
-  const auto pixel = [&svg](const std::string& axis, double value) {
-    const auto ticks = lines(svg, "<text class=\"" + axis + "-tick\"");
-    const std::string at = " " + axis + "=\"", first = ticks.front(), last = ticks.back();
-    const double v0 = std::stod(after(first, ">")), p0 = std::stod(after(first, at));
-    const double v1 = std::stod(after(last, ">")), p1 = std::stod(after(last, at));
-    return p0 + (value - v0) * (p1 - p0) / (v1 - v0);
-  };
+// labels sit 5 pixels below their line), the pixel of a value.
+double pixel(const std::string& svg, const std::string& axis, double value) {
+  const auto ticks = lines(svg, "<text class=\"" + axis + "-tick\"");
+  const std::string at = " " + axis + "=\"", first = ticks.front(), last = ticks.back();
+  const double v0 = std::stod(after(first, ">")), p0 = std::stod(after(first, at));
+  const double v1 = std::stod(after(last, ">")), p1 = std::stod(after(last, at));
+  return p0 + (value - v0) * (p1 - p0) / (v1 - v0) - (axis == "y" ? 5.0 : 0.0);
+}
+
+// Every point of every signed curve, and every maximum marked, sits at its value; the angle
+// axis runs from the first angle asked for (x = 90) to the last (x = 790).
+TEST(TableChart, PointsAndMaximaSitAtTheirValues) {
+  std::vector<berg::Result> rows;
+  const std::string svg = chart({{1, 3}, false, {4.9, 180.1, 5}}, {1.0, 2.0}, &rows, true);
+  EXPECT_NEAR(pixel(svg, "x", 4.9), 90.0, 0.01);
+  EXPECT_NEAR(pixel(svg, "x", 180.1), 790.0, 0.01);
   int points = 0;
   for (const std::string& curve : lines(svg, "<polyline class=\"curve\"")) {
     const int k = std::stoi(after(curve, "data-harmonic=\""));
-    const table::Block& block = blocks[after(curve, "data-exponent=\"") == "1.000" ? 0 : 1];
+    const std::size_t block = after(curve, "data-exponent=\"") == "1.000" ? 0 : 1;
     std::istringstream xy(after(curve, "points=\""));
     for (double x, y; xy >> x && xy.ignore() && xy >> y; ++points) {
-      const table::Row& row = block.rows.at(points % 36);
-      EXPECT_NEAR(x, pixel("x", row.angle), 0.01) << k << " at " << row.angle;
-      EXPECT_NEAR(y, pixel("y", row.result.modulus(k)) - 5.0, 0.01) << k << " at " << row.angle;
+      const berg::Result& row = rows.at(block * 36 + points % 36);
+      EXPECT_NEAR(x, pixel(svg, "x", row.angle()), 0.01) << k << " at " << row.angle();
+      EXPECT_NEAR(y, pixel(svg, "y", row.signed_value(k)), 0.01) << k << " at " << row.angle();
     }
   }
-  EXPECT_EQ(points, 2 * 4 * 36);
+  EXPECT_EQ(points, 2 * 2 * 36);
+  const auto maxima = lines(svg, "<circle class=\"maximum\"");
+  ASSERT_EQ(maxima.size(), 4u);
+  const design::Optimum third = design::optima(2.0, {3}).front();
+  EXPECT_NEAR(std::stod(after(maxima[3], "cx=\"")), pixel(svg, "x", third.alpha.angle), 0.01);
+  EXPECT_NEAR(std::stod(after(maxima[3], "cy=\"")), pixel(svg, "y", third.alpha.value), 0.01);
+}
+
+// One point per column of pixels at most four: the chart of 3,521 rows keeps each curve's
+// highest and lowest; a single angle is drawn as points; exponents of one harmonic each have
+// a style of their own.
+TEST(TableChart, WhatItsWidthCanShow) {
+  std::vector<berg::Result> rows;
+  const std::string dense = chart({{3}, true, {4.9, 180.9, 0.05}}, {1.0}, &rows);
+  std::istringstream xy(after(lines(dense, "<polyline").front(), "points=\""));
+  int points = 0;
+  double bottom = 0.0;  // the lowest value is the lowest point, the largest y
+  for (double x, y; xy >> x && xy.ignore() && xy >> y; ++points) bottom = std::max(bottom, y);
+  EXPECT_LE(points, 4 * 701);
+  double lowest = 0.0;
+  for (const berg::Result& row : rows) lowest = std::min(lowest, row.gamma(3));
+  EXPECT_NEAR(bottom, pixel(dense, "y", lowest), 0.01);
+  EXPECT_EQ(
+      lines(chart({{0, 1}, false, {90, 90, 1}}, {1.0, 2.0}), "<circle class=\"point\"").size(), 4u);
+  std::set<std::string> styles;
+  const std::string many = chart({{2}, false, {30, 60, 10}}, std::vector<double>(20, 1.0));
+  for (const std::string& line : lines(many, "<polyline")) {
+    styles.insert(after(line, "stroke=\"") + after(line, "stroke-dasharray=\""));
+  }
+  EXPECT_EQ(styles.size(), 20u);
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).
@@ -166,18 +320,26 @@ double berg(int n, double t) {
 // The sampled pulse aliases harmonics n = 4096 m +- k onto k. As |a_n| <= 2 (1 + n sin t) /
 // (pi n (n^2 - 1) (1 - cos t)), their sum is at most about (2/pi) (pi^2/3) cot(t/2) / 4096^2
 // plus 2.5e-11 / (1 - cos t) for the 1, widened by 2% for n^2 - 1 and mN - k against (mN)^2.
-// Above 180 degrees the sampler clips at 360 less the angle. The README quotes the worst error.
+// Above 180 degrees the sampler clips at 360 less the angle. Each a_n with its sign, and
+// gamma_n = a_n (1 - cos t) within the same bound times 1 - cos t. The README quotes the
+// worst error.
 TEST(TableAccuracy, ExponentOneWithinTheAliasingBoundOverTheWholeRange) {
-  const auto blocks = table::compute_blocks({1.0}, {4.9, 180.1, 0.1});
+  Kept kept;
+  table::compute_rows({1.0}, {4.9, 180.1, 0.1}, {&kept});
   double worst = 0.0, worst_angle = 0.0;
-  for (const table::Row& row : blocks[0].rows) {
-    const double t = kPi * std::min(row.angle, 360.0 - row.angle) / 180.0;
+  for (const berg::Result& row : kept.rows) {
+    const double t = kPi * std::min(row.angle(), 360.0 - row.angle()) / 180.0;
     const double bound = 1.02 * 2.0 * kPi / 3.0 / std::tan(t / 2.0) / 4096.0 / 4096.0 +
                          2.5e-11 / (1.0 - std::cos(t));
     for (int k = 0; k < 10; ++k) {
-      const double error = std::fabs(row.result.modulus(k) - std::fabs(berg(k, t)));
-      EXPECT_LE(error, bound + 1e-12) << row.angle << " " << k;
-      if (error > worst) std::tie(worst, worst_angle) = std::tie(error, row.angle);
+      // A coefficient below 5e-8 has no phase, so no sign.
+      const double expected = row.modulus(k) < 5e-8 ? std::fabs(berg(k, t)) : berg(k, t);
+      const double error = std::fabs(row.signed_value(k) - expected);
+      EXPECT_LE(error, bound + 1e-12) << row.angle() << " " << k;
+      EXPECT_LE(std::fabs(row.gamma(k) - expected * (1 - std::cos(t))),
+                (bound + 1e-12) * (1 - std::cos(t)) + 1e-15)
+          << row.angle() << " " << k;
+      if (error > worst) worst = error, worst_angle = row.angle();
     }
   }
   std::cout << "worst error " << worst << " at " << worst_angle << " degrees\n";

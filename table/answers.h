@@ -1,0 +1,28 @@
+// The answers k-berg-table gives a stage designer instead of the rows: the first maxima of
+// each harmonic, and the angle at which g1 takes a wanted value; as text or as CSV.
+#pragma once
+
+#include <vector>
+
+#include "engine/berg.h"
+#include "engine/design.h"
+#include "textio/records.h"
+
+namespace table {
+
+struct ExponentOptima {
+  double exponent;
+  std::vector<design::Optimum> optima;
+};
+
+// For each exponent a block with one row per harmonic: the angle of the first maximum of
+// alpha_n and that maximum, the same for gamma_n. CSV: exponent,harmonic,alpha_angle,
+// alpha_max,gamma_angle,gamma_max. Angles to 0.01 degree, values as the table edits them.
+void write_optima(textio::Records& out, bool csv, const std::vector<ExponentOptima>& blocks);
+
+// For each exponent, the angle at which g1 took the wanted value, with g1 and the efficiency
+// there at the voltage utilisation `xi`. CSV: exponent,g1,angle,eta.
+void write_angles_for_g1(textio::Records& out, bool csv, double g1, double xi,
+                         const std::vector<berg::Result>& found);
+
+}  // namespace table
