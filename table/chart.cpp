@@ -32,7 +32,12 @@ constexpr const char* kInk = "#202020";
 constexpr std::array<const char*, berg::kHarmonics> kColours = {
     "#1f4e9c", "#c62828", "#2e7d32", "#ef6c00", "#6a1b9a",
     "#00838f", "#ad1457", "#5d4037", "#9e9d24", "#455a64"};
-constexpr std::array<const char*, 6> kDashes = {"none", "12 6", "3 4", "14 5 3 5", "7 7", "1 4"};
+// A pattern is a dash pattern for a curve and a shape for a point, as told apart as they go:
+// solid, long dashes, dots, dash and dot, short dashes, dash and two dots; a circle, a square,
+// a diamond, a triangle, a triangle upside down, a bar.
+constexpr std::array<const char*, 6> kDashes = {"none",     "14 6", "2 4",
+                                                "14 5 2 5", "6 5",  "14 4 2 4 2 4"};
+enum class Shape { circle, square, diamond, triangle, inverted_triangle, bar };
 constexpr std::size_t kMostExponentsOfOneHarmonic = 2 * kColours.size();
 constexpr std::size_t kMostExponentsOfSeveral = kDashes.size();
 
@@ -124,10 +129,30 @@ std::string line_element(double x1, double y1, double x2, double y2, const std::
          "\" y2=\"" + pixels(y2) + "\" " + style + "/>";
 }
 
-std::string circle_element(const std::string& attributes, double x, double y, double radius,
+// The outline of a shape about the origin, 4.5 pixels from its middle to its sides.
+std::string outline(Shape shape) {
+  switch (shape) {
+    case Shape::circle:
+      return "M-4.5,0 a4.5,4.5 0 1,0 9,0 a4.5,4.5 0 1,0 -9,0Z";
+    case Shape::square:
+      return "M-4,-4 L4,-4 L4,4 L-4,4Z";
+    case Shape::diamond:
+      return "M0,-6 L6,0 L0,6 L-6,0Z";
+    case Shape::triangle:
+      return "M0,-6 L5.5,4 L-5.5,4Z";
+    case Shape::inverted_triangle:
+      return "M0,6 L5.5,-4 L-5.5,-4Z";
+    case Shape::bar:
+      return "M-6.5,-2.5 L6.5,-2.5 L6.5,2.5 L-6.5,2.5Z";
+  }
+  return "";
+}
+
+std::string marker_element(const std::string& attributes, Shape shape, double x, double y,
                            const std::string& colour) {
-  return "<circle " + attributes + " cx=\"" + pixels(x) + "\" cy=\"" + pixels(y) + "\" r=\"" +
-         pixels(radius) + "\" fill=\"" + colour + "\" stroke=\"white\" stroke-width=\"1.5\"/>";
+  return "<path " + attributes + " transform=\"translate(" + pixels(x) + " " + pixels(y) +
+         ")\" d=\"" + outline(shape) + "\" fill=\"" + colour +
+         "\" stroke=\"white\" stroke-width=\"1.5\"/>";
 }
 
 std::string exponent_text(double exponent) {
@@ -138,18 +163,20 @@ std::string symbol(bool gamma) { return gamma ? "γ" : "α"; }
 
 struct Style {
   const char* colour;
-  const char* dash;
+  std::size_t pattern;  // its dash pattern and its shape
 };
 
 Style style_of(std::size_t block, int harmonic, bool several_harmonics) {
-  if (several_harmonics) return {kColours[harmonic], kDashes[block]};
-  return {kColours[block % kColours.size()], kDashes[block / kColours.size()]};
+  if (several_harmonics) return {kColours[harmonic], block};
+  return {kColours[block % kColours.size()], block / kColours.size()};
 }
+
+Shape shape_of(const Style& style) { return static_cast<Shape>(style.pattern); }
 
 std::string stroke(const Style& style) {
   return "fill=\"none\" stroke=\"" + std::string(style.colour) +
-         "\" stroke-width=\"2.2\" stroke-linejoin=\"round\" stroke-dasharray=\"" + style.dash +
-         "\"";
+         "\" stroke-width=\"2.2\" stroke-linejoin=\"round\" stroke-dasharray=\"" +
+         kDashes[style.pattern] + "\"";
 }
 
 std::string data_attributes(int harmonic, double exponent) {
@@ -215,10 +242,61 @@ void write_frame(textio::Records& out, const Frame& frame, const ChartView& view
   out.formatted("</g>");
 }
 
-void write_legend_line(textio::Records& out, double y, const Style& style,
+// A sample of a curve, or of a point where the chart is of a single angle.
+void write_legend_line(textio::Records& out, double y, const Style& style, bool points,
                        const std::string& label) {
-  out.formatted(line_element(kLegendLeft, y, kLegendLeft + 36, y, stroke(style)));
+  out.formatted(points ? marker_element("", shape_of(style), kLegendLeft + 18, y, style.colour)
+                       : line_element(kLegendLeft, y, kLegendLeft + 36, y, stroke(style)));
   out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, label));
+}
+
+// A curve as a polyline, or a single angle as a point in the shape of its pattern.
+void write_curve(textio::Records& out, const Frame& frame, const std::vector<Chart::Point>& curve,
+                 const Style& style, const std::string& data) {
+  if (curve.size() == 1) {
+    out.formatted(marker_element("class=\"point\" " + data, shape_of(style),
+                                 frame.x(curve.front().angle), frame.y(curve.front().value),
+                                 style.colour));
+    return;
+  }
+  std::string points;
+  for (const Chart::Point& point : curve) {
+    if (!points.empty()) points += ' ';
+    points += pixels(frame.x(point.angle));
+    points += ',';
+    points += pixels(frame.y(point.value));
+  }
+  out.formatted("<polyline class=\"curve\" " + data + " " + stroke(style) + " points=\"" + points +
+                "\"/>");
+}
+
+// The colour of each harmonic and the pattern of each exponent; with one harmonic, the style of
+// each exponent; a sample of the mark of a maximum.
+void write_legend(textio::Records& out, const ChartView& view, const std::vector<double>& exponents,
+                  bool single_angle, bool maxima) {
+  const bool several = view.harmonics.size() > 1;
+  out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
+  double y = kPlotTop + 12;
+  if (several) {
+    for (int k : view.harmonics) {
+      write_legend_line(out, y, {kColours[k], 0}, single_angle,
+                        symbol(view.gamma) + std::to_string(k));
+      y += kLegendLineHeight;
+    }
+    y += kLegendLineHeight / 2;
+  }
+  if (!several || exponents.size() > 1) {
+    for (std::size_t b = 0; b < exponents.size(); ++b) {
+      const Style style = several ? Style{kInk, b} : style_of(b, 0, false);
+      write_legend_line(out, y, style, single_angle, "степень " + exponent_text(exponents[b]));
+      y += kLegendLineHeight;
+    }
+  }
+  if (maxima) {
+    out.formatted(marker_element("", Shape::circle, kLegendLeft + 18, y, kInk));
+    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, "первый максимум"));
+  }
+  out.formatted("</g>");
 }
 
 }  // namespace
@@ -313,51 +391,16 @@ std::string Chart::document() {
       kWidth / 2.0, 40, 22, title(exponents_, view_)));
   write_frame(out, frame, view_);
   for (const Curve& curve : curves_) {
-    const Style style = style_of(curve.block, curve.harmonic, several);
-    const std::string data = data_attributes(curve.harmonic, exponents_[curve.block]);
-    if (curve.points.size() == 1) {
-      const Point& point = curve.points.front();
-      out.formatted(circle_element("class=\"point\" " + data, frame.x(point.angle),
-                                   frame.y(point.value), 4.5, style.colour));
-      continue;
-    }
-    std::string points;
-    for (const Point& point : curve.points) {
-      if (!points.empty()) points += ' ';
-      points += pixels(frame.x(point.angle));
-      points += ',';
-      points += pixels(frame.y(point.value));
-    }
-    out.formatted("<polyline class=\"curve\" " + data + " " + stroke(style) + " points=\"" +
-                  points + "\"/>");
+    write_curve(out, frame, curve.points, style_of(curve.block, curve.harmonic, several),
+                data_attributes(curve.harmonic, exponents_[curve.block]));
   }
   for (const Marker& marker : markers_) {
-    out.formatted(circle_element(
+    const Style style = style_of(marker.block, marker.harmonic, several);
+    out.formatted(marker_element(
         "class=\"maximum\" " + data_attributes(marker.harmonic, exponents_[marker.block]),
-        frame.x(marker.at.angle), frame.y(marker.at.value), 5.0,
-        style_of(marker.block, marker.harmonic, several).colour));
+        shape_of(style), frame.x(marker.at.angle), frame.y(marker.at.value), style.colour));
   }
-  out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
-  double y = kPlotTop + 12;
-  if (several) {
-    for (int k : view_.harmonics) {
-      write_legend_line(out, y, {kColours[k], "none"}, symbol(view_.gamma) + std::to_string(k));
-      y += kLegendLineHeight;
-    }
-    y += kLegendLineHeight / 2;
-  }
-  if (!several || exponents_.size() > 1) {
-    for (std::size_t b = 0; b < exponents_.size(); ++b) {
-      const Style style = several ? Style{kInk, kDashes[b]} : style_of(b, 0, false);
-      write_legend_line(out, y, style, "степень " + exponent_text(exponents_[b]));
-      y += kLegendLineHeight;
-    }
-  }
-  if (!markers_.empty()) {
-    out.formatted(circle_element("", kLegendLeft + 18, y, 5.0, kInk));
-    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, "первый максимум"));
-  }
-  out.formatted("</g>");
+  write_legend(out, view_, exponents_, curves_.front().points.size() == 1, !markers_.empty());
   out.formatted("</svg>");
   out.flush();
   return sink.text();

@@ -14,7 +14,8 @@ namespace table {
 
 // Why curves for `exponents` exponents and these harmonics could not all be told apart, or
 // "" when they can: with several harmonics each has its colour and each exponent its dash
-// pattern, six of them; with one harmonic each exponent has a colour and a pattern, twenty.
+// pattern (or, for a single angle, its shape), six of them; with one harmonic each exponent
+// has a colour and a pattern, twenty.
 std::string too_many_curves(std::size_t exponents, const std::vector<int>& harmonics);
 
 struct ChartView {
@@ -35,9 +36,9 @@ class Chart : public RowWriter {
   // Marks on the curves of block `block` the first maxima of what they draw.
   void mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima);
   // The whole SVG document, CR LF line ends. Tick labels are <text> elements of class "x-tick"
-  // or "y-tick" placed at their tick; each curve is a <polyline> of class "curve" (a <circle>
-  // of class "point" for a single angle), each maximum a <circle> of class "maximum", all with
-  // data-harmonic and data-exponent, in the same pixels as the ticks.
+  // or "y-tick" placed at their tick; each curve is a <polyline> of class "curve" (a <path> of
+  // class "point" for a single angle, in the exponent's shape), each maximum a <path> of class
+  // "maximum", all with data-harmonic and data-exponent, in the same pixels as the ticks.
   std::string document();
 
   struct Point {
