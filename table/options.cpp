@@ -132,6 +132,13 @@ std::vector<Quantity> shown_quantities(const std::vector<std::string>& names) {
   return shown;
 }
 
+// The items of a list option as the user gave them.
+std::string joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text.append(text.empty() ? "" : ",").append(item);
+  return text;
+}
+
 bool shows(const std::vector<Quantity>& shown, Quantity quantity) {
   return std::find(shown.begin(), shown.end(), quantity) != shown.end();
 }
@@ -183,13 +190,6 @@ void check(const Options& options, bool svg_given) {
     const std::string refusal = too_many_curves(options.exponents.size(), options.chart_harmonics);
     if (!refusal.empty()) reject("--svg", refusal);
   }
-  if (options.view.phases && !shows(options.view.shown, Quantity::alpha) &&
-      !options.view.shown.empty()) {
-    reject("--phases", "the phases stand beside alpha, which --show leaves out");
-  }
-  if (options.answer == Answer::optimum && options.optimum_harmonics.empty()) {
-    reject("--harmonics", "--optimum needs a harmonic from 1 to 9");
-  }
 }
 
 // What the texts of the options say, each in the sense the program gives it.
@@ -208,6 +208,11 @@ void resolve(Options& options, const Given& given, bool harmonics_given) {
     options.target_g1 = number("--angle-for-g1", given.target_g1);
   }
   options.view.shown = shown_quantities(given.shown);
+  if (options.view.phases && !options.view.shown.empty() &&
+      !shows(options.view.shown, Quantity::alpha)) {
+    reject("--show",
+           "'" + joined(given.shown) + "' leaves out alpha, beside which --phases puts the phases");
+  }
   const std::vector<int> chosen = chosen_harmonics(given.harmonics);
   if (harmonics_given) {
     options.view.harmonics = chosen;
@@ -220,6 +225,10 @@ void resolve(Options& options, const Given& given, bool harmonics_given) {
       harmonics_given ? chosen : harmonics_from(0, kLastChartHarmonicByDefault);
   for (int k : harmonics_given ? chosen : harmonics_from(1, kHighestHarmonic)) {
     if (k >= 1) options.optimum_harmonics.push_back(k);
+  }
+  if (options.answer == Answer::optimum && options.optimum_harmonics.empty()) {
+    reject("--harmonics",
+           "'" + joined(given.harmonics) + "' has no harmonic from 1 to 9 for --optimum");
   }
   const std::vector<Quantity>& shown = options.view.shown;
   const auto gamma = std::find(shown.begin(), shown.end(), Quantity::gamma);
