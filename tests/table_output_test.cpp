@@ -11,7 +11,6 @@
 #include "table/options.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
-#include "tests/run_program.h"
 #include "textio/failure.h"
 
 namespace {
@@ -193,27 +192,6 @@ TEST(TableCsv, TheUsualColumnsThenEachQuantityShown) {
             "1.79362,0.89681,0.50000\r\n");
   EXPECT_EQ(written<table::CsvTable>({{3}, {Quantity::db}}, {1.0}, {90, 90, 1}),
             "angle,exponent,a3,phi3,db3\r\n90.000,1.000,0.00000,0.0,\r\n");
-}
-
-// Every value of a row as the dialogue showed it for the same angle and exponent, in the
-// transcript kept from a run of k-berg: the harmonic number, modulus and phase of each row.
-TEST(TableCsv, EveryValueIsTheOneTheDialogueShows) {
-  std::istringstream kept(
-      testing_support::read_file(std::string(K_BERG_TRANSCRIPTS) + "/save-90-1.stdout"));
-  std::string moduli, phases;
-  int rows = 0;
-  for (std::string line; std::getline(kept, line) && rows < 10;) {
-    std::istringstream fields(line);
-    std::string k, modulus, phase;
-    if (line.starts_with("     ") && fields >> k >> modulus >> phase) {
-      moduli += "," + modulus;
-      phases += "," + phase;
-      ++rows;
-    }
-  }
-  const std::string csv =
-      written<table::CsvTable>({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}}, {1.0}, {90, 90, 1});
-  EXPECT_EQ(csv.substr(csv.find('\n') + 1), "90.000,1.000" + moduli + phases + "\r\n");
 }
 
 // Keeps every row, as the chart sees them.
