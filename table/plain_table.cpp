@@ -89,7 +89,7 @@ std::vector<int> fitting_harmonics(const View& view) {
 }
 
 PlainTable::PlainTable(textio::Records& out, const View& view)
-    : out_(out), view_(with_default(view)) {}
+    : out_(out), view_(with_default(view)), columns_(columns_of(view_)) {}
 
 void PlainTable::start_block(double exponent) {
   if (!titled_) {
@@ -111,7 +111,7 @@ void PlainTable::start_block(double exponent) {
 
 void PlainTable::write_row(const berg::Result& row) {
   std::string line = textio::fixed_field(row.angle(), kAngleColumn);
-  for (const Column& column : columns_of(view_)) {
+  for (const Column& column : columns_) {
     line += cell(column, row, view_.xi);
     if (phase_follows(view_, column)) {
       line += textio::fixed_field(row.phase(column.harmonic), kPhaseColumn);

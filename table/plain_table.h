@@ -30,6 +30,7 @@ class PlainTable : public RowWriter {
  private:
   textio::Records& out_;
   View view_;
+  std::vector<Column> columns_;
   bool titled_ = false;
 };
 
