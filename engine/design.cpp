@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kCoarseStep = 0.1;
 constexpr int kFinePerCoarse = 10;
-constexpr double kFineStep = kCoarseStep / kFinePerCoarse;
+constexpr double kFineStep = 0.01;
 // A dip smaller than the last printed digit does not end a lobe.
 constexpr double kLobeDip = 0.00001;
 // Values closer than this are equal but for rounding.
