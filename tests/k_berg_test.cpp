@@ -37,9 +37,11 @@ void expect_failure(const FailureCase& c) {
             run.err.find('\n') - c.location.size())
       << run.err;
   EXPECT_TRUE(run.out.ends_with(c.last_output)) << run.out;
-  if (!windows()) {  // the listing names the calls, demangled where they can be
+  if (!windows()) {  // the listing names the calls, demangled where they can be, else the file
     EXPECT_NE(run.err.find("  dialogue::main_routine(dialogue::Console&) [0x"), std::string::npos);
     EXPECT_NE(run.err.find("  main [0x"), std::string::npos) << run.err;
+    const std::size_t unnamed = run.err.find("  /");
+    EXPECT_LT(run.err.find("(+0x", unnamed), run.err.find('\n', unnamed)) << run.err;
   }
 }
 

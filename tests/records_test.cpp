@@ -18,8 +18,9 @@ TEST(Records, WriteThroughHandsOnEachRecordOtherwiseBlocksAndPrompts) {
   HandOvers console;
   textio::Records through(console, true);
   through.text("a");
+  through.formatted("f");
   through.prompt("b? ");
-  EXPECT_EQ(console.writes, (std::vector<std::string>{" a\r\n", "b? "}));
+  EXPECT_EQ(console.writes, (std::vector<std::string>{" a\r\n", "f\r\n", "b? "}));
 
   HandOvers file;
   textio::Records held(file, false, "<clear>");

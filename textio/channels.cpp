@@ -7,10 +7,8 @@
 namespace textio {
 
 void FdSink::write(std::string_view bytes) {
-  if (dropping_) return;
   std::string error;
   if (platform::write_all(fd_, bytes, &error)) return;
-  dropping_ = true;
   throw Failure(unit_, "Cannot write to file '" + unit_.file + "': " + error);
 }
 

@@ -28,9 +28,8 @@ class ByteSource {
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
 };
 
-// A stream of the process, such as standard output, named in failure reports by `unit`. The
-// first write that fails, also to a pipe whose reader has gone, throws textio::Failure; from
-// then on output is dropped, so that writing out what is left never fails a second time.
+// A stream of the process, such as standard output, named in failure reports by `unit`. A
+// write that fails, also to a pipe whose reader has gone, throws textio::Failure.
 class FdSink : public ByteSink {
  public:
   FdSink(int fd, Unit unit) : fd_(fd), unit_(std::move(unit)) {}
@@ -39,7 +38,6 @@ class FdSink : public ByteSink {
  private:
   int fd_;
   Unit unit_;
-  bool dropping_ = false;
 };
 
 // A stream of the process, such as standard input. A read error throws textio::Failure naming

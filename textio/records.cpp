@@ -35,10 +35,13 @@ void Records::clear_screen() {
   flush();
 }
 
+// The pending bytes are taken before they are handed on: a write that fails is not tried
+// again by the next flush.
 void Records::flush() {
   if (pending_.empty()) return;
-  sink_.write(pending_);
-  pending_.clear();
+  std::string bytes;
+  bytes.swap(pending_);
+  sink_.write(bytes);
 }
 
 void Records::end_record() {
