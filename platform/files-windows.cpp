@@ -1,6 +1,9 @@
 // The report file and the chart on Windows.
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/files.h"
 #include "platform/handles-windows.h"
 
@@ -8,9 +11,17 @@ namespace platform {
 
 namespace {
 
-HANDLE open_file(const char* name, DWORD access, DWORD disposition) {
-  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  return CreateFileA(name, access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr int kMostTemporaryNames = 100;
+
+HANDLE open_file(const std::string& name, DWORD access, DWORD disposition,
+                 DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+  return CreateFileA(name.c_str(), access, kShareAll, nullptr, disposition, flags, nullptr);
+}
+
+bool failed(std::string* error) {
+  *error = error_text(GetLastError());
+  return false;
 }
 
 class WindowsReportFile : public ReportFile {
@@ -89,12 +100,12 @@ class WindowsFileSystem : public FileSystem {
   // to cut the file back.
   std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) override {
     bool read_only = false;
-    HANDLE handle = open_file(name.c_str(), GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+    HANDLE handle = open_file(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
     if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-      handle = open_file(name.c_str(), GENERIC_READ, OPEN_EXISTING);
+      handle = open_file(name, GENERIC_READ, OPEN_EXISTING);
       read_only = handle != INVALID_HANDLE_VALUE;
       if (handle == INVALID_HANDLE_VALUE) {
-        handle = open_file(name.c_str(), GENERIC_WRITE, OPEN_ALWAYS);
+        handle = open_file(name, GENERIC_WRITE, OPEN_ALWAYS);
       }
     }
     if (handle == INVALID_HANDLE_VALUE) {
@@ -105,6 +116,87 @@ class WindowsFileSystem : public FileSystem {
   }
 };
 
+// Held while a file is written; the console's handler waits for it.
+SRWLOCK ending_hold = SRWLOCK_INIT;
+
+// Runs on a thread of its own when the console asks the process to end (Ctrl+C, Ctrl+Break,
+// the window closed): waits until no file is being written, then lets the next handler, the
+// system's, end the process.
+BOOL WINAPI end_after_hold(DWORD) {
+  AcquireSRWLockExclusive(&ending_hold);
+  ReleaseSRWLockExclusive(&ending_hold);
+  return FALSE;
+}
+
+// A device (NUL, CON, a pipe), a folder, and a file with other hard links are written where
+// they are. A file is then cut to the new length and flushed, so that every name of it shows
+// the new bytes. A folder refuses to be opened for writing.
+bool write_in_place(const std::string& path, std::string_view bytes, std::string* error) {
+  HANDLE handle = open_file(path, GENERIC_WRITE, OPEN_EXISTING);
+  if (handle == INVALID_HANDLE_VALUE) return failed(error);
+  std::size_t written = 0;
+  const DWORD code = write_handle(handle, bytes, &written);
+  bool ok = code == ERROR_SUCCESS;
+  if (!ok) *error = error_text(code);
+  if (ok && GetFileType(handle) == FILE_TYPE_DISK) {
+    ok = (SetEndOfFile(handle) && FlushFileBuffers(handle)) || failed(error);
+  }
+  CloseHandle(handle);
+  return ok;
+}
+
+// A new file of a name no other file has, beside `target`: names made of the process id and a
+// count, so that one left by a run that was killed is passed over.
+HANDLE create_temporary(const std::string& target, std::string* name) {
+  const std::string folder = target.substr(0, target.find_last_of("\\/") + 1);
+  for (int count = 0; count < kMostTemporaryNames; ++count) {
+    *name =
+        folder + ".k-berg-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count);
+    HANDLE handle = CreateFileA(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// The bytes go to a temporary file beside the target, which then takes the target's place:
+// ReplaceFile keeps the old file's attributes, owner and permissions; a new file is moved into
+// place, its folder entry written through. The console's requests to end the process wait
+// meanwhile, so that none of them leaves the temporary file behind.
+bool write_new(const std::string& target, std::string_view bytes, bool replacing,
+               std::string* error) {
+  const EndingSignalsHeld held;
+  std::string temporary;
+  HANDLE handle = create_temporary(target, &temporary);
+  if (handle == INVALID_HANDLE_VALUE) return failed(error);
+  std::size_t written = 0;
+  const DWORD code = write_handle(handle, bytes, &written);
+  bool ok = code == ERROR_SUCCESS;
+  if (!ok) *error = error_text(code);
+  ok = ok && (FlushFileBuffers(handle) || failed(error));
+  if (!CloseHandle(handle) && ok) ok = failed(error);
+  constexpr DWORD kMove = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  const bool placed = replacing ? ReplaceFileA(target.c_str(), temporary.c_str(), nullptr,
+                                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                : MoveFileExA(temporary.c_str(), target.c_str(), kMove);
+  ok = ok && (placed || failed(error));
+  if (!ok) DeleteFileA(temporary.c_str());
+  return ok;
+}
+
+// The file's name once links are followed, or "" where the system cannot tell it.
+std::string final_name(HANDLE handle) {
+  std::string name(MAX_PATH, '\0');
+  DWORD length = GetFinalPathNameByHandleA(handle, name.data(), static_cast<DWORD>(name.size()),
+                                           FILE_NAME_NORMALIZED);
+  if (length >= name.size()) {
+    name.resize(length);
+    length = GetFinalPathNameByHandleA(handle, name.data(), length, FILE_NAME_NORMALIZED);
+  }
+  name.resize(length < name.size() ? length : 0);
+  return name;
+}
+
 }  // namespace
 
 FileSystem& system_files() {
@@ -112,33 +204,36 @@ FileSystem& system_files() {
   return files;
 }
 
+EndingSignalsHeld::EndingSignalsHeld() {
+  AcquireSRWLockExclusive(&ending_hold);
+  SetConsoleCtrlHandler(end_after_hold, TRUE);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() {
+  SetConsoleCtrlHandler(end_after_hold, FALSE);
+  ReleaseSRWLockExclusive(&ending_hold);
+}
+
+// The file is looked at through a handle that reads nothing, which follows links.
 bool replace_file(const std::string& path, std::string_view bytes, std::string* error) {
-  const std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
-  HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = open_file(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (handle == INVALID_HANDLE_VALUE) {
-    *error = error_text(GetLastError());
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) return failed(error);
+    return write_new(path, bytes, false, error);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+  const bool known = !disk || GetFileInformationByHandle(handle, &info) || failed(error);
+  const std::string target = disk ? final_name(handle) : "";
+  CloseHandle(handle);
+  if (!known) return false;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    *error = error_text(ERROR_ACCESS_DENIED);
     return false;
   }
-  std::size_t written = 0;
-  const DWORD code = write_handle(handle, bytes, &written);
-  bool ok = code == ERROR_SUCCESS;
-  if (!ok) *error = error_text(code);
-  if (ok && !FlushFileBuffers(handle)) {
-    *error = error_text(GetLastError());
-    ok = false;
-  }
-  if (!CloseHandle(handle) && ok) {
-    *error = error_text(GetLastError());
-    ok = false;
-  }
-  constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  if (ok && !MoveFileExA(temporary.c_str(), path.c_str(), kReplace)) {
-    *error = error_text(GetLastError());
-    ok = false;
-  }
-  if (!ok) DeleteFileA(temporary.c_str());
-  return ok;
+  const bool replaceable = disk && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                           info.nNumberOfLinks == 1 && !target.empty();
+  return replaceable ? write_new(target, bytes, true, error) : write_in_place(path, bytes, error);
 }
 
 }  // namespace platform

@@ -47,10 +47,27 @@ class FileSystem {
 // The files of the operating system.
 FileSystem& system_files();
 
-// Writes `bytes` to a new temporary file beside `path`, flushes it to stable storage and
-// renames it to `path`, replacing the file there: `path` holds the old file or the whole new
-// one, never a part. On failure the temporary file is removed, `path` is left as it was, and
-// `error` gets the system's text for the error.
+// While an object of this class lives, the requests that end the process (on POSIX systems
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT; on Windows the console's Ctrl+C, Ctrl+Break and close)
+// are held off, so that they never leave a file half written; one that came meanwhile takes
+// effect when the object goes. One object at a time.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld();
+  ~EndingSignalsHeld();
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+};
+
+// Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
+// target replaced. A regular file is replaced whole: the bytes go to a new temporary file of
+// a unique name beside it, which is flushed to stable storage, given the old file's permission
+// bits (and, where the process may set them, its owner and group), and renamed over it; the
+// folder is flushed after that. `path` holds the old file or the whole new one, never a part,
+// and on failure the temporary file is removed. A file its user may not write is refused
+// ("Permission denied"). Anything else is written in place, never replaced: a device, a FIFO,
+// a terminal, and a file with several hard links, so that every name of it shows the new
+// bytes. On failure `error` gets the system's text for the error.
 bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 
 }  // namespace platform
