@@ -61,9 +61,8 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
   };
   for (const auto& [arguments, expected] : cases) EXPECT_EQ(options(arguments), expected);
   // What the option library refuses names the argument in its own words.
-  for (const char* bad : {"--bogus", "--step"}) {
+  for (const char* bad : {"--bogus", "--step"})
     EXPECT_NE(options({bad, "abc"}).find(bad), std::string::npos) << options({bad, "abc"});
-  }
 }
 
 // The last angle is the last one not above `to`, or `to` when past it by rounding alone.
