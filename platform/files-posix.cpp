@@ -10,6 +10,8 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <thread>
+#include <utility>
 
 #include "platform/console.h"
 #include "platform/files.h"
@@ -18,6 +20,7 @@ namespace platform {
 
 namespace {
 
+constexpr std::chrono::milliseconds kLockPoll{10};
 constexpr int kMostLinks = 40;  // as many symbolic links in a row as Linux follows
 
 bool failed(std::string* error) {
@@ -41,30 +44,52 @@ bool sync_folder(const std::string& folder, std::string* error) {
   return synced;
 }
 
-std::string error_text() { return std::strerror(errno); }
+enum class Access { read_write, write_only, read_only };
 
 class PosixReportFile : public ReportFile {
  public:
-  PosixReportFile(int fd, bool read_only) : fd_(fd), read_only_(read_only) {}
-  ~PosixReportFile() override {
-    if (fd_ != -1) ::close(fd_);
-  }
+  // `created_in` names the folder of a file this open created, "" for one that was there.
+  PosixReportFile(int fd, Access access, std::string created_in)
+      : fd_(fd), access_(access), created_in_(std::move(created_in)) {}
+  ~PosixReportFile() override { ::close(fd_); }
   PosixReportFile(const PosixReportFile&) = delete;
   PosixReportFile& operator=(const PosixReportFile&) = delete;
 
-  bool read_only() const override { return read_only_; }
+  bool read_only() const override { return access_ == Access::read_only; }
 
-  bool lock(std::string* error) override {
-    while (flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) return failed(error);
+  // flock has no time limit, so a lock that is busy is tried again until the wait is over.
+  LockState lock(std::chrono::milliseconds wait, std::string* error) override {
+    const auto until = std::chrono::steady_clock::now() + wait;
+    while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+        failed(error);
+        return LockState::failed;
+      }
+      if (std::chrono::steady_clock::now() >= until) return LockState::busy;
+      std::this_thread::sleep_for(kLockPoll);
     }
-    return true;
+    return LockState::locked;
   }
 
   bool size(std::uint64_t* bytes, std::string* error) override {
     struct stat info;
     if (fstat(fd_, &info) != 0) return failed(error);
     *bytes = static_cast<std::uint64_t>(info.st_size);
+    return true;
+  }
+
+  bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
+            std::string* error) override {
+    bytes->assign(access_ == Access::write_only ? 0 : length, '\0');
+    std::size_t got = 0;
+    while (got < bytes->size()) {
+      const ssize_t count =
+          ::pread(fd_, bytes->data() + got, bytes->size() - got, static_cast<off_t>(offset + got));
+      if (count == 0) break;
+      if (count > 0) got += static_cast<std::size_t>(count);
+      if (count < 0 && errno != EINTR) return failed(error);
+    }
+    bytes->resize(got);
     return true;
   }
 
@@ -87,48 +112,69 @@ class PosixReportFile : public ReportFile {
 
   // EINVAL: the file is a device such as /dev/null, or a FIFO, with nothing to synchronise.
   bool sync(std::string* error) override {
-    return ::fsync(fd_) == 0 || errno == EINVAL || failed(error);
-  }
-
-  bool close(std::string* error) override {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0 || failed(error);
+    if (::fsync(fd_) != 0 && errno != EINVAL) return failed(error);
+    return created_in_.empty() || sync_folder(created_in_, error);
   }
 
  private:
-  static bool failed(std::string* error) {
-    *error = error_text();
-    return false;
-  }
-
   int fd_;
-  bool read_only_;
+  Access access_;
+  std::string created_in_;
 };
+
+struct Attempt {
+  int flags;
+  Access access;
+};
+
+// The first of the attempts that opens the file; past one refused for lack of permission,
+// the next is tried. On failure, errno is the first attempt's error.
+int open_first(const std::string& name, std::initializer_list<Attempt> attempts, Access* access) {
+  constexpr int kMode = 0666;
+  int first_error = 0;
+  for (const Attempt& attempt : attempts) {
+    const int fd = ::open(name.c_str(), attempt.flags | O_CLOEXEC, kMode);
+    if (fd >= 0) {
+      *access = attempt.access;
+      return fd;
+    }
+    if (first_error == 0) first_error = errno;
+    if (errno != EACCES && errno != EPERM) break;
+  }
+  errno = first_error;
+  return -1;
+}
 
 class PosixFileSystem : public FileSystem {
  public:
   // Opened write-only and non-blocking, a FIFO that nobody reads is refused with ENXIO;
-  // opened for reading and writing, the program itself would be its reader and the block
-  // would vanish. A file that may not be written is opened to read, and a failure names the
-  // error of the attempt to write. Once open, the descriptor is made blocking again, so that
-  // a write to a FIFO waits while its reader is behind.
+  // opened for reading too, the program itself would be its reader and the block would
+  // vanish. Any other file is opened blocking, so that the open waits while the system breaks
+  // a lease another program holds on it (as NFS delegations and Samba oplocks are), and for
+  // reading too, so that a save can look at how the file ends. Once open, the descriptor is
+  // blocking, so that a write to a FIFO waits while its reader is behind.
   std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) override {
-    constexpr int kMode = 0666;
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, kMode);
-    const int write_error = errno;
-    bool read_only = false;
-    if (fd < 0 && (write_error == EACCES || write_error == EPERM)) {
-      fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-      read_only = fd >= 0;
-    }
+    struct stat info;
+    const bool found = ::stat(name.c_str(), &info) == 0;
+    const bool absent = !found && errno == ENOENT;
+    const bool fifo = found && S_ISFIFO(info.st_mode);
+    Access access = Access::read_only;
+    const int fd = fifo ? open_first(name,
+                                     {{O_WRONLY | O_NONBLOCK, Access::write_only},
+                                      {O_RDONLY | O_NONBLOCK, Access::read_only}},
+                                     &access)
+                        : open_first(name,
+                                     {{O_RDWR | O_CREAT | O_APPEND, Access::read_write},
+                                      {O_WRONLY | O_CREAT | O_APPEND, Access::write_only},
+                                      {O_RDONLY, Access::read_only}},
+                                     &access);
     if (fd < 0) {
-      *error = std::strerror(write_error);
+      failed(error);
       return nullptr;
     }
-    auto file = std::make_unique<PosixReportFile>(fd, read_only);
+    auto file = std::make_unique<PosixReportFile>(fd, access, absent ? folder_of(name) : "");
     if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-      *error = error_text();
+      failed(error);
       return nullptr;
     }
     return file;

@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kLockPollMilliseconds = 10;
 constexpr int kMostTemporaryNames = 100;
 
 HANDLE open_file(const std::string& name, DWORD access, DWORD disposition,
@@ -26,28 +27,65 @@ bool failed(std::string* error) {
 
 class WindowsReportFile : public ReportFile {
  public:
-  WindowsReportFile(HANDLE handle, bool read_only) : handle_(handle), read_only_(read_only) {}
+  WindowsReportFile(HANDLE handle, DWORD access) : handle_(handle), access_(access) {}
+  // The lock is given back first: a lock left to CloseHandle may outlive the handle for a
+  // while. Giving back a lock that was never taken fails, which changes nothing.
   ~WindowsReportFile() override {
-    std::string ignored;
-    if (handle_ != INVALID_HANDLE_VALUE) close(&ignored);
+    OVERLAPPED from_start{};
+    UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &from_start);
+    CloseHandle(handle_);
   }
   WindowsReportFile(const WindowsReportFile&) = delete;
   WindowsReportFile& operator=(const WindowsReportFile&) = delete;
 
-  bool read_only() const override { return read_only_; }
+  bool read_only() const override { return access_ == GENERIC_READ; }
 
-  // The whole range a file can have, so that another saver waits while this one writes.
-  // ERROR_INVALID_FUNCTION: a device such as NUL, which has no ranges to lock.
-  bool lock(std::string* error) override {
-    OVERLAPPED from_start{};
-    return LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &from_start) ||
-           GetLastError() == ERROR_INVALID_FUNCTION || failed(error);
+  // The whole range a file can have, so that another saver waits while this one writes. A
+  // lock that is busy is tried again until the wait is over. ERROR_INVALID_FUNCTION: a device
+  // such as NUL, which has no ranges to lock.
+  LockState lock(std::chrono::milliseconds wait, std::string* error) override {
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(wait.count());
+    for (;;) {
+      OVERLAPPED from_start{};
+      constexpr DWORD kTryOnce = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+      if (LockFileEx(handle_, kTryOnce, 0, MAXDWORD, MAXDWORD, &from_start))
+        return LockState::locked;
+      const DWORD code = GetLastError();
+      if (code == ERROR_INVALID_FUNCTION) return LockState::locked;
+      if (code != ERROR_LOCK_VIOLATION && code != ERROR_IO_PENDING) {
+        *error = error_text(code);
+        return LockState::failed;
+      }
+      if (GetTickCount64() >= until) return LockState::busy;
+      Sleep(kLockPollMilliseconds);
+    }
   }
 
   bool size(std::uint64_t* bytes, std::string* error) override {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handle_, &size)) return failed(error);
     *bytes = static_cast<std::uint64_t>(size.QuadPart);
+    return true;
+  }
+
+  bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
+            std::string* error) override {
+    bytes->assign((access_ & GENERIC_READ) != 0 ? length : 0, '\0');
+    std::size_t got = 0;
+    while (got < bytes->size()) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset + got);
+      at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+      DWORD count = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min(bytes->size() - got, kMaxChunk));
+      if (!ReadFile(handle_, bytes->data() + got, chunk, &count, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF) break;
+        return failed(error);
+      }
+      if (count == 0) break;
+      got += count;
+    }
+    bytes->resize(got);
     return true;
   }
 
@@ -69,50 +107,34 @@ class WindowsReportFile : public ReportFile {
            failed(error);
   }
 
-  // ERROR_INVALID_FUNCTION: a device such as NUL that has nothing to flush.
+  // ERROR_INVALID_FUNCTION: a device such as NUL that has nothing to flush. The folder entry
+  // of a new file is left to the file system, which keeps its own journal of them: Windows
+  // flushes a folder only for administrators.
   bool sync(std::string* error) override {
     return FlushFileBuffers(handle_) || GetLastError() == ERROR_INVALID_FUNCTION || failed(error);
   }
 
-  // The lock is given back first: a lock left to CloseHandle may outlive the handle for a while.
-  // Giving back a lock that was never taken fails, which changes nothing.
-  bool close(std::string* error) override {
-    HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    OVERLAPPED from_start{};
-    UnlockFileEx(handle, 0, MAXDWORD, MAXDWORD, &from_start);
-    return CloseHandle(handle) || failed(error);
-  }
-
  private:
-  static bool failed(std::string* error) {
-    *error = error_text(GetLastError());
-    return false;
-  }
-
   HANDLE handle_;
-  bool read_only_;
+  DWORD access_;
 };
 
 class WindowsFileSystem : public FileSystem {
  public:
-  // Reading and writing, then reading alone, then writing alone. Writing includes the right
-  // to cut the file back.
+  // Reading and writing, then writing alone, then reading alone. Writing includes the right
+  // to cut the file back. A failure names the first attempt's error.
   std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) override {
-    bool read_only = false;
-    HANDLE handle = open_file(name, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-      handle = open_file(name, GENERIC_READ, OPEN_EXISTING);
-      read_only = handle != INVALID_HANDLE_VALUE;
-      if (handle == INVALID_HANDLE_VALUE) {
-        handle = open_file(name, GENERIC_WRITE, OPEN_ALWAYS);
-      }
+    constexpr DWORD kAttempts[] = {GENERIC_READ | GENERIC_WRITE, GENERIC_WRITE, GENERIC_READ};
+    DWORD first_error = ERROR_SUCCESS;
+    for (DWORD access : kAttempts) {
+      HANDLE handle = open_file(name, access, access == GENERIC_READ ? OPEN_EXISTING : OPEN_ALWAYS);
+      if (handle != INVALID_HANDLE_VALUE)
+        return std::make_unique<WindowsReportFile>(handle, access);
+      if (first_error == ERROR_SUCCESS) first_error = GetLastError();
+      if (GetLastError() != ERROR_ACCESS_DENIED) break;
     }
-    if (handle == INVALID_HANDLE_VALUE) {
-      *error = error_text(GetLastError());
-      return nullptr;
-    }
-    return std::make_unique<WindowsReportFile>(handle, read_only);
+    *error = error_text(first_error);
+    return nullptr;
   }
 };
 
