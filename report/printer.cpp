@@ -72,10 +72,11 @@ bool fits_shape(std::string_view bytes, std::string_view shape) {
 }
 
 // How many bytes at the end of `tail`, the last bytes of the file, are the unfinished block
-// of a save that was killed, or 0. Such a part begins where the file begins (`from_start`)
-// or right after the closing record of a whole block, and is shorter than a block and looks
-// like its beginning. Anything else the file may end in, also what others wrote, is no such
-// part: every whole block ends in a line end, and a line end alone is not preceded by one.
+// of a save that was killed, or 0. Such a part is shorter than a block and looks like its
+// beginning, and it begins where the file begins (`from_start`) or right after the closing
+// record of a whole block. A file that ends in a whole block has no such part: its last line
+// end follows the rule, not a closing record. What others wrote after a whole block that
+// looks like such a part, as a lone line end does, cannot be told from one and is cut too.
 std::size_t unfinished_block(std::string_view tail, bool from_start) {
   const std::string& shape = block_shape();
   for (std::size_t length = std::min(tail.size(), shape.size() - 1); length > 0; --length) {
