@@ -92,7 +92,7 @@ void main_routine(Console& console) {
       show_results(console, result);
       choice = read_menu_choice(console);
       if (choice == kSave) {
-        printer::output_printer(result.table(), exponent, angle, console.files);
+        printer::output_printer(result.table(), exponent, angle, console.files, console.output);
         console.output.text(" Результаты записаны в файл...");
         console.output.flush();
         console.pause.wait(kPauseSeconds);

@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   textio::StringSource source(text);
   textio::Input input(source);
   const std::size_t lines = lines_with_something(text);
-  for (std::size_t call = 0; call < lines + 2; ++call) {
+  for (std::size_t call = 0; call < lines + 2; ++call)
     if ((vvod::read_integer(input).kind == vvod::IntegerRead::end) != (call >= lines)) std::abort();
-  }
   return 0;
 }

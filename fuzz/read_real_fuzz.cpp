@@ -17,9 +17,8 @@ namespace {
 
 std::size_t line_count(std::string_view text) {
   std::size_t lines = 0;
-  for (std::size_t at = 0; at < text.size(); ++lines) {
+  for (std::size_t at = 0; at < text.size(); ++lines)
     at = std::min(text.find('\n', at), text.size()) + 1;
-  }
   return lines;
 }
 
@@ -39,9 +38,8 @@ double library_value(std::string_view buffer) {
   const std::size_t start = buffer.find_first_not_of(" \t");
   std::string_view token = buffer.substr(start, buffer.find_first_of(" \t,/;", start) - start);
   const std::size_t count_end = token.find_first_not_of("0123456789");
-  if (count_end > 0 && count_end != std::string_view::npos && token[count_end] == '*') {
+  if (count_end > 0 && count_end != std::string_view::npos && token[count_end] == '*')
     token.remove_prefix(count_end + 1);
-  }
   std::string text;
   for (std::size_t i = 0; i < token.size(); ++i) {
     const char c = token[i];
@@ -66,9 +64,8 @@ void check_values(std::string_view text) {
     const std::size_t end = std::min(text.find('\n', at), text.size());
     const std::string buffer = line_buffer(text.substr(at, end - at));
     const vvod::RealEntry entry = vvod::read_real(buffer);
-    if (entry.kind == vvod::RealRead::value && !same(entry.value, library_value(buffer))) {
+    if (entry.kind == vvod::RealRead::value && !same(entry.value, library_value(buffer)))
       std::abort();
-    }
     at = end + 1;
   }
 }

@@ -3,6 +3,7 @@
 // files-posix.cpp and files-windows.cpp implement it; the build picks one.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -11,46 +12,71 @@
 
 namespace platform {
 
+// How a wait for the report file's lock ended.
+enum class LockState { locked, busy, failed };
+
 // The report file while a save has it open. Each operation that can fail returns false and
 // sets `error` to the system's text for the error. The file is closed, without a word, when
-// the object goes; a save that needs to know how the close went calls close itself.
+// the object goes, which also lets the next saver in.
 class ReportFile {
  public:
   virtual ~ReportFile() = default;
   // True when the system allowed reading only: nothing can be written.
   virtual bool read_only() const = 0;
-  // Waits until no other saver holds the file, then holds it until it is closed.
-  virtual bool lock(std::string* error) = 0;
+  // Waits up to `wait` until no other saver holds the file, then holds it until it is closed:
+  // `locked`; `busy` when another saver still holds it; `failed` with `error` set.
+  virtual LockState lock(std::chrono::milliseconds wait, std::string* error) = 0;
   virtual bool size(std::uint64_t* bytes, std::string* error) = 0;
+  // Reads up to `length` bytes from `offset` into `bytes`. A file that was opened for writing
+  // alone reads as empty.
+  virtual bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
+                    std::string* error) = 0;
   // Appends all bytes at the end of the file; `written` tells how many went in, also when
   // the write failed partway.
   virtual bool append(std::string_view bytes, std::size_t* written, std::string* error) = 0;
   // Cuts the file back to `bytes` long, removing what was appended after that.
   virtual bool cut_back(std::uint64_t bytes, std::string* error) = 0;
-  // Flushes the file to stable storage.
+  // Flushes the file to stable storage, and the folder's entry for it where this open created
+  // the file, so that a new file survives a power loss with its first block.
   virtual bool sync(std::string* error) = 0;
-  // Closes the file, which also lets the next saver in.
-  virtual bool close(std::string* error) = 0;
 };
 
 // Where report files are opened: the system's files, or a fake in tests.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Opens `name` for writing at its end, created if absent. Where writing is refused for lack
-  // of permission, opens it for reading only (see ReportFile::read_only). A FIFO is opened
-  // only while a reader has it open, so that no block vanishes unread. On failure returns
-  // nullptr and sets `error` to the system's text for the error.
+  // Opens `name` for reading and writing at its end, created if absent. Where that is refused
+  // for lack of permission, opens it for writing alone, else for reading alone (see
+  // ReportFile::read_only). A FIFO is opened for writing alone, and only while a reader has
+  // it open, so that no block vanishes unread. On failure returns nullptr and sets `error` to
+  // the system's text for the error of the first attempt.
   virtual std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) = 0;
 };
 
 // The files of the operating system.
 FileSystem& system_files();
 
-// Writes `bytes` to a new temporary file beside `path`, flushes it to stable storage and
-// renames it to `path`, replacing the file there: `path` holds the old file or the whole new
-// one, never a part. On failure the temporary file is removed, `path` is left as it was, and
-// `error` gets the system's text for the error.
+// While an object of this class lives, the requests that end the process (on POSIX systems
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT; on Windows the console's Ctrl+C, Ctrl+Break and close)
+// are held off, so that they never leave a file half written; one that came meanwhile takes
+// effect when the object goes. One object at a time.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld();
+  ~EndingSignalsHeld();
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+};
+
+// Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
+// target replaced. A regular file is replaced whole: the bytes go to a new temporary file of
+// a unique name beside it, which is flushed to stable storage, given the old file's permission
+// bits (and, where the process may set them, its owner and group), and renamed over it; the
+// folder is flushed after that. `path` holds the old file or the whole new one, never a part,
+// and on failure the temporary file is removed. A file its user may not write is refused
+// ("Permission denied"). Anything else is written in place, never replaced: a device, a FIFO,
+// a terminal, and a file with several hard links, so that every name of it shows the new
+// bytes. On failure `error` gets the system's text for the error.
 bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 
 }  // namespace platform

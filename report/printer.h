@@ -3,6 +3,7 @@
 
 #include "engine/berg.h"
 #include "platform/files.h"
+#include "textio/records.h"
 
 namespace printer {
 
@@ -11,8 +12,11 @@ namespace printer {
 // harmonics 0 to 9 followed by their phases). The block reaches stable storage in one write,
 // under a lock that keeps other savers out, before this returns. A file that cannot be opened
 // or written throws textio::Failure; what the failed save wrote is cut back off, so that a
-// save is whole or absent (a cut-back that fails is named in the report).
+// save is whole or absent (a cut-back that fails is named in the report). Where the file ends
+// in the unfinished block of a save that was killed, that part is cut off first. `screen`
+// gets a line where that happens, and while the save waits for another one to finish.
 void output_printer(const berg::HarmonicTable& table, const double& exponent,
-                    const double& cutoff_angle, platform::FileSystem& files);
+                    const double& cutoff_angle, platform::FileSystem& files,
+                    textio::Records& screen);
 
 }  // namespace printer

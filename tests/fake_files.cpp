@@ -6,22 +6,30 @@ namespace testing_support {
 
 namespace {
 
-const char* step_name(Step step) {
-  static constexpr const char* kNames[] = {"open",     "lock", "size", "append",
-                                           "cut_back", "sync", "close"};
-  return kNames[static_cast<int>(step)];
-}
+constexpr const char* kStepNames[] = {"open", "lock", "size", "read", "append", "cut_back", "sync"};
 
 class FakeReportFile : public platform::ReportFile {
  public:
   explicit FakeReportFile(FakeFiles& files) : files_(files) {}
 
   bool read_only() const override { return files_.read_only; }
-  bool lock(std::string* error) override { return take(Step::lock, error); }
+
+  platform::LockState lock(std::chrono::milliseconds, std::string* error) override {
+    if (!take(Step::lock, error)) return platform::LockState::failed;
+    if (files_.busy_locks == 0) return platform::LockState::locked;
+    --files_.busy_locks;
+    return platform::LockState::busy;
+  }
 
   bool size(std::uint64_t* bytes, std::string* error) override {
     *bytes = files_.content.size();
     return take(Step::size, error);
+  }
+
+  bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
+            std::string* error) override {
+    *bytes = files_.content.substr(offset, length);
+    return take(Step::read, error);
   }
 
   bool append(std::string_view bytes, std::size_t* written, std::string* error) override {
@@ -38,15 +46,14 @@ class FakeReportFile : public platform::ReportFile {
   }
 
   bool sync(std::string* error) override { return take(Step::sync, error); }
-  bool close(std::string* error) override { return take(Step::close, error); }
 
  private:
   bool take(Step step, std::string* error) {
+    files_.on_step(step);
     files_.steps.push_back(step);
-    if (std::find(files_.failing.begin(), files_.failing.end(), step) == files_.failing.end()) {
+    if (std::find(files_.failing.begin(), files_.failing.end(), step) == files_.failing.end())
       return true;
-    }
-    *error = std::string(step_name(step)) + " failed";
+    *error = std::string(kStepNames[static_cast<int>(step)]) + " failed";
     return false;
   }
 
@@ -55,10 +62,10 @@ class FakeReportFile : public platform::ReportFile {
 
 }  // namespace
 
-std::unique_ptr<platform::ReportFile> FakeFiles::open_report(const std::string& name,
+std::unique_ptr<platform::ReportFile> FakeFiles::open_report(const std::string&,
                                                              std::string* error) {
+  on_step(Step::open);
   steps.push_back(Step::open);
-  opened = name;
   if (std::find(failing.begin(), failing.end(), Step::open) != failing.end()) {
     *error = "open failed";
     return nullptr;

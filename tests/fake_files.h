@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,16 +11,17 @@
 
 namespace testing_support {
 
-enum class Step { open, lock, size, append, cut_back, sync, close };
+enum class Step { open, lock, size, read, append, cut_back, sync };
 
 class FakeFiles : public platform::FileSystem {
  public:
   std::string content;           // the bytes of the one file there is
   bool read_only = false;        // the system lets the file be opened for reading only
+  int busy_locks = 0;            // how many waits for the lock find another saver holding it
   std::vector<Step> failing;     // the steps that fail, with the error "<step> failed"
   std::size_t append_takes = 0;  // how many bytes a failing append writes before it fails
   std::vector<Step> steps;       // every step taken, in order
-  std::string opened;            // the name last opened
+  std::function<void(Step)> on_step = [](Step) {};  // called as each step begins
 
   std::unique_ptr<platform::ReportFile> open_report(const std::string& name,
                                                     std::string* error) override;

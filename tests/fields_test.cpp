@@ -40,11 +40,9 @@ TEST(FixedField, EditsValuesIntoTheirColumns) {
   }
 }
 
-TEST(RecordFormats, RowAndParameterLayout) {
-  EXPECT_EQ(textio::harmonic_row_fields(4, 0.042441318157838755, 180.0),
-            "       4         0.04244      180.0");
-  EXPECT_EQ(textio::parameter_fields(" x= ", 90.5), " x=     90.500");
-  // I3, right-aligned, "-" before a negative value, asterisks where it does not fit.
+// I3, right-aligned, "-" before a negative value, asterisks where it does not fit. The rows and
+// parameters built of the fields are in the kept transcripts byte for byte.
+TEST(IntegerField, EditsValuesIntoTheirColumns) {
   for (const auto& [value, field] :
        {std::pair{9, "  9"}, {-99, "-99"}, {-100, "***"}, {1000, "***"}})
     EXPECT_EQ(textio::integer_field(value, 3), field);

@@ -52,9 +52,8 @@ Outcome run(const std::string& input) {
 
 int count(const std::string& text, const std::string& part) {
   int found = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
     ++found;
-  }
   return found;
 }
 

@@ -97,9 +97,8 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
     EXPECT_EQ(options(arguments), expected) << arguments.front();
   }
   // What the option library refuses names the argument in its own words.
-  for (const char* bad : {"--bogus", "--optimum"}) {
+  for (const char* bad : {"--bogus", "--optimum"})
     EXPECT_NE(options({bad, "--angle-for-g1", "2"}).find(bad), std::string::npos) << bad;
-  }
 }
 
 // The last angle is the last one not above `to`, or `to` when past it by rounding alone.
