@@ -317,4 +317,10 @@ bool replace_file(const std::string& path, std::string_view bytes, std::string* 
   return write_new(target, bytes, &info, error);
 }
 
+bool is_standard_output(const std::string& path) {
+  struct stat named, output;
+  return ::stat(path.c_str(), &named) == 0 && ::fstat(kStdout, &output) == 0 &&
+         named.st_dev == output.st_dev && named.st_ino == output.st_ino;
+}
+
 }  // namespace platform

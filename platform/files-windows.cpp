@@ -258,4 +258,19 @@ bool replace_file(const std::string& path, std::string_view bytes, std::string* 
   return replaceable ? write_new(target, bytes, true, error) : write_in_place(path, bytes, error);
 }
 
+// Files are the same where their volume and their index on it are; pipes and consoles have
+// neither and are never taken for the same.
+bool is_standard_output(const std::string& path) {
+  HANDLE named = open_file(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION file{}, output{};
+  const bool same = GetFileInformationByHandle(named, &file) &&
+                    GetFileInformationByHandle(GetStdHandle(STD_OUTPUT_HANDLE), &output) &&
+                    file.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
+                    file.nFileIndexHigh == output.nFileIndexHigh &&
+                    file.nFileIndexLow == output.nFileIndexLow;
+  CloseHandle(named);
+  return same;
+}
+
 }  // namespace platform

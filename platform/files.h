@@ -79,4 +79,9 @@ class EndingSignalsHeld {
 // bytes. On failure `error` gets the system's text for the error.
 bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 
+// True when `path` names the very file that standard output writes to, as /dev/stdout does,
+// or a file the output was sent to: what goes there should then follow the output, not
+// replace the file under it.
+bool is_standard_output(const std::string& path);
+
 }  // namespace platform

@@ -99,7 +99,8 @@ void answer(const Options& options, textio::Records& out, table::Chart* chart) {
 }
 
 // The chart is put in place only after everything else was written, so that a run that
-// failed leaves the file as it was.
+// failed leaves the file as it was. A chart meant for standard output, by "-" or by the name
+// of the file the output goes to, follows what was written there.
 void run(const Options& options, textio::ByteSink& output) {
   textio::Records out(output, false);
   std::optional<table::Chart> chart;
@@ -110,7 +111,7 @@ void run(const Options& options, textio::ByteSink& output) {
   out.flush();
   if (!chart) return;
   const std::string svg = chart->document();
-  if (options.svg_file == "-") {
+  if (options.svg_file == "-" || platform::is_standard_output(options.svg_file)) {
     output.write(svg);
     return;
   }
