@@ -88,7 +88,6 @@ Peak first_maximum(const std::vector<berg::Result>& coarse, FineGrid& fine, Quan
 
 std::vector<berg::Result> coarse_scan(double exponent) {
   std::vector<berg::Result> results;
-  results.reserve(kLastCoarse + 1);
   for (int i = 0; i <= kLastCoarse; ++i)
     results.push_back(berg::compute(coarse_angle(i), exponent));
   return results;

@@ -250,9 +250,9 @@ mode_t current_umask() {
 bool take_over_attributes(int fd, const struct stat* old, std::string* error) {
   constexpr mode_t kNewFileMode = 0666;
   if (old == nullptr) return ::fchmod(fd, kNewFileMode & ~current_umask()) == 0 || failed(error);
-  if (::fchown(fd, old->st_uid, old->st_gid) != 0 &&
-      ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0) {
-    // Neither can be set: the file stays the process's own, as any file it creates.
+  // Where neither can be set, the file stays the process's own, as any file it creates.
+  if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+    static_cast<void>(::fchown(fd, static_cast<uid_t>(-1), old->st_gid));
   }
   return ::fchmod(fd, old->st_mode & 07777) == 0 || failed(error);
 }

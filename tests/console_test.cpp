@@ -5,19 +5,29 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <string>
 #include <thread>
 
 namespace {
 
-// Standard input in non-blocking mode, empty when read and written to 0.3 s later.
+// Standard input in non-blocking mode, empty when read, its wait interrupted by a signal, and
+// written to 0.3 s later.
 TEST(ReadSome, WaitsWhileANonBlockingPipeIsEmpty) {
   int pipe_ends[2];
   ASSERT_EQ(pipe(pipe_ends), 0);
   fcntl(pipe_ends[0], F_SETFL, O_NONBLOCK);
+  struct sigaction ignore {};
+  ignore.sa_handler = [](int) {};
+  sigaction(SIGUSR1, &ignore, nullptr);
+  const pthread_t reader = pthread_self();
   std::thread writer([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    pthread_kill(reader, SIGUSR1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_EQ(write(pipe_ends[1], "90\n1\n3\n", 7), 7);
     close(pipe_ends[1]);
   });
@@ -30,6 +40,20 @@ TEST(ReadSome, WaitsWhileANonBlockingPipeIsEmpty) {
   EXPECT_EQ(count, 0u);  // the writer has gone: the true end of input
   writer.join();
   close(pipe_ends[0]);
+}
+
+// Output to a file may be held; to a pipe it goes out as it is written. A pause ends, also
+// where errno held EINTR from before.
+TEST(Console, WritesThroughAndPauses) {
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  FILE* file = std::tmpfile();
+  EXPECT_TRUE(platform::writes_through(pipe_ends[1]));
+  EXPECT_FALSE(platform::writes_through(fileno(file)));
+  errno = EINTR;
+  platform::system_pause().wait(0);
+  for (int fd : pipe_ends) close(fd);
+  std::fclose(file);
 }
 
 // A terminal is cleared unless TERM says it cannot be; a pipe never is.

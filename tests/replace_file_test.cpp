@@ -1,11 +1,17 @@
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
+#include "platform/console.h"
 #include "platform/files.h"
 #include "tests/run_program.h"
 
@@ -17,18 +23,19 @@ namespace {
 // "chart.svg", the error of the replacement, and commands that succeed where all went right.
 TEST(ReplaceFile, WritesAsAnEditorSaves) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root for owners and devices";
-  const std::string old_mode = "echo old >old; chmod 600 old; chown 65534:65534 old; ";
+  const std::string old_mode = "echo an older chart >old; chmod 600 old; chown 65534:65534 old; ";
   const auto replaced_with = [](const std::string& attributes) {
-    return "grep -qx new chart.svg && [ $(stat -c %a:%U:%G:%h chart.svg) = " + attributes + " ]";
+    return "[ \"$(cat chart.svg)\" = new ] && [ $(stat -c %a:%U:%G:%h chart.svg) = " + attributes +
+           " ]";
   };
   const std::string long_name(251, 'c');
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"", "", replaced_with("640:root:root:1")},
       {old_mode + "mv old chart.svg", "", replaced_with("600:nobody:nogroup:1")},
       {"echo old >chart.svg; chmod 444 chart.svg", "Permission denied", "grep -qx old chart.svg"},
-      {old_mode + "ln -s old chart.svg", "", "[ -L chart.svg ] && grep -qx new old"},
+      {old_mode + "ln -s old chart.svg", "", "[ -L chart.svg ] && [ \"$(cat old)\" = new ]"},
       {old_mode + "ln old chart.svg", "",
-       "grep -qx new old && " + replaced_with("600:nobody:nogroup:2")},
+       "[ \"$(cat old)\" = new ] && " + replaced_with("600:nobody:nogroup:2")},
       {"mkfifo chart.svg; timeout 5 cat chart.svg >got &", "",
        "[ -p chart.svg ] && timeout 5 sh -c 'until grep -qx new got; do sleep 0.01; done'"},
       {"mknod chart.svg c 1 3", "", "[ -c chart.svg ]"},
@@ -44,6 +51,61 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
     EXPECT_EQ(std::system((check + " && ! ls -A | grep -q k-berg").c_str()), 0) << setup;
   }
   umask(mask);
+}
+
+// A replacement is a new file under the old name: a program that has the old chart open reads
+// it whole, and no descriptor is left open.
+TEST(ReplaceFile, AReaderOfTheOldFileKeepsItWhole) {
+  testing_support::CurrentTempDir folder;
+  folder.write("chart.svg", "old\n");
+  const auto descriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+  };
+  const int reader = open("chart.svg", O_RDONLY);
+  const auto open_before = descriptors();
+  std::string error;
+  ASSERT_TRUE(platform::replace_file("chart.svg", "new\n", &error)) << error;
+  char old[8] = {};
+  EXPECT_EQ(read(reader, old, sizeof old), 4);
+  EXPECT_STREQ(old, "old\n");
+  EXPECT_EQ(folder.read("chart.svg"), "new\n");
+  EXPECT_EQ(descriptors(), open_before);
+  close(reader);
+  // A replacement that fails partway leaves the file as it was and no temporary file.
+  platform::prepare_console();
+  rlimit saved, limit;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  limit = {2, saved.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_FALSE(platform::replace_file("chart.svg", "newer\n", &error));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(error, "File too large");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
+  EXPECT_EQ(folder.read("chart.svg"), "new\n");
+}
+
+// A user who may write another's file through its group keeps the file in that group.
+TEST(ReplaceFile, AUserKeepsTheGroupOfAnothersFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+  testing_support::CurrentTempDir folder;
+  ASSERT_EQ(std::system("chmod 777 . && echo old >chart.svg && chown 0:100 chart.svg && "
+                        "chmod 664 chart.svg"),
+            0);
+  const pid_t child = fork();
+  if (child == 0) {
+    const gid_t users = 100;
+    std::string error;
+    const bool done = setgroups(1, &users) == 0 && setgid(65534) == 0 && setuid(65534) == 0 &&
+                      platform::replace_file("chart.svg", "new\n", &error);
+    _exit(done ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(status, 0);
+  struct stat info;
+  ASSERT_EQ(stat("chart.svg", &info), 0);
+  EXPECT_EQ(info.st_gid, 100u);
+  EXPECT_EQ(info.st_uid, 65534u);
 }
 
 }  // namespace
