@@ -15,13 +15,6 @@
 
 namespace {
 
-std::size_t line_count(std::string_view text) {
-  std::size_t lines = 0;
-  for (std::size_t at = 0; at < text.size(); ++lines)
-    at = std::min(text.find('\n', at), text.size()) + 1;
-  return lines;
-}
-
 // The line as a real entry sees it: its first 20 characters, padded with blanks, its first
 // comma a point. A CR just before LF or the end of input ends the line.
 std::string line_buffer(std::string_view line) {
@@ -59,8 +52,10 @@ bool same(double a, double b) {
   return std::isnan(a) ? std::isnan(b) : a == b && std::signbit(a) == std::signbit(b);
 }
 
-void check_values(std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
+// Checks the value of each line and returns how many lines there are.
+std::size_t check_values(std::string_view text) {
+  std::size_t lines = 0;
+  for (std::size_t at = 0; at < text.size(); ++lines) {
     const std::size_t end = std::min(text.find('\n', at), text.size());
     const std::string buffer = line_buffer(text.substr(at, end - at));
     const vvod::RealEntry entry = vvod::read_real(buffer);
@@ -68,6 +63,7 @@ void check_values(std::string_view text) {
       std::abort();
     at = end + 1;
   }
+  return lines;
 }
 
 }  // namespace
@@ -76,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   textio::StringSource source(text);
   textio::Input input(source);
-  const std::size_t lines = line_count(text);
+  const std::size_t lines = check_values(text);
   for (std::size_t call = 0; call <= lines; ++call) {
     bool ended = false;
     try {
@@ -86,6 +82,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (ended != (call == lines)) std::abort();
   }
-  check_values(text);
   return 0;
 }

@@ -24,12 +24,10 @@ struct PhaseCase {
 TEST(DeriveTable, ModulusAndPhaseRules) {
   const double below = std::nextafter(kThreshold, 0.0);
   const auto at = [](double degrees) { return std::polar(1.0, degrees * kPi / 180.0); };
-  // clang-format off
   const PhaseCase cases[] = {
-      {{0.0, below}, 0.0}, {{-below, 0.0}, 0.0},  // 180 if the modulus rule came last
-      {{0.0, kThreshold}, 90.0}, {{-kThreshold, 0.0}, 180.0}, {at(-0.05), 0.0},
-      {at(0.0999), 0.0}, {at(-179.95), 180.0}, {at(179.9001), 180.0}, {at(-90.0), -90.0}};
-  // clang-format on
+      {{0.0, below}, 0.0},       {{-below, 0.0}, 0.0},  // 180 if the modulus rule came last
+      {{0.0, kThreshold}, 90.0}, {{-kThreshold, 0.0}, 180.0}, {at(-0.05), 0.0},  {at(0.0999), 0.0},
+      {at(-179.95), 180.0},      {at(179.9001), 180.0},       {at(-90.0), -90.0}};
   for (const PhaseCase& c : cases) {
     for (int k : {0, 9}) {
       nml1::Coefficients coefficients{};

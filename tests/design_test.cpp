@@ -99,8 +99,8 @@ TEST(AngleForG1, WhereTheClosedFormReachesIt) {
   const design::Reach reach = design::g1_reach(1.0);
   EXPECT_EQ(printed(reach.lowest), printed(1.0));
   EXPECT_NEAR(reach.highest, berg_g1(radians(4.9)), 1e-4);
-  EXPECT_FALSE(design::angle_for_g1(1.0, 0.99).has_value());
-  EXPECT_FALSE(design::angle_for_g1(1.0, reach.highest + 1e-6).has_value());
+  for (double out_of_reach : {0.99, reach.highest + 1e-6})
+    EXPECT_FALSE(design::angle_for_g1(1.0, out_of_reach));
 }
 
 }  // namespace

@@ -75,18 +75,16 @@ struct Flow {
 
 TEST(MainRoutine, Flows) {
   // Input; angle, exponent and menu prompts; wrong entries; saves; failure; a part shown.
-  // clang-format off
   const Flow flows[] = {
       // Range ends, not-a-number, infinities and null entries: asked again, silently.
-      {"4.89\n180.11\nnan\n/\n1e999\n-0\n180.1\n0.92\n5.02\ninf\nNaN(1)\n0.93\n3\n",
-       7, 5, 1, 0, 0, "", "=    180.100\r\n Степень функции\t=      0.930\r\n"},
+      {"4.89\n180.11\nnan\n/\n1e999\n-0\n180.1\n0.92\n5.02\ninf\nNaN(1)\n0.93\n3\n", 7, 5, 1, 0, 0,
+       "", "=    180.100\r\n Степень функции\t=      0.930\r\n"},
       // A new calculation asks both values again; wrong menu entries get the message.
       {"4.9\n5.01\n1\n90,5\n1\n0\n4\n-1\nabc\n2.5\n3\n", 2, 2, 5, 2, 0, "",
        "=      4.900\r\n Степень функции\t=      5.010\r\n"},
       {"90\n1\n2\n2\n3\n", 1, 1, 3, 0, 2, "", "\r\n       4         0.04244      180.0\r\n"},
       {"90\n1\n2\nx\n", 1, 1, 2, 1, 1, "End of file", ""},
       {"90\nabc\n", 1, 1, 0, 0, 0, "Bad real number in item 1 of list input", ""}};
-  // clang-format on
   for (const Flow& flow : flows) {
     const Outcome result = run(flow.input);
     const std::string& out = result.out;

@@ -169,10 +169,7 @@ class SystemReportFile : public testing::Test {
 TEST_F(SystemReportFile, ASaveWaitsWhileAnotherProcessHoldsTheFile) {
   const std::string block = block_of(90.0);
   folder_.write("K-Berg.txt", block.substr(0, 300));
-  const auto descriptors = [] {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-  };
-  const auto open_before = descriptors();
+  const long open_before = testing_support::open_descriptors();
   for (int wait : {300, 1500}) {
     int holder = open("K-Berg.txt", O_WRONLY);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
@@ -188,7 +185,7 @@ TEST_F(SystemReportFile, ASaveWaitsWhileAnotherProcessHoldsTheFile) {
   }
   std::filesystem::remove("K-Berg.txt");
   EXPECT_EQ(save().reason, "");
-  EXPECT_EQ(descriptors(), open_before);
+  EXPECT_EQ(testing_support::open_descriptors(), open_before);
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(static_cast<mode_t>(std::filesystem::status("K-Berg.txt").permissions()), 0666 & ~mask);
@@ -219,17 +216,12 @@ TEST_F(SystemReportFile, ASaveWaitsForALeaseToBeBroken) {
   EXPECT_EQ(folder_.read("K-Berg.txt").size(), kBlockSize);
 }
 
-// SIGXFSZ is ignored, as the program ignores it, so that a write beyond the limit fails
-// instead of ending the process.
 TEST_F(SystemReportFile, AWriteBeyondTheFileSizeLimitIsCutBack) {
   folder_.write("K-Berg.txt", kEarlier);
-  platform::prepare_console();
-  rlimit saved, limit;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  limit = {kEarlier.size() + kBlockSize - 1, saved.rlim_max};
-  setrlimit(RLIMIT_FSIZE, &limit);
-  EXPECT_EQ(save().reason, "Cannot write to file 'K-Berg.txt': File too large");
-  setrlimit(RLIMIT_FSIZE, &saved);
+  {
+    const testing_support::FileSizeLimit limit(kEarlier.size() + kBlockSize - 1);
+    EXPECT_EQ(save().reason, "Cannot write to file 'K-Berg.txt': File too large");
+  }
   EXPECT_EQ(folder_.read("K-Berg.txt"), kEarlier);
 }
 

@@ -1,5 +1,6 @@
 #include "tests/run_program.h"
 
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -26,6 +27,26 @@ std::string setting(const char* name) {
     throw std::runtime_error(std::string(name) + " is not set: run the test through ctest");
   }
   return value;
+}
+
+long open_descriptors() {
+  return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  previous_ = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  signal(SIGXFSZ, SIG_IGN);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = previous_;
+  setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 TempDir::TempDir() {

@@ -13,6 +13,20 @@ std::string read_file(const std::filesystem::path& path);
 // program under test; throws with a message naming it where it is not set.
 std::string setting(const char* name);
 
+// How many descriptors the test process has open.
+long open_descriptors();
+
+// Limits the size of files the test process writes while the object lives; a write beyond it
+// fails (EFBIG), as the programs ignore SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(unsigned long bytes);
+  ~FileSizeLimit();
+
+ private:
+  unsigned long previous_;
+};
+
 // A fresh empty folder, removed with everything in it when the test ends.
 class TempDir {
  public:

@@ -38,12 +38,11 @@ class Tmux {
   // Polls the screen until it starts with `top` and shows `last`, or 15 seconds have passed;
   // returns the screen.
   std::string wait_for_top(const std::string& top, const std::string& last = "") {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    std::string shown = screen();
-    while (!(shown.starts_with(top) && shown.find(last) != std::string::npos) &&
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    std::string shown;
+    while (!((shown = screen()).starts_with(top) && shown.find(last) != std::string::npos) &&
            std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      shown = screen();
     }
     return shown;
   }
