@@ -59,10 +59,10 @@ class FineGrid {
 // middle of the flat part is the top.
 Peak first_maximum(const std::vector<berg::Result>& coarse, FineGrid& fine, Quantity quantity,
                    int k) {
-  double best = quantity(coarse[0], k);
+  double best = quantity(coarse.at(0), k);
   int end = 1;
   for (; end <= kLastCoarse; ++end) {
-    const double value = quantity(coarse[end], k);
+    const double value = quantity(coarse.at(end), k);
     if (value < best - kLobeDip) break;
     best = std::max(best, value);
   }
@@ -120,11 +120,9 @@ Reach g1_reach(double exponent) {
 std::optional<double> angle_for_g1(double exponent, double g1) {
   double low = coarse_angle(0);
   double low_value = g1_at(low, exponent) - g1;
-  if (low_value == 0.0) return low;
   for (int i = 1; i <= kLastCoarse; ++i) {
     double high = coarse_angle(i);
     const double high_value = g1_at(high, exponent) - g1;
-    if (high_value == 0.0) return high;
     if (std::signbit(high_value) != std::signbit(low_value)) {
       while (high - low > kAngleTolerance) {
         const double middle = 0.5 * (low + high);

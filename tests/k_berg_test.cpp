@@ -1,6 +1,6 @@
-// End-to-end runs of the real k-berg for what only a process shows: the exit status and the
-// failure report on standard error, the fatal-signal reports, closed streams and SIGPIPE, and
-// lines of any length read in bounded memory.
+// End-to-end runs of the real programs for what only a process shows: the exit status and the
+// failure report on standard error, the fatal-signal reports, closed and failing streams,
+// memory that runs out, and lines and tables of any length in bounded memory.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -75,18 +75,6 @@ TEST(Streams, FailuresOfStandardStreamsAndOfTheFileSizeLimit) {
       {"$K < / > /dev/null", in, "Cannot read from file 'stdin': Is a directory", ""},
   };
   for (const FailureCase& c : cases) expect_failure(c);
-}
-
-TEST(Streams, AClosedPipeOnStandardOutputEndsTheProgramBySigpipe) {
-  TempDir folder;
-  // A pipe whose reader has opened and gone before the program starts.
-  RunResult run = run_script(
-      "mkfifo pipe; { exec 5<pipe; } & exec 6>pipe; wait; rm pipe; "
-      "printf '90\\n1\\n2\\n3\\n' | $K >&6",
-      folder);
-  EXPECT_EQ(run.status, 128 + 13);
-  EXPECT_EQ(run.err, "");
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "K-Berg.txt"));
 }
 
 // A fatal signal at a prompt is reported with the signal's name and a listing of the active

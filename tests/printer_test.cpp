@@ -129,6 +129,13 @@ TEST(Printer, CutsOffTheUnfinishedBlockOfAKilledSave) {
     EXPECT_EQ(files.content, end.substr(0, end.size() - unfinished) + block);
     EXPECT_EQ(saved.screen, unfinished > 0 ? cut_notice(unfinished) : "");
   }
+  // A save that cut it off and then failed partway leaves the whole blocks alone.
+  testing_support::FakeFiles failing;
+  failing.content = block + other.substr(0, 300);
+  failing.failing = {Step::append};
+  failing.append_takes = 100;
+  EXPECT_NE(save(failing).reason, "");
+  EXPECT_EQ(failing.content, block);
 }
 
 // A request to end the process that comes while the block is written takes effect once the

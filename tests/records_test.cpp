@@ -19,8 +19,9 @@ TEST(Records, WriteThroughHandsOnEachRecordOtherwiseBlocksAndPrompts) {
   textio::Records through(console, true);
   through.text("a");
   through.formatted("f");
+  through.write_empty();
   through.prompt("b? ");
-  EXPECT_EQ(console.writes, (std::vector<std::string>{" a\r\n", "f\r\n", "b? "}));
+  EXPECT_EQ(console.writes, (std::vector<std::string>{" a\r\n", "f\r\n", "\r\n", "b? "}));
 
   HandOvers file;
   textio::Records held(file, false, "<clear>");
