@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "platform/files.h"
@@ -258,19 +259,24 @@ bool replace_file(const std::string& path, std::string_view bytes, std::string* 
   return replaceable ? write_new(target, bytes, true, error) : write_in_place(path, bytes, error);
 }
 
-// Files are the same where their volume and their index on it are; pipes and consoles have
-// neither and are never taken for the same.
+// Files are the same where their volume and their id on it are; pipes and consoles have
+// no id and are never taken for the same. Wine cannot tell the volume of a standard handle
+// it inherited from its host and gives 0: the id alone then decides, since taking the output
+// for another file would replace what was just written there.
 bool is_standard_output(const std::string& path) {
   HANDLE named = open_file(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (named == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION file{}, output{};
-  const bool same = GetFileInformationByHandle(named, &file) &&
-                    GetFileInformationByHandle(GetStdHandle(STD_OUTPUT_HANDLE), &output) &&
-                    file.dwVolumeSerialNumber == output.dwVolumeSerialNumber &&
-                    file.nFileIndexHigh == output.nFileIndexHigh &&
-                    file.nFileIndexLow == output.nFileIndexLow;
+  FILE_ID_INFO file{}, output{};
+  const bool known = GetFileInformationByHandleEx(named, FileIdInfo, &file, sizeof file) &&
+                     GetFileInformationByHandleEx(GetStdHandle(STD_OUTPUT_HANDLE), FileIdInfo,
+                                                  &output, sizeof output);
   CloseHandle(named);
-  return same;
+  const auto& id = file.FileId.Identifier;
+  const bool some_file = std::any_of(std::begin(id), std::end(id), [](BYTE b) { return b != 0; });
+  const bool same_volume =
+      output.VolumeSerialNumber == 0 || file.VolumeSerialNumber == output.VolumeSerialNumber;
+  return known && some_file && same_volume &&
+         std::equal(std::begin(id), std::end(id), std::begin(output.FileId.Identifier));
 }
 
 }  // namespace platform
