@@ -68,7 +68,7 @@ Peak first_maximum(const std::vector<berg::Result>& coarse, FineGrid& fine, Quan
   }
   std::map<int, double> searched;
   for (int i = 0; i < end; ++i) {
-    if (quantity(coarse[i], k) < best - kLobeDip) continue;
+    if (quantity(coarse.at(i), k) < best - kLobeDip) continue;
     const int from = std::max((i - 1) * kFinePerCoarse, 0);
     const int to = std::min((i + 1) * kFinePerCoarse, std::min(end * kFinePerCoarse, kLastFine));
     for (int j = from; j <= to; ++j) searched.emplace(j, quantity(fine.at(j), k));

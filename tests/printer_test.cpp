@@ -83,7 +83,7 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
       {{size}, 0, false, 0, cannot + "size failed", 0, {open, lock, size}},
       {{read}, 0, false, 0, cannot + "read failed", 0, {open, lock, size, read}},
       {{append}, 0, false, 0, cannot + "append failed", 0, {open, lock, size, read, append}},
-      {{append}, 100, false, 0, cannot + "append failed", 0,
+      {{append}, 1, false, 0, cannot + "append failed", 0,
        {open, lock, size, read, append, cut_back}},
       {{sync}, 0, false, 0, cannot + "sync failed", 0,
        {open, lock, size, read, append, sync, cut_back}},
@@ -114,8 +114,8 @@ TEST(Printer, CutsOffTheUnfinishedBlockOfAKilledSave) {
   const std::string block = block_of(90.0), other = block_of(120.0);
   // clang-format off
   std::vector<std::pair<std::string, std::size_t>> ends = {
-      {"", 0}, {block, 0}, {block + "\r\n\r\nx", 0}, {kEarlier + "\r\n", 0}, {block + other, 0},
-      {block + "\r\n\r\n Угол отсечки\t\t=     x", 0}, {block + "\r\n ", 0}};
+      {"", 0}, {block, 0}, {block + "\r\n\r\nx", 0}, {kEarlier + "\r\n", 0}, {block + "x\n", 0},
+      {block + other, 0}, {block + "\r\n\r\n Угол отсечки\t\t=     x", 0}, {block + "\r\n ", 0}};
   // clang-format on
   for (std::size_t length = 1; length < kBlockSize; ++length) {
     ends.push_back({other.substr(0, length), length});
