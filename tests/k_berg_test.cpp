@@ -51,6 +51,8 @@ TEST(Failures, EndWithTheReportAndStatusTwo) {
   const FailureCase cases[] = {
       {"printf '' | $K", "textio/vvod.cpp (unit = 5, file = 'stdin')", "End of file", "(5-180): "},
       {"$K <&-", "(unit = 5, file = 'stdin')", "End of file", "(5-180): "},
+      {"printf '90\\nabc\\n' | $K", "textio/vvod.cpp", "Bad real number in item 1 of list input",
+       "(1-5): "},
       {"mkdir K-Berg.txt; printf '90\\n1\\n2\\n' | $K", "report/printer.cpp (unit = 120)",
        "Cannot open file 'K-Berg.txt': " + directory, "цифру ...  "},
       {"ln -s /dev/full K-Berg.txt; printf '90\\n1\\n2\\n' | $K",
