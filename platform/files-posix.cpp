@@ -147,6 +147,12 @@ int open_first(const std::string& name, std::initializer_list<Attempt> attempts,
 
 class PosixFileSystem : public FileSystem {
  public:
+  bool replace_file(const std::string& path, std::string_view bytes, std::string* error) override {
+    return platform::replace_file(path, bytes, error);
+  }
+  bool is_standard_output(const std::string& path) override {
+    return platform::is_standard_output(path);
+  }
   // Opened write-only and non-blocking, a FIFO that nobody reads is refused with ENXIO;
   // opened for reading too, the program itself would be its reader and the block would
   // vanish. Any other file is opened blocking, so that the open waits while the system breaks

@@ -122,6 +122,12 @@ class WindowsReportFile : public ReportFile {
 
 class WindowsFileSystem : public FileSystem {
  public:
+  bool replace_file(const std::string& path, std::string_view bytes, std::string* error) override {
+    return platform::replace_file(path, bytes, error);
+  }
+  bool is_standard_output(const std::string& path) override {
+    return platform::is_standard_output(path);
+  }
   // Reading and writing, then writing alone, then reading alone. Writing includes the right
   // to cut the file back. A failure names the first attempt's error.
   std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) override {

@@ -51,6 +51,11 @@ class FileSystem {
   // it open, so that no block vanishes unread. On failure returns nullptr and sets `error` to
   // the system's text for the error of the first attempt.
   virtual std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) = 0;
+  // Writes a chart to `path` as an editor saves a file (see platform::replace_file).
+  virtual bool replace_file(const std::string& path, std::string_view bytes,
+                            std::string* error) = 0;
+  // True when `path` is the file standard output writes to (see platform::is_standard_output).
+  virtual bool is_standard_output(const std::string& path) = 0;
 };
 
 // The files of the operating system.

@@ -111,12 +111,12 @@ void run(const Options& options, textio::ByteSink& output) {
   out.flush();
   if (!chart) return;
   const std::string svg = chart->document();
-  if (options.svg_file == "-" || platform::is_standard_output(options.svg_file)) {
+  if (options.svg_file == "-" || platform::system_files().is_standard_output(options.svg_file)) {
     output.write(svg);
     return;
   }
   std::string error;
-  if (!platform::replace_file(options.svg_file, svg, &error)) {
+  if (!platform::system_files().replace_file(options.svg_file, svg, &error)) {
     throw textio::Error("--svg: cannot write '" + options.svg_file + "': " + error);
   }
 }

@@ -6,7 +6,8 @@ namespace testing_support {
 
 namespace {
 
-constexpr const char* kStepNames[] = {"open", "lock", "size", "read", "append", "cut_back", "sync"};
+constexpr const char* kStepNames[] = {"open",   "lock",     "size", "read",
+                                      "append", "cut_back", "sync", "replace"};
 
 class FakeReportFile : public platform::ReportFile {
  public:
@@ -71,6 +72,17 @@ std::unique_ptr<platform::ReportFile> FakeFiles::open_report(const std::string&,
     return nullptr;
   }
   return std::make_unique<FakeReportFile>(*this);
+}
+
+bool FakeFiles::replace_file(const std::string& path, std::string_view bytes, std::string* error) {
+  on_step(Step::replace);
+  steps.push_back(Step::replace);
+  if (std::find(failing.begin(), failing.end(), Step::replace) != failing.end()) {
+    *error = "replace failed";
+    return false;
+  }
+  replaced[path] = bytes;
+  return true;
 }
 
 }  // namespace testing_support

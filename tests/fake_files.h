@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 namespace testing_support {
 
-enum class Step { open, lock, size, read, append, cut_back, sync };
+enum class Step { open, lock, size, read, append, cut_back, sync, replace };
 
 class FakeFiles : public platform::FileSystem {
  public:
@@ -22,9 +23,13 @@ class FakeFiles : public platform::FileSystem {
   std::size_t append_takes = 0;  // how many bytes a failing append writes before it fails
   std::vector<Step> steps;       // every step taken, in order
   std::function<void(Step)> on_step = [](Step) {};  // called as each step begins
+  std::map<std::string, std::string> replaced;      // the files replaced whole, by path
+  std::string standard_output;                      // the path that names standard output
 
   std::unique_ptr<platform::ReportFile> open_report(const std::string& name,
                                                     std::string* error) override;
+  bool replace_file(const std::string& path, std::string_view bytes, std::string* error) override;
+  bool is_standard_output(const std::string& path) override { return path == standard_output; }
 };
 
 }  // namespace testing_support
