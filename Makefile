@@ -2,17 +2,24 @@
 # test. Each target installs the Debian packages it needs when they are missing. In CI
 # (CI=true) every build treats warnings as errors, the calculator's own build too. `make asan`
 # runs every test under the address and undefined-behaviour sanitizers; `make fuzz` runs each
-# fuzz target for 45 seconds; `make chart` draws the chart of the README again.
+# fuzz target for 45 seconds; `make chart` draws the chart of the README again; `make web`
+# builds the page, build/web/k-berg.html.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: run test asan fuzz bench chart format windows packages
+.PHONY: run test asan fuzz bench chart format windows packages web
 
 run:
 	@scripts/install-deps app
-	cmake --preset app -DK_BERG_WERROR=$(WERROR)
+	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
 	cmake --build --preset app --parallel
 	./build/app/k-berg
+
+# The page: one HTML file that holds the engine as WebAssembly, opened from disk.
+web:
+	@scripts/install-deps web
+	cmake --preset web -DK_BERG_WERROR=$(WERROR)
+	cmake --build --preset web --parallel 2
 
 test:
 	@scripts/install-deps test
@@ -48,7 +55,7 @@ bench:
 # shows them; a test checks that the program still draws the committed ones byte for byte.
 chart:
 	@scripts/install-deps app
-	cmake --preset app -DK_BERG_WERROR=$(WERROR)
+	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
 	cmake --build --preset app --parallel --target k-berg-table
 	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
 	./build/app/k-berg-table --step 1 --show gamma --harmonics 1-3 --optimum \
@@ -58,19 +65,20 @@ chart:
 # against them under Wine.
 windows:
 	@scripts/install-deps windows
-	cmake --preset mingw
+	cmake --preset mingw -DK_BERG_WEB=OFF
 	cmake --build --preset mingw --parallel
 	cmake --preset wine
 	cmake --build --preset wine --parallel
 	ctest --preset wine
 
-# The .deb (from the app build) and the Windows .zip (from the mingw build), in build/packages.
+# The .deb (from the app build) and the Windows .zip (from the mingw build), in build/packages,
+# each with the page.
 packages:
 	@scripts/install-deps packages
-	cmake --preset app -DK_BERG_WERROR=$(WERROR)
+	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=ON
 	cmake --build --preset app --parallel
 	cpack --preset deb
-	cmake --preset mingw
+	cmake --preset mingw -DK_BERG_WEB=ON
 	cmake --build --preset mingw --parallel
 	cpack --preset zip
 

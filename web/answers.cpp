@@ -1,0 +1,130 @@
+#include "web/answers.h"
+
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "engine/berg.h"
+#include "engine/design.h"
+#include "textio/fields.h"
+#include "web/json.h"
+
+namespace web {
+
+namespace {
+
+constexpr double kNoBound = std::numeric_limits<double>::infinity();
+// The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
+// shows them.
+constexpr textio::Edit kSearchAngleEdit{10, 2};
+// More exponents than a page can show side by side.
+constexpr std::size_t kMostExponents = 10;
+
+constexpr NumberEntry kAngle{"angle", "Угол отсечки", berg::kLowestAngle, berg::kHighestAngle, ""};
+constexpr NumberEntry kExponent{"exponent", "Степень функции", berg::kLowestExponent,
+                                berg::kHighestExponent, "1"};
+constexpr NumberEntry kXi{"xi", "ξ", 0.0, 1.0, "1", true};
+constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
+
+std::string parameter(double value) { return textio::trimmed_field(value, textio::kParameterEdit); }
+std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
+std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }
+
+std::string refused(const Entries& entries) {
+  Json json;
+  json.open_object().name("refusals").open_array();
+  for (const Refusal& refusal : entries.refusals()) {
+    json.open_object().name("entry").string(refusal.entry).name("text").string(refusal.text);
+    json.close_object();
+  }
+  return json.close_array().close_object().text();
+}
+
+// The first maxima of the harmonics from 1 up among `harmonics`, refused when there is none.
+std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
+  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  if (!chosen) return std::nullopt;
+  std::vector<int> harmonics;
+  for (int k : *chosen) {
+    if (k >= 1) harmonics.push_back(k);
+  }
+  if (harmonics.empty()) {
+    entries.refuse("harmonics", "Гармоники: " + quoted(entries.text("harmonics")) +
+                                    " — нет ни одной от 1 до 9, у которой искать максимум");
+    return std::nullopt;
+  }
+  return harmonics;
+}
+
+// Where g1 cannot take the wanted value at `exponent`: the values it takes.
+std::string out_of_reach(double g1, double exponent) {
+  const design::Reach reach = design::g1_reach(exponent);
+  return "g1 = " + coefficient(g1) + " недостижимо при степени функции " + parameter(exponent) +
+         ": между " + bound_text(berg::kLowestAngle) + " и " + bound_text(berg::kHighestAngle) +
+         "° g1 принимает значения от " + coefficient(reach.lowest) + " до " +
+         coefficient(reach.highest);
+}
+
+}  // namespace
+
+std::string calculation(Entries& entries) {
+  const std::optional<double> angle = entries.number(kAngle);
+  const std::optional<double> exponent = entries.number(kExponent);
+  if (!angle || !exponent) return refused(entries);
+  const berg::Result result = berg::compute(*angle, *exponent);
+  Json json;
+  json.open_object();
+  json.name("angle").string(parameter(result.angle()));
+  json.name("exponent").string(parameter(result.exponent()));
+  json.name("rows").open_array();
+  for (int k = 0; k < berg::kHarmonics; ++k) {
+    json.strings({std::to_string(k), coefficient(result.modulus(k)),
+                  textio::trimmed_field(result.phase(k), textio::kPhaseEdit),
+                  coefficient(result.signed_value(k))});
+  }
+  return json.close_array().close_object().text();
+}
+
+std::string best_angles(Entries& entries) {
+  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries);
+  if (!exponents || !harmonics) return refused(entries);
+  Json json;
+  json.open_object().name("blocks").open_array();
+  for (double exponent : *exponents) {
+    json.open_object().name("exponent").string(parameter(exponent)).name("rows").open_array();
+    for (const design::Optimum& optimum : design::optima(exponent, *harmonics)) {
+      json.strings({std::to_string(optimum.harmonic), search_angle(optimum.alpha.angle),
+                    coefficient(optimum.alpha.value), search_angle(optimum.gamma.angle),
+                    coefficient(optimum.gamma.value)});
+    }
+    json.close_array().close_object();
+  }
+  return json.close_array().close_object().text();
+}
+
+std::string angle_for_g1(Entries& entries) {
+  const std::optional<double> g1 = entries.number(kWantedG1);
+  const std::optional<double> xi = entries.number(kXi);
+  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  if (!g1 || !xi || !exponents) return refused(entries);
+  std::vector<berg::Result> found;
+  for (double exponent : *exponents) {
+    const std::optional<double> angle = design::angle_for_g1(exponent, *g1);
+    if (!angle) {
+      entries.refuse(kWantedG1.name, out_of_reach(*g1, exponent));
+      return refused(entries);
+    }
+    found.push_back(berg::compute(*angle, exponent));
+  }
+  Json json;
+  json.open_object().name("g1").string(coefficient(*g1)).name("xi").string(parameter(*xi));
+  json.name("rows").open_array();
+  for (const berg::Result& at : found) {
+    json.strings({parameter(at.exponent()), search_angle(at.angle()), coefficient(at.g1()),
+                  coefficient(at.efficiency(*xi))});
+  }
+  return json.close_array().close_object().text();
+}
+
+}  // namespace web

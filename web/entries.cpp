@@ -1,0 +1,196 @@
+#include "web/entries.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace web {
+
+namespace {
+
+constexpr int kHighestHarmonic = 9;
+
+std::string_view trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The items of a list, each trimmed; an empty list has none.
+std::vector<std::string_view> items_of(std::string_view list, char separator) {
+  std::vector<std::string_view> items;
+  if (trimmed(list).empty()) return items;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = list.find(separator, start);
+    items.push_back(trimmed(list.substr(start, end - start)));
+    if (end == std::string_view::npos) return items;
+    start = end + 1;
+  }
+}
+
+bool looks_like_number(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789.+-eE") == std::string_view::npos &&
+         text.find_first_of("0123456789") != std::string_view::npos;
+}
+
+// A harmonic from 0 to 9 taking all of `text`, or -1.
+int harmonic_number(std::string_view text) {
+  int number = -1;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
+  const bool whole = result.ec == std::errc() && result.ptr == text.data() + text.size();
+  return whole && number >= 0 && number <= kHighestHarmonic ? number : -1;
+}
+
+bool within(const NumberEntry& entry, double value) {
+  return (entry.above ? value > entry.lowest : value >= entry.lowest) && value <= entry.highest;
+}
+
+// The numbers an entry accepts, in words: "от 4.9 до 180.1", "больше 0 и не больше 1".
+std::string range_of(const NumberEntry& entry) {
+  std::string range;
+  if (std::isfinite(entry.lowest)) {
+    range = (entry.above ? "больше " : "от ") + bound_text(entry.lowest);
+  }
+  if (std::isfinite(entry.highest)) {
+    range += entry.above ? " и не больше " : " до ";
+    range += bound_text(entry.highest);
+  }
+  return range;
+}
+
+}  // namespace
+
+std::optional<double> read_number(std::string_view typed) {
+  std::string text(trimmed(typed));
+  const std::size_t comma = text.find(',');
+  if (comma != std::string::npos && text.find_first_of(",.", comma + 1) == std::string::npos &&
+      text.find('.') == std::string::npos) {
+    text[comma] = '.';
+  }
+  if (!looks_like_number(text)) return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::string quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
+
+std::string bound_text(double value) {
+  std::array<char, 32> text;
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return std::string(text.data(), result.ptr);
+}
+
+Entries::Entries(std::string_view lines) {
+  for (std::string_view line : items_of(lines, '\n')) {
+    const std::size_t equals = line.find('=');
+    pairs_.emplace_back(line.substr(0, equals),
+                        equals == std::string_view::npos ? "" : line.substr(equals + 1));
+  }
+}
+
+bool Entries::has(std::string_view name) const {
+  return std::any_of(pairs_.begin(), pairs_.end(),
+                     [name](const auto& pair) { return pair.first == name; });
+}
+
+std::string Entries::text(std::string_view name) const {
+  std::string text;
+  for (const auto& [key, value] : pairs_) {
+    if (key != name || trimmed(value).empty()) continue;
+    text.append(text.empty() ? "" : ";").append(trimmed(value));
+  }
+  return text;
+}
+
+void Entries::refuse(std::string_view entry, std::string text) {
+  refusals_.push_back({std::string(entry), std::move(text)});
+}
+
+std::optional<double> Entries::checked(const NumberEntry& entry, std::string_view typed) {
+  const std::string label(entry.label);
+  std::string range = range_of(entry);
+  if (!range.empty()) range.insert(0, " ");
+  if (typed.empty()) {
+    refuse(entry.name, label + ": введите число" + range);
+    return std::nullopt;
+  }
+  const std::optional<double> value = read_number(typed);
+  if (!value) {
+    refuse(entry.name, label + ": " + quoted(typed) + " — не число");
+  } else if (!within(entry, *value)) {
+    refuse(entry.name, label + ": " + quoted(typed) + " — нужно число" + range);
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<double> Entries::number(const NumberEntry& entry) {
+  const std::string typed = text(entry.name);
+  return checked(entry, typed.empty() ? entry.given : std::string_view(typed));
+}
+
+std::optional<std::vector<double>> Entries::numbers(const NumberEntry& entry, std::size_t most) {
+  const std::string typed = text(entry.name);
+  std::vector<double> values;
+  bool all_read = true;
+  for (std::string_view item : items_of(typed.empty() ? entry.given : typed, ';')) {
+    const std::optional<double> value = checked(entry, item);
+    if (value) values.push_back(*value);
+    all_read = all_read && value;
+  }
+  if (values.size() > most) {
+    refuse(entry.name,
+           std::string(entry.label) + ": не больше " + std::to_string(most) + " значений");
+    return std::nullopt;
+  }
+  if (!all_read || values.empty()) {
+    if (values.empty() && all_read) checked(entry, "");
+    return std::nullopt;
+  }
+  return values;
+}
+
+std::optional<std::vector<int>> Entries::harmonics(std::vector<int> given) {
+  const std::string typed = text("harmonics");
+  if (typed.empty()) return given;
+  std::array<bool, kHighestHarmonic + 1> chosen{};
+  for (std::string_view item : items_of(typed, ',')) {
+    const std::size_t dash = item.find('-');
+    const int first = harmonic_number(trimmed(item.substr(0, dash)));
+    const int last =
+        dash == std::string_view::npos ? first : harmonic_number(trimmed(item.substr(dash + 1)));
+    if (first < 0 || last < first) {
+      refuse("harmonics",
+             "Гармоники: " + quoted(item) + " — не номер от 0 до 9 и не диапазон вида 0-3");
+      return std::nullopt;
+    }
+    std::fill(chosen.begin() + first, chosen.begin() + last + 1, true);
+  }
+  std::vector<int> harmonics;
+  for (int k = 0; k <= kHighestHarmonic; ++k) {
+    if (chosen[static_cast<std::size_t>(k)]) harmonics.push_back(k);
+  }
+  return harmonics;
+}
+
+std::optional<std::vector<std::string>> Entries::names(std::string_view name,
+                                                       std::string_view label,
+                                                       const std::vector<std::string_view>& known) {
+  std::vector<std::string> chosen;
+  for (std::string_view item : items_of(text(name), ',')) {
+    if (std::find(known.begin(), known.end(), item) == known.end()) {
+      std::string list;
+      for (std::string_view each : known) list.append(list.empty() ? "" : ", ").append(each);
+      refuse(name, std::string(label) + ": " + quoted(item) + " — не одно из: " + list);
+      return std::nullopt;
+    }
+    if (std::find(chosen.begin(), chosen.end(), item) == chosen.end()) chosen.emplace_back(item);
+  }
+  return chosen;
+}
+
+}  // namespace web

@@ -1,0 +1,44 @@
+// The functions the page's script calls: it writes the entries of a form into the request
+// buffer, one "name=text" a line in UTF-8, asks for one answer, and reads the answer's JSON
+// from the module's memory.
+#include <cstddef>
+#include <string>
+
+#include "web/answers.h"
+
+namespace {
+
+std::string request;
+std::string answer;
+
+}  // namespace
+
+// The buffer of `length` bytes into which the script writes the request.
+extern "C" [[clang::export_name("request_buffer")]] char* request_buffer(std::size_t length) {
+  request.assign(length, '\0');
+  return request.data();
+}
+
+// The kinds of answer, in the order the script numbers them.
+enum class Kind { calculation, best_angles, angle_for_g1 };
+
+// Answers the request in the buffer; the answer stays until the next one.
+extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind) {
+  web::Entries entries(request);
+  switch (static_cast<Kind>(kind)) {
+    case Kind::calculation:
+      answer = web::calculation(entries);
+      break;
+    case Kind::best_angles:
+      answer = web::best_angles(entries);
+      break;
+    case Kind::angle_for_g1:
+      answer = web::angle_for_g1(entries);
+      break;
+  }
+  return answer.data();
+}
+
+extern "C" [[clang::export_name("answer_length")]] std::size_t answer_length() {
+  return answer.size();
+}
