@@ -15,10 +15,13 @@ struct ExponentOptima {
   std::vector<design::Optimum> optima;
 };
 
-// For each exponent a block with one row per harmonic: the angle of the first maximum of
-// alpha_n and that maximum, the same for gamma_n. CSV: exponent,harmonic,alpha_angle,
-// alpha_max,gamma_angle,gamma_max. Angles to 0.01 degree, values as the table edits them.
-void write_optima(textio::Records& out, bool csv, const std::vector<ExponentOptima>& blocks);
+// The title of the maxima (CSV: the header line exponent,harmonic,alpha_angle,alpha_max,
+// gamma_angle,gamma_max), written once before the first block.
+void write_optima_title(textio::Records& out, bool csv);
+
+// One exponent's block: a row per harmonic with the angle of the first maximum of alpha_n and
+// that maximum, the same for gamma_n. Angles to 0.01 degree, values as the table edits them.
+void write_optima(textio::Records& out, bool csv, const ExponentOptima& block);
 
 // For each exponent, the angle at which g1 took the wanted value, with g1 and the efficiency
 // there at the voltage utilisation `xi`. CSV: exponent,g1,angle,eta.
