@@ -12,6 +12,10 @@ double g1(const berg::Result& row, int, double) { return row.g1(); }
 double eta(const berg::Result& row, int, double xi) { return row.efficiency(xi); }
 double db(const berg::Result& row, int k, double) { return row.level_db(k); }
 double cos(const berg::Result& row, int, double) { return row.cos_theta(); }
+double gn(const berg::Result& row, int k, double) {
+  return row.signed_value(k) / row.signed_value(0);
+}
+double etan(const berg::Result& row, int k, double xi) { return 0.5 * xi * gn(row, k, xi); }
 
 const std::vector<Description> kAll = {
     {Id::alpha, "alpha", Span::harmonics, 0, "α", "", "alpha", 5, "αn with its sign (the default)",
@@ -21,6 +25,8 @@ const std::vector<Description> kAll = {
     {Id::eta, "eta", Span::row, 0, "η", "", "eta", 5, "the efficiency η = ξ g1 / 2", eta},
     {Id::db, "db", Span::harmonics, 2, "α", ", дБ", "db", 2, "αn against α1 in dB, n >= 2", db},
     {Id::cos, "cos", Span::row, 0, "cos θ", "", "cos_theta", 5, "cos θ", cos},
+    {Id::gn, "gn", Span::harmonics, 1, "g", "", "g", 5, "gn = αn/α0, n >= 1", gn},
+    {Id::etan, "etan", Span::harmonics, 1, "η", "", "eta", 5, "ηn = ξ gn / 2, n >= 1", etan},
 };
 
 std::string number_of(const Column& column) {

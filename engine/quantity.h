@@ -12,7 +12,7 @@
 
 namespace quantity {
 
-enum class Id { alpha, gamma, g1, eta, db, cos };
+enum class Id { alpha, gamma, g1, eta, db, cos, gn, etan };
 
 // Which columns a quantity has: one for the row, or one for each harmonic shown from
 // `first_harmonic` up.
@@ -47,6 +47,7 @@ struct View {
   std::vector<Id> shown;       // in the order given, each once
   bool phases = false;         // the phase beside each alpha_k (the table only)
   double xi = 1.0;             // the voltage utilisation of eta
+  bool decimal_comma = false;  // numbers with a decimal comma, CSV fields separated by ";"
 };
 
 // One column of what a view shows: a quantity of one harmonic, or of the row as a whole.

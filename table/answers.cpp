@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "table/csv.h"
 #include "table/plain_table.h"
 #include "textio/fields.h"
 
@@ -13,19 +14,24 @@ constexpr textio::Edit kAngleColumn{12, 2};
 constexpr textio::Edit kValueColumn{10, textio::kModulusEdit.decimals};
 constexpr textio::Edit kAngleEdit{10, 2};
 
-void write_optima_text(textio::Records& out, const ExponentOptima& block) {
-  write_exponent_line(out, block.exponent);
+std::string numbers(const std::string& text, const Form& form) {
+  return textio::with_decimal_mark(text, form.decimal_comma);
+}
+
+void write_optima_text(textio::Records& out, const Form& form, const ExponentOptima& block) {
+  write_exponent_line(out, block.exponent, form.decimal_comma);
   write_ruled_heading(out, "  n  θ(α макс.)   α макс.  θ(γ макс.)   γ макс.");
   for (const design::Optimum& optimum : block.optima) {
-    out.formatted(textio::integer_field(optimum.harmonic, 3) +
-                  textio::fixed_field(optimum.alpha.angle, kAngleColumn) +
-                  textio::fixed_field(optimum.alpha.value, kValueColumn) +
-                  textio::fixed_field(optimum.gamma.angle, kAngleColumn) +
-                  textio::fixed_field(optimum.gamma.value, kValueColumn));
+    out.formatted(numbers(textio::integer_field(optimum.harmonic, 3) +
+                              textio::fixed_field(optimum.alpha.angle, kAngleColumn) +
+                              textio::fixed_field(optimum.alpha.value, kValueColumn) +
+                              textio::fixed_field(optimum.gamma.angle, kAngleColumn) +
+                              textio::fixed_field(optimum.gamma.value, kValueColumn),
+                          form));
   }
 }
 
-void write_optima_csv(textio::Records& out, const ExponentOptima& block) {
+void write_optima_csv(textio::Records& out, const Form& form, const ExponentOptima& block) {
   for (const design::Optimum& optimum : block.optima) {
     std::string line = textio::parameter_text(block.exponent);
     line += ',';
@@ -36,50 +42,55 @@ void write_optima_csv(textio::Records& out, const ExponentOptima& block) {
       line += ',';
       line += textio::trimmed_field(peak.value, textio::kModulusEdit);
     }
-    out.formatted(line);
+    out.formatted(in_form(line, form.decimal_comma));
+  }
+}
+
+void write_angles_for_g1_csv(textio::Records& out, const Form& form, double xi,
+                             const std::vector<berg::Result>& found) {
+  out.formatted(in_form("exponent,g1,angle,eta", form.decimal_comma));
+  for (const berg::Result& at : found) {
+    out.formatted(in_form(textio::parameter_text(at.exponent()) + "," +
+                              textio::trimmed_field(at.g1(), textio::kModulusEdit) + "," +
+                              textio::trimmed_field(at.angle(), kAngleEdit) + "," +
+                              textio::trimmed_field(at.efficiency(xi), textio::kModulusEdit),
+                          form.decimal_comma));
   }
 }
 
 }  // namespace
 
-void write_optima_title(textio::Records& out, bool csv) {
-  if (csv) {
-    out.formatted("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max");
+void write_optima_title(textio::Records& out, const Form& form) {
+  if (form.csv) {
+    out.formatted(in_form("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max",
+                          form.decimal_comma));
   } else {
     out.text("Первые максимумы коэффициентов Берга по углу отсечки");
   }
 }
 
-void write_optima(textio::Records& out, bool csv, const ExponentOptima& block) {
-  if (csv) {
-    write_optima_csv(out, block);
+void write_optima(textio::Records& out, const Form& form, const ExponentOptima& block) {
+  if (form.csv) {
+    write_optima_csv(out, form, block);
   } else {
-    write_optima_text(out, block);
+    write_optima_text(out, form, block);
   }
 }
 
-void write_angles_for_g1(textio::Records& out, bool csv, double g1, double xi,
+void write_angles_for_g1(textio::Records& out, const Form& form, double g1, double xi,
                          const std::vector<berg::Result>& found) {
-  if (csv) {
-    out.formatted("exponent,g1,angle,eta");
-    for (const berg::Result& at : found) {
-      out.formatted(textio::parameter_text(at.exponent()) + "," +
-                    textio::trimmed_field(at.g1(), textio::kModulusEdit) + "," +
-                    textio::trimmed_field(at.angle(), kAngleEdit) + "," +
-                    textio::trimmed_field(at.efficiency(xi), textio::kModulusEdit));
-    }
-    return;
-  }
+  if (form.csv) return write_angles_for_g1_csv(out, form, xi, found);
   out.text("Угол отсечки θ, при котором g1 = α1/α0 = " +
-           textio::trimmed_field(g1, textio::kModulusEdit) +
-           ", и КПД η при ξ = " + textio::parameter_text(xi));
+           numbers(textio::trimmed_field(g1, textio::kModulusEdit), form) +
+           ", и КПД η при ξ = " + numbers(textio::parameter_text(xi), form));
   out.write_empty();
   write_ruled_heading(out, "   Степень      θ, °        g1         η");
   for (const berg::Result& at : found) {
-    out.formatted(textio::fixed_field(at.exponent(), textio::kParameterEdit) +
-                  textio::fixed_field(at.angle(), kAngleEdit) +
-                  textio::fixed_field(at.g1(), kValueColumn) +
-                  textio::fixed_field(at.efficiency(xi), kValueColumn));
+    out.formatted(numbers(textio::fixed_field(at.exponent(), textio::kParameterEdit) +
+                              textio::fixed_field(at.angle(), kAngleEdit) +
+                              textio::fixed_field(at.g1(), kValueColumn) +
+                              textio::fixed_field(at.efficiency(xi), kValueColumn),
+                          form));
   }
 }
 

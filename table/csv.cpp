@@ -1,5 +1,6 @@
 #include "table/csv.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "textio/fields.h"
@@ -27,11 +28,16 @@ std::string field(const Column& column, const berg::Result& row, double xi) {
 
 }  // namespace
 
+std::string in_form(std::string line, bool decimal_comma) {
+  if (decimal_comma) std::replace(line.begin(), line.end(), ',', ';');
+  return textio::with_decimal_mark(line, decimal_comma);
+}
+
 CsvTable::CsvTable(textio::Records& out, const quantity::View& view)
     : out_(out), view_(view), columns_(quantity::columns_of(view)) {}
 
 void CsvTable::start_block(double exponent) {
-  if (!headed_) out_.formatted(header(view_, columns_));
+  if (!headed_) out_.formatted(in_form(header(view_, columns_), view_.decimal_comma));
   headed_ = true;
   exponent_ = textio::parameter_text(exponent);
 }
@@ -52,7 +58,7 @@ void CsvTable::write_row(const berg::Result& row) {
     line += ',';
     line += field(column, row, view_.xi);
   }
-  out_.formatted(line);
+  out_.formatted(in_form(line, view_.decimal_comma));
 }
 
 }  // namespace table

@@ -7,6 +7,10 @@
 
 namespace table {
 
+// A CSV line made with "," and "." in the form asked for: with a decimal comma, the fields
+// separated by ";", as a Russian-locale spreadsheet reads them.
+std::string in_form(std::string line, bool decimal_comma);
+
 // Writes a header line, then one line per row of every block, each as it comes and ending in
 // CR LF: the angle, the exponent, the modulus of each of the view's harmonics, then the phase
 // of each (the columns a, phi); after them, the column of each quantity shown, named as the

@@ -218,6 +218,7 @@ Options resolve(const Given& given) {
                     number("--step", given.step)};
   options.view.xi = number("--xi", given.xi);
   options.view.phases = given.phases;
+  options.view.decimal_comma = given.decimal_comma;
   if (options.answer == Answer::angle_for_g1) {
     options.target_g1 = number("--angle-for-g1", given.target_g1);
   }
@@ -303,7 +304,10 @@ Command parse_command_line(int argc, const char* const* argv) {
   optimum->excludes(target);
   app.add_flag("--csv", given.csv,
                "Comma-separated values, always with the moduli\nand the phases");
-  app.add_flag("--phases", given.phases, "The phase beside each αn in the table");
+  app.add_flag("--phases", given.phases, "The phase beside the modulus |αn| in the table");
+  app.add_flag("--decimal-comma", given.decimal_comma,
+               "Numbers with a decimal comma, and CSV fields\nseparated by ;, as a Russian-locale "
+               "spreadsheet\nopens them");
   CLI::Option* svg = app.add_option("--svg", given.svg_file,
                                     "Also draw the Berg chart as SVG into FILE; with\n"
                                     "FILE -, on standard output instead of the table")

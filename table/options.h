@@ -32,7 +32,8 @@ struct Given {
   std::vector<std::string> exponents;
   std::string from = "5", to = "180", step = "5", xi = "1", target_g1, svg_file;
   std::vector<std::string> harmonics, shown;
-  bool optimum = false, angle_for_g1 = false, csv = false, phases = false, svg = false;
+  bool optimum = false, angle_for_g1 = false, csv = false, phases = false, svg = false,
+       decimal_comma = false;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).

@@ -34,7 +34,9 @@ bool phase_follows(const View& view, const Column& column) {
 std::string heading_line(const View& view) {
   std::string line = textio::right_aligned("Угол", kAngleColumn.width);
   for (const Column& column : quantity::columns_of(view)) {
-    line += textio::right_aligned(quantity::heading_of(column), kValueWidth);
+    const std::string heading = quantity::heading_of(column);
+    line += textio::right_aligned(phase_follows(view, column) ? "|" + heading + "|" : heading,
+                                  kValueWidth);
     if (phase_follows(view, column)) {
       line += textio::right_aligned("φ" + std::to_string(column.harmonic), kPhaseColumn.width);
     }
@@ -42,8 +44,9 @@ std::string heading_line(const View& view) {
   return line;
 }
 
-std::string cell(const Column& column, const berg::Result& row, double xi) {
-  const double value = quantity::value_of(column, row, xi);
+std::string cell(const View& view, const Column& column, const berg::Result& row) {
+  const double value = phase_follows(view, column) ? row.modulus(column.harmonic)
+                                                   : quantity::value_of(column, row, view.xi);
   if (std::isinf(value) && value < 0) return textio::right_aligned(kNoValue, kValueWidth);
   return textio::fixed_field(value, {kValueWidth, quantity::describe(column.id).decimals});
 }
@@ -60,9 +63,10 @@ std::vector<int> fitting_harmonics(const View& view) {
   return {0};
 }
 
-void write_exponent_line(textio::Records& out, double exponent) {
+void write_exponent_line(textio::Records& out, double exponent, bool decimal_comma) {
   out.write_empty();
-  out.text("Степень функции = " + textio::parameter_text(exponent));
+  out.text("Степень функции = " +
+           textio::with_decimal_mark(textio::parameter_text(exponent), decimal_comma));
 }
 
 void write_ruled_heading(textio::Records& out, const std::string& heading) {
@@ -82,23 +86,24 @@ void PlainTable::start_block(double exponent) {
   if (!titled_) {
     const bool efficiency =
         std::find(view_.shown.begin(), view_.shown.end(), Id::eta) != view_.shown.end();
-    out_.text(efficiency ? "Коэффициенты Берга, ξ = " + textio::parameter_text(view_.xi)
-                         : "Коэффициенты Берга");
+    const std::string xi =
+        textio::with_decimal_mark(textio::parameter_text(view_.xi), view_.decimal_comma);
+    out_.text(efficiency ? "Коэффициенты Берга, ξ = " + xi : "Коэффициенты Берга");
     titled_ = true;
   }
-  write_exponent_line(out_, exponent);
+  write_exponent_line(out_, exponent, view_.decimal_comma);
   write_ruled_heading(out_, heading_);
 }
 
 void PlainTable::write_row(const berg::Result& row) {
   std::string line = textio::fixed_field(row.angle(), kAngleColumn);
   for (const Column& column : columns_) {
-    line += cell(column, row, view_.xi);
+    line += cell(view_, column, row);
     if (phase_follows(view_, column)) {
       line += textio::fixed_field(row.phase(column.harmonic), kPhaseColumn);
     }
   }
-  out_.formatted(line);
+  out_.formatted(textio::with_decimal_mark(line, view_.decimal_comma));
 }
 
 }  // namespace table

@@ -20,15 +20,16 @@ constexpr int kTableWidth = 79;
 std::vector<int> fitting_harmonics(const quantity::View& view);
 
 // The line that starts each exponent's block in every text answer, after an empty one.
-void write_exponent_line(textio::Records& out, double exponent);
+void write_exponent_line(textio::Records& out, double exponent, bool decimal_comma);
 
 // The column headings between two rules as long as they are.
 void write_ruled_heading(textio::Records& out, const std::string& heading);
 
 // Writes the table as CR LF records, each row as it comes: the angle, then for each quantity
 // shown (the signed alpha_k when none is) its columns, with the phase beside each alpha_k when
-// the view asks for it. Every value is rounded as the dialogue's results screen rounds it;
-// a level in decibels has two decimals, and "—" stands where a quantity has no value.
+// the view asks for it, the coefficient's modulus then taking the place of its signed value,
+// as on the dialogue's results screen. Every value is rounded as the dialogue's results screen
+// rounds it; a level in decibels has two decimals, and "—" stands where a quantity has no value.
 class PlainTable : public RowWriter {
  public:
   PlainTable(textio::Records& out, const quantity::View& view);

@@ -106,13 +106,14 @@ void answer_rows(const Options& options, textio::ByteSink& output, platform::Fil
 void answer_optimum(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
   Outputs outputs(options, output, files);
   textio::Records* out = outputs.answer();
-  if (out != nullptr) write_optima_title(*out, options.csv);
+  const Form form{options.csv, options.view.decimal_comma};
+  if (out != nullptr) write_optima_title(*out, form);
   outputs.draw_rows();
   for (std::size_t b = 0; b < options.exponents.size(); ++b) {
     const double exponent = options.exponents[b];
     const ExponentOptima block{exponent, design::optima(exponent, options.optimum_harmonics)};
     if (out != nullptr) {
-      write_optima(*out, options.csv, block);
+      write_optima(*out, form, block);
       out->flush();
     }
     if (outputs.chart() != nullptr) outputs.chart()->mark_maxima(b, block.optima);
@@ -125,7 +126,8 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
   const std::vector<berg::Result> found = angles_for_g1(options);
   Outputs outputs(options, output, files);
   if (textio::Records* out = outputs.answer()) {
-    write_angles_for_g1(*out, options.csv, options.target_g1, options.view.xi, found);
+    write_angles_for_g1(*out, {options.csv, options.view.decimal_comma}, options.target_g1,
+                        options.view.xi, found);
   }
   outputs.draw_rows();
   outputs.finish();

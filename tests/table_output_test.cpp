@@ -77,7 +77,7 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--step", "0"}, "--step: 0 is not a finite number above 0"},
       {{"--from", "90", "--to", "80"}, "--from: 90 is above --to 80"},
       {{"--xi", "1,5"}, "--xi: 1.5 is not above 0 and at most 1"},
-      {{"--show", "beta"}, "--show: 'beta' is not one of alpha, gamma, g1, eta, db, cos"},
+      {{"--show", "beta"}, "--show: 'beta' is not one of alpha, gamma, g1, eta, db, cos, gn, etan"},
       {{"--phases", "--show", "gamma"},
        "--show: 'gamma' leaves out alpha, beside which --phases puts the phases"},
       {{"--optimum", "--harmonics", "0"},
@@ -149,9 +149,15 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
                 std::string(70, '-') +
                 "\r\n 90.000    -7.44        —  0.21221  0.00000  1.57080  0.74613  0.00000\r\n");
   EXPECT_NE(written<table::PlainTable>({{0}, {}, true}, {1.0, 2.0}, {90, 90, 1})
-                .find("   Угол       α0      φ0\r\n" + std::string(24, '-') +
+                .find("   Угол     |α0|      φ0\r\n" + std::string(24, '-') +
                       "\r\n 90.000  0.25000     0.0\r\n"),
             std::string::npos);
+  // Beside its phase a coefficient shows its modulus; a decimal comma throughout.
+  EXPECT_EQ(written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0},
+                                       {120, 120, 1}),
+            " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
+                "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
+                "\r\n120,000  0,04594   180,0 -0,11316\r\n");
   for (View view :
        {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}}) {
     view.harmonics = table::fitting_harmonics(view);
@@ -183,6 +189,11 @@ TEST(TableCsv, TheUsualColumnsThenEachQuantityShown) {
             "1.79362,0.89681,0.50000\r\n");
   EXPECT_EQ(written<table::CsvTable>({{3}, {Id::db}}, {1.0}, {90, 90, 1}),
             "angle,exponent,a3,phi3,db3\r\n90.000,1.000,0.00000,0.0,\r\n");
+  // For a Russian-locale spreadsheet; g_k and eta_k of a multiplier, 1/2 xi alpha_2 / alpha_0.
+  EXPECT_EQ(written<table::CsvTable>({{0, 2}, {Id::gn, Id::etan}, false, 0.9, true}, {1.0},
+                                     {90, 90, 1}),
+            "angle;exponent;a0;a2;phi0;phi2;g2;eta2\r\n"
+            "90,000;1,000;0,31831;0,21221;0,0;0,0;0,66667;0,30000\r\n");
 }
 
 // Keeps every row, as the chart sees them.

@@ -60,6 +60,10 @@ TEST(TableRun, EachAnswerInEachForm) {
       {{"--optimum", "--harmonics", "2", "--csv"}, "exponent,harmonic,alpha_angle", 2},
       {{"--angle-for-g1", "1.8", "--exponent", "1;2"}, " Угол отсечки θ, при котором g1", 7},
       {{"--angle-for-g1", "1.8", "--csv"}, "exponent,g1,angle,eta", 2},
+      {{"--optimum", "--harmonics", "2", "--csv", "--decimal-comma"}, "exponent;harmonic;", 2},
+      {{"--angle-for-g1", "1,8", "--decimal-comma"},
+       " Угол отсечки θ, при котором g1 = α1/α0 = 1,8",
+       7},
   };
   for (const Case& c : cases) {
     FakeFiles files;

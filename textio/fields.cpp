@@ -54,6 +54,11 @@ std::string shortest_text(double value) {
   return std::string(text.data(), result.ptr);
 }
 
+std::string with_decimal_mark(std::string numbers, bool comma) {
+  if (comma) std::replace(numbers.begin(), numbers.end(), '.', ',');
+  return numbers;
+}
+
 std::string parameter_text(double value) { return trimmed_field(value, kParameterEdit); }
 
 std::string integer_field(std::int64_t value, int width) {

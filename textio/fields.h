@@ -48,6 +48,10 @@ std::string right_aligned(std::string_view text, int width);
 // The shortest text that reads back as the same number, as a message names a value.
 std::string shortest_text(double value);
 
+// `numbers` with each decimal point a comma where `comma` is set, as a Russian-locale reader
+// and spreadsheet expect them. Only for text made of numbers, blanks and separators.
+std::string with_decimal_mark(std::string numbers, bool comma);
+
 // An angle or an exponent as the views show it outside a fixed column: F10.3 without its
 // leading blanks.
 std::string parameter_text(double value);
