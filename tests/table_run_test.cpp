@@ -63,7 +63,7 @@ TEST(TableRun, EachAnswerInEachForm) {
       {{"--optimum", "--harmonics", "2", "--csv", "--decimal-comma"}, "exponent;harmonic;", 2},
       {{"--angle-for-g1", "1,8", "--decimal-comma"},
        " Угол отсечки θ, при котором g1 = α1/α0 = 1,8",
-       7},
+       6},
   };
   for (const Case& c : cases) {
     FakeFiles files;
