@@ -103,7 +103,7 @@ BENCHMARK(PowerFloor);
 // editing and the writes.
 void WholeTable(benchmark::State& state) {
   const table::AngleRange range{4.9, 180.1, 0.1};
-  const table::View view{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}};
+  const quantity::View view{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}};
   const int null_device = ::open("/dev/null", O_WRONLY);
   textio::FdSink sink(null_device, textio::no_unit());
   for (auto _ : state) {

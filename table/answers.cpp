@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "table/csv.h"
+#include "table/plain_table.h"
 #include "textio/fields.h"
 
 namespace table {
@@ -12,83 +14,83 @@ constexpr textio::Edit kAngleColumn{12, 2};
 constexpr textio::Edit kValueColumn{10, textio::kModulusEdit.decimals};
 constexpr textio::Edit kAngleEdit{10, 2};
 
-std::string exponent_text(double exponent) {
-  return textio::trimmed_field(exponent, textio::kParameterEdit);
+std::string numbers(const std::string& text, const Form& form) {
+  return textio::with_decimal_mark(text, form.decimal_comma);
 }
 
-void write_rule_and(textio::Records& out, const std::string& heading, int width) {
-  const std::string rule(static_cast<std::size_t>(width), '-');
-  out.formatted(rule);
-  out.formatted(heading);
-  out.formatted(rule);
-}
-
-void write_optima_text(textio::Records& out, const std::vector<ExponentOptima>& blocks) {
-  out.text("Первые максимумы коэффициентов Берга по углу отсечки");
-  for (const ExponentOptima& block : blocks) {
-    out.write_empty();
-    out.text("Степень функции = " + exponent_text(block.exponent));
-    write_rule_and(out, "  n  θ(α макс.)   α макс.  θ(γ макс.)   γ макс.", 47);
-    for (const design::Optimum& optimum : block.optima) {
-      out.formatted(textio::integer_field(optimum.harmonic, 3) +
-                    textio::fixed_field(optimum.alpha.angle, kAngleColumn) +
-                    textio::fixed_field(optimum.alpha.value, kValueColumn) +
-                    textio::fixed_field(optimum.gamma.angle, kAngleColumn) +
-                    textio::fixed_field(optimum.gamma.value, kValueColumn));
-    }
+void write_optima_text(textio::Records& out, const Form& form, const ExponentOptima& block) {
+  write_exponent_line(out, block.exponent, form.decimal_comma);
+  write_ruled_heading(out, "  n  θ(α макс.)   α макс.  θ(γ макс.)   γ макс.");
+  for (const design::Optimum& optimum : block.optima) {
+    out.formatted(numbers(textio::integer_field(optimum.harmonic, 3) +
+                              textio::fixed_field(optimum.alpha.angle, kAngleColumn) +
+                              textio::fixed_field(optimum.alpha.value, kValueColumn) +
+                              textio::fixed_field(optimum.gamma.angle, kAngleColumn) +
+                              textio::fixed_field(optimum.gamma.value, kValueColumn),
+                          form));
   }
 }
 
-void write_optima_csv(textio::Records& out, const std::vector<ExponentOptima>& blocks) {
-  out.formatted("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max");
-  for (const ExponentOptima& block : blocks) {
-    for (const design::Optimum& optimum : block.optima) {
-      std::string line = exponent_text(block.exponent);
+void write_optima_csv(textio::Records& out, const Form& form, const ExponentOptima& block) {
+  for (const design::Optimum& optimum : block.optima) {
+    std::string line = textio::parameter_text(block.exponent);
+    line += ',';
+    line += std::to_string(optimum.harmonic);
+    for (const design::Peak& peak : {optimum.alpha, optimum.gamma}) {
       line += ',';
-      line += std::to_string(optimum.harmonic);
-      for (const design::Peak& peak : {optimum.alpha, optimum.gamma}) {
-        line += ',';
-        line += textio::trimmed_field(peak.angle, kAngleEdit);
-        line += ',';
-        line += textio::trimmed_field(peak.value, textio::kModulusEdit);
-      }
-      out.formatted(line);
+      line += textio::trimmed_field(peak.angle, kAngleEdit);
+      line += ',';
+      line += textio::trimmed_field(peak.value, textio::kModulusEdit);
     }
+    out.formatted(in_form(line, form.decimal_comma));
+  }
+}
+
+void write_angles_for_g1_csv(textio::Records& out, const Form& form, double xi,
+                             const std::vector<berg::Result>& found) {
+  out.formatted(in_form("exponent,g1,angle,eta", form.decimal_comma));
+  for (const berg::Result& at : found) {
+    out.formatted(in_form(textio::parameter_text(at.exponent()) + "," +
+                              textio::trimmed_field(at.g1(), textio::kModulusEdit) + "," +
+                              textio::trimmed_field(at.angle(), kAngleEdit) + "," +
+                              textio::trimmed_field(at.efficiency(xi), textio::kModulusEdit),
+                          form.decimal_comma));
   }
 }
 
 }  // namespace
 
-void write_optima(textio::Records& out, bool csv, const std::vector<ExponentOptima>& blocks) {
-  if (csv) {
-    write_optima_csv(out, blocks);
+void write_optima_title(textio::Records& out, const Form& form) {
+  if (form.csv) {
+    out.formatted(in_form("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max",
+                          form.decimal_comma));
   } else {
-    write_optima_text(out, blocks);
+    out.text("Первые максимумы коэффициентов Берга по углу отсечки");
   }
 }
 
-void write_angles_for_g1(textio::Records& out, bool csv, double g1, double xi,
-                         const std::vector<berg::Result>& found) {
-  if (csv) {
-    out.formatted("exponent,g1,angle,eta");
-    for (const berg::Result& at : found) {
-      out.formatted(exponent_text(at.exponent()) + "," +
-                    textio::trimmed_field(at.g1(), textio::kModulusEdit) + "," +
-                    textio::trimmed_field(at.angle(), kAngleEdit) + "," +
-                    textio::trimmed_field(at.efficiency(xi), textio::kModulusEdit));
-    }
-    return;
+void write_optima(textio::Records& out, const Form& form, const ExponentOptima& block) {
+  if (form.csv) {
+    write_optima_csv(out, form, block);
+  } else {
+    write_optima_text(out, form, block);
   }
+}
+
+void write_angles_for_g1(textio::Records& out, const Form& form, double g1, double xi,
+                         const std::vector<berg::Result>& found) {
+  if (form.csv) return write_angles_for_g1_csv(out, form, xi, found);
   out.text("Угол отсечки θ, при котором g1 = α1/α0 = " +
-           textio::trimmed_field(g1, textio::kModulusEdit) +
-           ", и КПД η при ξ = " + textio::trimmed_field(xi, textio::kParameterEdit));
+           numbers(textio::trimmed_field(g1, textio::kModulusEdit), form) +
+           ", и КПД η при ξ = " + numbers(textio::parameter_text(xi), form));
   out.write_empty();
-  write_rule_and(out, "   Степень      θ, °        g1         η", 40);
+  write_ruled_heading(out, "   Степень      θ, °        g1         η");
   for (const berg::Result& at : found) {
-    out.formatted(textio::fixed_field(at.exponent(), textio::kParameterEdit) +
-                  textio::fixed_field(at.angle(), kAngleEdit) +
-                  textio::fixed_field(at.g1(), kValueColumn) +
-                  textio::fixed_field(at.efficiency(xi), kValueColumn));
+    out.formatted(numbers(textio::fixed_field(at.exponent(), textio::kParameterEdit) +
+                              textio::fixed_field(at.angle(), kAngleEdit) +
+                              textio::fixed_field(at.g1(), kValueColumn) +
+                              textio::fixed_field(at.efficiency(xi), kValueColumn),
+                          form));
   }
 }
 

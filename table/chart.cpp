@@ -51,21 +51,15 @@ std::string number(double value, int decimals) {
 
 std::string pixels(double value) { return number(value, 2); }
 
-// An axis from `low` to `high` with labelled ticks at the multiples of `step` between them.
-struct Axis {
-  double low;
-  double high;
-  double step;
-  int decimals;
+using Axis = Chart::Axis;
 
-  std::vector<double> ticks() const {
-    std::vector<double> at;
-    const double first = std::ceil(low / step - 1e-9);
-    const double last = std::floor(high / step + 1e-9);
-    for (double i = first; i <= last; ++i) at.push_back(i * step);
-    return at;
-  }
-};
+std::vector<double> ticks(const Axis& axis) {
+  std::vector<double> at;
+  const double first = std::ceil(axis.low / axis.step - 1e-9);
+  const double last = std::floor(axis.high / axis.step + 1e-9);
+  for (double i = first; i <= last; ++i) at.push_back(i * axis.step);
+  return at;
+}
 
 int decimals_of(double step) { return step < 0.01 ? 3 : step < 0.1 ? 2 : step < 1.0 ? 1 : 0; }
 
@@ -155,10 +149,6 @@ std::string marker_element(const std::string& attributes, Shape shape, double x,
          "\" stroke=\"white\" stroke-width=\"1.5\"/>";
 }
 
-std::string exponent_text(double exponent) {
-  return textio::trimmed_field(exponent, textio::kParameterEdit);
-}
-
 std::string symbol(bool gamma) { return gamma ? "γ" : "α"; }
 
 struct Style {
@@ -181,7 +171,7 @@ std::string stroke(const Style& style) {
 
 std::string data_attributes(int harmonic, double exponent) {
   return "data-harmonic=\"" + std::to_string(harmonic) + "\" data-exponent=\"" +
-         exponent_text(exponent) + "\"";
+         textio::parameter_text(exponent) + "\"";
 }
 
 // "αk" for several harmonics, "α2" for harmonic 2 alone.
@@ -197,7 +187,7 @@ std::string title(const std::vector<double>& exponents, const ChartView& view) {
   text += exponents.size() == 1 ? "степень функции " : "степени функции ";
   for (std::size_t i = 0; i < exponents.size(); ++i) {
     if (i > 0) text += ", ";
-    text += exponent_text(exponents[i]);
+    text += textio::parameter_text(exponents[i]);
   }
   return text;
 }
@@ -211,13 +201,13 @@ void write_grid(textio::Records& out, const Frame& frame) {
         line_element(kPlotLeft, y, kPlotRight, y, "stroke=\"#ececec\" stroke-width=\"0.8\""));
   }
   const std::string major = "stroke=\"#c4c4c4\" stroke-width=\"1\"";
-  for (double angle : frame.angles.ticks()) {
+  for (double angle : ticks(frame.angles)) {
     const double x = frame.x(angle);
     out.formatted(line_element(x, kPlotTop, x, kPlotBottom, major));
     out.formatted(text_element("class=\"x-tick\" text-anchor=\"middle\"", x, kPlotBottom + 22, 14,
                                number(angle, frame.angles.decimals) + "°"));
   }
-  for (double value : frame.values.ticks()) {
+  for (double value : ticks(frame.values)) {
     const double y = frame.y(value);
     const bool zero = std::fabs(value) < frame.values.step / 2;
     out.formatted(line_element(kPlotLeft, y, kPlotRight, y,
@@ -288,7 +278,8 @@ void write_legend(textio::Records& out, const ChartView& view, const std::vector
   if (!several || exponents.size() > 1) {
     for (std::size_t b = 0; b < exponents.size(); ++b) {
       const Style style = several ? Style{kInk, b} : style_of(b, 0, false);
-      write_legend_line(out, y, style, single_angle, "степень " + exponent_text(exponents[b]));
+      write_legend_line(out, y, style, single_angle,
+                        "степень " + textio::parameter_text(exponents[b]));
       y += kLegendLineHeight;
     }
   }
@@ -317,10 +308,7 @@ std::string too_many_curves(std::size_t exponents, const std::vector<int>& harmo
   return "";
 }
 
-Chart::Chart(const ChartView& view)
-    : view_(view),
-      axis_low_(angle_axis(view.angles).low),
-      axis_high_(angle_axis(view.angles).high) {}
+Chart::Chart(const ChartView& view) : view_(view), angle_axis_(angle_axis(view.angles)) {}
 
 void Chart::start_block(double exponent) {
   exponents_.push_back(exponent);
@@ -338,8 +326,8 @@ void Chart::write_row(const berg::Result& row) {
 void Chart::add(Curve& curve, Point point) {
   lowest_ = std::min(lowest_, point.value);
   highest_ = std::max(highest_, point.value);
-  const int column = static_cast<int>(
-      std::floor((point.angle - axis_low_) / (axis_high_ - axis_low_) * kPlotColumns));
+  const int column = static_cast<int>(std::floor(
+      (point.angle - angle_axis_.low) / (angle_axis_.high - angle_axis_.low) * kPlotColumns));
   if (column != curve.column) {
     end_column(curve);
     curve.column = column;
@@ -369,15 +357,15 @@ void Chart::mark_maxima(std::size_t block, const std::vector<design::Optimum>& o
     const design::Peak& peak = view_.gamma ? optimum.gamma : optimum.alpha;
     const bool drawn = std::find(view_.harmonics.begin(), view_.harmonics.end(),
                                  optimum.harmonic) != view_.harmonics.end();
-    if (!drawn || peak.angle < axis_low_ || peak.angle > axis_high_) continue;
+    if (!drawn || peak.angle < angle_axis_.low || peak.angle > angle_axis_.high) continue;
     markers_.push_back({block, optimum.harmonic, {peak.angle, peak.value}});
     highest_ = std::max(highest_, peak.value);
   }
 }
 
-std::string Chart::document() {
+std::string Chart::finish() && {
   for (Curve& curve : curves_) end_column(curve);
-  const Frame frame{angle_axis(view_.angles), value_axis(lowest_, highest_)};
+  const Frame frame{angle_axis_, value_axis(lowest_, highest_)};
   const bool several = view_.harmonics.size() > 1;
   textio::StringSink sink;
   textio::Records out(sink, false);
@@ -400,7 +388,8 @@ std::string Chart::document() {
         "class=\"maximum\" " + data_attributes(marker.harmonic, exponents_[marker.block]),
         shape_of(style), frame.x(marker.at.angle), frame.y(marker.at.value), style.colour));
   }
-  write_legend(out, view_, exponents_, curves_.front().points.size() == 1, !markers_.empty());
+  const bool single_angle = angle_count(view_.angles, 1) == 1;
+  write_legend(out, view_, exponents_, single_angle, !markers_.empty());
   out.formatted("</svg>");
   out.flush();
   return sink.text();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/design.h"
+#include "engine/quantity.h"
 #include "table/rows.h"
 
 namespace table {
@@ -35,15 +36,24 @@ class Chart : public RowWriter {
   void write_row(const berg::Result& row) override;
   // Marks on the curves of block `block` the first maxima of what they draw.
   void mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima);
-  // The whole SVG document, CR LF line ends. Tick labels are <text> elements of class "x-tick"
-  // or "y-tick" placed at their tick; each curve is a <polyline> of class "curve" (a <path> of
-  // class "point" for a single angle, in the exponent's shape), each maximum a <path> of class
-  // "maximum", all with data-harmonic and data-exponent, in the same pixels as the ticks.
-  std::string document();
+  // Ends the curves and gives the whole SVG document, CR LF line ends; the chart is used up. Tick
+  // labels are <text> elements of class "x-tick" or "y-tick" placed at their tick; each curve is a
+  // <polyline> of class "curve" (a <path> of class "point" for a single angle, in the exponent's
+  // shape), each maximum a <path> of class "maximum", all with data-harmonic and data-exponent, in
+  // the same pixels as the ticks.
+  std::string finish() &&;
 
   struct Point {
     double angle;
     double value;
+  };
+
+  // An axis from `low` to `high` with labelled ticks at the multiples of `step` between them.
+  struct Axis {
+    double low;
+    double high;
+    double step;
+    int decimals;
   };
 
  private:
@@ -65,8 +75,7 @@ class Chart : public RowWriter {
   void end_column(Curve& curve);
 
   ChartView view_;
-  double axis_low_;  // the ends of the angle axis
-  double axis_high_;
+  Axis angle_axis_;
   std::vector<double> exponents_;
   std::vector<Curve> curves_;
   std::vector<Marker> markers_;

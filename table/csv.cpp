@@ -1,5 +1,6 @@
 #include "table/csv.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "textio/fields.h"
@@ -8,54 +9,41 @@ namespace table {
 
 namespace {
 
-constexpr textio::Edit kLevelEdit{9, 2};
+using quantity::Column;
 
-std::string name_of(const Column& column) {
-  const std::string k = std::to_string(column.harmonic);
-  switch (column.quantity) {
-    case Quantity::alpha:
-      return "alpha" + k;
-    case Quantity::gamma:
-      return "gamma" + k;
-    case Quantity::db:
-      return "db" + k;
-    case Quantity::g1:
-      return "g1";
-    case Quantity::eta:
-      return "eta";
-    case Quantity::cos:
-      return "cos_theta";
-  }
-  return "";
-}
-
-std::string header(const View& view, const std::vector<Column>& columns) {
+std::string header(const quantity::View& view, const std::vector<Column>& columns) {
   std::string line = "angle,exponent";
   for (int k : view.harmonics) line.append(",a").append(std::to_string(k));
   for (int k : view.harmonics) line.append(",phi").append(std::to_string(k));
-  for (const Column& column : columns) line.append(",").append(name_of(column));
+  for (const Column& column : columns) line.append(",").append(quantity::csv_name_of(column));
   return line;
 }
 
 std::string field(const Column& column, const berg::Result& row, double xi) {
-  const double value = value_of(column, row, xi);
-  if (column.quantity != Quantity::db) return textio::trimmed_field(value, textio::kModulusEdit);
-  return std::isinf(value) ? "" : textio::trimmed_field(value, kLevelEdit);
+  const double value = quantity::value_of(column, row, xi);
+  if (std::isinf(value) && value < 0) return "";
+  return textio::trimmed_field(
+      value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
 }
 
 }  // namespace
 
-CsvTable::CsvTable(textio::Records& out, const View& view)
-    : out_(out), view_(view), columns_(columns_of(view)) {}
+std::string in_form(std::string line, bool decimal_comma) {
+  if (decimal_comma) std::replace(line.begin(), line.end(), ',', ';');
+  return textio::with_decimal_mark(line, decimal_comma);
+}
+
+CsvTable::CsvTable(textio::Records& out, const quantity::View& view)
+    : out_(out), view_(view), columns_(quantity::columns_of(view)) {}
 
 void CsvTable::start_block(double exponent) {
-  if (!headed_) out_.formatted(header(view_, columns_));
+  if (!headed_) out_.formatted(in_form(header(view_, columns_), view_.decimal_comma));
   headed_ = true;
-  exponent_ = textio::trimmed_field(exponent, textio::kParameterEdit);
+  exponent_ = textio::parameter_text(exponent);
 }
 
 void CsvTable::write_row(const berg::Result& row) {
-  std::string line = textio::trimmed_field(row.angle(), textio::kParameterEdit);
+  std::string line = textio::parameter_text(row.angle());
   line += ',';
   line += exponent_;
   for (int k : view_.harmonics) {
@@ -70,7 +58,7 @@ void CsvTable::write_row(const berg::Result& row) {
     line += ',';
     line += field(column, row, view_.xi);
   }
-  out_.formatted(line);
+  out_.formatted(in_form(line, view_.decimal_comma));
 }
 
 }  // namespace table

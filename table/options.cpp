@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <sstream>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 #include "table/chart.h"
 #include "table/plain_table.h"
 #include "textio/failure.h"
+#include "textio/fields.h"
 
 namespace table {
 
@@ -22,13 +24,6 @@ constexpr int kLastChartHarmonicByDefault = 3;
 
 [[noreturn]] void reject(std::string_view option, const std::string& reason) {
   throw textio::Error(std::string(option) + ": " + reason);
-}
-
-// The shortest text that reads back as the same number.
-std::string number_text(double value) {
-  std::array<char, 32> text;
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return std::string(text.data(), result.ptr);
 }
 
 // A number as a user types it: with a decimal point, or with a decimal comma as the dialogue
@@ -73,8 +68,8 @@ std::vector<double> exponents_of(const std::vector<std::string>& given) {
 
 void check_range(std::string_view option, double value, double lowest, double highest) {
   if (value >= lowest && value <= highest) return;
-  reject(option, number_text(value) + " is not from " + number_text(lowest) + " to " +
-                     number_text(highest));
+  reject(option, textio::shortest_text(value) + " is not from " + textio::shortest_text(lowest) +
+                     " to " + textio::shortest_text(highest));
 }
 
 std::vector<int> harmonics_from(int first, int last) {
@@ -114,22 +109,26 @@ std::vector<int> chosen_harmonics(const std::vector<std::string>& items) {
   return harmonics;
 }
 
-std::vector<Quantity> shown_quantities(const std::vector<std::string>& names) {
-  static constexpr std::pair<const char*, Quantity> kNames[] = {
-      {"alpha", Quantity::alpha}, {"gamma", Quantity::gamma}, {"g1", Quantity::g1},
-      {"eta", Quantity::eta},     {"db", Quantity::db},       {"cos", Quantity::cos}};
-  std::vector<Quantity> shown;
+std::vector<quantity::Id> shown_quantities(const std::vector<std::string>& names) {
+  std::vector<quantity::Id> shown;
   for (const std::string& name : names) {
-    const auto* found = std::find_if(std::begin(kNames), std::end(kNames),
-                                     [&name](const auto& known) { return name == known.first; });
-    if (found == std::end(kNames)) {
-      reject("--show", "'" + name + "' is not one of alpha, gamma, g1, eta, db, cos");
-    }
-    if (std::find(shown.begin(), shown.end(), found->second) == shown.end()) {
-      shown.push_back(found->second);
-    }
+    const std::optional<quantity::Id> id = quantity::named(name);
+    if (!id) reject("--show", "'" + name + "' is not one of " + quantity::names());
+    if (std::find(shown.begin(), shown.end(), *id) == shown.end()) shown.push_back(*id);
   }
   return shown;
+}
+
+// The help of --show: each quantity and what it is.
+std::string show_help() {
+  std::string help = "What each row shows, any of:\n";
+  for (const quantity::Description& quantity : quantity::all()) {
+    const std::string name = quantity.name;
+    help += "  " + name + std::string(7 - name.size(), ' ') + quantity.meaning + "\n";
+  }
+  return help +
+         "CSV adds their columns to its usual ones; the\n"
+         "chart draws γ when gamma is shown without alpha";
 }
 
 // The items of a list option as the user gave them.
@@ -139,8 +138,8 @@ std::string joined(const std::vector<std::string>& items) {
   return text;
 }
 
-bool shows(const std::vector<Quantity>& shown, Quantity quantity) {
-  return std::find(shown.begin(), shown.end(), quantity) != shown.end();
+bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
+  return std::find(shown.begin(), shown.end(), id) != shown.end();
 }
 
 // The angles must rise from one row to the next: a step too small to tell neighbours apart
@@ -154,13 +153,14 @@ void check_rows(const Options& options) {
   const std::int64_t count = angle_count(angles, kMostRows);
   for (std::int64_t i = 1; i < count; ++i) {
     if (angle_at(angles, i) <= angle_at(angles, i - 1)) {
-      reject("--step", number_text(angles.step) + " is too small: neighbouring angles near " +
-                           number_text(angle_at(angles, i)) + " are equal");
+      reject("--step", textio::shortest_text(angles.step) +
+                           " is too small: neighbouring angles near " +
+                           textio::shortest_text(angle_at(angles, i)) + " are equal");
     }
   }
   if (count > kMostRows) {
-    reject("--step",
-           number_text(angles.step) + " makes more than " + std::to_string(kMostRows) + " rows");
+    reject("--step", textio::shortest_text(angles.step) + " makes more than " +
+                         std::to_string(kMostRows) + " rows");
   }
   if (count * exponents > kMostRows) {
     reject("--exponent", std::to_string(exponents) + " exponents of " + std::to_string(count) +
@@ -168,53 +168,12 @@ void check_rows(const Options& options) {
   }
 }
 
-void check(const Options& options, bool svg_given) {
-  for (double exponent : options.exponents) {
-    check_range("--exponent", exponent, berg::kLowestExponent, berg::kHighestExponent);
-  }
-  const AngleRange& angles = options.angles;
-  check_range("--from", angles.from, berg::kLowestAngle, berg::kHighestAngle);
-  check_range("--to", angles.to, berg::kLowestAngle, berg::kHighestAngle);
-  if (!(angles.step > 0.0 && std::isfinite(angles.step))) {
-    reject("--step", number_text(angles.step) + " is not a finite number above 0");
-  }
-  if (angles.from > angles.to) {
-    reject("--from", number_text(angles.from) + " is above --to " + number_text(angles.to));
-  }
-  if (!(options.view.xi > 0.0 && options.view.xi <= 1.0)) {
-    reject("--xi", number_text(options.view.xi) + " is not above 0 and at most 1");
-  }
-  check_rows(options);
-  if (svg_given && options.svg_file.empty()) reject("--svg", "the file name is empty");
-  if (!options.svg_file.empty()) {
-    const std::string refusal = too_many_curves(options.exponents.size(), options.chart_harmonics);
-    if (!refusal.empty()) reject("--svg", refusal);
-  }
-}
-
-// What the texts of the options say, each in the sense the program gives it.
-struct Given {
-  std::vector<std::string> exponents;
-  std::string from = "5", to = "180", step = "5", xi = "1", target_g1;
-  std::vector<std::string> harmonics, shown;
-};
-
-void resolve(Options& options, const Given& given, bool harmonics_given) {
-  options.exponents = exponents_of(given.exponents);
-  options.angles = {number("--from", given.from), number("--to", given.to),
-                    number("--step", given.step)};
-  options.view.xi = number("--xi", given.xi);
-  if (options.answer == Answer::angle_for_g1) {
-    options.target_g1 = number("--angle-for-g1", given.target_g1);
-  }
-  options.view.shown = shown_quantities(given.shown);
-  if (options.view.phases && !options.view.shown.empty() &&
-      !shows(options.view.shown, Quantity::alpha)) {
-    reject("--show",
-           "'" + joined(given.shown) + "' leaves out alpha, beside which --phases puts the phases");
-  }
+// The harmonics each view takes when --harmonics is not given: the table as many as fit, CSV
+// all, the chart 0 to 3, --optimum 1 to 9.
+void resolve_harmonics(Options& options, const Given& given) {
+  const bool given_harmonics = !given.harmonics.empty();
   const std::vector<int> chosen = chosen_harmonics(given.harmonics);
-  if (harmonics_given) {
+  if (given_harmonics) {
     options.view.harmonics = chosen;
   } else if (options.csv) {
     options.view.harmonics = harmonics_from(0, kHighestHarmonic);
@@ -222,25 +181,90 @@ void resolve(Options& options, const Given& given, bool harmonics_given) {
     options.view.harmonics = fitting_harmonics(options.view);
   }
   options.chart_harmonics =
-      harmonics_given ? chosen : harmonics_from(0, kLastChartHarmonicByDefault);
-  for (int k : harmonics_given ? chosen : harmonics_from(1, kHighestHarmonic)) {
+      given_harmonics ? chosen : harmonics_from(0, kLastChartHarmonicByDefault);
+  for (int k : given_harmonics ? chosen : harmonics_from(1, kHighestHarmonic)) {
     if (k >= 1) options.optimum_harmonics.push_back(k);
+  }
+}
+
+Answer answer_of(const Given& given) {
+  if (given.optimum) return Answer::optimum;
+  if (given.angle_for_g1) return Answer::angle_for_g1;
+  return Answer::rows;
+}
+
+// A value that is itself an option was almost surely meant as the next option.
+void check_not_an_option(std::string_view option, const std::string& value) {
+  if (value.starts_with("--")) {
+    reject(option, "'" + value + "' is an option, not a value: give the value first");
+  }
+}
+
+void check_values(const Given& given) {
+  check_not_an_option("--svg", given.svg_file);
+  for (const std::string& name : given.shown) check_not_an_option("--show", name);
+  for (const std::string& item : given.harmonics) check_not_an_option("--harmonics", item);
+}
+
+}  // namespace
+
+Options resolve(const Given& given) {
+  check_values(given);
+  Options options;
+  options.answer = answer_of(given);
+  options.csv = given.csv;
+  options.exponents = exponents_of(given.exponents);
+  options.angles = {number("--from", given.from), number("--to", given.to),
+                    number("--step", given.step)};
+  options.view.xi = number("--xi", given.xi);
+  options.view.phases = given.phases;
+  options.view.decimal_comma = given.decimal_comma;
+  if (options.answer == Answer::angle_for_g1) {
+    options.target_g1 = number("--angle-for-g1", given.target_g1);
+  }
+  options.view.shown = shown_quantities(given.shown);
+  resolve_harmonics(options, given);
+  options.chart_gamma = shows(options.view.shown, quantity::Id::gamma) &&
+                        !shows(options.view.shown, quantity::Id::alpha);
+  options.svg_file = given.svg_file;
+  return options;
+}
+
+void check(const Options& options, const Given& given) {
+  for (double exponent : options.exponents) {
+    check_range("--exponent", exponent, berg::kLowestExponent, berg::kHighestExponent);
+  }
+  const AngleRange& angles = options.angles;
+  check_range("--from", angles.from, berg::kLowestAngle, berg::kHighestAngle);
+  check_range("--to", angles.to, berg::kLowestAngle, berg::kHighestAngle);
+  if (!(angles.step > 0.0 && std::isfinite(angles.step))) {
+    reject("--step", textio::shortest_text(angles.step) + " is not a finite number above 0");
+  }
+  if (angles.from > angles.to) {
+    reject("--from", textio::shortest_text(angles.from) + " is above --to " +
+                         textio::shortest_text(angles.to));
+  }
+  if (!(options.view.xi > 0.0 && options.view.xi <= 1.0)) {
+    reject("--xi", textio::shortest_text(options.view.xi) + " is not above 0 and at most 1");
+  }
+  if (options.view.phases && !options.view.shown.empty() &&
+      !shows(options.view.shown, quantity::Id::alpha)) {
+    reject("--show",
+           "'" + joined(given.shown) + "' leaves out alpha, beside which --phases puts the phases");
   }
   if (options.answer == Answer::optimum && options.optimum_harmonics.empty()) {
     reject("--harmonics",
            "'" + joined(given.harmonics) + "' has no harmonic from 1 to 9 for --optimum");
   }
-  const std::vector<Quantity>& shown = options.view.shown;
-  const auto gamma = std::find(shown.begin(), shown.end(), Quantity::gamma);
-  options.chart_gamma =
-      gamma != shown.end() && std::find(shown.begin(), gamma, Quantity::alpha) == gamma;
+  check_rows(options);
+  if (given.svg && options.svg_file.empty()) reject("--svg", "the file name is empty");
+  if (!options.svg_file.empty()) {
+    const std::string refusal = too_many_curves(options.exponents.size(), options.chart_harmonics);
+    if (!refusal.empty()) reject("--svg", refusal);
+  }
 }
 
-}  // namespace
-
 Command parse_command_line(int argc, const char* const* argv) {
-  Command command;
-  Options& options = command.options;
   Given given;
   CLI::App app{
       "Berg coefficients of the cut-off cosine pulse for a range of cut-off angles\n"
@@ -266,20 +290,9 @@ Command parse_command_line(int argc, const char* const* argv) {
                  "in CSV, 0-3 on the chart, 1-9 with --optimum]")
       ->delimiter(',')
       ->type_name("LIST");
-  app.add_option("--show", given.shown,
-                 "What each row shows, any of:\n"
-                 "  alpha  αn with its sign (the default)\n"
-                 "  gamma  γn = αn (1 - cos θ)\n"
-                 "  g1     α1/α0\n"
-                 "  eta    the efficiency η = ξ g1 / 2\n"
-                 "  db     αn against α1 in dB, n >= 2\n"
-                 "  cos    cos θ\n"
-                 "CSV adds their columns to its usual ones; the\n"
-                 "chart draws γ when gamma comes before alpha")
-      ->delimiter(',')
-      ->type_name("LIST");
+  app.add_option("--show", given.shown, show_help())->delimiter(',')->type_name("LIST");
   app.add_option("--xi", given.xi, "Voltage utilisation ξ of η, 0 < ξ <= 1 [1]")->type_name("X");
-  CLI::Option* optimum = app.add_flag("--optimum")
+  CLI::Option* optimum = app.add_flag("--optimum", given.optimum)
                              ->description(
                                  "Instead of the rows: for each exponent and\n"
                                  "harmonic n >= 1 the angle of the first maximum\n"
@@ -289,10 +302,13 @@ Command parse_command_line(int argc, const char* const* argv) {
                                        "at which g1 = α1/α0 equals G, and η there")
                             ->type_name("G");
   optimum->excludes(target);
-  app.add_flag("--csv", options.csv,
+  app.add_flag("--csv", given.csv,
                "Comma-separated values, always with the moduli\nand the phases");
-  app.add_flag("--phases", options.view.phases, "The phase beside each αn in the table");
-  CLI::Option* svg = app.add_option("--svg", options.svg_file,
+  app.add_flag("--phases", given.phases, "The phase beside the modulus |αn| in the table");
+  app.add_flag("--decimal-comma", given.decimal_comma,
+               "Numbers with a decimal comma, and CSV fields\nseparated by ;, as a Russian-locale "
+               "spreadsheet\nopens them");
+  CLI::Option* svg = app.add_option("--svg", given.svg_file,
                                     "Also draw the Berg chart as SVG into FILE; with\n"
                                     "FILE -, on standard output instead of the table")
                          ->type_name("FILE");
@@ -301,15 +317,15 @@ Command parse_command_line(int argc, const char* const* argv) {
   } catch (const CLI::Success& shown) {
     std::ostringstream text;
     app.exit(shown, text, text);
-    return {false, text.str(), options};
+    return {false, text.str(), {}};
   } catch (const CLI::ParseError& error) {
     throw textio::Error(error.what());
   }
-  if (optimum->count() > 0) options.answer = Answer::optimum;
-  if (target->count() > 0) options.answer = Answer::angle_for_g1;
-  resolve(options, given, app.get_option("--harmonics")->count() > 0);
-  check(options, svg->count() > 0);
-  return command;
+  given.angle_for_g1 = target->count() > 0;
+  given.svg = svg->count() > 0;
+  const Options options = resolve(given);
+  check(options, given);
+  return {true, "", options};
 }
 
 }  // namespace table

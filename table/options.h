@@ -1,9 +1,11 @@
-// The command line of k-berg-table, parsed and checked into a plain description of the run.
+// The command line of k-berg-table: parsed into the texts given, resolved into a plain
+// description of the run with every default filled in, and checked.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "engine/quantity.h"
 #include "table/rows.h"
 
 namespace table {
@@ -18,11 +20,20 @@ struct Options {
   Answer answer = Answer::rows;
   double target_g1 = 0.0;  // the value asked for by --angle-for-g1
   bool csv = false;
-  View view;                           // what the table or the CSV shows of each row
+  quantity::View view;                 // what the table or the CSV shows of each row
   std::vector<int> optimum_harmonics;  // those of --optimum, 1 to 9, in increasing order
   std::vector<int> chart_harmonics;    // the curves of the chart, in increasing order
   bool chart_gamma = false;            // the chart draws gamma_k instead of alpha_k
   std::string svg_file;                // empty when no chart is asked for; "-" for standard output
+};
+
+// The options as the user typed them, before any is read as a number or given its default.
+struct Given {
+  std::vector<std::string> exponents;
+  std::string from = "5", to = "180", step = "5", xi = "1", target_g1, svg_file;
+  std::vector<std::string> harmonics, shown;
+  bool optimum = false, angle_for_g1 = false, csv = false, phases = false, svg = false,
+       decimal_comma = false;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).
@@ -32,8 +43,17 @@ struct Command {
   Options options;
 };
 
-// Parses the arguments (argv[0] is the program). A bad argument raises a textio::Error whose
-// text is one line naming the option and the value that is wrong.
+// The texts of the arguments (argv[0] is the program), or the help or version to show. An
+// unknown option or a missing value raises a textio::Error.
 Command parse_command_line(int argc, const char* const* argv);
+
+// The run the given texts describe, with the defaults of what was not given: the chart draws
+// gamma_k when --show names gamma and not alpha, and alpha_k otherwise. A text that is not a
+// number raises a textio::Error naming the option and the text.
+Options resolve(const Given& given);
+
+// Raises a textio::Error, one line naming the option and the value, for any value out of its
+// range and any choice that contradicts another.
+void check(const Options& options, const Given& given);
 
 }  // namespace table

@@ -32,38 +32,6 @@ double angle_at(const AngleRange& range, std::int64_t index) {
   return std::min(range.from + static_cast<double>(index) * range.step, range.to);
 }
 
-std::vector<Column> columns_of(const View& view) {
-  std::vector<Column> columns;
-  for (Quantity quantity : view.shown) {
-    if (quantity == Quantity::alpha || quantity == Quantity::gamma || quantity == Quantity::db) {
-      for (int k : view.harmonics) {
-        if (quantity != Quantity::db || k >= 2) columns.push_back({quantity, k});
-      }
-    } else {
-      columns.push_back({quantity, 0});
-    }
-  }
-  return columns;
-}
-
-double value_of(const Column& column, const berg::Result& row, double xi) {
-  switch (column.quantity) {
-    case Quantity::alpha:
-      return row.signed_value(column.harmonic);
-    case Quantity::gamma:
-      return row.gamma(column.harmonic);
-    case Quantity::g1:
-      return row.g1();
-    case Quantity::eta:
-      return row.efficiency(xi);
-    case Quantity::db:
-      return row.level_db(column.harmonic);
-    case Quantity::cos:
-      return row.cos_theta();
-  }
-  return 0.0;
-}
-
 void compute_rows(const std::vector<double>& exponents, const AngleRange& range,
                   const std::vector<RowWriter*>& writers) {
   const std::int64_t count = angle_count(range, kMostRows);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/berg.h"
+#include "engine/quantity.h"
 
 namespace table {
 
@@ -26,37 +27,6 @@ struct AngleRange {
 std::int64_t angle_count(const AngleRange& range, std::int64_t limit);
 
 double angle_at(const AngleRange& range, std::int64_t index);
-
-// The quantities a row can show, by the names --show takes.
-enum class Quantity {
-  alpha,  // alpha_k with its sign
-  gamma,  // gamma_k = alpha_k (1 - cos theta)
-  g1,     // alpha_1 / alpha_0
-  eta,    // the efficiency 1/2 xi g1
-  db,     // harmonic k >= 2 related to the fundamental, in decibels
-  cos,    // cos theta
-};
-
-// What the plain table and the CSV show of each row.
-struct View {
-  std::vector<int> harmonics;   // in increasing order
-  std::vector<Quantity> shown;  // in the order given, each once
-  bool phases = false;          // the phase beside each alpha_k (the table only)
-  double xi = 1.0;              // the voltage utilisation of eta
-};
-
-// One column of what a view shows: a quantity of one harmonic, or of the row as a whole.
-struct Column {
-  Quantity quantity;
-  int harmonic;  // for alpha, gamma and db; 0 otherwise
-};
-
-// The columns of the quantities shown, in their order: one per harmonic for alpha and gamma,
-// one per harmonic from 2 up for db, one for each of the others.
-std::vector<Column> columns_of(const View& view);
-
-// The value of a column in a row; minus infinity for the level of a harmonic that is zero.
-double value_of(const Column& column, const berg::Result& row, double xi);
 
 // An output that takes the rows one at a time, block after block.
 class RowWriter {

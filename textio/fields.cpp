@@ -1,5 +1,7 @@
 #include "textio/fields.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -8,17 +10,18 @@ namespace textio {
 
 namespace {
 
-std::string right_aligned(std::string_view text, int width) {
+// Right-aligned, or `width` asterisks when the text does not fit, as Fortran fields are.
+std::string fitted(std::string_view text, int width) {
   if (static_cast<int>(text.size()) > width)
     return std::string(static_cast<std::size_t>(width), '*');
   return blanks(width - static_cast<int>(text.size())) + std::string(text);
 }
 
 std::string special_field(double value, int width) {
-  if (std::isnan(value)) return right_aligned("NaN", width);
+  if (std::isnan(value)) return fitted("NaN", width);
   std::string sign = std::signbit(value) ? "-" : "";
   bool room_for_word = width > 7 + static_cast<int>(sign.size());
-  return right_aligned(sign + (room_for_word ? "Infinity" : "Inf"), width);
+  return fitted(sign + (room_for_word ? "Infinity" : "Inf"), width);
 }
 
 // The magnitude rounded to `decimals` places, as "digits.decimals" with "0" for an empty
@@ -36,9 +39,31 @@ std::string rounded_magnitude(double magnitude, int decimals) {
 
 std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
 
+int display_width(std::string_view text) {
+  return static_cast<int>(
+      std::count_if(text.begin(), text.end(), [](char byte) { return (byte & 0xC0) != 0x80; }));
+}
+
+std::string right_aligned(std::string_view text, int width) {
+  return blanks(width - display_width(text)) + std::string(text);
+}
+
+std::string shortest_text(double value) {
+  std::array<char, 32> text;
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
+  return std::string(text.data(), result.ptr);
+}
+
+std::string with_decimal_mark(std::string numbers, bool comma) {
+  if (comma) std::replace(numbers.begin(), numbers.end(), '.', ',');
+  return numbers;
+}
+
+std::string parameter_text(double value) { return trimmed_field(value, kParameterEdit); }
+
 std::string integer_field(std::int64_t value, int width) {
   std::string text = std::to_string(value);
-  return right_aligned(text, width);
+  return fitted(text, width);
 }
 
 std::string fixed_field(double value, Edit edit) {

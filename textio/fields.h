@@ -18,6 +18,7 @@ struct Edit {
 constexpr Edit kParameterEdit{10, 3};  // the cut-off angle and the exponent
 constexpr Edit kModulusEdit{9, 5};     // a coefficient
 constexpr Edit kPhaseEdit{7, 1};       // a phase in degrees
+constexpr Edit kLevelEdit{9, 2};       // a level in decibels
 
 // Iw: the integer right-aligned in `width` columns, "-" before a negative one, never a plus
 // sign; `width` asterisks when it does not fit.
@@ -36,6 +37,24 @@ std::string trimmed_field(double value, Edit edit);
 
 // `count` blanks.
 std::string blanks(int count);
+
+// The columns `text` takes on a terminal: UTF-8 continuation bytes take none, every other
+// byte (all letters used here, Cyrillic and Greek too) takes one.
+int display_width(std::string_view text);
+
+// `text` after as many blanks as bring it to `width` columns.
+std::string right_aligned(std::string_view text, int width);
+
+// The shortest text that reads back as the same number, as a message names a value.
+std::string shortest_text(double value);
+
+// `numbers` with each decimal point a comma where `comma` is set, as a Russian-locale reader
+// and spreadsheet expect them. Only for text made of numbers, blanks and separators.
+std::string with_decimal_mark(std::string numbers, bool comma);
+
+// An angle or an exponent as the views show it outside a fixed column: F10.3 without its
+// leading blanks.
+std::string parameter_text(double value);
 
 // The program's two formats: a label followed by the value as F10.3, and a row of the
 // harmonic table, 5 blanks, k as I3, 7 blanks, the modulus as F9.5, 4 blanks, the phase as

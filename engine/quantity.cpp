@@ -1,0 +1,84 @@
+#include "engine/quantity.h"
+
+#include <algorithm>
+
+namespace quantity {
+
+namespace {
+
+double alpha(const berg::Result& row, int k, double) { return row.signed_value(k); }
+double gamma(const berg::Result& row, int k, double) { return row.gamma(k); }
+double g1(const berg::Result& row, int, double) { return row.g1(); }
+double eta(const berg::Result& row, int, double xi) { return row.efficiency(xi); }
+double db(const berg::Result& row, int k, double) { return row.level_db(k); }
+double cos(const berg::Result& row, int, double) { return row.cos_theta(); }
+double gn(const berg::Result& row, int k, double) {
+  return row.signed_value(k) / row.signed_value(0);
+}
+double etan(const berg::Result& row, int k, double xi) { return 0.5 * xi * gn(row, k, xi); }
+
+const std::vector<Description> kAll = {
+    {Id::alpha, "alpha", Span::harmonics, 0, "α", "", "alpha", 5, "αn with its sign (the default)",
+     alpha},
+    {Id::gamma, "gamma", Span::harmonics, 0, "γ", "", "gamma", 5, "γn = αn (1 - cos θ)", gamma},
+    {Id::g1, "g1", Span::row, 0, "g1", "", "g1", 5, "α1/α0", g1},
+    {Id::eta, "eta", Span::row, 0, "η", "", "eta", 5, "the efficiency η = ξ g1 / 2", eta},
+    {Id::db, "db", Span::harmonics, 2, "α", ", дБ", "db", 2, "αn against α1 in dB, n >= 2", db},
+    {Id::cos, "cos", Span::row, 0, "cos θ", "", "cos_theta", 5, "cos θ", cos},
+    {Id::gn, "gn", Span::harmonics, 1, "g", "", "g", 5, "gn = αn/α0, n >= 1", gn},
+    {Id::etan, "etan", Span::harmonics, 1, "η", "", "eta", 5, "ηn = ξ gn / 2, n >= 1", etan},
+};
+
+std::string number_of(const Column& column) {
+  return describe(column.id).span == Span::harmonics ? std::to_string(column.harmonic) : "";
+}
+
+}  // namespace
+
+const std::vector<Description>& all() { return kAll; }
+
+const Description& describe(Id id) { return kAll[static_cast<std::size_t>(id)]; }
+
+std::optional<Id> named(std::string_view name) {
+  for (const Description& quantity : kAll) {
+    if (name == quantity.name) return quantity.id;
+  }
+  return std::nullopt;
+}
+
+std::string names() {
+  std::string text;
+  for (const Description& quantity : kAll)
+    text.append(text.empty() ? "" : ", ").append(quantity.name);
+  return text;
+}
+
+std::vector<Column> columns_of(const View& view) {
+  std::vector<Column> columns;
+  for (Id id : view.shown) {
+    const Description& quantity = describe(id);
+    if (quantity.span == Span::row) {
+      columns.push_back({id, 0});
+      continue;
+    }
+    for (int k : view.harmonics) {
+      if (k >= quantity.first_harmonic) columns.push_back({id, k});
+    }
+  }
+  return columns;
+}
+
+double value_of(const Column& column, const berg::Result& row, double xi) {
+  return describe(column.id).value(row, column.harmonic, xi);
+}
+
+std::string heading_of(const Column& column) {
+  const Description& quantity = describe(column.id);
+  return quantity.heading + number_of(column) + quantity.unit;
+}
+
+std::string csv_name_of(const Column& column) {
+  return describe(column.id).column + number_of(column);
+}
+
+}  // namespace quantity

@@ -1,0 +1,67 @@
+// The quantities a row of a Berg table can show, each described once: the name --show takes,
+// its heading in a table, its column in CSV, its decimals and how it is computed from a
+// result. Every front end that shows rows (the table, CSV, a page) reads them from here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/berg.h"
+
+namespace quantity {
+
+enum class Id { alpha, gamma, g1, eta, db, cos, gn, etan };
+
+// Which columns a quantity has: one for the row, or one for each harmonic shown from
+// `first_harmonic` up.
+enum class Span { row, harmonics };
+
+struct Description {
+  Id id;
+  const char* name;  // as --show takes it
+  Span span;
+  int first_harmonic;   // the lowest harmonic with a column, for a quantity of harmonics
+  const char* heading;  // in a table; the harmonic's number follows, then `unit`
+  const char* unit;
+  const char* column;  // in CSV; the harmonic's number follows
+  int decimals;
+  const char* meaning;  // one line of help
+  // The value for `harmonic` of `row` at the voltage utilisation `xi`; minus infinity where the
+  // quantity has none (shown as a dash, or an empty CSV field).
+  double (*value)(const berg::Result& row, int harmonic, double xi);
+};
+
+// Every quantity, in the order of --show's help.
+const std::vector<Description>& all();
+const Description& describe(Id id);
+// The quantity --show calls `name`, or nothing.
+std::optional<Id> named(std::string_view name);
+// The names --show takes, "alpha, gamma, ...", for a message.
+std::string names();
+
+// What a table or CSV shows of each row.
+struct View {
+  std::vector<int> harmonics;  // in increasing order
+  std::vector<Id> shown;       // in the order given, each once
+  bool phases = false;         // the phase beside each alpha_k (the table only)
+  double xi = 1.0;             // the voltage utilisation of eta
+  bool decimal_comma = false;  // numbers with a decimal comma, CSV fields separated by ";"
+};
+
+// One column of what a view shows: a quantity of one harmonic, or of the row as a whole.
+struct Column {
+  Id id;
+  int harmonic;  // 0 for a quantity of the row
+};
+
+// The columns of the quantities shown, in their order: for a quantity of harmonics one for
+// each harmonic shown from its first up, one for each of the others.
+std::vector<Column> columns_of(const View& view);
+
+double value_of(const Column& column, const berg::Result& row, double xi);
+std::string heading_of(const Column& column);
+std::string csv_name_of(const Column& column);
+
+}  // namespace quantity

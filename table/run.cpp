@@ -1,0 +1,147 @@
+#include "table/run.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/design.h"
+#include "table/answers.h"
+#include "table/chart.h"
+#include "table/csv.h"
+#include "table/plain_table.h"
+#include "table/rows.h"
+#include "textio/failure.h"
+#include "textio/fields.h"
+#include "textio/records.h"
+
+namespace table {
+
+namespace {
+
+// The answer's records and the chart, if one was asked for, of one run.
+class Outputs {
+ public:
+  Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files)
+      : options_(options), output_(output), files_(files), records_(output, false) {
+    if (!options.svg_file.empty()) {
+      chart_.emplace(ChartView{options.chart_harmonics, options.chart_gamma, options.angles});
+    }
+  }
+
+  // Where the answer goes, or nothing when the chart takes its place.
+  textio::Records* answer() { return options_.svg_file == "-" ? nullptr : &records_; }
+  Chart* chart() { return chart_ ? &*chart_ : nullptr; }
+
+  // Draws the rows of the range on the chart, if there is one.
+  void draw_rows() {
+    if (chart_) compute_rows(options_.exponents, options_.angles, {&*chart_});
+  }
+
+  // Sends what was written on, then puts the chart in place.
+  void finish() {
+    records_.flush();
+    if (!chart_) return;
+    const std::string svg = std::move(*chart_).finish();
+    if (options_.svg_file == "-" || files_.is_standard_output(options_.svg_file)) {
+      output_.write(svg);
+      return;
+    }
+    std::string error;
+    if (!files_.replace_file(options_.svg_file, svg, &error)) {
+      throw textio::Error("--svg: cannot write '" + options_.svg_file + "': " + error);
+    }
+  }
+
+ private:
+  const Options& options_;
+  textio::ByteSink& output_;
+  platform::FileSystem& files_;
+  textio::Records records_;
+  std::optional<Chart> chart_;
+};
+
+std::unique_ptr<RowWriter> table_writer(const Options& options, textio::Records& out) {
+  if (options.csv) return std::make_unique<CsvTable>(out, options.view);
+  return std::make_unique<PlainTable>(out, options.view);
+}
+
+// The result at the angle of the wanted g1 for each exponent; an exponent that cannot reach
+// it refuses the run before anything is written.
+std::vector<berg::Result> angles_for_g1(const Options& options) {
+  std::vector<berg::Result> found;
+  for (double exponent : options.exponents) {
+    const std::optional<double> angle = design::angle_for_g1(exponent, options.target_g1);
+    if (!angle) {
+      const design::Reach reach = design::g1_reach(exponent);
+      throw textio::Error("--angle-for-g1: g1 = " + textio::shortest_text(options.target_g1) +
+                          " is out of reach at exponent " + textio::parameter_text(exponent) +
+                          ", where g1 runs from " +
+                          textio::trimmed_field(reach.lowest, textio::kModulusEdit) + " to " +
+                          textio::trimmed_field(reach.highest, textio::kModulusEdit) +
+                          " between 4.9 and 180.1 degrees");
+    }
+    found.push_back(berg::compute(*angle, exponent));
+  }
+  return found;
+}
+
+}  // namespace
+
+void answer_rows(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  Outputs outputs(options, output, files);
+  std::vector<RowWriter*> writers;
+  if (outputs.chart() != nullptr) writers.push_back(outputs.chart());
+  std::unique_ptr<RowWriter> table;
+  if (textio::Records* out = outputs.answer()) {
+    table = table_writer(options, *out);
+    writers.push_back(table.get());
+  }
+  compute_rows(options.exponents, options.angles, writers);
+  outputs.finish();
+}
+
+// Each exponent's maxima are written as soon as they are found.
+void answer_optimum(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  Outputs outputs(options, output, files);
+  textio::Records* out = outputs.answer();
+  const Form form{options.csv, options.view.decimal_comma};
+  if (out != nullptr) write_optima_title(*out, form);
+  outputs.draw_rows();
+  for (std::size_t b = 0; b < options.exponents.size(); ++b) {
+    const double exponent = options.exponents[b];
+    const ExponentOptima block{exponent, design::optima(exponent, options.optimum_harmonics)};
+    if (out != nullptr) {
+      write_optima(*out, form, block);
+      out->flush();
+    }
+    if (outputs.chart() != nullptr) outputs.chart()->mark_maxima(b, block.optima);
+  }
+  outputs.finish();
+}
+
+void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
+                         platform::FileSystem& files) {
+  const std::vector<berg::Result> found = angles_for_g1(options);
+  Outputs outputs(options, output, files);
+  if (textio::Records* out = outputs.answer()) {
+    write_angles_for_g1(*out, {options.csv, options.view.decimal_comma}, options.target_g1,
+                        options.view.xi, found);
+  }
+  outputs.draw_rows();
+  outputs.finish();
+}
+
+void run(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  switch (options.answer) {
+    case Answer::rows:
+      return answer_rows(options, output, files);
+    case Answer::optimum:
+      return answer_optimum(options, output, files);
+    case Answer::angle_for_g1:
+      return answer_angle_for_g1(options, output, files);
+  }
+}
+
+}  // namespace table

@@ -1,0 +1,123 @@
+// k-berg-table's answers run in-process, as main runs them: parsed options, an output in
+// memory and the chart's file in the fake file system.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "table/options.h"
+#include "table/run.h"
+#include "tests/fake_files.h"
+#include "textio/failure.h"
+
+namespace {
+
+using testing_support::FakeFiles;
+using testing_support::Step;
+
+struct Ran {
+  std::string output;  // what went to standard output
+  std::string error;   // the message of the failure, if the run failed
+};
+
+Ran run(std::vector<const char*> arguments, FakeFiles& files) {
+  arguments.insert(arguments.begin(), "k-berg-table");
+  textio::StringSink output;
+  Ran ran;
+  try {
+    const table::Command command =
+        table::parse_command_line(static_cast<int>(arguments.size()), arguments.data());
+    table::run(command.options, output, files);
+  } catch (const textio::Error& error) {
+    ran.error = error.what();
+  }
+  ran.output = output.text();
+  return ran;
+}
+
+int count(const std::string& text, const std::string& part) {
+  int found = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++found;
+  return found;
+}
+
+bool is_chart(const std::string& text) {
+  return text.starts_with("<?xml") && text.ends_with("</svg>\r\n");
+}
+
+// Each answer in each form: what goes to the output, and whether a chart file was replaced.
+TEST(TableRun, EachAnswerInEachForm) {
+  struct Case {
+    std::vector<const char*> arguments;
+    std::string starts;  // the output's first line
+    int lines;           // the output's lines
+  };
+  const Case cases[] = {
+      {{"--from", "30", "--to", "60", "--step", "15"}, " Коэффициенты Берга", 9},
+      {{"--from", "30", "--to", "60", "--step", "15", "--csv"}, "angle,exponent,a0", 4},
+      {{"--optimum", "--harmonics", "1-2", "--exponent", "1;2"}, " Первые максимумы", 15},
+      {{"--optimum", "--harmonics", "2", "--csv"}, "exponent,harmonic,alpha_angle", 2},
+      {{"--angle-for-g1", "1.8", "--exponent", "1;2"}, " Угол отсечки θ, при котором g1", 7},
+      {{"--angle-for-g1", "1.8", "--csv"}, "exponent,g1,angle,eta", 2},
+      {{"--optimum", "--harmonics", "2", "--csv", "--decimal-comma"}, "exponent;harmonic;", 2},
+      {{"--angle-for-g1", "1,8", "--decimal-comma"},
+       " Угол отсечки θ, при котором g1 = α1/α0 = 1,8",
+       6},
+  };
+  for (const Case& c : cases) {
+    FakeFiles files;
+    const Ran ran = run(c.arguments, files);
+    EXPECT_EQ(ran.error, "") << c.arguments.front();
+    EXPECT_TRUE(ran.output.starts_with(c.starts)) << ran.output;
+    EXPECT_EQ(count(ran.output, "\r\n"), c.lines) << ran.output;
+    EXPECT_TRUE(files.replaced.empty());
+  }
+}
+
+// The chart goes to its file after the answer, in place of the answer with "-", and after the
+// answer when its file is standard output; the maxima of --optimum are marked on it.
+TEST(TableRun, TheChartAndWhereItGoes) {
+  FakeFiles files;
+  const std::vector<const char*> optimum = {"--optimum", "--harmonics", "1-3",      "--exponent",
+                                            "1;2",       "--svg",       "chart.svg"};
+  const Ran to_file = run(optimum, files);
+  ASSERT_EQ(to_file.error, "");
+  EXPECT_TRUE(to_file.output.starts_with(" Первые максимумы"));
+  ASSERT_TRUE(is_chart(files.replaced["chart.svg"]));
+  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"maximum\""), 6);
+  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"curve\""), 6);
+
+  FakeFiles no_file;
+  const Ran instead = run({"--harmonics", "2", "--svg", "-"}, no_file);
+  EXPECT_TRUE(is_chart(instead.output)) << instead.output.substr(0, 80);
+  EXPECT_TRUE(no_file.replaced.empty());
+
+  FakeFiles standard;
+  standard.standard_output = "out.txt";
+  const Ran after = run({"--angle-for-g1", "1.8", "--svg", "out.txt"}, standard);
+  EXPECT_TRUE(after.output.starts_with(" Угол отсечки"));
+  EXPECT_TRUE(after.output.ends_with("</svg>\r\n"));
+  EXPECT_EQ(count(after.output, "<?xml"), 1);
+  EXPECT_TRUE(standard.replaced.empty());
+}
+
+// A chart that cannot be written fails after the answer was written; an angle out of reach
+// fails before anything is written.
+TEST(TableRun, FailuresAndWhatWasWrittenBefore) {
+  FakeFiles failing;
+  failing.failing = {Step::replace};
+  const Ran unwritten = run({"--from", "90", "--to", "90", "--svg", "c.svg"}, failing);
+  EXPECT_EQ(unwritten.error, "--svg: cannot write 'c.svg': replace failed");
+  EXPECT_TRUE(unwritten.output.starts_with(" Коэффициенты Берга"));
+
+  FakeFiles files;
+  const Ran out_of_reach = run({"--angle-for-g1", "1e308", "--svg", "c.svg"}, files);
+  EXPECT_EQ(out_of_reach.error,
+            "--angle-for-g1: g1 = 1e+308 is out of reach at exponent 1.000, where g1 runs from "
+            "1.00000 to 1.99854 between 4.9 and 180.1 degrees");
+  EXPECT_EQ(out_of_reach.output, "");
+  EXPECT_TRUE(files.steps.empty());
+}
+
+}  // namespace
