@@ -23,4 +23,18 @@ std::string best_angles(Entries& entries);
 // the efficiency.
 std::string angle_for_g1(Entries& entries);
 
+// The rows of k-berg-table: "from", "to", "step", "exponent" (a list), "harmonics" (0 to 9 by
+// default), "show" (the quantities' names, alpha when none) and "xi" give the columns'
+// headings, a block of rows per exponent with each cell as the table edits it ("—" where a
+// quantity has no value), and the chart's curves: the signed alpha (gamma when gamma is shown
+// without alpha) of the harmonics chosen (0 to 3 by default) at each angle.
+std::string table(Entries& entries);
+
+// The same rows as k-berg-table --csv writes them, CR LF line ends, with a decimal comma and
+// ";" between fields where "decimal-comma" is given: {"csv": text}.
+std::string table_csv(Entries& entries);
+
+// The quantities a table can show, for the page's choice: [{"name", "label"}...].
+std::string quantities();
+
 }  // namespace web

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "textio/fields.h"
+
 namespace web {
 
 namespace {
@@ -51,11 +53,11 @@ bool within(const NumberEntry& entry, double value) {
 std::string range_of(const NumberEntry& entry) {
   std::string range;
   if (std::isfinite(entry.lowest)) {
-    range = (entry.above ? "больше " : "от ") + bound_text(entry.lowest);
+    range = (entry.above ? "больше " : "от ") + textio::shortest_text(entry.lowest);
   }
   if (std::isfinite(entry.highest)) {
     range += entry.above ? " и не больше " : " до ";
-    range += bound_text(entry.highest);
+    range += textio::shortest_text(entry.highest);
   }
   return range;
 }
@@ -77,12 +79,6 @@ std::optional<double> read_number(std::string_view typed) {
 }
 
 std::string quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
-
-std::string bound_text(double value) {
-  std::array<char, 32> text;
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-  return std::string(text.data(), result.ptr);
-}
 
 Entries::Entries(std::string_view lines) {
   for (std::string_view line : items_of(lines, '\n')) {
@@ -181,7 +177,8 @@ std::optional<std::vector<std::string>> Entries::names(std::string_view name,
                                                        std::string_view label,
                                                        const std::vector<std::string_view>& known) {
   std::vector<std::string> chosen;
-  for (std::string_view item : items_of(text(name), ',')) {
+  const std::string typed = text(name);
+  for (std::string_view item : items_of(typed, ',')) {
     if (std::find(known.begin(), known.end(), item) == known.end()) {
       std::string list;
       for (std::string_view each : known) list.append(list.empty() ? "" : ", ").append(each);

@@ -65,7 +65,4 @@ class Entries {
 // The quoted text as the page shows it in a refusal: «90x».
 std::string quoted(std::string_view text);
 
-// A bound of an entry as the page shows it: the shortest text that reads back as the number.
-std::string bound_text(double value);
-
 }  // namespace web

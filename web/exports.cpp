@@ -20,7 +20,7 @@ extern "C" [[clang::export_name("request_buffer")]] char* request_buffer(std::si
 }
 
 // The kinds of answer, in the order the script numbers them.
-enum class Kind { calculation, best_angles, angle_for_g1 };
+enum class Kind { calculation, best_angles, angle_for_g1, table, table_csv, quantities };
 
 // Answers the request in the buffer; the answer stays until the next one.
 extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind) {
@@ -34,6 +34,15 @@ extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind)
       break;
     case Kind::angle_for_g1:
       answer = web::angle_for_g1(entries);
+      break;
+    case Kind::table:
+      answer = web::table(entries);
+      break;
+    case Kind::table_csv:
+      answer = web::table_csv(entries);
+      break;
+    case Kind::quantities:
+      answer = web::quantities();
       break;
   }
   return answer.data();

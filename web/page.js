@@ -8,9 +8,12 @@
 // that name alone does not tell it, and how its answer is shown.
 const views = {
   calculation: {kind: 0, show: showCalculation},
+  table: {kind: 3, show: showTable},
   optimum: {kind: 1, flag: 'optimum', show: showOptima},
   g1: {kind: 2, show: showAnglesForG1},
 };
+const csvKind = 4;
+const quantitiesKind = 5;
 
 let module;
 const encoder = new TextEncoder();
@@ -50,12 +53,36 @@ function pairsOf(view) {
   return pairs;
 }
 
+// The quantities a table can show, as the module describes them, to tick; alpha at first.
+function offerQuantities(form) {
+  const fieldset = form.querySelector('fieldset');
+  for (const {name, label} of ask(quantitiesKind, [])) {
+    const choice = document.createElement('label');
+    const box = Object.assign(document.createElement('input'), {type: 'checkbox', name: 'show'});
+    box.value = name;
+    box.checked = name === 'alpha';
+    choice.append(box, ` ${label}`);
+    fieldset.append(choice);
+  }
+  form.dataset.shown = 'alpha';
+}
+
+// The table's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
+function download(comma) {
+  const pairs = pairsOf('table');
+  const {csv} = ask(csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
+  const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
+  link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
+  link.click();
+  URL.revokeObjectURL(link.href);
+}
+
 function fill(view, pairs) {
   const form = section(view).querySelector('form');
   const valuesOf = name => pairs.filter(([given]) => given === name).map(([, text]) => text);
   for (const input of textInputs(form)) input.value = valuesOf(input.name).join(';');
   if (boxes(form).length === 0) return;
-  const shown = valuesOf('show').join(',') || 'alpha';
+  const shown = valuesOf('show').join(',');
   form.dataset.shown = shown;
   for (const box of boxes(form)) box.checked = shown.split(',').includes(box.value);
 }
@@ -123,19 +150,106 @@ function openFragment() {
   answer(view);
 }
 
-// A table of the module's edited numbers, which hold nothing to escape; it scrolls within
-// its own box where it is wider than the screen.
+// A table of the module's edited numbers, which hold nothing to escape, in one block that
+// scrolls sideways on its own where it is wider than the screen. Its rows come in slices, each
+// a table of equal columns; a slice is put in place only as it nears the screen, so that a
+// long table shows at once.
+const sliceRows = 100;
+const slicesToFill = new IntersectionObserver(seen => {
+  for (const {target, isIntersecting} of seen.filter(each => each.isIntersecting)) {
+    slicesToFill.unobserve(target);
+    target.innerHTML = slice(target.rows, target.columns, '');
+    target.style.height = '';
+  }
+}, {rootMargin: '2000px'});
+
+function slice(rows, columns, head) {
+  const body = rows.map(row => `<tr><td>${row.join('</td><td>')}</td></tr>`).join('');
+  return `<table style="--columns: ${columns}">${head}<tbody>${body}</tbody></table>`;
+}
+
 function table(headings, rows, caption) {
   const head = headings.map(heading => `<th scope="col">${heading}</th>`).join('');
-  const body = rows.map(row => `<tr><td>${row.join('</td><td>')}</td></tr>`).join('');
-  return `<div class="scroll" tabindex="0" role="region" aria-label="${caption}">` +
-    `<table><caption>${caption}</caption><thead><tr>${head}</tr></thead>` +
-    `<tbody>${body}</tbody></table></div>`;
+  const first = slice(rows.slice(0, sliceRows), headings.length,
+    `<caption>${caption}</caption><thead><tr>${head}</tr></thead>`);
+  return `<div class="block" tabindex="0" role="region" aria-label="${caption}">${first}</div>`;
+}
+
+// Gives each table of `area` the places of its further slices, filled as they near the screen.
+function placeSlices(area, blocks) {
+  area.querySelectorAll('.block').forEach((element, b) => {
+    for (let first = sliceRows; first < blocks[b].length; first += sliceRows) {
+      const place = Object.assign(document.createElement('div'), {className: 'slice'});
+      place.rows = blocks[b].slice(first, first + sliceRows);
+      place.columns = blocks[b][0].length;
+      place.style.height = `calc(${place.rows.length} * var(--row))`;
+      element.append(place);
+      slicesToFill.observe(place);
+    }
+  });
 }
 
 function showCalculation(area, reply) {
   const caption = `Угол отсечки = ${reply.angle}, степень функции = ${reply.exponent}`;
   area.innerHTML = table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn со знаком'], reply.rows, caption);
+}
+
+function showTable(area, reply) {
+  const exponents = reply.blocks.map(block => block.exponent);
+  area.innerHTML = chart(reply.chart, exponents, Math.min(760, area.clientWidth)) +
+    '<p class="downloads"><button type="button" data-comma="">Скачать CSV</button> ' +
+    '<button type="button" data-comma="1">Скачать CSV с запятой (;)</button></p>' +
+    reply.blocks.map(block => table(reply.headings, block.rows,
+      `Степень функции = ${block.exponent}`)).join('');
+  placeSlices(area, reply.blocks.map(block => block.rows));
+  for (const button of area.querySelectorAll('.downloads button')) {
+    button.addEventListener('click', () => download(Boolean(button.dataset.comma)));
+  }
+}
+
+const colours = ['#1f6fd1', '#d12f2f', '#2a9d3a', '#9b4dca', '#e07b00', '#0f9aa8', '#8c5a2b',
+  '#d6459b', '#6b7280', '#a8a800'];
+const dashes = ['', '9 5', '2 4', '12 4 2 4', '5 3 1 3', '1 7'];
+
+// The largest of `steps` that divides `span` into at most ten parts, as grid lines.
+const gridStep = (span, steps) => steps.find(step => span / step <= 10) || steps.at(-1);
+const ticks = (low, high, step) => {
+  const first = Math.ceil(low / step - 1e-9);
+  return Array.from({length: Math.floor(high / step + 1e-9) - first + 1}, (_, i) => (first + i) * step);
+};
+
+// The chart as inline SVG: each harmonic in its colour, each exponent in its dash pattern,
+// against the cut-off angle, with a grid to read the values off.
+function chart({quantity, harmonics, angles, curves}, exponents, width) {
+  const [height, left, right, top, bottom] = [380, 52, 12, 12, 40];
+  let [low, high] = [0, 0];
+  for (const value of curves.flat(2)) [low, high] = [Math.min(low, value), Math.max(high, value)];
+  const [first, last] = [angles[0], angles.at(-1)];
+  const x = angle => left + (last > first ? (angle - first) / (last - first) : 0.5) *
+    (width - left - right);
+  const y = value => top + (high - value) / (high - low || 1) * (height - top - bottom);
+  const yGrid = ticks(low, high, gridStep(high - low, [0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1]));
+  const xGrid = ticks(first, last, gridStep(last - first || 1, [0.1, 0.5, 1, 5, 10, 15, 30, 45]));
+  const lines = [
+    ...yGrid.map(v => `<line class="grid" x1="${left}" x2="${width - right}" y1="${y(v)}" ` +
+      `y2="${y(v)}"/><text x="${left - 6}" y="${y(v) + 4}" text-anchor="end">${v.toFixed(2)}</text>`),
+    ...xGrid.map(a => `<line class="grid" x1="${x(a)}" x2="${x(a)}" y1="${top}" ` +
+      `y2="${height - bottom}"/><text x="${x(a)}" y="${height - bottom + 16}" ` +
+      `text-anchor="middle">${+a.toFixed(1)}</text>`),
+    `<text x="${width - right}" y="${height - 4}" text-anchor="end">θ, °</text>`,
+  ];
+  const legend = [];
+  curves.forEach((block, b) => block.forEach((values, h) => {
+    const style = `stroke="${colours[harmonics[h]]}" stroke-dasharray="${dashes[b % dashes.length]}"`;
+    const points = values.map((value, i) => `${x(angles[i]).toFixed(1)},${y(value).toFixed(1)}`);
+    lines.push(values.length > 1 ? `<polyline class="curve" ${style} points="${points.join(' ')}"/>`
+      : `<circle cx="${x(angles[0])}" cy="${y(values[0])}" r="4" fill="${colours[harmonics[h]]}"/>`);
+    legend.push(`<li><svg width="34" height="10" aria-hidden="true"><line x1="0" x2="34" y1="5" ` +
+      `y2="5" ${style}/></svg> ${quantity}${harmonics[h]}, степень ${exponents[b]}</li>`);
+  }));
+  return `<figure><svg class="chart" width="${width}" height="${height}" role="img" ` +
+    `aria-label="${quantity}n по углу отсечки θ">${lines.join('')}</svg>` +
+    `<figcaption><ul class="legend">${legend.join('')}</ul></figcaption></figure>`;
 }
 
 function showOptima(area, reply) {
@@ -161,7 +275,7 @@ function prepare(view) {
     input.setAttribute('aria-describedby', note.id);
     input.closest('label').after(note);
   }
-  if (boxes(form).length > 0) form.dataset.shown = 'alpha';
+  if (form.querySelector('fieldset')) offerQuantities(form);
   form.addEventListener('submit', event => event.preventDefault());
   form.addEventListener('input', event => {
     if (event.target.type === 'checkbox') tick(form, event.target);
