@@ -4,6 +4,15 @@ include(GNUInstallDirs)
 
 install(TARGETS k-berg k-berg-table RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The page: beside the manual pages on Debian, at the top of the .zip on Windows.
+if(K_BERG_WEB)
+  if(WIN32)
+    install(FILES ${K_BERG_PAGE} DESTINATION .)
+  else()
+    install(FILES ${K_BERG_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/k-berg)
+  endif()
+endif()
+
 # The manual pages, with the project's version filled in and compressed as Debian keeps
 # manual pages. Windows has no man, so the .zip holds the programs alone.
 if(NOT WIN32)
@@ -32,7 +41,8 @@ harmonics of a periodic cosine pulse, cut off at a given angle and raised to a
 given power, by direct Fourier analysis of 4096 samples. It shows them in a
 table and appends the tables to the text file K-Berg.txt on request.
 k-berg-table computes the same coefficients over a range of angles and writes
-them as a table, as CSV or as an SVG chart.")
+them as a table, as CSV or as an SVG chart. /usr/share/k-berg/k-berg.html is
+the same calculator as a page that opens in a web browser without a network.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${K_BERG_MAINTAINER})
