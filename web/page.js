@@ -151,9 +151,9 @@ function openFragment() {
 }
 
 // A table of the module's edited numbers, which hold nothing to escape, in one block that
-// scrolls sideways on its own where it is wider than the screen. Its rows come in slices, each
-// a table of equal columns; a slice is put in place only as it nears the screen, so that a
-// long table shows at once.
+// scrolls sideways on its own where it is wider than the screen. The rows of a long table come
+// in slices, tables of equal columns, each put in place only as it nears the screen, so that
+// the table shows at once.
 const sliceRows = 100;
 const slicesToFill = new IntersectionObserver(seen => {
   for (const {target, isIntersecting} of seen.filter(each => each.isIntersecting)) {
@@ -172,7 +172,9 @@ function table(headings, rows, caption) {
   const head = headings.map(heading => `<th scope="col">${heading}</th>`).join('');
   const first = slice(rows.slice(0, sliceRows), headings.length,
     `<caption>${caption}</caption><thead><tr>${head}</tr></thead>`);
-  return `<div class="block" tabindex="0" role="region" aria-label="${caption}">${first}</div>`;
+  const sliced = rows.length > sliceRows ? ' sliced' : '';
+  return `<div class="block${sliced}" tabindex="0" role="region" aria-label="${caption}">` +
+    `${first}</div>`;
 }
 
 // Gives each table of `area` the places of its further slices, filled as they near the screen.
@@ -191,12 +193,12 @@ function placeSlices(area, blocks) {
 
 function showCalculation(area, reply) {
   const caption = `Угол отсечки = ${reply.angle}, степень функции = ${reply.exponent}`;
-  area.innerHTML = table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn со знаком'], reply.rows, caption);
+  area.innerHTML = table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption);
 }
 
 function showTable(area, reply) {
   const exponents = reply.blocks.map(block => block.exponent);
-  area.innerHTML = chart(reply.chart, exponents, Math.min(760, area.clientWidth)) +
+  area.innerHTML = chart(reply.chart, exponents, Math.min(1000, area.clientWidth)) +
     '<p class="downloads"><button type="button" data-comma="">Скачать CSV</button> ' +
     '<button type="button" data-comma="1">Скачать CSV с запятой (;)</button></p>' +
     reply.blocks.map(block => table(reply.headings, block.rows,
@@ -224,11 +226,13 @@ function chart({quantity, harmonics, angles, curves}, exponents, width) {
   const [height, left, right, top, bottom] = [380, 52, 12, 12, 40];
   let [low, high] = [0, 0];
   for (const value of curves.flat(2)) [low, high] = [Math.min(low, value), Math.max(high, value)];
+  const step = gridStep(high - low, [0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1]);
+  [low, high] = [Math.floor(low / step - 1e-9) * step, Math.ceil(high / step + 1e-9) * step];
   const [first, last] = [angles[0], angles.at(-1)];
   const x = angle => left + (last > first ? (angle - first) / (last - first) : 0.5) *
     (width - left - right);
   const y = value => top + (high - value) / (high - low || 1) * (height - top - bottom);
-  const yGrid = ticks(low, high, gridStep(high - low, [0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1]));
+  const yGrid = ticks(low, high, step);
   const xGrid = ticks(first, last, gridStep(last - first || 1, [0.1, 0.5, 1, 5, 10, 15, 30, 45]));
   const lines = [
     ...yGrid.map(v => `<line class="grid" x1="${left}" x2="${width - right}" y1="${y(v)}" ` +
