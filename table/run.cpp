@@ -12,6 +12,7 @@
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "table/stage.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 #include "textio/records.h"
@@ -133,6 +134,21 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
   outputs.finish();
 }
 
+// Every angle is designed, and any refusal made, before anything is written.
+void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  const std::vector<StageBlock> blocks = design_stages(options);
+  Outputs outputs(options, output, files);
+  if (textio::Records* out = outputs.answer()) {
+    if (options.csv) {
+      write_stage_csv(*out, options, blocks);
+    } else {
+      write_stage_text(*out, options, blocks);
+    }
+  }
+  outputs.draw_rows();
+  outputs.finish();
+}
+
 void run(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
   switch (options.answer) {
     case Answer::rows:
@@ -141,6 +157,8 @@ void run(const Options& options, textio::ByteSink& output, platform::FileSystem&
       return answer_optimum(options, output, files);
     case Answer::angle_for_g1:
       return answer_angle_for_g1(options, output, files);
+    case Answer::stage:
+      return answer_stage(options, output, files);
   }
 }
 

@@ -85,6 +85,32 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--harmonics", "10"}, "--harmonics: '10" + not_harmonics},
       {{"--svg", ""}, "--svg: the file name is empty"},
       {{"--svg", "--csv"}, "--svg: '--csv' is an option, not a value: give the value first"},
+      {{"--supply", "5"}, "--supply: is for --stage only"},
+      {{"--stage", "--supply", "12.5", "--power", "8"},
+       "--stage: needs either the voltage utilisation --xi X or the saturation slope "
+       "--saturation S, one of the two"},
+      {{"--stage", "--supply", "12.5", "--power", "8", "--xi", "1", "--saturation", "1"},
+       "--stage: needs either the voltage utilisation --xi X or the saturation slope "
+       "--saturation S, one of the two"},
+      {{"--stage", "--power", "8", "--xi", "1"}, "--stage: needs the supply voltage, --supply E"},
+      {{"--stage", "--supply", "9", "--xi", "1"}, "--stage: needs the output power, --power P"},
+      {{"--stage", "--optimum"}, "--stage: cannot be given with --optimum"},
+      {{"--stage", "--supply", "0", "--power", "8", "--xi", "1"},
+       "--supply: 0 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "-1", "--xi", "1"},
+       "--power: -1 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--saturation", "inf"},
+       "--saturation: inf is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1.01"},
+       "--xi: 1.01 is not above 0 and at most 1"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--slope", "1"},
+       "--slope: needs the other half of the device's law, --slope S --cutoff E'"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--slope", "0", "--cutoff", "1"},
+       "--slope: 0 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "10"},
+       "--harmonic: 10 is not from 1 to 9"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "2.5"},
+       "--harmonic: '2.5' is not a whole number"},
       {{"--show", "--from", "30"},
        "--show: '--from' is an option, not a value: give the value first"},
       {{"--svg", "x", "--exponent", "1;1.5;2;2.5;3;3.5;4"},
@@ -153,11 +179,11 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
                       "\r\n 90.000  0.25000     0.0\r\n"),
             std::string::npos);
   // Beside its phase a coefficient shows its modulus; a decimal comma throughout.
-  EXPECT_EQ(written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0},
-                                       {120, 120, 1}),
-            " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
-                "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
-                "\r\n120,000  0,04594   180,0 -0,11316\r\n");
+  EXPECT_EQ(
+      written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0}, {120, 120, 1}),
+      " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
+          "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
+          "\r\n120,000  0,04594   180,0 -0,11316\r\n");
   for (View view :
        {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}}) {
     view.harmonics = table::fitting_harmonics(view);
@@ -190,10 +216,10 @@ TEST(TableCsv, TheUsualColumnsThenEachQuantityShown) {
   EXPECT_EQ(written<table::CsvTable>({{3}, {Id::db}}, {1.0}, {90, 90, 1}),
             "angle,exponent,a3,phi3,db3\r\n90.000,1.000,0.00000,0.0,\r\n");
   // For a Russian-locale spreadsheet; g_k and eta_k of a multiplier, 1/2 xi alpha_2 / alpha_0.
-  EXPECT_EQ(written<table::CsvTable>({{0, 2}, {Id::gn, Id::etan}, false, 0.9, true}, {1.0},
-                                     {90, 90, 1}),
-            "angle;exponent;a0;a2;phi0;phi2;g2;eta2\r\n"
-            "90,000;1,000;0,31831;0,21221;0,0;0,0;0,66667;0,30000\r\n");
+  EXPECT_EQ(
+      written<table::CsvTable>({{0, 2}, {Id::gn, Id::etan}, false, 0.9, true}, {1.0}, {90, 90, 1}),
+      "angle;exponent;a0;a2;phi0;phi2;g2;eta2\r\n"
+      "90,000;1,000;0,31831;0,21221;0,0;0,0;0,66667;0,30000\r\n");
 }
 
 // Keeps every row, as the chart sees them.
