@@ -12,6 +12,7 @@
 #include "engine/berg.h"
 #include "table/chart.h"
 #include "table/plain_table.h"
+#include "table/stage.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 
@@ -359,7 +360,9 @@ void check(const Options& options, const Given& given) {
   check_rows(options);
   if (given.svg && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {
-    const std::string refusal = too_many_curves(options.exponents.size(), options.chart_harmonics);
+    const std::string refusal = too_many_curves(
+        options.exponents.size(),
+        options.answer == Answer::stage ? kStageSeries : options.chart_harmonics.size());
     if (!refusal.empty()) reject("--svg", refusal);
   }
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -188,7 +189,43 @@ std::string csv_line(const Options& options, double exponent, const StageRow& ro
   return line;
 }
 
+double least_peak_current(const std::vector<StageBlock>& blocks) {
+  double least = std::numeric_limits<double>::infinity();
+  for (const StageBlock& block : blocks) {
+    for (const StageRow& row : block.rows) {
+      if (works(row)) least = std::min(least, row.design.i_max);
+    }
+  }
+  return least;
+}
+
 }  // namespace
+
+ChartView stage_chart(const Options& options) {
+  const std::string n = harmonic_text(options.stage.harmonic);
+  ChartView view;
+  view.title = options.stage.harmonic == 1 ? "Усилитель мощности" : "Умножитель частоты на " + n;
+  view.value_axis = "η,  Pрас / P" + n + ",  Iмакс / наименьший Iмакс";
+  view.series = {{"η", "data-quantity=\"eta\"", 2},
+                 {"Pрас / P" + n, "data-quantity=\"dissipation\"", 1},
+                 {"Iмакс / наим.", "data-quantity=\"peak\"", 0}};
+  view.angles = options.angles;
+  return view;
+}
+
+void draw_stages(Chart& chart, const std::vector<StageBlock>& blocks) {
+  const double least = least_peak_current(blocks);
+  const double none = std::numeric_limits<double>::quiet_NaN();
+  for (const StageBlock& block : blocks) {
+    chart.start_block(block.exponent);
+    for (const StageRow& row : block.rows) {
+      const stage::Design& d = row.design;
+      chart.add(row.angle, works(row)
+                               ? std::vector<double>{d.eta, d.p_diss / d.p_n, d.i_max / least}
+                               : std::vector<double>{none, none, none});
+    }
+  }
+}
 
 std::vector<StageBlock> design_stages(const Options& options) {
   std::vector<StageBlock> blocks;

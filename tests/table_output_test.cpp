@@ -230,13 +230,19 @@ struct Kept : table::RowWriter {
 };
 
 // The chart of rows over `range`, and the rows.
-std::string chart(const table::ChartView& view, const std::vector<double>& exponents,
+struct Drawn {
+  std::vector<int> harmonics;
+  bool gamma;
+  AngleRange angles;
+};
+std::string chart(const Drawn& view, const std::vector<double>& exponents,
                   std::vector<berg::Result>* rows = nullptr, bool maxima = false) {
-  table::Chart drawn(view);
+  table::Chart drawn(table::berg_chart(view.harmonics, view.gamma, view.angles));
+  table::BergCurves curves(drawn, view.harmonics, view.gamma);
   Kept kept;
-  table::compute_rows(exponents, view.angles, {&drawn, &kept});
+  table::compute_rows(exponents, view.angles, {&curves, &kept});
   for (std::size_t b = 0; b < exponents.size() && maxima; ++b) {
-    drawn.mark_maxima(b, design::optima(exponents[b], view.harmonics));
+    curves.mark_maxima(b, design::optima(exponents[b], view.harmonics));
   }
   if (rows != nullptr) *rows = kept.rows;
   return std::move(drawn).finish();
@@ -284,7 +290,7 @@ TEST(TableChart, PointsAndMaximaSitAtTheirValues) {
     }
   }
   EXPECT_EQ(points, 2 * 2 * 36);
-  const auto maxima = lines(svg, "<path class=\"maximum\"");
+  const auto maxima = lines(svg, "<path class=\"mark\"");
   ASSERT_EQ(maxima.size(), 4u);
   const design::Optimum third = design::optima(2.0, {3}).front();
   std::istringstream at(after(maxima[3], "translate("));
@@ -310,10 +316,13 @@ TEST(TableChart, WhatItsWidthCanShow) {
   EXPECT_NEAR(bottom, pixel(dense, "y", lowest), 0.01);
   const std::string single = chart({{0, 1}, false, {90, 90, 1}}, {1.0, 2.0});
   std::set<std::pair<std::string, std::string>> shapes;  // each exponent's points a shape
+  std::set<std::string> places;                          // side by side, none hiding another
   for (const std::string& point : lines(single, "<path class=\"point\"")) {
     shapes.emplace(after(point, "data-exponent=\""), after(point, " d=\""));
+    places.insert(after(point, "translate("));
   }
   ASSERT_EQ(shapes.size(), 2u);
+  EXPECT_EQ(places.size(), 4u);
   EXPECT_NE(shapes.begin()->second, shapes.rbegin()->second);
   std::set<std::string> styles;
   const std::string many = chart({{2}, false, {30, 60, 10}}, std::vector<double>(20, 1.0));

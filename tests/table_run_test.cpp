@@ -85,8 +85,13 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   ASSERT_EQ(to_file.error, "");
   EXPECT_TRUE(to_file.output.starts_with(" Первые максимумы"));
   ASSERT_TRUE(is_chart(files.replaced["chart.svg"]));
-  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"maximum\""), 6);
+  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"mark\""), 6);
   EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"curve\""), 6);
+
+  FakeFiles marked;  // the angle for g1 marked on each curve, of each exponent
+  ASSERT_EQ(run({"--angle-for-g1", "1.8", "--exponent", "1;2", "--svg", "g1.svg"}, marked).error,
+            "");
+  EXPECT_EQ(count(marked.replaced["g1.svg"], "class=\"mark\""), 8);
 
   FakeFiles no_file;
   const Ran instead = run({"--harmonics", "2", "--svg", "-"}, no_file);
@@ -154,6 +159,11 @@ TEST(TableRun, TheStageAndItsRefusals) {
   const Ran csv = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "30", "--csv",
                             "--slope", "0.5", "--cutoff", "0.6"}),
                       files);
+  const Ran chart = run(with({"--power", "1", "--harmonic", "3", "--from", "5", "--to", "180",
+                              "--step", "5", "--svg", "-"}),
+                        files);  // alpha_3 is above 0 below 90 degrees only
+  EXPECT_EQ(count(chart.output, "class=\"curve\""), 3);
+  EXPECT_EQ(count(chart.output, "class=\"dot\""), 0);
   EXPECT_EQ(csv.output.substr(0, csv.output.find("90.000")),
             "angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,eta,p_diss,r_e,u_peak,"
             "u_drive,e_bias\r\n60.000,1.000,1,,,,,,,,,,,,,\r\n");
