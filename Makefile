@@ -5,38 +5,51 @@
 # fuzz target for 45 seconds; `make chart` draws the chart of the README again; `make web`
 # builds the page, build/web/k-berg.html.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
+# As many compile jobs as there are cores, and no "Entering directory" lines from the
+# build tool that CMake runs.
+JOBS := $(shell nproc 2>/dev/null || echo 2)
+MAKEFLAGS += --no-print-directory
+# Where `make install` puts both programs and their manual pages: bin/ there should be on
+# PATH, and man finds share/man beside it.
+PREFIX ?= $(HOME)/.local
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: run test asan fuzz bench chart format windows packages web
+.PHONY: run install test asan fuzz bench chart format windows packages web
 
 run:
 	@scripts/install-deps app
 	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
-	cmake --build --preset app --parallel
+	cmake --build --preset app --parallel $(JOBS)
 	./build/app/k-berg
+
+install:
+	@scripts/install-deps app
+	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
+	cmake --build --preset app --parallel $(JOBS)
+	cmake --install build/app --prefix "$(PREFIX)"
 
 # The page: one HTML file that holds the engine as WebAssembly, opened from disk.
 web:
 	@scripts/install-deps web
 	cmake --preset web -DK_BERG_WERROR=$(WERROR)
-	cmake --build --preset web --parallel 2
+	cmake --build --preset web --parallel $(JOBS)
 
 test:
 	@scripts/install-deps test
 	cmake --preset $(TEST_PRESET)
-	cmake --build --preset $(TEST_PRESET) --parallel
+	cmake --build --preset $(TEST_PRESET) --parallel $(JOBS)
 	ctest --preset $(TEST_PRESET)
 
 asan:
 	@scripts/install-deps asan
 	cmake --preset asan
-	cmake --build --preset asan --parallel
+	cmake --build --preset asan --parallel $(JOBS)
 	ctest --preset asan
 
 fuzz:
 	@scripts/install-deps fuzz
 	cmake --preset fuzz
-	cmake --build --preset fuzz --parallel
+	cmake --build --preset fuzz --parallel $(JOBS)
 	for target in read_integer read_real; do \
 	  mkdir -p build/fuzz/corpus/$$target build/fuzz/artifacts && \
 	  build/fuzz/fuzz/fuzz-$$target -max_total_time=45 -print_final_stats=1 \
@@ -48,7 +61,7 @@ fuzz:
 bench:
 	@scripts/install-deps test
 	cmake --preset dev
-	cmake --build --preset dev --parallel --target k-berg-bench
+	cmake --build --preset dev --parallel $(JOBS) --target k-berg-bench
 	./build/dev/bench/k-berg-bench
 
 # Draws docs/berg-chart.svg and docs/gamma-chart.svg again with k-berg-table, as the README
@@ -56,7 +69,7 @@ bench:
 chart:
 	@scripts/install-deps app
 	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
-	cmake --build --preset app --parallel --target k-berg-table
+	cmake --build --preset app --parallel $(JOBS) --target k-berg-table
 	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
 	./build/app/k-berg-table --step 1 --show gamma --harmonics 1-3 --optimum \
 	  --svg docs/gamma-chart.svg > /dev/null
@@ -66,9 +79,9 @@ chart:
 windows:
 	@scripts/install-deps windows
 	cmake --preset mingw -DK_BERG_WEB=OFF
-	cmake --build --preset mingw --parallel
+	cmake --build --preset mingw --parallel $(JOBS)
 	cmake --preset wine
-	cmake --build --preset wine --parallel
+	cmake --build --preset wine --parallel $(JOBS)
 	ctest --preset wine
 
 # The .deb (from the app build) and the Windows .zip (from the mingw build), in build/packages,
@@ -76,10 +89,10 @@ windows:
 packages:
 	@scripts/install-deps packages
 	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=ON
-	cmake --build --preset app --parallel
+	cmake --build --preset app --parallel $(JOBS)
 	cpack --preset deb
 	cmake --preset mingw -DK_BERG_WEB=ON
-	cmake --build --preset mingw --parallel
+	cmake --build --preset mingw --parallel $(JOBS)
 	cpack --preset zip
 
 format:

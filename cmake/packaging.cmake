@@ -4,7 +4,8 @@ include(GNUInstallDirs)
 
 install(TARGETS k-berg k-berg-table RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# The page: beside the manual pages on Debian, at the top of the .zip on Windows.
+# The page: in share/k-berg/ (/usr/share/k-berg/k-berg.html from the .deb), at the top of the
+# Windows .zip.
 if(K_BERG_WEB)
   if(WIN32)
     install(FILES ${K_BERG_PAGE} DESTINATION .)

@@ -20,10 +20,7 @@ int end_with(const std::string& report, textio::Records& output) {
     output.flush();
   } catch (const textio::Failure&) {
   }
-  std::string ignored;
-  platform::restore_console();
-  platform::write_all(platform::kStderr, report, &ignored);
-  return 2;
+  return textio::end_with_report(report);
 }
 
 }  // namespace

@@ -38,8 +38,10 @@ constexpr std::array<const char*, berg::kHarmonics> kColours = {
 constexpr std::array<const char*, 6> kDashes = {"none",     "14 6", "2 4",
                                                 "14 5 2 5", "6 5",  "14 4 2 4 2 4"};
 enum class Shape { circle, square, diamond, triangle, inverted_triangle, bar };
-constexpr std::size_t kMostExponentsOfOneHarmonic = 2 * kColours.size();
+constexpr std::size_t kMostExponentsOfOneSeries = 2 * kColours.size();
 constexpr std::size_t kMostExponentsOfSeveral = kDashes.size();
+// Up to this many angles each point of a curve is shown.
+constexpr std::size_t kFewAngles = 25;
 
 // A number in the document: fixed with `decimals` places, the same on every system.
 std::string number(double value, int decimals) {
@@ -82,8 +84,8 @@ Axis angle_axis(const AngleRange& range) {
 
 // From the lowest to the highest value drawn, widened to whole steps.
 Axis value_axis(double lowest, double highest) {
-  static const std::vector<double> kSteps = {0.001, 0.002, 0.005, 0.01, 0.02,
-                                             0.05,  0.1,   0.2,   0.5,  1.0};
+  static const std::vector<double> kSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1,  0.2,
+                                             0.5,   1.0,   2.0,   5.0,  10.0, 20.0, 50.0, 100.0};
   double step = kSteps.back();
   for (double candidate : kSteps) {
     if (std::ceil(highest / candidate) - std::floor(lowest / candidate) <= 10) {
@@ -96,13 +98,17 @@ Axis value_axis(double lowest, double highest) {
   return {low, high, step, decimals_of(step)};
 }
 
-// The lines between labelled values, close enough to read off two decimals.
-double minor_step(const Axis& values) { return values.step >= 0.02 ? 0.01 : values.step / 10; }
+// The lines between labelled values, close enough to read off two decimals of a Berg
+// coefficient, a tenth of a step for larger values.
+double minor_step(const Axis& values) {
+  return values.step >= 0.02 && values.step <= 0.2 ? 0.01 : values.step / 10;
+}
 
 // Maps the axes onto the plot area.
 struct Frame {
   Axis angles;
   Axis values;
+  bool single_angle;
   double x(double angle) const {
     return kPlotLeft + (angle - angles.low) / (angles.high - angles.low) * (kPlotRight - kPlotLeft);
   }
@@ -149,15 +155,20 @@ std::string marker_element(const std::string& attributes, Shape shape, double x,
          "\" stroke=\"white\" stroke-width=\"1.5\"/>";
 }
 
-std::string symbol(bool gamma) { return gamma ? "γ" : "α"; }
+// A point of a curve of few angles: its exponent's shape, smaller than a mark.
+std::string dot_element(const std::string& attributes, Shape shape, double x, double y,
+                        const std::string& colour) {
+  return "<path " + attributes + " transform=\"translate(" + pixels(x) + " " + pixels(y) +
+         ") scale(0.6)\" d=\"" + outline(shape) + "\" fill=\"" + colour + "\"/>";
+}
 
 struct Style {
   const char* colour;
   std::size_t pattern;  // its dash pattern and its shape
 };
 
-Style style_of(std::size_t block, int harmonic, bool several_harmonics) {
-  if (several_harmonics) return {kColours[harmonic], block};
+Style style_of(std::size_t block, std::size_t colour, bool several_series) {
+  if (several_series) return {kColours[colour % kColours.size()], block};
   return {kColours[block % kColours.size()], block / kColours.size()};
 }
 
@@ -169,20 +180,12 @@ std::string stroke(const Style& style) {
          kDashes[style.pattern] + "\"";
 }
 
-std::string data_attributes(int harmonic, double exponent) {
-  return "data-harmonic=\"" + std::to_string(harmonic) + "\" data-exponent=\"" +
-         textio::parameter_text(exponent) + "\"";
-}
-
-// "αk" for several harmonics, "α2" for harmonic 2 alone.
-std::string coefficient(const ChartView& view) {
-  return symbol(view.gamma) +
-         (view.harmonics.size() == 1 ? std::to_string(view.harmonics[0]) : std::string("k"));
+std::string data_attributes(const Series& series, double exponent) {
+  return series.attribute + " data-exponent=\"" + textio::parameter_text(exponent) + "\"";
 }
 
 std::string title(const std::vector<double>& exponents, const ChartView& view) {
-  std::string text = (view.harmonics.size() == 1 ? "Коэффициент Берга " : "Коэффициенты Берга ") +
-                     coefficient(view) + ", ";
+  std::string text = view.title + ", ";
   if (exponents.size() > 4) return text + std::to_string(exponents.size()) + " степеней функции";
   text += exponents.size() == 1 ? "степень функции " : "степени функции ";
   for (std::size_t i = 0; i < exponents.size(); ++i) {
@@ -190,6 +193,13 @@ std::string title(const std::vector<double>& exponents, const ChartView& view) {
     text += textio::parameter_text(exponents[i]);
   }
   return text;
+}
+
+// The angle ticks: those of the axis, or for a single angle that angle alone, about which the
+// points stand side by side.
+std::vector<double> angle_ticks(const Frame& frame) {
+  if (frame.single_angle) return {(frame.angles.low + frame.angles.high) / 2};
+  return ticks(frame.angles);
 }
 
 void write_grid(textio::Records& out, const Frame& frame) {
@@ -201,7 +211,7 @@ void write_grid(textio::Records& out, const Frame& frame) {
         line_element(kPlotLeft, y, kPlotRight, y, "stroke=\"#ececec\" stroke-width=\"0.8\""));
   }
   const std::string major = "stroke=\"#c4c4c4\" stroke-width=\"1\"";
-  for (double angle : ticks(frame.angles)) {
+  for (double angle : angle_ticks(frame)) {
     const double x = frame.x(angle);
     out.formatted(line_element(x, kPlotTop, x, kPlotBottom, major));
     out.formatted(text_element("class=\"x-tick\" text-anchor=\"middle\"", x, kPlotBottom + 22, 14,
@@ -227,8 +237,7 @@ void write_frame(textio::Records& out, const Frame& frame, const ChartView& view
                              kPlotBottom + 52, 16, "Угол отсечки θ, градусы"));
   out.formatted(text_element("text-anchor=\"middle\" transform=\"rotate(-90 30 " +
                                  pixels((kPlotTop + kPlotBottom) / 2) + ")\"",
-                             30, (kPlotTop + kPlotBottom) / 2, 16,
-                             "Коэффициент " + coefficient(view)));
+                             30, (kPlotTop + kPlotBottom) / 2, 16, view.value_axis));
   out.formatted("</g>");
 }
 
@@ -240,17 +249,11 @@ void write_legend_line(textio::Records& out, double y, const Style& style, bool 
   out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, label));
 }
 
-// A curve as a polyline, or a single angle as a point in the shape of its pattern.
-void write_curve(textio::Records& out, const Frame& frame, const std::vector<Chart::Point>& curve,
-                 const Style& style, const std::string& data) {
-  if (curve.size() == 1) {
-    out.formatted(marker_element("class=\"point\" " + data, shape_of(style),
-                                 frame.x(curve.front().angle), frame.y(curve.front().value),
-                                 style.colour));
-    return;
-  }
+// A piece of a curve as a polyline, with a point at each angle where the angles are few.
+void write_piece(textio::Records& out, const Frame& frame, const std::vector<Chart::Point>& piece,
+                 const Style& style, const std::string& data, bool dots) {
   std::string points;
-  for (const Chart::Point& point : curve) {
+  for (const Chart::Point& point : piece) {
     if (!points.empty()) points += ' ';
     points += pixels(frame.x(point.angle));
     points += ',';
@@ -258,19 +261,22 @@ void write_curve(textio::Records& out, const Frame& frame, const std::vector<Cha
   }
   out.formatted("<polyline class=\"curve\" " + data + " " + stroke(style) + " points=\"" + points +
                 "\"/>");
+  for (const Chart::Point& point : dots ? piece : std::vector<Chart::Point>{}) {
+    out.formatted(dot_element("class=\"dot\" " + data, shape_of(style), frame.x(point.angle),
+                              frame.y(point.value), style.colour));
+  }
 }
 
-// The colour of each harmonic and the pattern of each exponent; with one harmonic, the style of
-// each exponent; a sample of the mark of a maximum.
+// Each series' colour, where there are several; each exponent's style; each exponent's mark.
 void write_legend(textio::Records& out, const ChartView& view, const std::vector<double>& exponents,
-                  bool single_angle, bool maxima) {
-  const bool several = view.harmonics.size() > 1;
+                  bool single_angle, bool marks) {
+  const bool several = view.series.size() > 1;
   out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
   double y = kPlotTop + 12;
   if (several) {
-    for (int k : view.harmonics) {
-      write_legend_line(out, y, {kColours[k], 0}, single_angle,
-                        symbol(view.gamma) + std::to_string(k));
+    for (const Series& series : view.series) {
+      write_legend_line(out, y, {kColours[series.colour % kColours.size()], 0}, single_angle,
+                        series.label);
       y += kLegendLineHeight;
     }
     y += kLegendLineHeight / 2;
@@ -283,49 +289,76 @@ void write_legend(textio::Records& out, const ChartView& view, const std::vector
       y += kLegendLineHeight;
     }
   }
-  if (maxima) {
+  // The marks of each exponent in its shape: one line, or a heading and a line each.
+  if (marks && exponents.size() == 1) {
+    y += kLegendLineHeight / 2;
     out.formatted(marker_element("", Shape::circle, kLegendLeft + 18, y, kInk));
-    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, "первый максимум"));
+    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, view.mark_label));
+  }
+  if (marks && exponents.size() > 1) {
+    y += kLegendLineHeight / 2;
+    out.formatted(text_element("", kLegendLeft, y + 5, 14, view.mark_label + ":"));
+    for (std::size_t b = 0; b < exponents.size(); ++b) {
+      y += kLegendLineHeight;
+      const Style style = several ? Style{kInk, b} : style_of(b, 0, false);
+      out.formatted(marker_element("", shape_of(style), kLegendLeft + 18, y, style.colour));
+      out.formatted(text_element("", kLegendLeft + 44, y + 5, 14,
+                                 "степень " + textio::parameter_text(exponents[b])));
+    }
   }
   out.formatted("</g>");
 }
 
 }  // namespace
 
-std::string too_many_curves(std::size_t exponents, const std::vector<int>& harmonics) {
-  if (harmonics.size() > 1 && exponents > kMostExponentsOfSeveral) {
+std::string too_many_curves(std::size_t exponents, std::size_t series) {
+  if (series > 1 && exponents > kMostExponentsOfSeveral) {
     return std::to_string(exponents) +
            " exponents with several harmonics cannot be told apart: " + "draw at most " +
            std::to_string(kMostExponentsOfSeveral) +
            ", or one harmonic (--harmonics N) for up to " +
-           std::to_string(kMostExponentsOfOneHarmonic);
+           std::to_string(kMostExponentsOfOneSeries);
   }
-  if (exponents > kMostExponentsOfOneHarmonic) {
+  if (exponents > kMostExponentsOfOneSeries) {
     return std::to_string(exponents) +
            " exponents cannot be told apart on one chart: draw at most " +
-           std::to_string(kMostExponentsOfOneHarmonic);
+           std::to_string(kMostExponentsOfOneSeries);
   }
   return "";
 }
 
-Chart::Chart(const ChartView& view) : view_(view), angle_axis_(angle_axis(view.angles)) {}
+Chart::Chart(const ChartView& view)
+    : view_(view),
+      angle_axis_(angle_axis(view.angles)),
+      angles_(static_cast<std::size_t>(angle_count(view.angles, kMostRows))) {}
 
 void Chart::start_block(double exponent) {
   exponents_.push_back(exponent);
-  for (int k : view_.harmonics) curves_.push_back({exponents_.size() - 1, k, {}});
-}
-
-void Chart::write_row(const berg::Result& row) {
-  const std::size_t first = (exponents_.size() - 1) * view_.harmonics.size();
-  for (std::size_t i = 0; i < view_.harmonics.size(); ++i) {
-    const int k = view_.harmonics[i];
-    add(curves_[first + i], {row.angle(), view_.gamma ? row.gamma(k) : row.signed_value(k)});
+  for (std::size_t s = 0; s < view_.series.size(); ++s) {
+    curves_.push_back({exponents_.size() - 1, s, {{}}});
   }
 }
 
+void Chart::add(double angle, const std::vector<double>& values) {
+  const std::size_t first = (exponents_.size() - 1) * view_.series.size();
+  for (std::size_t s = 0; s < view_.series.size(); ++s) {
+    Curve& curve = curves_[first + s];
+    if (std::isnan(values[s])) {
+      end_column(curve);
+      if (!curve.pieces.back().empty()) curve.pieces.emplace_back();
+      continue;
+    }
+    add(curve, {angle, values[s]});
+  }
+}
+
+void Chart::include(double value) {
+  lowest_ = std::min(lowest_, value);
+  highest_ = std::max(highest_, value);
+}
+
 void Chart::add(Curve& curve, Point point) {
-  lowest_ = std::min(lowest_, point.value);
-  highest_ = std::max(highest_, point.value);
+  include(point.value);
   const int column = static_cast<int>(std::floor(
       (point.angle - angle_axis_.low) / (angle_axis_.high - angle_axis_.low) * kPlotColumns));
   if (column != curve.column) {
@@ -344,29 +377,27 @@ void Chart::end_column(Curve& curve) {
   std::array<Point, 4> kept = {curve.first, curve.lowest, curve.highest, curve.last};
   std::sort(kept.begin(), kept.end(),
             [](const Point& a, const Point& b) { return a.angle < b.angle; });
+  std::vector<Point>& piece = curve.pieces.back();
   for (const Point& point : kept) {
-    if (curve.points.empty() || point.angle != curve.points.back().angle) {
-      curve.points.push_back(point);
-    }
+    if (piece.empty() || point.angle != piece.back().angle) piece.push_back(point);
   }
   curve.column = -1;
 }
 
-void Chart::mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima) {
-  for (const design::Optimum& optimum : optima) {
-    const design::Peak& peak = view_.gamma ? optimum.gamma : optimum.alpha;
-    const bool drawn = std::find(view_.harmonics.begin(), view_.harmonics.end(),
-                                 optimum.harmonic) != view_.harmonics.end();
-    if (!drawn || peak.angle < angle_axis_.low || peak.angle > angle_axis_.high) continue;
-    markers_.push_back({block, optimum.harmonic, {peak.angle, peak.value}});
-    highest_ = std::max(highest_, peak.value);
-  }
+void Chart::mark(std::size_t block, std::size_t series, Point at) {
+  if (at.angle < angle_axis_.low || at.angle > angle_axis_.high) return;
+  marks_.push_back({block, series, at});
+  include(at.value);
 }
 
 std::string Chart::finish() && {
   for (Curve& curve : curves_) end_column(curve);
-  const Frame frame{angle_axis_, value_axis(lowest_, highest_)};
-  const bool several = view_.harmonics.size() > 1;
+  const bool single_angle = angles_ == 1;
+  const Frame frame{angle_axis_, value_axis(lowest_, highest_), single_angle};
+  const bool several = view_.series.size() > 1;
+  // A single angle's points stand side by side about it, a step of at most 0.15 degree apart.
+  const double side_step =
+      std::min(0.15, 1.6 / static_cast<double>(std::max<std::size_t>(curves_.size(), 1)));
   textio::StringSink sink;
   textio::Records out(sink, false);
   out.formatted("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
@@ -378,21 +409,76 @@ std::string Chart::finish() && {
       "font-family=\"" + std::string(kFont) + "\" text-anchor=\"middle\" font-weight=\"bold\"",
       kWidth / 2.0, 40, 22, title(exponents_, view_)));
   write_frame(out, frame, view_);
-  for (const Curve& curve : curves_) {
-    write_curve(out, frame, curve.points, style_of(curve.block, curve.harmonic, several),
-                data_attributes(curve.harmonic, exponents_[curve.block]));
+  for (std::size_t c = 0; c < curves_.size(); ++c) {
+    const Curve& curve = curves_[c];
+    const Style style = style_of(curve.block, view_.series[curve.series].colour, several);
+    const std::string data = data_attributes(view_.series[curve.series], exponents_[curve.block]);
+    for (const std::vector<Point>& piece : curve.pieces) {
+      if (piece.empty()) continue;
+      if (!single_angle) {
+        write_piece(out, frame, piece, style, data, angles_ <= kFewAngles);
+        continue;
+      }
+      const double offset = (static_cast<double>(c) - (curves_.size() - 1) / 2.0) * side_step;
+      out.formatted(marker_element("class=\"point\" " + data, shape_of(style),
+                                   frame.x(piece.front().angle + offset),
+                                   frame.y(piece.front().value), style.colour));
+    }
   }
-  for (const Marker& marker : markers_) {
-    const Style style = style_of(marker.block, marker.harmonic, several);
+  for (const Mark& mark : marks_) {
+    const Style style = style_of(mark.block, view_.series[mark.series].colour, several);
     out.formatted(marker_element(
-        "class=\"maximum\" " + data_attributes(marker.harmonic, exponents_[marker.block]),
-        shape_of(style), frame.x(marker.at.angle), frame.y(marker.at.value), style.colour));
+        "class=\"mark\" " + data_attributes(view_.series[mark.series], exponents_[mark.block]),
+        shape_of(style), frame.x(mark.at.angle), frame.y(mark.at.value), style.colour));
   }
-  const bool single_angle = angle_count(view_.angles, 1) == 1;
-  write_legend(out, view_, exponents_, single_angle, !markers_.empty());
+  write_legend(out, view_, exponents_, single_angle, !marks_.empty());
   out.formatted("</svg>");
   out.flush();
   return sink.text();
+}
+
+ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const AngleRange& angles) {
+  const std::string symbol = gamma ? "γ" : "α";
+  ChartView view;
+  const bool one = harmonics.size() == 1;
+  const std::string coefficient = symbol + (one ? std::to_string(harmonics[0]) : "ₙ");
+  view.title = (one ? "Коэффициент Берга " : "Коэффициенты Берга ") + coefficient;
+  view.value_axis = "Коэффициент " + coefficient;
+  for (int k : harmonics) {
+    view.series.push_back({symbol + std::to_string(k),
+                           "data-harmonic=\"" + std::to_string(k) + "\"",
+                           static_cast<std::size_t>(k)});
+  }
+  view.angles = angles;
+  return view;
+}
+
+BergCurves::BergCurves(Chart& chart, const std::vector<int>& harmonics, bool gamma)
+    : chart_(chart), harmonics_(harmonics), gamma_(gamma) {}
+
+void BergCurves::start_block(double exponent) { chart_.start_block(exponent); }
+
+void BergCurves::write_row(const berg::Result& row) {
+  std::vector<double> values;
+  for (int k : harmonics_) values.push_back(gamma_ ? row.gamma(k) : row.signed_value(k));
+  chart_.add(row.angle(), values);
+}
+
+void BergCurves::mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima) {
+  for (const design::Optimum& optimum : optima) {
+    const auto drawn = std::find(harmonics_.begin(), harmonics_.end(), optimum.harmonic);
+    if (drawn == harmonics_.end()) continue;
+    const design::Peak& peak = gamma_ ? optimum.gamma : optimum.alpha;
+    chart_.mark(block, static_cast<std::size_t>(drawn - harmonics_.begin()),
+                {peak.angle, peak.value});
+  }
+}
+
+void BergCurves::mark_angle(std::size_t block, const berg::Result& at) {
+  for (std::size_t i = 0; i < harmonics_.size(); ++i) {
+    const int k = harmonics_[i];
+    chart_.mark(block, i, {at.angle(), gamma_ ? at.gamma(k) : at.signed_value(k)});
+  }
 }
 
 }  // namespace table

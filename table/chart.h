@@ -1,6 +1,6 @@
-// The Berg chart: the signed coefficient alpha_k (or gamma_k) of each chosen harmonic against
-// the cut-off angle, one curve per harmonic and exponent, as an SVG picture meant for the
-// screen and for print.
+// Charts against the cut-off angle, as SVG pictures meant for the screen and for print: the
+// Berg chart (the signed alpha_n or gamma_n of each chosen harmonic), and the trade-off of a
+// stage. One curve per series and exponent.
 #pragma once
 
 #include <cstddef>
@@ -8,45 +8,57 @@
 #include <vector>
 
 #include "engine/design.h"
-#include "engine/quantity.h"
 #include "table/rows.h"
 
 namespace table {
 
-// Why curves for `exponents` exponents and these harmonics could not all be told apart, or
-// "" when they can: with several harmonics each has its colour and each exponent its dash
-// pattern (or, for a single angle, its shape), six of them; with one harmonic each exponent
-// has a colour and a pattern, twenty.
-std::string too_many_curves(std::size_t exponents, const std::vector<int>& harmonics);
+// Why curves for `exponents` exponents and `series` series could not all be told apart, or ""
+// when they can: with several series each has its colour and each exponent its dash pattern
+// (or, for a single angle, its shape), six of them; with one series each exponent has a
+// colour and a pattern, twenty.
+std::string too_many_curves(std::size_t exponents, std::size_t series);
 
-struct ChartView {
-  std::vector<int> harmonics;  // in increasing order
-  bool gamma = false;          // gamma_k instead of alpha_k
-  AngleRange angles;           // the angle axis spans from..to
+// One curve of each exponent's block.
+struct Series {
+  std::string label;      // in the legend: "α2", "η"
+  std::string attribute;  // the data attribute that names it: data-harmonic="2"
+  std::size_t colour;     // its colour where there are several series
 };
 
-// Takes the rows as they are computed and keeps of each curve what its width can show: in
+struct ChartView {
+  std::string title;       // before the exponents: "Коэффициенты Берга αₙ"
+  std::string value_axis;  // the label of the value axis
+  std::vector<Series> series;
+  AngleRange angles;       // the angle axis spans from..to
+  std::string mark_label;  // the legend's word for the marks, if any are made
+};
+
+// Takes the values as they are computed and keeps of each curve what its width can show: in
 // each column of pixels the first and last point, and the lowest and highest, so that the
 // picture is the same as with every point and its size does not grow with the rows. A curve
-// of a single angle is drawn as a point.
-class Chart : public RowWriter {
+// of a single angle is drawn as points side by side, so that none hides another; a curve of
+// few angles shows a point at each.
+class Chart {
  public:
   explicit Chart(const ChartView& view);
-  void start_block(double exponent) override;
-  void write_row(const berg::Result& row) override;
-  // Marks on the curves of block `block` the first maxima of what they draw.
-  void mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima);
-  // Ends the curves and gives the whole SVG document, CR LF line ends; the chart is used up. Tick
-  // labels are <text> elements of class "x-tick" or "y-tick" placed at their tick; each curve is a
-  // <polyline> of class "curve" (a <path> of class "point" for a single angle, in the exponent's
-  // shape), each maximum a <path> of class "maximum", all with data-harmonic and data-exponent, in
-  // the same pixels as the ticks.
-  std::string finish() &&;
 
   struct Point {
     double angle;
     double value;
   };
+
+  void start_block(double exponent);
+  // The value of each series at `angle`, in the order of the view's series: not-a-number
+  // where a series has none, which breaks its curve.
+  void add(double angle, const std::vector<double>& values);
+  // Marks a point on the curve of `series` in block `block`, such as a maximum.
+  void mark(std::size_t block, std::size_t series, Point at);
+  // Ends the curves and gives the whole SVG document, CR LF line ends; the chart is used up.
+  // Tick labels are <text> elements of class "x-tick" or "y-tick" placed at their tick; each
+  // piece of a curve is a <polyline> of class "curve" (a <path> of class "point" for a single
+  // angle), each mark a <path> of class "mark", all with the series' data attribute and
+  // data-exponent, in the same pixels as the ticks.
+  std::string finish() &&;
 
   // An axis from `low` to `high` with labelled ticks at the multiples of `step` between them.
   struct Axis {
@@ -59,28 +71,50 @@ class Chart : public RowWriter {
  private:
   struct Curve {
     std::size_t block;
-    int harmonic;
-    std::vector<Point> points;
+    std::size_t series;
+    std::vector<std::vector<Point>> pieces;
     // The points of the column of pixels still being filled: first, lowest, highest, last.
     int column = -1;
     Point first{}, lowest{}, highest{}, last{};
   };
-  struct Marker {
+  struct Mark {
     std::size_t block;
-    int harmonic;
+    std::size_t series;
     Point at;
   };
 
   void add(Curve& curve, Point point);
   void end_column(Curve& curve);
+  void include(double value);
 
   ChartView view_;
   Axis angle_axis_;
+  std::size_t angles_ = 0;  // how many angles each block has
   std::vector<double> exponents_;
   std::vector<Curve> curves_;
-  std::vector<Marker> markers_;
+  std::vector<Mark> marks_;
   double lowest_ = 0.0;  // the range of the values drawn, 0 always among them
   double highest_ = 0.0;
+};
+
+// The Berg chart of `harmonics`: the signed alpha_n, or gamma_n.
+ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const AngleRange& angles);
+
+// Hands each row's alpha_n (or gamma_n) of the chart's harmonics to the chart.
+class BergCurves : public RowWriter {
+ public:
+  BergCurves(Chart& chart, const std::vector<int>& harmonics, bool gamma);
+  void start_block(double exponent) override;
+  void write_row(const berg::Result& row) override;
+  // Marks the maxima of the harmonics drawn.
+  void mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima);
+  // Marks the curves of the harmonics drawn at the angle of `at`.
+  void mark_angle(std::size_t block, const berg::Result& at);
+
+ private:
+  Chart& chart_;
+  std::vector<int> harmonics_;
+  bool gamma_;
 };
 
 }  // namespace table

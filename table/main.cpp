@@ -25,10 +25,7 @@ std::string with_record_ends(std::string_view text) {
 }
 
 int end_with(const std::string& line) {
-  std::string ignored;
-  platform::restore_console();
-  platform::write_all(platform::kStderr, "k-berg-table: " + line + "\n", &ignored);
-  return 2;
+  return textio::end_with_report("k-berg-table: " + line + "\n");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "engine/berg.h"
 #include "table/chart.h"
 #include "table/plain_table.h"
+#include "table/stage.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 
@@ -44,6 +45,17 @@ double number(std::string_view option, const std::string& typed) {
   }
   if (text.empty() || result.ec != std::errc() || result.ptr != end) {
     reject(option, "'" + typed + "' is not a number");
+  }
+  return value;
+}
+
+// A whole number as typed, such as a harmonic's.
+int whole_number(std::string_view option, const std::string& typed) {
+  int value = 0;
+  const char* end = typed.data() + typed.size();
+  const auto result = std::from_chars(typed.data(), end, value);
+  if (typed.empty() || result.ec != std::errc() || result.ptr != end) {
+    reject(option, "'" + typed + "' is not a whole number");
   }
   return value;
 }
@@ -188,6 +200,7 @@ void resolve_harmonics(Options& options, const Given& given) {
 }
 
 Answer answer_of(const Given& given) {
+  if (given.stage) return Answer::stage;
   if (given.optimum) return Answer::optimum;
   if (given.angle_for_g1) return Answer::angle_for_g1;
   return Answer::rows;
@@ -200,10 +213,96 @@ void check_not_an_option(std::string_view option, const std::string& value) {
   }
 }
 
+// The options that only a stage takes, --xi aside, which the table's efficiency takes too.
+struct StageText {
+  const char* option;
+  std::string Given::*text;
+};
+constexpr StageText kStageTexts[] = {
+    {"--supply", &Given::supply},         {"--power", &Given::power},
+    {"--saturation", &Given::saturation}, {"--slope", &Given::slope},
+    {"--cutoff", &Given::cutoff},         {"--harmonic", &Given::harmonic}};
+
+// Which of the stage's options go together, and that --stage has what it needs.
+void check_stage_given(const Given& given) {
+  for (const StageText& option : kStageTexts) {
+    if (!given.stage && !(given.*option.text).empty()) reject(option.option, "is for --stage only");
+    if (given.stage) check_not_an_option(option.option, given.*option.text);
+  }
+  if (!given.stage) return;
+  if (given.optimum) reject("--stage", "cannot be given with --optimum");
+  if (given.angle_for_g1) reject("--stage", "cannot be given with --angle-for-g1");
+  if (given.supply.empty()) reject("--stage", "needs the supply voltage, --supply E");
+  if (given.power.empty()) reject("--stage", "needs the output power, --power P");
+  if (given.xi.empty() == given.saturation.empty()) {
+    reject("--stage",
+           "needs either the voltage utilisation --xi X or the saturation slope --saturation S, "
+           "one of the two");
+  }
+  if (given.slope.empty() != given.cutoff.empty()) {
+    reject(given.slope.empty() ? "--cutoff" : "--slope",
+           "needs the other half of the device's law, --slope S --cutoff E'");
+  }
+}
+
 void check_values(const Given& given) {
+  check_stage_given(given);
   check_not_an_option("--svg", given.svg_file);
   for (const std::string& name : given.shown) check_not_an_option("--show", name);
   for (const std::string& item : given.harmonics) check_not_an_option("--harmonics", item);
+}
+
+void resolve_stage(stage::Inputs& inputs, const Given& given) {
+  inputs.supply = number("--supply", given.supply);
+  inputs.power = number("--power", given.power);
+  if (!given.harmonic.empty()) inputs.harmonic = whole_number("--harmonic", given.harmonic);
+  if (!given.xi.empty()) inputs.xi = number("--xi", given.xi);
+  if (!given.saturation.empty()) inputs.saturation = number("--saturation", given.saturation);
+  if (!given.slope.empty()) {
+    inputs.device = stage::Device{number("--slope", given.slope), number("--cutoff", given.cutoff)};
+  }
+}
+
+void check_positive(std::string_view option, double value) {
+  if (!(value > 0.0 && std::isfinite(value))) {
+    reject(option, textio::shortest_text(value) + " is not a finite number above 0");
+  }
+}
+
+void check_stage(const stage::Inputs& inputs) {
+  check_positive("--supply", inputs.supply);
+  check_positive("--power", inputs.power);
+  if (inputs.saturation) check_positive("--saturation", *inputs.saturation);
+  if (inputs.device) check_positive("--slope", inputs.device->slope);
+  if (inputs.device && !std::isfinite(inputs.device->cutoff)) {
+    reject("--cutoff", textio::shortest_text(inputs.device->cutoff) + " is not a finite number");
+  }
+  if (inputs.harmonic < 1 || inputs.harmonic > kHighestHarmonic) {
+    reject("--harmonic", std::to_string(inputs.harmonic) + " is not from 1 to 9");
+  }
+}
+
+// The options of a stage.
+void add_stage_options(CLI::App& app, Given& given) {
+  app.add_flag("--stage", given.stage,
+               "Instead of the rows: the whole stage at each angle,\n"
+               "from --supply, --power and --xi or --saturation");
+  app.add_option("--supply", given.supply, "Supply voltage E of the stage, volts")->type_name("E");
+  app.add_option("--power", given.power, "Output power at the harmonic, watts")->type_name("P");
+  app.add_option("--harmonic", given.harmonic,
+                 "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
+                 "for a frequency multiplier [1]")
+      ->type_name("N");
+  app.add_option("--saturation", given.saturation,
+                 "Slope of the saturation line, A/V: the stage in\n"
+                 "the critical regime (instead of --xi)")
+      ->type_name("S_CR");
+  app.add_option("--slope", given.slope, "Slope S of the device's law i = S (u - E')^p")
+      ->type_name("S");
+  app.add_option("--cutoff", given.cutoff,
+                 "Cut-off voltage E' of that law, volts: with\n"
+                 "--slope, the drive and the bias")
+      ->type_name("E'");
 }
 
 }  // namespace
@@ -216,7 +315,7 @@ Options resolve(const Given& given) {
   options.exponents = exponents_of(given.exponents);
   options.angles = {number("--from", given.from), number("--to", given.to),
                     number("--step", given.step)};
-  options.view.xi = number("--xi", given.xi);
+  options.view.xi = given.xi.empty() ? 1.0 : number("--xi", given.xi);
   options.view.phases = given.phases;
   options.view.decimal_comma = given.decimal_comma;
   if (options.answer == Answer::angle_for_g1) {
@@ -227,6 +326,7 @@ Options resolve(const Given& given) {
   options.chart_gamma = shows(options.view.shown, quantity::Id::gamma) &&
                         !shows(options.view.shown, quantity::Id::alpha);
   options.svg_file = given.svg_file;
+  if (given.stage) resolve_stage(options.stage, given);
   return options;
 }
 
@@ -256,10 +356,13 @@ void check(const Options& options, const Given& given) {
     reject("--harmonics",
            "'" + joined(given.harmonics) + "' has no harmonic from 1 to 9 for --optimum");
   }
+  if (options.answer == Answer::stage) check_stage(options.stage);
   check_rows(options);
   if (given.svg && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {
-    const std::string refusal = too_many_curves(options.exponents.size(), options.chart_harmonics);
+    const std::string refusal = too_many_curves(
+        options.exponents.size(),
+        options.answer == Answer::stage ? kStageSeries : options.chart_harmonics.size());
     if (!refusal.empty()) reject("--svg", refusal);
   }
 }
@@ -291,7 +394,8 @@ Command parse_command_line(int argc, const char* const* argv) {
       ->delimiter(',')
       ->type_name("LIST");
   app.add_option("--show", given.shown, show_help())->delimiter(',')->type_name("LIST");
-  app.add_option("--xi", given.xi, "Voltage utilisation ξ of η, 0 < ξ <= 1 [1]")->type_name("X");
+  app.add_option("--xi", given.xi, "Voltage utilisation ξ of η and of a stage,\n0 < ξ <= 1 [1]")
+      ->type_name("X");
   CLI::Option* optimum = app.add_flag("--optimum", given.optimum)
                              ->description(
                                  "Instead of the rows: for each exponent and\n"
@@ -312,6 +416,7 @@ Command parse_command_line(int argc, const char* const* argv) {
                                     "Also draw the Berg chart as SVG into FILE; with\n"
                                     "FILE -, on standard output instead of the table")
                          ->type_name("FILE");
+  add_stage_options(app, given);
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& shown) {

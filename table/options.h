@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "engine/quantity.h"
+#include "engine/stage.h"
 #include "table/rows.h"
 
 namespace table {
 
-// What the run answers: the rows of the range, the best angle of each harmonic, or the angle
-// at which g1 takes a given value.
-enum class Answer { rows, optimum, angle_for_g1 };
+// What the run answers: the rows of the range, the best angle of each harmonic, the angle at
+// which g1 takes a given value, or a whole stage at each angle of the range.
+enum class Answer { rows, optimum, angle_for_g1, stage };
 
 struct Options {
   std::vector<double> exponents{1.0};
@@ -25,15 +26,17 @@ struct Options {
   std::vector<int> chart_harmonics;    // the curves of the chart, in increasing order
   bool chart_gamma = false;            // the chart draws gamma_k instead of alpha_k
   std::string svg_file;                // empty when no chart is asked for; "-" for standard output
+  stage::Inputs stage;                 // what --stage designs for
 };
 
 // The options as the user typed them, before any is read as a number or given its default.
 struct Given {
   std::vector<std::string> exponents;
-  std::string from = "5", to = "180", step = "5", xi = "1", target_g1, svg_file;
+  std::string from = "5", to = "180", step = "5", xi, target_g1, svg_file;
+  std::string supply, power, saturation, slope, cutoff, harmonic;
   std::vector<std::string> harmonics, shown;
   bool optimum = false, angle_for_g1 = false, csv = false, phases = false, svg = false,
-       decimal_comma = false;
+       decimal_comma = false, stage = false;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).

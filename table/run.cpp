@@ -12,6 +12,7 @@
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "table/stage.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 #include "textio/records.h"
@@ -23,21 +24,15 @@ namespace {
 // The answer's records and the chart, if one was asked for, of one run.
 class Outputs {
  public:
-  Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files)
+  Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
+          const ChartView& chart)
       : options_(options), output_(output), files_(files), records_(output, false) {
-    if (!options.svg_file.empty()) {
-      chart_.emplace(ChartView{options.chart_harmonics, options.chart_gamma, options.angles});
-    }
+    if (!options.svg_file.empty()) chart_.emplace(chart);
   }
 
   // Where the answer goes, or nothing when the chart takes its place.
   textio::Records* answer() { return options_.svg_file == "-" ? nullptr : &records_; }
   Chart* chart() { return chart_ ? &*chart_ : nullptr; }
-
-  // Draws the rows of the range on the chart, if there is one.
-  void draw_rows() {
-    if (chart_) compute_rows(options_.exponents, options_.angles, {&*chart_});
-  }
 
   // Sends what was written on, then puts the chart in place.
   void finish() {
@@ -60,6 +55,38 @@ class Outputs {
   platform::FileSystem& files_;
   textio::Records records_;
   std::optional<Chart> chart_;
+};
+
+// The Berg chart of the options, its marks named for the answer.
+ChartView chart_of(const Options& options) {
+  ChartView view = berg_chart(options.chart_harmonics, options.chart_gamma, options.angles);
+  if (options.answer == Answer::optimum) view.mark_label = "первый максимум";
+  if (options.answer == Answer::angle_for_g1) {
+    view.mark_label = "g1 = " + textio::with_decimal_mark(
+                                    textio::trimmed_field(options.target_g1, textio::kModulusEdit),
+                                    options.view.decimal_comma);
+  }
+  return view;
+}
+
+// A run whose chart, if any, is the Berg chart of the options.
+class BergOutputs : public Outputs {
+ public:
+  BergOutputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files)
+      : Outputs(options, output, files, chart_of(options)), options_(options) {
+    if (chart() != nullptr) curves_.emplace(*chart(), options.chart_harmonics, options.chart_gamma);
+  }
+
+  BergCurves* curves() { return curves_ ? &*curves_ : nullptr; }
+
+  // Draws the rows of the range on the chart, if there is one.
+  void draw_rows() {
+    if (curves_) compute_rows(options_.exponents, options_.angles, {&*curves_});
+  }
+
+ private:
+  const Options& options_;
+  std::optional<BergCurves> curves_;
 };
 
 std::unique_ptr<RowWriter> table_writer(const Options& options, textio::Records& out) {
@@ -90,9 +117,9 @@ std::vector<berg::Result> angles_for_g1(const Options& options) {
 }  // namespace
 
 void answer_rows(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
-  Outputs outputs(options, output, files);
+  BergOutputs outputs(options, output, files);
   std::vector<RowWriter*> writers;
-  if (outputs.chart() != nullptr) writers.push_back(outputs.chart());
+  if (outputs.curves() != nullptr) writers.push_back(outputs.curves());
   std::unique_ptr<RowWriter> table;
   if (textio::Records* out = outputs.answer()) {
     table = table_writer(options, *out);
@@ -104,7 +131,7 @@ void answer_rows(const Options& options, textio::ByteSink& output, platform::Fil
 
 // Each exponent's maxima are written as soon as they are found.
 void answer_optimum(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
-  Outputs outputs(options, output, files);
+  BergOutputs outputs(options, output, files);
   textio::Records* out = outputs.answer();
   const Form form{options.csv, options.view.decimal_comma};
   if (out != nullptr) write_optima_title(*out, form);
@@ -116,7 +143,7 @@ void answer_optimum(const Options& options, textio::ByteSink& output, platform::
       write_optima(*out, form, block);
       out->flush();
     }
-    if (outputs.chart() != nullptr) outputs.chart()->mark_maxima(b, block.optima);
+    if (outputs.curves() != nullptr) outputs.curves()->mark_maxima(b, block.optima);
   }
   outputs.finish();
 }
@@ -124,12 +151,30 @@ void answer_optimum(const Options& options, textio::ByteSink& output, platform::
 void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
                          platform::FileSystem& files) {
   const std::vector<berg::Result> found = angles_for_g1(options);
-  Outputs outputs(options, output, files);
+  BergOutputs outputs(options, output, files);
   if (textio::Records* out = outputs.answer()) {
     write_angles_for_g1(*out, {options.csv, options.view.decimal_comma}, options.target_g1,
                         options.view.xi, found);
   }
   outputs.draw_rows();
+  for (std::size_t b = 0; b < found.size() && outputs.curves() != nullptr; ++b) {
+    outputs.curves()->mark_angle(b, found[b]);
+  }
+  outputs.finish();
+}
+
+// Every angle is designed, and any refusal made, before anything is written.
+void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  const std::vector<StageBlock> blocks = design_stages(options);
+  Outputs outputs(options, output, files, stage_chart(options));
+  if (textio::Records* out = outputs.answer()) {
+    if (options.csv) {
+      write_stage_csv(*out, options, blocks);
+    } else {
+      write_stage_text(*out, options, blocks);
+    }
+  }
+  if (outputs.chart() != nullptr) draw_stages(*outputs.chart(), blocks);
   outputs.finish();
 }
 
@@ -141,6 +186,8 @@ void run(const Options& options, textio::ByteSink& output, platform::FileSystem&
       return answer_optimum(options, output, files);
     case Answer::angle_for_g1:
       return answer_angle_for_g1(options, output, files);
+    case Answer::stage:
+      return answer_stage(options, output, files);
   }
 }
 

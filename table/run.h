@@ -17,6 +17,8 @@ void answer_optimum(const Options& options, textio::ByteSink& output, platform::
 void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
                          platform::FileSystem& files);
 
+void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files);
+
 // The answer of options.answer.
 void run(const Options& options, textio::ByteSink& output, platform::FileSystem& files);
 

@@ -85,6 +85,32 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--harmonics", "10"}, "--harmonics: '10" + not_harmonics},
       {{"--svg", ""}, "--svg: the file name is empty"},
       {{"--svg", "--csv"}, "--svg: '--csv' is an option, not a value: give the value first"},
+      {{"--supply", "5"}, "--supply: is for --stage only"},
+      {{"--stage", "--supply", "12.5", "--power", "8"},
+       "--stage: needs either the voltage utilisation --xi X or the saturation slope "
+       "--saturation S, one of the two"},
+      {{"--stage", "--supply", "12.5", "--power", "8", "--xi", "1", "--saturation", "1"},
+       "--stage: needs either the voltage utilisation --xi X or the saturation slope "
+       "--saturation S, one of the two"},
+      {{"--stage", "--power", "8", "--xi", "1"}, "--stage: needs the supply voltage, --supply E"},
+      {{"--stage", "--supply", "9", "--xi", "1"}, "--stage: needs the output power, --power P"},
+      {{"--stage", "--optimum"}, "--stage: cannot be given with --optimum"},
+      {{"--stage", "--supply", "0", "--power", "8", "--xi", "1"},
+       "--supply: 0 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "-1", "--xi", "1"},
+       "--power: -1 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--saturation", "inf"},
+       "--saturation: inf is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1.01"},
+       "--xi: 1.01 is not above 0 and at most 1"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--slope", "1"},
+       "--slope: needs the other half of the device's law, --slope S --cutoff E'"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--slope", "0", "--cutoff", "1"},
+       "--slope: 0 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "10"},
+       "--harmonic: 10 is not from 1 to 9"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "2.5"},
+       "--harmonic: '2.5' is not a whole number"},
       {{"--show", "--from", "30"},
        "--show: '--from' is an option, not a value: give the value first"},
       {{"--svg", "x", "--exponent", "1;1.5;2;2.5;3;3.5;4"},
@@ -153,11 +179,11 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
                       "\r\n 90.000  0.25000     0.0\r\n"),
             std::string::npos);
   // Beside its phase a coefficient shows its modulus; a decimal comma throughout.
-  EXPECT_EQ(written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0},
-                                       {120, 120, 1}),
-            " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
-                "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
-                "\r\n120,000  0,04594   180,0 -0,11316\r\n");
+  EXPECT_EQ(
+      written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0}, {120, 120, 1}),
+      " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
+          "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
+          "\r\n120,000  0,04594   180,0 -0,11316\r\n");
   for (View view :
        {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}}) {
     view.harmonics = table::fitting_harmonics(view);
@@ -190,10 +216,10 @@ TEST(TableCsv, TheUsualColumnsThenEachQuantityShown) {
   EXPECT_EQ(written<table::CsvTable>({{3}, {Id::db}}, {1.0}, {90, 90, 1}),
             "angle,exponent,a3,phi3,db3\r\n90.000,1.000,0.00000,0.0,\r\n");
   // For a Russian-locale spreadsheet; g_k and eta_k of a multiplier, 1/2 xi alpha_2 / alpha_0.
-  EXPECT_EQ(written<table::CsvTable>({{0, 2}, {Id::gn, Id::etan}, false, 0.9, true}, {1.0},
-                                     {90, 90, 1}),
-            "angle;exponent;a0;a2;phi0;phi2;g2;eta2\r\n"
-            "90,000;1,000;0,31831;0,21221;0,0;0,0;0,66667;0,30000\r\n");
+  EXPECT_EQ(
+      written<table::CsvTable>({{0, 2}, {Id::gn, Id::etan}, false, 0.9, true}, {1.0}, {90, 90, 1}),
+      "angle;exponent;a0;a2;phi0;phi2;g2;eta2\r\n"
+      "90,000;1,000;0,31831;0,21221;0,0;0,0;0,66667;0,30000\r\n");
 }
 
 // Keeps every row, as the chart sees them.
@@ -204,13 +230,19 @@ struct Kept : table::RowWriter {
 };
 
 // The chart of rows over `range`, and the rows.
-std::string chart(const table::ChartView& view, const std::vector<double>& exponents,
+struct Drawn {
+  std::vector<int> harmonics;
+  bool gamma;
+  AngleRange angles;
+};
+std::string chart(const Drawn& view, const std::vector<double>& exponents,
                   std::vector<berg::Result>* rows = nullptr, bool maxima = false) {
-  table::Chart drawn(view);
+  table::Chart drawn(table::berg_chart(view.harmonics, view.gamma, view.angles));
+  table::BergCurves curves(drawn, view.harmonics, view.gamma);
   Kept kept;
-  table::compute_rows(exponents, view.angles, {&drawn, &kept});
+  table::compute_rows(exponents, view.angles, {&curves, &kept});
   for (std::size_t b = 0; b < exponents.size() && maxima; ++b) {
-    drawn.mark_maxima(b, design::optima(exponents[b], view.harmonics));
+    curves.mark_maxima(b, design::optima(exponents[b], view.harmonics));
   }
   if (rows != nullptr) *rows = kept.rows;
   return std::move(drawn).finish();
@@ -258,7 +290,7 @@ TEST(TableChart, PointsAndMaximaSitAtTheirValues) {
     }
   }
   EXPECT_EQ(points, 2 * 2 * 36);
-  const auto maxima = lines(svg, "<path class=\"maximum\"");
+  const auto maxima = lines(svg, "<path class=\"mark\"");
   ASSERT_EQ(maxima.size(), 4u);
   const design::Optimum third = design::optima(2.0, {3}).front();
   std::istringstream at(after(maxima[3], "translate("));
@@ -284,10 +316,13 @@ TEST(TableChart, WhatItsWidthCanShow) {
   EXPECT_NEAR(bottom, pixel(dense, "y", lowest), 0.01);
   const std::string single = chart({{0, 1}, false, {90, 90, 1}}, {1.0, 2.0});
   std::set<std::pair<std::string, std::string>> shapes;  // each exponent's points a shape
+  std::set<std::string> places;                          // side by side, none hiding another
   for (const std::string& point : lines(single, "<path class=\"point\"")) {
     shapes.emplace(after(point, "data-exponent=\""), after(point, " d=\""));
+    places.insert(after(point, "translate("));
   }
   ASSERT_EQ(shapes.size(), 2u);
+  EXPECT_EQ(places.size(), 4u);
   EXPECT_NE(shapes.begin()->second, shapes.rbegin()->second);
   std::set<std::string> styles;
   const std::string many = chart({{2}, false, {30, 60, 10}}, std::vector<double>(20, 1.0));

@@ -85,8 +85,13 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   ASSERT_EQ(to_file.error, "");
   EXPECT_TRUE(to_file.output.starts_with(" Первые максимумы"));
   ASSERT_TRUE(is_chart(files.replaced["chart.svg"]));
-  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"maximum\""), 6);
+  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"mark\""), 6);
   EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"curve\""), 6);
+
+  FakeFiles marked;  // the angle for g1 marked on each curve, of each exponent
+  ASSERT_EQ(run({"--angle-for-g1", "1.8", "--exponent", "1;2", "--svg", "g1.svg"}, marked).error,
+            "");
+  EXPECT_EQ(count(marked.replaced["g1.svg"], "class=\"mark\""), 8);
 
   FakeFiles no_file;
   const Ran instead = run({"--harmonics", "2", "--svg", "-"}, no_file);
@@ -118,6 +123,50 @@ TEST(TableRun, FailuresAndWhatWasWrittenBefore) {
             "1.00000 to 1.99854 between 4.9 and 180.1 degrees");
   EXPECT_EQ(out_of_reach.output, "");
   EXPECT_TRUE(files.steps.empty());
+}
+
+// A stage at one angle that cannot be made is refused with why; in a range such angles are
+// empty rows with a note; a range where none can be made is refused; nothing is written
+// before a refusal.
+TEST(TableRun, TheStageAndItsRefusals) {
+  const std::vector<const char*> amplifier = {"--stage", "--supply", "12.5", "--saturation", "1"};
+  const auto with = [&amplifier](std::vector<const char*> more) {
+    more.insert(more.begin(), amplifier.begin(), amplifier.end());
+    return more;
+  };
+  const std::pair<std::vector<const char*>, std::string> refused[] = {
+      {with({"--power", "10", "--from", "90", "--to", "90"}),
+       "--power: 10 W is more than the critical regime gives at 90 degrees and exponent 1.000: "
+       "at most 9.7656 W"},
+      {with({"--power", "1", "--harmonic", "3", "--from", "90", "--to", "90"}),
+       "--harmonic: at 90 degrees and exponent 1.000 alpha3 is not above 0: the pulse gives no "
+       "harmonic 3 to design for"},
+      {with({"--power", "1", "--harmonic", "3", "--from", "90", "--to", "180", "--step", "10"}),
+       "--stage: no angle from 90 to 180 works at exponent 1.000: alpha3 is not above 0 or the "
+       "power is beyond the critical regime at each"},
+  };
+  for (const auto& [arguments, expected] : refused) {
+    FakeFiles files;
+    const Ran ran = run(arguments, files);
+    EXPECT_EQ(ran.error, expected);
+    EXPECT_EQ(ran.output, "");
+  }
+  FakeFiles files;
+  const Ran text = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "15"}), files);
+  EXPECT_NE(text.output.find("\r\n 60.000\r\n 75.000   0.6576"), std::string::npos) << text.output;
+  EXPECT_TRUE(
+      text.output.ends_with(" Пустые строки: α1 не больше 0 или критический режим не дает P1\r\n"));
+  const Ran csv = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "30", "--csv",
+                            "--slope", "0.5", "--cutoff", "0.6"}),
+                      files);
+  const Ran chart = run(with({"--power", "1", "--harmonic", "3", "--from", "5", "--to", "180",
+                              "--step", "5", "--svg", "-"}),
+                        files);  // alpha_3 is above 0 below 90 degrees only
+  EXPECT_EQ(count(chart.output, "class=\"curve\""), 3);
+  EXPECT_EQ(count(chart.output, "class=\"dot\""), 0);
+  EXPECT_EQ(csv.output.substr(0, csv.output.find("90.000")),
+            "angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,eta,p_diss,r_e,u_peak,"
+            "u_drive,e_bias\r\n60.000,1.000,1,,,,,,,,,,,,,\r\n");
 }
 
 }  // namespace

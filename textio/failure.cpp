@@ -1,5 +1,6 @@
 #include "textio/failure.h"
 
+#include "platform/console.h"
 #include "platform/faults.h"
 
 namespace textio {
@@ -24,6 +25,13 @@ std::string report(const Failure& failure) {
   text += "\n\nError termination. Backtrace:\n";
   text += failure.backtrace();
   return text;
+}
+
+int end_with_report(std::string_view report) {
+  std::string ignored;
+  platform::restore_console();
+  platform::write_all(platform::kStderr, report, &ignored);
+  return 2;
 }
 
 }  // namespace textio

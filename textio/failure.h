@@ -51,4 +51,8 @@ class Failure : public Error {
 // prefix, an empty line, "Error termination. Backtrace:" and the listing of active calls.
 std::string report(const Failure& failure);
 
+// How a program ends after a failure: the console restored, `report` on standard error (which
+// has nowhere to report its own failure), and the status 2 returned for main to end with.
+int end_with_report(std::string_view report);
+
 }  // namespace textio

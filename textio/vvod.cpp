@@ -20,13 +20,24 @@ constexpr std::string_view kWrongEntry = " Введен неверный сим�
 
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
 bool is_sign(int c) { return c == '+' || c == '-'; }
+bool is_blank(int c) { return c == ' ' || c == '\t'; }
+bool is_line_end(int c) { return c == '\r' || c == '\n'; }
+// A separator ends an item; one with nothing before it is a null entry.
+bool is_separator(int c) { return c == ',' || c == '/' || c == ';'; }
+
+// The magnitude of digits read so far with one more digit, held at the cap.
+std::int64_t with_digit(std::int64_t magnitude, int digit) {
+  return std::min(magnitude * 10 + (digit - '0'), kMagnitudeCap);
+}
+
+// A repeat count r in "r*value" is from 1 to kLargestRepeat.
+bool is_repeat_count(std::int64_t count) { return count > 0 && count <= kLargestRepeat; }
 
 // ---- Real numbers, read from a line buffer ----
 
 bool ends_real(std::string_view text, std::size_t at) {
   if (at >= text.size()) return true;
-  char c = text[at];
-  return c == ' ' || c == '\t' || c == ',' || c == '/' || c == ';';
+  return is_blank(text[at]) || is_separator(text[at]);
 }
 
 std::size_t skip_digits(std::string_view text, std::size_t at) {
@@ -122,8 +133,7 @@ std::string read_line_buffer(textio::Input& input) {
 // ---- Integers, read from the input stream ----
 
 bool ends_integer(int c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == '/' || c == ';' ||
-         c == textio::Input::kEnd;
+  return is_blank(c) || is_line_end(c) || is_separator(c) || c == textio::Input::kEnd;
 }
 
 void skip_rest_of_line(textio::Input& input) {
@@ -145,7 +155,7 @@ SignedDigits read_signed_digits(textio::Input& input) {
     number.negative = input.get() == '-';
   }
   while (is_digit(input.peek())) {
-    number.magnitude = std::min(number.magnitude * 10 + (input.get() - '0'), kMagnitudeCap);
+    number.magnitude = with_digit(number.magnitude, input.get());
     ++number.digits;
   }
   return number;
@@ -167,8 +177,8 @@ RealEntry read_real(std::string_view buffer) {
   if (count_end > start && count_end < buffer.size() && buffer[count_end] == '*') {
     std::string_view count = buffer.substr(start, count_end - start);
     std::int64_t repeat = 0;
-    for (char digit : count) repeat = std::min(repeat * 10 + (digit - '0'), kMagnitudeCap);
-    if (repeat == 0 || repeat > kLargestRepeat) return {RealRead::bad_character, 0.0};
+    for (char digit : count) repeat = with_digit(repeat, digit);
+    if (!is_repeat_count(repeat)) return {RealRead::bad_character, 0.0};
     start = count_end + 1;
     if (ends_real(buffer, start)) return {RealRead::null_entry, 0.0};
   }
@@ -200,17 +210,17 @@ double chislo(textio::Input& input) {
 
 IntegerEntry read_integer(textio::Input& input) {
   int c = input.peek();
-  while (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+  while (is_blank(c) || is_line_end(c)) {
     input.get();
     c = input.peek();
   }
   if (c == textio::Input::kEnd) return {IntegerRead::end, 0};
-  if (c == ',' || c == '/' || c == ';') return finish_line(input, IntegerRead::null_entry);
+  if (is_separator(c)) return finish_line(input, IntegerRead::null_entry);
 
   SignedDigits number = read_signed_digits(input);
   if (input.peek() == '*' && !number.signed_ && number.digits > 0) {
     input.get();
-    if (number.magnitude == 0 || number.magnitude > kLargestRepeat) {
+    if (!is_repeat_count(number.magnitude)) {
       return finish_line(input, IntegerRead::wrong);
     }
     if (ends_integer(input.peek())) return finish_line(input, IntegerRead::null_entry);

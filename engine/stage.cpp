@@ -1,0 +1,61 @@
+#include "engine/stage.h"
+
+#include <cmath>
+
+#include "engine/grid.h"
+
+namespace stage {
+
+namespace {
+
+// The critical regime: the peak I_max = S_cr E (1 - xi) gives I_mn = alpha_n I_max and so
+// P_n = 1/2 alpha_n S_cr E^2 xi (1 - xi), of which the larger root is taken; the power is at
+// most alpha_n S_cr E^2 / 8, at xi = 1/2. Nothing when the power is beyond that.
+std::optional<double> critical_xi(const Inputs& inputs, double alpha_n) {
+  const double load =
+      8.0 * inputs.power / (alpha_n * *inputs.saturation * inputs.supply * inputs.supply);
+  if (load > 1.0) return std::nullopt;
+  return 0.5 * (1.0 + std::sqrt(1.0 - load));
+}
+
+// The drive amplitude and bias that give the peak I_max through the device's law:
+// I_max = S (U_g (1 - cos theta))^p.
+void add_drive(const Device& device, double angle, double exponent, Design& design) {
+  const double cos_theta = std::cos((grid::kPi * angle) / 180.0);
+  design.u_drive = std::pow(design.i_max / device.slope, 1.0 / exponent) / (1.0 - cos_theta);
+  design.e_bias = device.cutoff - design.u_drive * cos_theta;
+}
+
+}  // namespace
+
+Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n) {
+  Design design;
+  if (!(alpha_n >= kLeastCoefficient)) {
+    design.verdict = Verdict::no_harmonic;
+    return design;
+  }
+  if (inputs.xi) {
+    design.xi = *inputs.xi;
+  } else if (const std::optional<double> xi = critical_xi(inputs, alpha_n)) {
+    design.xi = *xi;
+  } else {
+    design.verdict = Verdict::too_much;
+    design.most_power = alpha_n * *inputs.saturation * inputs.supply * inputs.supply / 8.0;
+    return design;
+  }
+  const double e = inputs.supply;
+  design.p_n = inputs.power;
+  design.u_m = design.xi * e;
+  design.i_mn = 2.0 * design.p_n / design.u_m;
+  design.i_max = design.i_mn / alpha_n;
+  design.i_0 = alpha_0 * design.i_max;
+  design.p_0 = e * design.i_0;
+  design.eta = design.p_n / design.p_0;
+  design.p_diss = design.p_0 - design.p_n;
+  design.r_e = design.u_m / design.i_mn;
+  design.u_peak = e * (1.0 + design.xi);
+  if (inputs.device) add_drive(*inputs.device, angle, exponent, design);
+  return design;
+}
+
+}  // namespace stage

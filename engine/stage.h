@@ -1,0 +1,58 @@
+// A whole amplifier or frequency-multiplier stage from its Berg coefficients: from the supply
+// voltage, the output power at harmonic n and the cut-off angle, the load, the currents, the
+// efficiency, the heat to carry away and, where the device's law is known, the drive.
+#pragma once
+
+#include <optional>
+
+namespace stage {
+
+// The device's law i = S (u - E')^p, which gives the pulse of exponent p.
+struct Device {
+  double slope;   // S, amperes per volt to the power p
+  double cutoff;  // E', volts
+};
+
+// What the designer gives. Exactly one of `xi` and `saturation` is set.
+struct Inputs {
+  double supply = 0.0;               // E, volts
+  double power = 0.0;                // P_n at harmonic n, watts
+  int harmonic = 1;                  // n: 1 for an amplifier, 2 to 9 for a multiplier
+  std::optional<double> xi;          // the voltage utilisation
+  std::optional<double> saturation;  // S_cr of the saturation line, amperes per volt
+  std::optional<Device> device;      // for the drive
+};
+
+// Why a stage cannot be made at an angle.
+enum class Verdict {
+  works,
+  no_harmonic,  // alpha_n is zero or negative there: the pulse gives no such harmonic
+  too_much,     // the critical regime cannot give the power there
+};
+
+struct Design {
+  Verdict verdict = Verdict::works;
+  double most_power = 0.0;  // for too_much: the most that angle can give, alpha_n S_cr E^2 / 8
+  double xi = 0.0;          // the voltage utilisation
+  double u_m = 0.0;         // the amplitude of the voltage of harmonic n, xi E
+  double i_mn = 0.0;        // the amplitude of the current of harmonic n, 2 P_n / U_m
+  double i_max = 0.0;       // the pulse's peak, I_mn / alpha_n
+  double i_0 = 0.0;         // the direct current, alpha_0 I_max
+  double p_0 = 0.0;         // the power drawn from the supply, E I_0
+  double p_n = 0.0;         // the output power
+  double eta = 0.0;         // the efficiency P_n / P_0
+  double p_diss = 0.0;      // the power the device dissipates, P_0 - P_n
+  double r_e = 0.0;         // the load resistance, U_m / I_mn
+  double u_peak = 0.0;      // the peak voltage on the device, E (1 + xi)
+  double u_drive = 0.0;     // with a device: the drive amplitude U_g
+  double e_bias = 0.0;      // with a device: the bias E' - U_g cos theta
+};
+
+// Below this alpha_n counts as zero: the Berg integral is true to about 1e-12.
+constexpr double kLeastCoefficient = 1e-9;
+
+// The stage at cut-off angle `angle` (degrees) of a pulse of `exponent` whose coefficients
+// there are alpha_0 and alpha_n.
+Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n);
+
+}  // namespace stage

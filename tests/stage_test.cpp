@@ -1,0 +1,76 @@
+// A whole stage from its Berg coefficients: each design holds the relations of a stage that
+// define it, the critical regime gives its power exactly up to its limit, and the drive
+// brings the device's law to the pulse's peak.
+#include "engine/stage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/grid.h"
+
+namespace {
+
+using stage::Verdict;
+
+constexpr double kPi = grid::kPi;
+
+struct Case {
+  double angle, exponent, alpha_0, alpha_n;
+  stage::Inputs inputs;
+};
+
+// Exponent 1 at 90 degrees (alpha_0 = 1/pi, alpha_1 = 1/2, alpha_2 = 2/(3 pi)) and at 120
+// degrees (Berg's closed forms), an amplifier and a doubler, given xi or the critical regime.
+const Case kCases[] = {
+    {90, 1, 1 / kPi, 0.5, {12.5, 8, 1, std::nullopt, 1.0, stage::Device{0.5, 0.6}}},
+    {90, 1, 1 / kPi, 2 / (3 * kPi), {1000, 100, 2, 0.9, std::nullopt, std::nullopt}},
+    {120, 1, 0.405998, 0.536330, {24, 30, 1, 0.95, std::nullopt, stage::Device{2, -1}}},
+    {60, 1.5, 0.18, 0.25, {50, 5, 2, std::nullopt, 0.2, stage::Device{0.01, 2}}},
+};
+
+TEST(Stage, EachDesignHoldsTheRelationsOfAStage) {
+  for (const Case& c : kCases) {
+    const stage::Design d = stage::design(c.inputs, c.angle, c.exponent, c.alpha_0, c.alpha_n);
+    ASSERT_EQ(d.verdict, Verdict::works) << c.angle;
+    const double e = c.inputs.supply;
+    EXPECT_NEAR(0.5 * d.u_m * d.i_mn, c.inputs.power, 1e-12 * c.inputs.power);
+    EXPECT_NEAR(d.u_m, d.xi * e, 1e-12 * e);
+    EXPECT_NEAR(d.i_mn, c.alpha_n * d.i_max, 1e-12 * d.i_mn);
+    EXPECT_NEAR(d.i_0, c.alpha_0 * d.i_max, 1e-12 * d.i_0);
+    EXPECT_NEAR(d.eta, 0.5 * d.xi * c.alpha_n / c.alpha_0, 1e-12);
+    EXPECT_NEAR(d.p_0, d.p_n + d.p_diss, 1e-12 * d.p_0);
+    EXPECT_NEAR(d.r_e * d.i_mn, d.u_m, 1e-12 * d.u_m);
+    EXPECT_NEAR(d.u_peak, e + d.u_m, 1e-12 * e);
+    if (c.inputs.saturation) {  // the peak sits on the saturation line
+      EXPECT_NEAR(d.i_max, *c.inputs.saturation * (e - d.u_m), 1e-9 * d.i_max);
+      EXPECT_GE(d.xi, 0.5);  // the larger root: the regime of the higher efficiency
+    }
+    if (c.inputs.device) {  // the law gives the peak at the top of the drive
+      const double cos_theta = std::cos(c.angle * kPi / 180);
+      const stage::Device& device = *c.inputs.device;
+      const double top = d.e_bias + d.u_drive - device.cutoff;
+      EXPECT_NEAR(device.slope * std::pow(top, c.exponent), d.i_max, 1e-12 * d.i_max);
+      EXPECT_NEAR(d.e_bias + d.u_drive * cos_theta, device.cutoff, 1e-12 * d.u_drive);
+    }
+  }
+}
+
+// E = 12.5 V, S_cr = 1 A/V, 90 degrees, exponent 1: at most alpha_1 S_cr E^2 / 8 = 9.765625 W,
+// given at xi = 1/2; beyond it the angle refuses. A harmonic the pulse lacks (alpha_3 at 90
+// degrees) or has in opposite phase refuses too.
+TEST(Stage, TheLimitsOfTheCriticalRegimeAndOfTheHarmonic) {
+  stage::Inputs inputs{12.5, 9.765625, 1, std::nullopt, 1.0, std::nullopt};
+  const stage::Design at_limit = stage::design(inputs, 90, 1, 1 / kPi, 0.5);
+  EXPECT_EQ(at_limit.verdict, Verdict::works);
+  EXPECT_DOUBLE_EQ(at_limit.xi, 0.5);
+  inputs.power = 9.7657;
+  const stage::Design beyond = stage::design(inputs, 90, 1, 1 / kPi, 0.5);
+  EXPECT_EQ(beyond.verdict, Verdict::too_much);
+  EXPECT_DOUBLE_EQ(beyond.most_power, 9.765625);
+  for (double alpha_n : {0.0, 1e-17, -0.04244}) {
+    EXPECT_EQ(stage::design(inputs, 90, 1, 1 / kPi, alpha_n).verdict, Verdict::no_harmonic);
+  }
+}
+
+}  // namespace
