@@ -4,13 +4,15 @@
 // the answer, or the module's refusal beside each wrong entry. Every number shown is text the
 // module edited as the programs edit it.
 
-// Each view: the number of its answer in the module, the name its fragment starts with when
-// that name alone does not tell it, and how its answer is shown.
+// Each view: the number of its answer in the module, how its answer is shown, and the name
+// whose presence in a fragment asks for it (a flag without a value where the view has no entry
+// of that name); a fragment that names none of them asks for the table, an empty one for the
+// calculation.
 const views = {
-  calculation: {kind: 0, show: showCalculation},
+  calculation: {kind: 0, show: showCalculation, named: 'angle'},
   table: {kind: 3, show: showTable},
-  optimum: {kind: 1, flag: 'optimum', show: showOptima},
-  g1: {kind: 2, show: showAnglesForG1},
+  optimum: {kind: 1, show: showOptima, named: 'optimum', flag: true},
+  g1: {kind: 2, show: showAnglesForG1, named: 'angle-for-g1'},
 };
 const csvKind = 4;
 const quantitiesKind = 5;
@@ -19,13 +21,10 @@ let module;
 const encoder = new TextEncoder();
 const decoder = new TextDecoder();
 
-// The view a fragment's names ask for; what names no other view is the table's.
 function viewOf(pairs) {
   const names = pairs.map(([name]) => name);
-  if (names.includes('optimum')) return 'optimum';
-  if (names.includes('angle-for-g1')) return 'g1';
-  if (names.includes('angle') || names.length === 0) return 'calculation';
-  return 'table';
+  const named = Object.keys(views).find(view => names.includes(views[view].named));
+  return named || (names.length > 0 ? 'table' : 'calculation');
 }
 
 function ask(kind, pairs) {
@@ -45,7 +44,7 @@ const boxes = form => [...form.querySelectorAll('input[type=checkbox]')];
 // order they were ticked.
 function pairsOf(view) {
   const form = section(view).querySelector('form');
-  const pairs = views[view].flag ? [[views[view].flag, '']] : [];
+  const pairs = views[view].flag ? [[views[view].named, '']] : [];
   for (const input of textInputs(form)) {
     if (input.value.trim() !== '') pairs.push([input.name, input.value.trim().replace(/\n/g, ' ')]);
   }
@@ -74,7 +73,7 @@ function download(comma) {
   const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
   link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
   link.click();
-  URL.revokeObjectURL(link.href);
+  setTimeout(() => URL.revokeObjectURL(link.href));
 }
 
 function fill(view, pairs) {

@@ -110,12 +110,12 @@ function* spread(count, low, high, seed) {
   }
 }
 
-test('the calculation shows the native digits for 240 angles and exponents', { skip },
+test('the calculation shows the native digits for 200 angles and exponents', { skip },
   async () => {
     const page = await open();
     const limits = [['4.9', '0.93'], ['180.1', '5.01'], ['4.9', '5.01'], ['180.1', '0.93']];
-    const exponents = [...spread(236, 0.93, 5.01, 7)];
-    const pairs = [...spread(236, 4.9, 180.1, 3)].map((angle, i) =>
+    const exponents = [...spread(196, 0.93, 5.01, 7)];
+    const pairs = [...spread(196, 4.9, 180.1, 3)].map((angle, i) =>
       [angle.toFixed(i % 4), exponents[i].toFixed(2 + (i % 2))]);
     for (const [i, [angle, exponent]] of [...limits, ...pairs].entries()) {
       // Every third angle with a decimal comma, as the dialogue takes it.
