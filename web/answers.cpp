@@ -1,15 +1,10 @@
 #include "web/answers.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <limits>
 #include <optional>
 #include <vector>
 
 #include "engine/berg.h"
 #include "engine/design.h"
-#include "engine/quantity.h"
 #include "textio/fields.h"
 #include "web/json.h"
 
@@ -17,40 +12,13 @@ namespace web {
 
 namespace {
 
-constexpr double kNoBound = std::numeric_limits<double>::infinity();
 // The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
 // shows them.
 constexpr textio::Edit kSearchAngleEdit{10, 2};
-// More exponents than a page can show side by side.
-constexpr std::size_t kMostExponents = 10;
-// More rows than a page shows without keeping its reader waiting.
-constexpr std::int64_t kMostRows = 20000;
-// The harmonics the chart draws unless others are chosen.
-const std::vector<int> kChartHarmonics = {0, 1, 2, 3};
-// A row of a table has no value for a quantity that is minus infinity there.
-constexpr std::string_view kNoValue = "—";
-
 constexpr NumberEntry kAngle{"angle", "Угол отсечки", berg::kLowestAngle, berg::kHighestAngle, ""};
-constexpr NumberEntry kExponent{"exponent", "Степень функции", berg::kLowestExponent,
-                                berg::kHighestExponent, "1"};
-constexpr NumberEntry kXi{"xi", "ξ", 0.0, 1.0, "1", true};
 constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
-constexpr NumberEntry kFrom{"from", "Начальный угол", berg::kLowestAngle, berg::kHighestAngle, "5"};
-constexpr NumberEntry kTo{"to", "Конечный угол", berg::kLowestAngle, berg::kHighestAngle, "180"};
-constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
 
-std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
 std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }
-
-std::string refused(const Entries& entries) {
-  Json json;
-  json.open_object().name("refusals").open_array();
-  for (const Refusal& refusal : entries.refusals()) {
-    json.open_object().name("entry").string(refusal.entry).name("text").string(refusal.text);
-    json.close_object();
-  }
-  return json.close_array().close_object().text();
-}
 
 // The first maxima of the harmonics from 1 up among `harmonics`, refused when there is none.
 std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
@@ -77,166 +45,19 @@ std::string out_of_reach(double g1, double exponent) {
          coefficient(reach.lowest) + " до " + coefficient(reach.highest);
 }
 
-// The angles of a table, from + i * step for i = 0, 1, ... up to the last one not above `to`,
-// each computed from i alone; one past `to` by rounding alone (by less than a billionth of a
-// step) is `to` itself, as in k-berg-table.
-struct Angles {
-  double from;
-  double to;
-  double step;
-  std::int64_t count = 0;
-
-  double at(std::int64_t i) const { return std::min(from + static_cast<double>(i) * step, to); }
-};
-
-// Counts the angles, up to kMostRows + 1.
-Angles counted(Angles angles) {
-  while (angles.count <= kMostRows &&
-         angles.from + static_cast<double>(angles.count) * angles.step <=
-             angles.to + 1e-9 * angles.step) {
-    ++angles.count;
-  }
-  return angles;
-}
-
-// What a table shows, from its entries.
-struct TableEntries {
-  Angles angles;
-  std::vector<double> exponents;
-  quantity::View view;
-  bool chosen_harmonics;  // harmonics were chosen, for the chart too
-};
-
-std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
-  const std::optional<double> from = entries.number(kFrom);
-  const std::optional<double> to = entries.number(kTo);
-  const std::optional<double> step = entries.number(kStep);
-  if (!from || !to || !step) return std::nullopt;
-  if (*from > *to) {
-    entries.refuse(kFrom.name, "Начальный угол " + textio::parameter_text(*from) +
-                                   " больше конечного " + textio::parameter_text(*to));
-    return std::nullopt;
-  }
-  const Angles angles = counted({*from, *to, *step});
-  if (angles.count * static_cast<std::int64_t>(exponents) > kMostRows) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) + " — получится больше " +
-                                   std::to_string(kMostRows) + " строк");
-    return std::nullopt;
-  }
-  return angles;
-}
-
-std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
-  std::vector<std::string_view> known;
-  for (const quantity::Description& each : quantity::all()) known.emplace_back(each.name);
-  const std::optional<std::vector<std::string>> names = entries.names("show", "Показать", known);
-  if (!names) return std::nullopt;
-  std::vector<quantity::Id> shown;
-  for (const std::string& name : *names) shown.push_back(*quantity::named(name));
-  return shown;
-}
-
-std::optional<TableEntries> table_entries(Entries& entries) {
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
-  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
-  const std::optional<std::vector<int>> harmonics =
-      entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-  const std::optional<std::vector<quantity::Id>> shown = shown_of(entries);
-  const std::optional<double> xi = entries.number(kXi);
-  if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
-  quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
-  return TableEntries{*angles, *exponents, view, !entries.text("harmonics").empty()};
-}
-
-bool shows(const quantity::View& view, quantity::Id id) {
-  return std::find(view.shown.begin(), view.shown.end(), id) != view.shown.end();
-}
-
-// A quantity's value edited with its decimals; nothing where the row has none.
-std::optional<std::string> edited(const quantity::Column& column, const berg::Result& row,
-                                  double xi) {
-  const double value = quantity::value_of(column, row, xi);
-  if (std::isinf(value) && value < 0) return std::nullopt;
-  return textio::trimmed_field(
-      value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
-}
-
-// A CSV line in the form asked for: with a decimal comma, the fields separated by ";".
-std::string csv_line(std::string line, bool decimal_comma) {
-  if (decimal_comma) std::replace(line.begin(), line.end(), ',', ';');
-  return textio::with_decimal_mark(line, decimal_comma) + "\r\n";
-}
-
-std::string csv_header(const quantity::View& view, const std::vector<quantity::Column>& columns) {
-  std::string line = "angle,exponent";
-  for (int k : view.harmonics) line.append(",a").append(std::to_string(k));
-  for (int k : view.harmonics) line.append(",phi").append(std::to_string(k));
-  for (const quantity::Column& column : columns) {
-    line.append(",").append(quantity::csv_name_of(column));
-  }
-  return line;
-}
-
-std::string csv_row(const quantity::View& view, const std::vector<quantity::Column>& columns,
-                    const berg::Result& row) {
-  std::string line =
-      textio::parameter_text(row.angle()) + "," + textio::parameter_text(row.exponent());
-  for (int k : view.harmonics) line.append(",").append(coefficient(row.modulus(k)));
-  for (int k : view.harmonics) {
-    line.append(",").append(textio::trimmed_field(row.phase(k), textio::kPhaseEdit));
-  }
-  for (const quantity::Column& column : columns) {
-    line.append(",").append(edited(column, row, view.xi).value_or(""));
-  }
-  return line;
-}
-
-// The chart of a table: for each exponent, a curve of each harmonic drawn, its value at
-// each angle, gathered as the rows are computed.
-class Chart {
- public:
-  explicit Chart(const TableEntries& table)
-      : harmonics_(table.chosen_harmonics ? table.view.harmonics : kChartHarmonics),
-        gamma_(shows(table.view, quantity::Id::gamma) && !shows(table.view, quantity::Id::alpha)),
-        angles_(table.angles) {}
-
-  void start_block() { curves_.emplace_back(harmonics_.size()); }
-  void add(const berg::Result& row) {
-    for (std::size_t h = 0; h < harmonics_.size(); ++h) {
-      const int k = harmonics_[h];
-      curves_.back()[h].push_back(coefficient(gamma_ ? row.gamma(k) : row.signed_value(k)));
-    }
-  }
-
-  void write(Json& json) const {
-    json.name("chart").open_object().name("quantity").string(gamma_ ? "γ" : "α");
-    json.name("harmonics").open_array();
-    for (int k : harmonics_) json.number(std::to_string(k));
-    json.close_array().name("angles").open_array();
-    for (std::int64_t i = 0; i < angles_.count; ++i) {
-      json.number(textio::parameter_text(angles_.at(i)));
-    }
-    json.close_array().name("curves").open_array();
-    for (const std::vector<std::vector<std::string>>& block : curves_) {
-      json.open_array();
-      for (const std::vector<std::string>& curve : block) {
-        json.open_array();
-        for (const std::string& value : curve) json.number(value);
-        json.close_array();
-      }
-      json.close_array();
-    }
-    json.close_array().close_object();
-  }
-
- private:
-  std::vector<int> harmonics_;
-  bool gamma_;
-  Angles angles_;
-  std::vector<std::vector<std::vector<std::string>>> curves_;  // by exponent, harmonic, angle
-};
-
 }  // namespace
+
+std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
+
+std::string refused(const Entries& entries) {
+  Json json;
+  json.open_object().name("refusals").open_array();
+  for (const Refusal& refusal : entries.refusals()) {
+    json.open_object().name("entry").string(refusal.entry).name("text").string(refusal.text);
+    json.close_object();
+  }
+  return json.close_array().close_object().text();
+}
 
 std::string calculation(Entries& entries) {
   const std::optional<double> angle = entries.number(kAngle);
@@ -304,64 +125,6 @@ std::string angle_for_g1(Entries& entries) {
                   coefficient(at.g1()), coefficient(at.efficiency(*xi))});
   }
   return json.close_array().close_object().text();
-}
-
-std::string table(Entries& entries) {
-  std::optional<TableEntries> table = table_entries(entries);
-  if (!table) return refused(entries);
-  Chart chart(*table);
-  quantity::View& view = table->view;
-  if (view.shown.empty()) view.shown = {quantity::Id::alpha};
-  const std::vector<quantity::Column> columns = quantity::columns_of(view);
-  Json json;
-  json.open_object().name("headings").open_array().string("Угол");
-  for (const quantity::Column& column : columns) json.string(quantity::heading_of(column));
-  json.close_array().name("blocks").open_array();
-  for (double exponent : table->exponents) {
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
-    chart.start_block();
-    for (std::int64_t i = 0; i < table->angles.count; ++i) {
-      const berg::Result row = berg::compute(table->angles.at(i), exponent);
-      chart.add(row);
-      json.open_array().string(textio::parameter_text(row.angle()));
-      for (const quantity::Column& column : columns) {
-        json.string(edited(column, row, view.xi).value_or(std::string(kNoValue)));
-      }
-      json.close_array();
-    }
-    json.close_array().close_object();
-  }
-  json.close_array();
-  chart.write(json);
-  return json.close_object().text();
-}
-
-std::string table_csv(Entries& entries) {
-  const std::optional<TableEntries> table = table_entries(entries);
-  if (!table) return refused(entries);
-  const quantity::View& view = table->view;
-  const std::vector<quantity::Column> columns = quantity::columns_of(view);
-  std::string text = csv_line(csv_header(view, columns), view.decimal_comma);
-  for (double exponent : table->exponents) {
-    for (std::int64_t i = 0; i < table->angles.count; ++i) {
-      const berg::Result row = berg::compute(table->angles.at(i), exponent);
-      text += csv_line(csv_row(view, columns, row), view.decimal_comma);
-    }
-  }
-  Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
-}
-
-std::string quantities() {
-  Json json;
-  json.open_array();
-  for (const quantity::Description& each : quantity::all()) {
-    const bool harmonics = each.span == quantity::Span::harmonics;
-    json.open_object().name("name").string(each.name).name("label");
-    json.string(std::string(each.heading) + (harmonics ? "n" : "") + each.unit).close_object();
-  }
-  return json.close_array().text();
 }
 
 }  // namespace web

@@ -2,11 +2,29 @@
 // answer's own object, or {"refusals": [{"entry", "text"}...]} naming every wrong entry.
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <string>
 
+#include "engine/berg.h"
 #include "web/entries.h"
 
 namespace web {
+
+constexpr double kNoBound = std::numeric_limits<double>::infinity();
+// More exponents than a page can show side by side.
+constexpr std::size_t kMostExponents = 10;
+
+// The entries that more than one view has.
+constexpr NumberEntry kExponent{"exponent", "Степень функции", berg::kLowestExponent,
+                                berg::kHighestExponent, "1"};
+constexpr NumberEntry kXi{"xi", "ξ", 0.0, 1.0, "1", true};
+
+// A coefficient as the results screen edits it, without blanks.
+std::string coefficient(double value);
+
+// The answer that names every wrong entry.
+std::string refused(const Entries& entries);
 
 // The dialogue's calculation: "angle" and "exponent" give the cut-off angle and the exponent
 // as the results screen shows them and a row per harmonic: k, the modulus, the phase, the
