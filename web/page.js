@@ -109,28 +109,31 @@ function escaped(text) {
   return text.replace(/[&<>"]/g, c => ({'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;'})[c]);
 }
 
-// Marks each refused entry and says beside it what is wrong; what no entry of the form names
-// is said in the answer's place.
-function refuse(view, refusals) {
-  const form = section(view).querySelector('form');
+// Marks each refused entry and says beside it what is wrong; gives back the refusals that no
+// entry of the form names.
+function mark(view, refusals) {
   const unplaced = [...refusals];
-  for (const note of form.querySelectorAll('.refusal')) {
+  for (const note of section(view).querySelectorAll('form .refusal')) {
     const input = document.getElementById(note.dataset.for);
     const mine = refusals.filter(refusal => refusal.entry === input.name);
     note.textContent = mine.map(refusal => refusal.text).join(' ');
     input.setAttribute('aria-invalid', String(mine.length > 0));
     for (const refusal of mine) unplaced.splice(unplaced.indexOf(refusal), 1);
   }
-  return '<p class="no-answer">Нет ответа: исправьте отмеченное выше.</p>' +
-    unplaced.map(refusal => `<p class="refusal">${escaped(refusal.text)}</p>`).join('');
+  return unplaced;
 }
 
 function answer(view) {
   const pairs = pairsOf(view);
   const reply = ask(views[view].kind, pairs);
   const area = section(view).querySelector('.answer');
-  area.innerHTML = refuse(view, reply.refusals || []);
-  if (!reply.refusals) views[view].show(area, reply);
+  const unplaced = mark(view, reply.refusals || []);
+  if (reply.refusals) {
+    area.innerHTML = '<p class="no-answer">Нет ответа: исправьте отмеченное выше.</p>' +
+      unplaced.map(refusal => `<p class="refusal">${escaped(refusal.text)}</p>`).join('');
+  } else {
+    views[view].show(area, reply);
+  }
   // The time of the latest answer, for the developer tools and the browser test.
   performance.clearMarks('answer');
   performance.mark('answer');

@@ -172,6 +172,12 @@ const refusals = [
   ['g1', { 'angle-for-g1': '2.5' }, 'angle-for-g1', 'g1 = 2.50000 недостижимо при степени ' +
     'функции 1.000: между 4.9 и 180.1° g1 принимает значения от 1.00000 до 1.99854'],
   ['g1', { xi: '0' }, 'xi', 'ξ: «0» — нужно число больше 0 и не больше 1'],
+  ['table', { from: '100', to: '50' }, 'from', 'Начальный угол 100.000 больше конечного 50.000'],
+  ['table', { step: '-1' }, 'step', 'Шаг: «-1» — нужно число больше 0'],
+  ['table', { from: '4.9', to: '180.1', step: '0,008' }, 'step',
+    'Шаг: «0,008» — получится больше 20000 строк'],
+  ['table', { harmonics: '0-3,10' }, 'harmonics',
+    'Гармоники: «10» — не номер от 0 до 9 и не диапазон вида 0-3'],
   ['g1', { xi: '1.01' }, 'xi', 'ξ: «1.01» — нужно число больше 0 и не больше 1'],
 ];
 
@@ -212,6 +218,9 @@ test('a link shows its answer without a keystroke, and typing makes the link', {
       assert.deepEqual(asShown(await shown(page)), answer(page.url()), fragment);
       await page.close();
     }
+    const refused = await open('#from=5&show=alpha,peak');
+    assert.match(await refused.textContent('#table .answer'), /Нет ответа.*Показать: «peak» — не одно/);
+    await refused.close();
     const page = await open();
     await page.fill('#calculation-angle', '');
     await page.locator('#calculation-angle').pressSequentially('60,5');
