@@ -180,10 +180,13 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
                 "\r\n   Угол   α2, дБ   α3, дБ       γ2       γ3       g1        η    cos θ\r\n" +
                 std::string(70, '-') +
                 "\r\n 90.000    -7.44        —  0.21221  0.00000  1.57080  0.74613  0.00000\r\n");
-  EXPECT_NE(written<table::PlainTable>({{0}, {}, true}, {1.0, 2.0}, {90, 90, 1})
-                .find("   Угол     |α0|      φ0\r\n" + std::string(24, '-') +
-                      "\r\n 90.000  0.25000     0.0\r\n"),
-            std::string::npos);
+  // The title once, then a block for each exponent.
+  const std::string rule = std::string(24, '-') + "\r\n";
+  EXPECT_EQ(written<table::PlainTable>({{0}, {}, true}, {1.0, 2.0}, {90, 90, 1}),
+            " Коэффициенты Берга\r\n\r\n Степень функции = 1.000\r\n" + rule +
+                "   Угол     |α0|      φ0\r\n" + rule + " 90.000  0.31831     0.0\r\n\r\n" +
+                " Степень функции = 2.000\r\n" + rule + "   Угол     |α0|      φ0\r\n" + rule +
+                " 90.000  0.25000     0.0\r\n");
   // Beside its phase a coefficient shows its modulus; a decimal comma throughout.
   EXPECT_EQ(
       written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0}, {120, 120, 1}),
