@@ -11,14 +11,17 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "engine/design.h"
 #include "engine/grid.h"
 #include "engine/ishsignal.h"
 #include "engine/nml1.h"
+#include "table/options.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "table/run.h"
 #include "textio/channels.h"
 #include "textio/records.h"
 
@@ -115,6 +118,22 @@ void WholeTable(benchmark::State& state) {
   ::close(null_device);
 }
 BENCHMARK(WholeTable)->Unit(benchmark::kMillisecond);
+
+// k-berg-table --stage over the same 1,753 angles to /dev/null: an amplifier in the critical
+// regime with its drive.
+void WholeStage(benchmark::State& state) {
+  const char* arguments[] = {"k-berg-table", "--stage", "--supply", "12.5", "--power",  "8",
+                             "--saturation", "1",       "--from",   "4.9",  "--to",     "180.1",
+                             "--step",       "0.1",     "--slope",  "0.5",  "--cutoff", "0.6"};
+  const table::Options options = table::parse_command_line(std::size(arguments), arguments).options;
+  const int null_device = ::open("/dev/null", O_WRONLY);
+  textio::FdSink sink(null_device, textio::no_unit());
+  for (auto _ : state) {
+    table::answer_stage(options, sink, platform::system_files());
+  }
+  ::close(null_device);
+}
+BENCHMARK(WholeStage)->Unit(benchmark::kMillisecond);
 
 // k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing.
 void Optima(benchmark::State& state) {

@@ -28,7 +28,7 @@ struct Description {
   const char* column;  // in CSV; the harmonic's number follows
   int decimals;
   const char* meaning;  // one line of help
-  // The value for `harmonic` of `row` at the voltage utilisation `xi`; minus infinity where the
+  // The value for `harmonic` of `row` at the voltage utilisation `xi`; an infinity where the
   // quantity has none (shown as a dash, or an empty CSV field).
   double (*value)(const berg::Result& row, int harmonic, double xi);
 };

@@ -21,7 +21,7 @@ std::string header(const quantity::View& view, const std::vector<Column>& column
 
 std::string field(const Column& column, const berg::Result& row, double xi) {
   const double value = quantity::value_of(column, row, xi);
-  if (std::isinf(value) && value < 0) return "";
+  if (std::isinf(value)) return "";
   return textio::trimmed_field(
       value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
 }

@@ -8,6 +8,7 @@
 #include "platform/faults.h"
 #include "platform/files.h"
 #include "table/options.h"
+#include "table/progress.h"
 #include "table/run.h"
 #include "textio/channels.h"
 #include "textio/failure.h"
@@ -39,7 +40,8 @@ int main(int argc, char** argv) {
   try {
     const table::Command command = table::parse_command_line(argc, argv);
     if (command.run) {
-      table::run(command.options, standard_output, platform::system_files());
+      table::TerminalProgress progress;
+      table::run(command.options, standard_output, platform::system_files(), progress);
     } else {
       standard_output.write(with_record_ends(command.text));
     }

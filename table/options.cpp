@@ -305,6 +305,20 @@ void add_stage_options(CLI::App& app, Given& given) {
       ->type_name("E'");
 }
 
+// Each harmonic of --optimum and each exponent of --angle-for-g1 is a search of its own.
+void check_searches(const Options& options) {
+  const auto exponents = static_cast<std::int64_t>(options.exponents.size());
+  const auto harmonics = static_cast<std::int64_t>(options.optimum_harmonics.size());
+  const std::int64_t searches = options.answer == Answer::optimum        ? exponents * harmonics
+                                : options.answer == Answer::angle_for_g1 ? exponents
+                                                                         : 0;
+  if (searches > kMostSearches) {
+    reject("--exponent", std::to_string(exponents) + " exponents make " +
+                             std::to_string(searches) + " searches, more than " +
+                             std::to_string(kMostSearches));
+  }
+}
+
 }  // namespace
 
 Options resolve(const Given& given) {
@@ -358,6 +372,7 @@ void check(const Options& options, const Given& given) {
   }
   if (options.answer == Answer::stage) check_stage(options.stage);
   check_rows(options);
+  check_searches(options);
   if (given.svg && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {
     const std::string refusal = too_many_curves(

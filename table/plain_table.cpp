@@ -47,7 +47,7 @@ std::string heading_line(const View& view) {
 std::string cell(const View& view, const Column& column, const berg::Result& row) {
   const double value = phase_follows(view, column) ? row.modulus(column.harmonic)
                                                    : quantity::value_of(column, row, view.xi);
-  if (std::isinf(value) && value < 0) return textio::right_aligned(kNoValue, kValueWidth);
+  if (std::isinf(value)) return textio::right_aligned(kNoValue, kValueWidth);
   return textio::fixed_field(value, {kValueWidth, quantity::describe(column.id).decimals});
 }
 

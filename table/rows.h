@@ -12,6 +12,9 @@ namespace table {
 
 // The most rows one run computes, over all its blocks.
 constexpr std::int64_t kMostRows = 100000;
+// The most searches one run makes: one per harmonic and exponent for the best angles, one
+// per exponent for the angle of a g1; each takes some milliseconds.
+constexpr std::int64_t kMostSearches = 2000;
 
 // The angles from + i * step, i = 0, 1, ..., up to the last one not above `to`. Each angle is
 // computed from i alone, so that no error accumulates from one to the next; one that passes

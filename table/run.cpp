@@ -96,9 +96,10 @@ std::unique_ptr<RowWriter> table_writer(const Options& options, textio::Records&
 
 // The result at the angle of the wanted g1 for each exponent; an exponent that cannot reach
 // it refuses the run before anything is written.
-std::vector<berg::Result> angles_for_g1(const Options& options) {
+std::vector<berg::Result> angles_for_g1(const Options& options, Progress& progress) {
   std::vector<berg::Result> found;
   for (double exponent : options.exponents) {
+    progress.searched(found.size(), options.exponents.size());
     const std::optional<double> angle = design::angle_for_g1(exponent, options.target_g1);
     if (!angle) {
       const design::Reach reach = design::g1_reach(exponent);
@@ -130,13 +131,15 @@ void answer_rows(const Options& options, textio::ByteSink& output, platform::Fil
 }
 
 // Each exponent's maxima are written as soon as they are found.
-void answer_optimum(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+void answer_optimum(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
+                    Progress& progress) {
   BergOutputs outputs(options, output, files);
   textio::Records* out = outputs.answer();
   const Form form{options.csv, options.view.decimal_comma};
   if (out != nullptr) write_optima_title(*out, form);
   outputs.draw_rows();
   for (std::size_t b = 0; b < options.exponents.size(); ++b) {
+    progress.searched(b, options.exponents.size());
     const double exponent = options.exponents[b];
     const ExponentOptima block{exponent, design::optima(exponent, options.optimum_harmonics)};
     if (out != nullptr) {
@@ -145,12 +148,14 @@ void answer_optimum(const Options& options, textio::ByteSink& output, platform::
     }
     if (outputs.curves() != nullptr) outputs.curves()->mark_maxima(b, block.optima);
   }
+  progress.finish();
   outputs.finish();
 }
 
 void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
-                         platform::FileSystem& files) {
-  const std::vector<berg::Result> found = angles_for_g1(options);
+                         platform::FileSystem& files, Progress& progress) {
+  const std::vector<berg::Result> found = angles_for_g1(options, progress);
+  progress.finish();
   BergOutputs outputs(options, output, files);
   if (textio::Records* out = outputs.answer()) {
     write_angles_for_g1(*out, {options.csv, options.view.decimal_comma}, options.target_g1,
@@ -178,14 +183,15 @@ void answer_stage(const Options& options, textio::ByteSink& output, platform::Fi
   outputs.finish();
 }
 
-void run(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+void run(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
+         Progress& progress) {
   switch (options.answer) {
     case Answer::rows:
       return answer_rows(options, output, files);
     case Answer::optimum:
-      return answer_optimum(options, output, files);
+      return answer_optimum(options, output, files, progress);
     case Answer::angle_for_g1:
-      return answer_angle_for_g1(options, output, files);
+      return answer_angle_for_g1(options, output, files, progress);
     case Answer::stage:
       return answer_stage(options, output, files);
   }

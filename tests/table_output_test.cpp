@@ -48,6 +48,8 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
   const std::string not_harmonics = "' is neither a harmonic from 0 to 9 nor a range like 0-3";
   std::string exponents = "1";
   for (int i = 0; i < 100000; ++i) exponents += ";1";
+  const std::string searches = exponents.substr(0, 2 * 223 - 1);  // 223 exponents, 9 harmonics
+  const std::string g1_searches = exponents.substr(0, 2 * 2001 - 1);
   const std::pair<std::vector<const char*>, std::string> cases[] = {
       {{}, "1 | 5..180 by 5 | 01234567 | 0123 | 123456789"},
       {{"--csv", "--show", "db,gamma"}, "1 | 5..180 by 5 | 0123456789 | γ0123 | 123456789"},
@@ -66,6 +68,10 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
        "option (--exponent 1 --exponent 5) for several"},
       {{"--exponent", ""}, "--exponent: '' is not a number"},
       {{"--exponent", exponents.c_str()}, "--exponent: the list has more than 100000 values"},
+      {{"--optimum", "--exponent", searches.c_str()},
+       "--exponent: 223 exponents make 2007 searches, more than 2000"},
+      {{"--angle-for-g1", "1.8", "--exponent", g1_searches.c_str()},
+       "--exponent: 2001 exponents make 2001 searches, more than 2000"},
       {{"--exponent", "1;2", "--to", "55", "--step", "0.001"},
        "--exponent: 2 exponents of 50001 angles each make more than 100000 rows"},
       {{"--from", "abc"}, "--from: 'abc' is not a number"},
@@ -174,10 +180,13 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
                 "\r\n   Угол   α2, дБ   α3, дБ       γ2       γ3       g1        η    cos θ\r\n" +
                 std::string(70, '-') +
                 "\r\n 90.000    -7.44        —  0.21221  0.00000  1.57080  0.74613  0.00000\r\n");
-  EXPECT_NE(written<table::PlainTable>({{0}, {}, true}, {1.0, 2.0}, {90, 90, 1})
-                .find("   Угол     |α0|      φ0\r\n" + std::string(24, '-') +
-                      "\r\n 90.000  0.25000     0.0\r\n"),
-            std::string::npos);
+  // The title once, then a block for each exponent.
+  const std::string rule = std::string(24, '-') + "\r\n";
+  EXPECT_EQ(written<table::PlainTable>({{0}, {}, true}, {1.0, 2.0}, {90, 90, 1}),
+            " Коэффициенты Берга\r\n\r\n Степень функции = 1.000\r\n" + rule +
+                "   Угол     |α0|      φ0\r\n" + rule + " 90.000  0.31831     0.0\r\n\r\n" +
+                " Степень функции = 2.000\r\n" + rule + "   Угол     |α0|      φ0\r\n" + rule +
+                " 90.000  0.25000     0.0\r\n");
   // Beside its phase a coefficient shows its modulus; a decimal comma throughout.
   EXPECT_EQ(
       written<table::PlainTable>({{3}, {Id::alpha, Id::gn}, true, 1.0, true}, {1.0}, {120, 120, 1}),

@@ -27,7 +27,7 @@ Ran run(std::vector<const char*> arguments, FakeFiles& files) {
   try {
     const table::Command command =
         table::parse_command_line(static_cast<int>(arguments.size()), arguments.data());
-    table::run(command.options, output, files);
+    table::run(command.options, output, files, table::no_progress());
   } catch (const textio::Error& error) {
     ran.error = error.what();
   }
@@ -105,6 +105,28 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   EXPECT_TRUE(after.output.ends_with("</svg>\r\n"));
   EXPECT_EQ(count(after.output, "<?xml"), 1);
   EXPECT_TRUE(standard.replaced.empty());
+}
+
+// Each search is told as it starts, and the end once.
+TEST(TableRun, ProgressOfTheSearches) {
+  struct Told : table::Progress {
+    std::string said;
+    void searched(std::size_t done, std::size_t total) override {
+      said += std::to_string(done) + "/" + std::to_string(total) + " ";
+    }
+    void finish() override { said += "done"; }
+  };
+  for (const char* answer : {"--optimum", "--angle-for-g1"}) {
+    std::vector<const char*> arguments = {"k-berg-table", answer, "--exponent", "1;2;3"};
+    if (answer == std::string("--angle-for-g1")) arguments.insert(arguments.begin() + 2, "1.5");
+    const table::Command command =
+        table::parse_command_line(static_cast<int>(arguments.size()), arguments.data());
+    textio::StringSink output;
+    FakeFiles files;
+    Told told;
+    table::run(command.options, output, files, told);
+    EXPECT_EQ(told.said, "0/3 1/3 2/3 done") << answer;
+  }
 }
 
 // A chart that cannot be written fails after the answer was written; an angle out of reach

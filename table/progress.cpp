@@ -1,0 +1,48 @@
+#include "table/progress.h"
+
+#include "platform/console.h"
+
+namespace table {
+
+namespace {
+
+constexpr auto kQuietTime = std::chrono::seconds(2);
+// Back to the start of the line, and the line erased.
+constexpr const char* kEraseLine = "\r\x1b[K";
+
+class NoProgress : public Progress {
+ public:
+  void searched(std::size_t, std::size_t) override {}
+  void finish() override {}
+};
+
+// Standard error has nowhere to report its own failure.
+void show(const std::string& text) {
+  std::string ignored;
+  platform::write_all(platform::kStderr, text, &ignored);
+}
+
+}  // namespace
+
+Progress& no_progress() {
+  static NoProgress nothing;
+  return nothing;
+}
+
+TerminalProgress::TerminalProgress()
+    : terminal_(!platform::clear_sequence(platform::kStderr).empty()),
+      start_(std::chrono::steady_clock::now()) {}
+
+void TerminalProgress::searched(std::size_t done, std::size_t total) {
+  if (!terminal_ || std::chrono::steady_clock::now() - start_ < kQuietTime) return;
+  show(std::string(kEraseLine) + "k-berg-table: поиск " + std::to_string(done) + " из " +
+       std::to_string(total) + "...");
+  shown_ = true;
+}
+
+void TerminalProgress::finish() {
+  if (shown_) show(kEraseLine);
+  shown_ = false;
+}
+
+}  // namespace table
