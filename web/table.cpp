@@ -19,7 +19,7 @@ namespace {
 constexpr std::int64_t kMostRows = 20000;
 // The harmonics the chart draws unless others are chosen.
 const std::vector<int> kChartHarmonics = {0, 1, 2, 3};
-// A row of a table has no value for a quantity that is minus infinity there.
+// A row of a table has no value for a quantity that is an infinity there.
 constexpr std::string_view kNoValue = "—";
 
 constexpr NumberEntry kFrom{"from", "Начальный угол", berg::kLowestAngle, berg::kHighestAngle, "5"};
@@ -105,7 +105,7 @@ bool shows(const quantity::View& view, quantity::Id id) {
 std::optional<std::string> edited(const quantity::Column& column, const berg::Result& row,
                                   double xi) {
   const double value = quantity::value_of(column, row, xi);
-  if (std::isinf(value) && value < 0) return std::nullopt;
+  if (std::isinf(value)) return std::nullopt;
   return textio::trimmed_field(
       value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
 }
