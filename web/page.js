@@ -219,7 +219,8 @@ const dashes = ['', '9 5', '2 4', '12 4 2 4', '5 3 1 3', '1 7'];
 const gridStep = (span, steps) => steps.find(step => span / step <= 10) || steps.at(-1);
 const ticks = (low, high, step) => {
   const first = Math.ceil(low / step - 1e-9);
-  return Array.from({length: Math.floor(high / step + 1e-9) - first + 1}, (_, i) => (first + i) * step);
+  const count = Math.floor(high / step + 1e-9) - first + 1;
+  return Array.from({length: count}, (_, i) => (first + i) * step);
 };
 
 // The chart as inline SVG: each harmonic in its colour, each exponent in its dash pattern,
@@ -238,7 +239,8 @@ function chart({quantity, harmonics, angles, curves}, exponents, width) {
   const xGrid = ticks(first, last, gridStep(last - first || 1, [0.1, 0.5, 1, 5, 10, 15, 30, 45]));
   const lines = [
     ...yGrid.map(v => `<line class="grid" x1="${left}" x2="${width - right}" y1="${y(v)}" ` +
-      `y2="${y(v)}"/><text x="${left - 6}" y="${y(v) + 4}" text-anchor="end">${v.toFixed(2)}</text>`),
+      `y2="${y(v)}"/><text x="${left - 6}" y="${y(v) + 4}" text-anchor="end">` +
+      `${v.toFixed(2)}</text>`),
     ...xGrid.map(a => `<line class="grid" x1="${x(a)}" x2="${x(a)}" y1="${top}" ` +
       `y2="${height - bottom}"/><text x="${x(a)}" y="${height - bottom + 16}" ` +
       `text-anchor="middle">${+a.toFixed(1)}</text>`),
@@ -246,10 +248,11 @@ function chart({quantity, harmonics, angles, curves}, exponents, width) {
   ];
   const legend = [];
   curves.forEach((block, b) => block.forEach((values, h) => {
-    const style = `stroke="${colours[harmonics[h]]}" stroke-dasharray="${dashes[b % dashes.length]}"`;
+    const colour = colours[harmonics[h]];
+    const style = `stroke="${colour}" stroke-dasharray="${dashes[b % dashes.length]}"`;
     const points = values.map((value, i) => `${x(angles[i]).toFixed(1)},${y(value).toFixed(1)}`);
     lines.push(values.length > 1 ? `<polyline class="curve" ${style} points="${points.join(' ')}"/>`
-      : `<circle cx="${x(angles[0])}" cy="${y(values[0])}" r="4" fill="${colours[harmonics[h]]}"/>`);
+      : `<circle cx="${x(angles[0])}" cy="${y(values[0])}" r="4" fill="${colour}"/>`);
     legend.push(`<li><svg width="34" height="10" aria-hidden="true"><line x1="0" x2="34" y1="5" ` +
       `y2="5" ${style}/></svg> ${quantity}${harmonics[h]}, степень ${exponents[b]}</li>`);
   }));
@@ -265,7 +268,8 @@ function showOptima(area, reply) {
 }
 
 function showAnglesForG1(area, reply) {
-  const caption = `Угол отсечки θ, при котором g1 = α1/α0 = ${reply.g1}, и КПД η при ξ = ${reply.xi}`;
+  const caption =
+    `Угол отсечки θ, при котором g1 = α1/α0 = ${reply.g1}, и КПД η при ξ = ${reply.xi}`;
   area.innerHTML = table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption);
 }
 
@@ -274,7 +278,7 @@ function prepare(view) {
   const form = section(view).querySelector('form');
   for (const input of textInputs(form)) {
     input.id = `${view}-${input.name}`;
-    Object.assign(input, {inputMode: 'decimal', autocomplete: 'off', spellcheck: false});
+    Object.assign(input, {autocomplete: 'off', spellcheck: false});
     const note = Object.assign(document.createElement('p'), {className: 'refusal'});
     note.id = `${input.id}-refusal`;
     note.dataset.for = input.id;

@@ -141,7 +141,8 @@ test('the best angles and the angles for g1 are the native ones', { skip }, asyn
   await page.close();
   const g1Page = await open('#angle-for-g1=1.8');
   for (const [g1, xi, exponent] of [['1.05', '', '1;0.93'], ['1,5', '0,95', '1;2'],
-    ['1.78947', '0.95', '0.93;2;5.01'], ['1.95', '0.5', '5.01'], ['0,97', '1', '0.93'], ['1.998', '', '0.93']]) {
+    ['1.78947', '0.95', '0.93;2;5.01'], ['1.95', '0.5', '5.01'], ['0,97', '1', '0.93'],
+    ['1.998', '', '0.93']]) {
     await enter(g1Page, 'g1', { 'angle-for-g1': g1, xi, exponent });
     const options = ['--angle-for-g1', g1, '--xi', xi || '1',
       ...exponent.split(';').flatMap(e => ['--exponent', e])];
@@ -219,7 +220,8 @@ test('a link shows its answer without a keystroke, and typing makes the link', {
       await page.close();
     }
     const refused = await open('#from=5&show=alpha,peak');
-    assert.match(await refused.textContent('#table .answer'), /Нет ответа.*Показать: «peak» — не одно/);
+    assert.match(await refused.textContent('#table .answer'),
+      /Нет ответа.*Показать: «peak» — не одно/);
     await refused.close();
     const page = await open();
     await page.fill('#calculation-angle', '');
@@ -293,7 +295,7 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
       .map(control => control.outerHTML));
     assert.deepEqual(unlabelled, []);
     await page.keyboard.press('Tab');
-    assert.notEqual(await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle),
-      'none');
+    const outline = await page.evaluate(() => getComputedStyle(document.activeElement).outlineStyle);
+    assert.notEqual(outline, 'none');
     await page.close();
   });
