@@ -273,13 +273,15 @@ function showAnglesForG1(area, reply) {
   area.innerHTML = table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption);
 }
 
-// Gives each entry a place for its refusal, tied to it for screen readers.
+// Gives each entry a place for its refusal, tied to it and read out by screen readers when it
+// changes (the answer itself is not read out at each keystroke).
 function prepare(view) {
   const form = section(view).querySelector('form');
   for (const input of textInputs(form)) {
     input.id = `${view}-${input.name}`;
     Object.assign(input, {autocomplete: 'off', spellcheck: false});
     const note = Object.assign(document.createElement('p'), {className: 'refusal'});
+    note.setAttribute('aria-live', 'polite');
     note.id = `${input.id}-refusal`;
     note.dataset.for = input.id;
     input.setAttribute('aria-describedby', note.id);
