@@ -204,7 +204,7 @@ function nativeRows(...options) {
 
 // Each kind of link, and k-berg-table's answer to it as the page shows it.
 const links = [
-  ['#angle=90&exponent=1', url => asCsv.calculation(url),
+  ['#angle=90&exponent=1', asCsv.calculation,
     () => nativeCsv('--from', '90', '--to', '90', '--show', 'alpha')],
   ['#from=30&to=120&step=15&exponent=1.5', tables => tables.flatMap(table => table.rows),
     url => nativeRows(...optionsOf(url), '--harmonics', '0-9')],
@@ -219,6 +219,13 @@ test('a link shows its answer without a keystroke, and typing makes the link', {
       assert.deepEqual(asShown(await shown(page)), answer(page.url()), fragment);
       await page.close();
     }
+    // A link followed in a page already open.
+    const [fragment, asShown, answer] = links[1];
+    const followed = await open(links[3][0]);
+    await followed.evaluate(to => { location.hash = to; }, fragment);
+    await followed.waitForSelector('#table:not([hidden])');
+    assert.deepEqual(asShown(await shown(followed)), answer(followed.url()));
+    await followed.close();
     const refused = await open('#from=5&show=alpha,peak');
     assert.match(await refused.textContent('#table .answer'),
       /Нет ответа.*Показать: «peak» — не одно/);
