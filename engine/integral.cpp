@@ -92,7 +92,7 @@ CutOff cut_off(double angle) {
   return cut;
 }
 
-// The sums over the nodes of weight f(t) cos(nt) and, with slopes, of weight f(t) (1 - b) / b
+// The sums over the first `count` nodes of weight f(t) cos(nt) and of weight f(t) (1 - b) / b
 // cos(nt), b being the pulse's base (cos t - cos theta) / (1 - cos theta).
 //
 // At a node half its distance to the cut-off is v = (theta - t) / 2, and
@@ -100,30 +100,25 @@ CutOff cut_off(double angle) {
 // b = sin v sin(theta - v) / sin^2(theta/2), with sin(theta - v) = sin theta cos v - cos theta
 // sin v: below 90 degrees the second term takes at most half the first away, past 90 both
 // add. cos t = cos theta + (1 - cos theta) b.
-template <bool kSlopes>
-void sum(const CutOff& cut, double exponent, Coefficients& values, Coefficients& slopes) {
-  values.fill(0.0);
-  slopes.fill(0.0);
+void sum(const CutOff& cut, double exponent, std::size_t count, Tangent& sums) {
+  sums.alpha.fill(0.0);
+  sums.slope_over_sine.fill(0.0);
   const double one_minus_cosine = 2.0 * cut.half_sine_squared;
-  const Rule& nodes = rule();
-  const std::size_t count = kSlopes ? nodes.nodes.size() : nodes.value_nodes;
   for (std::size_t j = 0; j < count; ++j) {
-    const Node& node = nodes.nodes[j];
+    const Node& node = rule().nodes[j];
     const double v = 0.5 * cut.theta * node.distance;
     const double sin_v = std::sin(v);
     const double cos_v = std::cos(v);
     const double base = sin_v * (cut.sine * cos_v - cut.cosine * sin_v) / cut.half_sine_squared;
     const double pulse = node.weight * std::pow(base, exponent);
+    const double slope = pulse * (1.0 - base) / base;
     const double cos_t = cut.cosine + one_minus_cosine * base;
-    const double slope = kSlopes ? pulse * (1.0 - base) / base : 0.0;
     double previous = 1.0;
-    double current = cos_t;
-    values[0] += pulse;
-    if (kSlopes) slopes[0] += slope;
-    for (int n = 1; n < kHarmonics; ++n) {
-      values[n] += pulse * current;
-      if (kSlopes) slopes[n] += slope * current;
-      const double next = 2.0 * cos_t * current - previous;
+    double current = 1.0;
+    for (int n = 0; n < kHarmonics; ++n) {
+      sums.alpha[n] += pulse * current;
+      sums.slope_over_sine[n] += slope * current;
+      const double next = n == 0 ? cos_t : 2.0 * cos_t * current - previous;
       previous = current;
       current = next;
     }
@@ -133,11 +128,10 @@ void sum(const CutOff& cut, double exponent, Coefficients& values, Coefficients&
 // The integral from 0 to theta is theta times the rule's sum; alpha_0 takes 1/pi of it, the
 // harmonics 2/pi. The slope of alpha_n with theta is the integral of the pulse's derivative
 // (the pulse is zero at the cut-off): p b^(p - 1) (1 - b) sin theta / (1 - cos theta) f cos nt.
-template <bool kSlopes>
-Tangent integrate(double angle, double exponent) {
+Tangent integrate(double angle, double exponent, std::size_t count) {
   const CutOff cut = cut_off(angle);
   Tangent found;
-  sum<kSlopes>(cut, exponent, found.alpha, found.slope_over_sine);
+  sum(cut, exponent, count, found);
   const double scale = cut.theta / kPi;
   const double slope_scale = scale * exponent / (2.0 * cut.half_sine_squared);
   for (int n = 0; n < kHarmonics; ++n) {
@@ -151,10 +145,12 @@ Tangent integrate(double angle, double exponent) {
 }  // namespace
 
 Coefficients coefficients(double angle, double exponent) {
-  return integrate<false>(angle, exponent).alpha;
+  return integrate(angle, exponent, rule().value_nodes).alpha;
 }
 
-Tangent tangent(double angle, double exponent) { return integrate<true>(angle, exponent); }
+Tangent tangent(double angle, double exponent) {
+  return integrate(angle, exponent, rule().nodes.size());
+}
 
 int node_count() { return static_cast<int>(rule().value_nodes); }
 
