@@ -16,13 +16,13 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kHalfTurn = 180.0;
 // The slopes are scanned every half degree: the coefficients of harmonics up to 9 change
-// over tens of degrees.
+// over tens of degrees, and no maximum and minimum of them lie closer together than the scan
+// over the accepted exponents (a sweep of every thousandth of an exponent, looking between
+// scanned angles where the slope came close to zero, found such pairs only at rounding level,
+// where a coefficient is zero at 180 degrees to high order).
 constexpr double kScanStep = 0.5;
 // Roots are found to this, in degrees.
 constexpr double kRootTolerance = 1e-10;
-// A slope that comes close to zero between scanned angles is looked at to this, in degrees:
-// a maximum and minimum closer together than this differ by nothing that can be printed.
-constexpr double kDipTolerance = 1e-3;
 // At 180 degrees the direction of some quantities is zero, and only its sign just below tells
 // whether they rise to 180 or peak before it: a direction this small beside the largest of the
 // scan is zero, and the direction this far below 180 degrees is taken instead.
@@ -122,31 +122,6 @@ double root(const Function& f, double a, double fa, double b, double fb) {
   return b;
 }
 
-// Between a and b, where g is positive at both ends and at the scanned angle between them, a
-// point where g is negative, looked for by golden section on its smallest value; nothing if g
-// stays positive to within kDipTolerance.
-std::optional<double> dip_below_zero(const Function& g, double a, double b) {
-  constexpr double kGolden = 0.6180339887498949;
-  double x1 = b - kGolden * (b - a);
-  double x2 = a + kGolden * (b - a);
-  double g1 = g(x1);
-  double g2 = g(x2);
-  for (;;) {
-    if (g1 < 0.0) return x1;
-    if (g2 < 0.0) return x2;
-    if (b - a <= kDipTolerance) return std::nullopt;
-    if (g1 < g2) {
-      b = x2, x2 = x1, g2 = g1;
-      x1 = b - kGolden * (b - a);
-      g1 = g(x1);
-    } else {
-      a = x1, x1 = x2, g1 = g2;
-      x2 = a + kGolden * (b - a);
-      g2 = g(x2);
-    }
-  }
-}
-
 struct Extremum {
   double angle;
   bool maximum;
@@ -175,39 +150,18 @@ Directions directions(const Scan& scan, const Quantity& quantity) {
 
 bool rising(double direction) { return direction > 0.0; }
 
-// Whether scanned angle i is where the direction comes closest to zero without changing sign
-// at the scanned angles about it.
-bool closest_to_zero(const std::vector<double>& direction, std::size_t i) {
-  return i > 0 && i + 1 < direction.size() && rising(direction[i - 1]) == rising(direction[i]) &&
-         rising(direction[i]) == rising(direction[i + 1]) &&
-         std::fabs(direction[i]) < std::fabs(direction[i - 1]) &&
-         std::fabs(direction[i]) < std::fabs(direction[i + 1]);
-}
-
 // The maxima and minima of a quantity after 4.9 degrees and before 180, in order: the roots
-// of its direction between scanned angles of opposite sign, and, where the direction comes
-// close to zero about a scanned angle, the two roots of a dip to the other sign and back.
+// of its direction between scanned angles of opposite sign.
 std::vector<Extremum> extrema(const Scan& scan, const Quantity& quantity) {
   const Directions scanned = directions(scan, quantity);
   const std::vector<double>& direction = scanned.values;
   const Function direction_at = [&](double angle) { return quantity.direction(angle); };
   std::vector<Extremum> found;
   for (std::size_t i = 0; i + 1 < direction.size(); ++i) {
-    const double a = scanned.angles[i];
-    const double b = scanned.angles[i + 1];
-    if (rising(direction[i]) != rising(direction[i + 1])) {
-      found.push_back(
-          {root(direction_at, a, direction[i], b, direction[i + 1]), rising(direction[i])});
-    }
-    if (!closest_to_zero(direction, i)) continue;
-    const double before = scanned.angles[i - 1];
-    const double sign = rising(direction[i]) ? 1.0 : -1.0;
-    const std::optional<double> across =
-        dip_below_zero([&](double angle) { return sign * direction_at(angle); }, before, b);
-    if (!across) continue;
-    const double there = direction_at(*across);
-    found.push_back({root(direction_at, before, direction[i - 1], *across, there), sign > 0.0});
-    found.push_back({root(direction_at, *across, there, b, direction[i + 1]), sign < 0.0});
+    if (rising(direction[i]) == rising(direction[i + 1])) continue;
+    found.push_back({root(direction_at, scanned.angles[i], direction[i], scanned.angles[i + 1],
+                          direction[i + 1]),
+                     rising(direction[i])});
   }
   return found;
 }
