@@ -70,20 +70,18 @@ void expect_peak(const design::Peak& found, const design::Peak& expected, double
 }
 
 TEST(Optima, TheFirstMaximaOfTheFormsOfEachExponent) {
+  const std::vector<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  const auto cosine_sum = [](int p) -> Form {
+    return [p](int n, long double t) { return berg_forms::integer_exponent(n, p, t); };
+  };
   const struct {
     double exponent;
     Form alpha;
     std::vector<int> harmonics;
     double within;  // degrees: the forms' rounding limits their golden section
-  } cases[] = {{1.0, berg_forms::exponent_one, {1, 2, 3, 4, 5, 6, 7, 8, 9}, 1e-6},
-               {2.0,
-                [](int n, long double t) { return berg_forms::integer_exponent(n, 2, t); },
-                {1, 2, 3, 4, 5, 6, 7, 8, 9},
-                1e-5},
-               {3.0,
-                [](int n, long double t) { return berg_forms::integer_exponent(n, 3, t); },
-                {1, 2, 3, 4, 5, 6, 7, 8, 9},
-                1e-5},
+  } cases[] = {{1.0, berg_forms::exponent_one, all, 1e-6},
+               {2.0, cosine_sum(2), all, 1e-5},
+               {3.0, cosine_sum(3), all, 1e-5},
                {1.5, slow_rule, {2}, 1e-5}};
   for (const auto& c : cases) {
     for (const design::Optimum& found : design::optima(c.exponent, c.harmonics)) {
