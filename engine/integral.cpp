@@ -1,7 +1,10 @@
 #include "engine/integral.h"
 
 #include <cmath>
+#include <cstddef>
 #include <vector>
+
+#include "engine/berg.h"
 
 namespace integral {
 
@@ -16,9 +19,9 @@ constexpr double kRadiansPerDegree = kPi / 180.0;
 // of a degree, the cosine sums of exponents 2 and 3, the gamma functions at 180 degrees); a
 // step of 0.05 is already 1.8e-13 off at exponent 5.01 and 180 degrees.
 constexpr double kStep = 0.04;
-// The nodes end where what the rest would add, for any exponent from 0.93 up, is below this.
+// The nodes end where what the rest would add, for any exponent accepted, is below this.
 constexpr double kNegligible = 1e-18;
-constexpr double kLowestExponent = 0.93;
+constexpr double kLowestExponent = berg::kLowestExponent;
 
 // One node of the rule on [-1, 1], for the pulse's half 0 <= t <= theta: t = theta (1 -
 // distance), the distance to the cut-off as a fraction of theta, computed directly rather than
