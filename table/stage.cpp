@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "engine/berg.h"
+#include "engine/integral.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
@@ -67,10 +67,9 @@ StageBlock design_block(const Options& options, double exponent) {
   const std::int64_t count = angle_count(options.angles, kMostRows);
   for (std::int64_t i = 0; i < count; ++i) {
     const double angle = angle_at(options.angles, i);
-    const berg::Result coefficients = berg::compute(angle, exponent);
-    block.rows.push_back(
-        {angle, stage::design(options.stage, angle, exponent, coefficients.signed_value(0),
-                              coefficients.signed_value(options.stage.harmonic))});
+    const integral::Coefficients alpha = integral::coefficients(angle, exponent);
+    block.rows.push_back({angle, stage::design(options.stage, angle, exponent, alpha[0],
+                                               alpha[options.stage.harmonic])});
   }
   return block;
 }
