@@ -64,7 +64,7 @@ bench:
 	cmake --build --preset dev --parallel $(JOBS) --target k-berg-bench
 	./build/dev/bench/k-berg-bench
 
-# Draws docs/berg-chart.svg and docs/gamma-chart.svg again with k-berg-table, as the README
+# Draws docs/berg-chart.svg, docs/gamma-chart.svg and docs/stage-chart.svg again with k-berg-table, as the README
 # shows them; a test checks that the program still draws the committed ones byte for byte.
 chart:
 	@scripts/install-deps app
@@ -73,6 +73,8 @@ chart:
 	./build/app/k-berg-table --step 1 --svg docs/berg-chart.svg > /dev/null
 	./build/app/k-berg-table --step 1 --show gamma --harmonics 1-3 --optimum \
 	  --svg docs/gamma-chart.svg > /dev/null
+	./build/app/k-berg-table --stage --supply 12.5 --power 8 --saturation 1 --exponent '1;1.5;2' \
+	  --from 60 --to 180 --step 0.5 --svg docs/stage-chart.svg > /dev/null
 
 # k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run
 # against them under Wine.

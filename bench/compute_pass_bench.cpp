@@ -4,7 +4,8 @@
 // are evaluated once per process, so every pass timed comes after a first one outside the
 // timing. The sampling is also timed alone, the whole table that k-berg-table writes for the
 // full range in steps of 0.1 degree (1,753 rows), written to /dev/null, and the search of
-// --optimum.
+// --optimum. Beside the pass, the Berg integrals themselves: one angle's coefficients, with
+// and without their slopes, and the 1,753 rows computed both ways, without writing.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,8 +15,10 @@
 #include <iterator>
 #include <vector>
 
+#include "engine/berg.h"
 #include "engine/design.h"
 #include "engine/grid.h"
+#include "engine/integral.h"
 #include "engine/ishsignal.h"
 #include "engine/nml1.h"
 #include "table/options.h"
@@ -102,6 +105,32 @@ void PowerFloor(benchmark::State& state) {
 }
 BENCHMARK(PowerFloor);
 
+// The ten coefficients of one angle by the integrals (argument 0) and with their slopes, as
+// the searches take them (1); angle 90, the exponent in hundredths.
+void ExactCoefficients(benchmark::State& state) {
+  const double exponent = static_cast<double>(state.range(1)) / 100.0;
+  const bool slopes = state.range(0) == 1;
+  state.counters["nodes"] = integral::node_count();
+  for (auto _ : state) {
+    if (slopes) {
+      benchmark::DoNotOptimize(integral::tangent(90.0, exponent));
+    } else {
+      benchmark::DoNotOptimize(integral::coefficients(90.0, exponent));
+    }
+  }
+}
+BENCHMARK(ExactCoefficients)->Args({0, 100})->Args({0, 150})->Args({1, 150});
+
+// The results of the 1,753 rows from 4.9 to 180.1 degrees in steps of 0.1, exponent 1, without
+// writing: sampled (argument 0) and exact (1).
+void RowResults(benchmark::State& state) {
+  const auto compute = state.range(0) == 1 ? berg::compute_exact : berg::compute;
+  for (auto _ : state) {
+    for (int i = 0; i <= 1752; ++i) benchmark::DoNotOptimize(compute(4.9 + i * 0.1, 1.0));
+  }
+}
+BENCHMARK(RowResults)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // k-berg-table --from 4.9 --to 180.1 --step 0.1 --harmonics 0-9 > /dev/null: the passes, the
 // editing and the writes.
 void WholeTable(benchmark::State& state) {
@@ -135,7 +164,8 @@ void WholeStage(benchmark::State& state) {
 }
 BENCHMARK(WholeStage)->Unit(benchmark::kMillisecond);
 
-// k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing.
+// k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing;
+// and --angle-for-g1 for one exponent.
 void Optima(benchmark::State& state) {
   for (auto _ : state) {
     for (double exponent : {1.0, 1.5, 2.0, 3.0}) {
@@ -144,5 +174,10 @@ void Optima(benchmark::State& state) {
   }
 }
 BENCHMARK(Optima)->Unit(benchmark::kMillisecond);
+
+void AngleForG1(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(design::angle_for_g1(1.5, 1.78947));
+}
+BENCHMARK(AngleForG1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,9 +4,12 @@
 #include <limits>
 
 #include "engine/grid.h"
+#include "engine/integral.h"
 #include "engine/ishsignal.h"
 
 namespace berg {
+
+static_assert(integral::kHarmonics == kHarmonics);
 
 namespace {
 constexpr double kModulusThreshold = 0.00000005;
@@ -43,6 +46,20 @@ Result compute(double angle, double exponent) {
                     exponent);
   nml1::dft1(grid::kSampleCount, samples.data(), coefficients);
   return Result(angle, exponent, derive_table(coefficients));
+}
+
+HarmonicTable exact_table(const std::array<double, kHarmonics>& alpha) {
+  HarmonicTable table;
+  for (int k = 0; k < kHarmonics; ++k) {
+    const double modulus = std::fabs(alpha[k]);
+    table[k] = modulus;
+    table[kHarmonics + k] = modulus >= kModulusThreshold && alpha[k] < 0.0 ? 180.0 : 0.0;
+  }
+  return table;
+}
+
+Result compute_exact(double angle, double exponent) {
+  return Result(angle, exponent, exact_table(integral::coefficients(angle, exponent)));
 }
 
 }  // namespace berg

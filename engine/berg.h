@@ -1,9 +1,11 @@
 // The Berg coefficients of one cut-off angle and exponent, as both programs compute and show
 // them: one compute pass samples the pulse, analyses it, and derives from each harmonic's
-// complex coefficient its modulus and its phase.
+// complex coefficient its modulus and its phase. compute_exact gives the same result from the
+// integrals themselves.
 #pragma once
 
 #include <array>
+#include <cmath>
 
 #include "engine/nml1.h"
 
@@ -44,13 +46,19 @@ class Result {
 
   // The cosine of the cut-off angle, as the sampler computes it.
   double cos_theta() const;
-  // gamma_k = alpha_k (1 - cos theta), signed: harmonic k related to the amplitude of the
-  // drive that the cut-off angle clips, instead of to the pulse's peak.
-  double gamma(int k) const { return signed_value(k) * (1.0 - cos_theta()); }
+  // gamma_k = alpha_k (1 - cos theta)^exponent, signed: harmonic k related to the drive, for
+  // the device whose law gives this pulse, i = S (u - E')^exponent; per S U^exponent, U the
+  // amplitude of the drive that the cut-off angle clips, instead of per the pulse's peak. For
+  // exponent 1, alpha_k (1 - cos theta) exactly (the power of 1 is its base).
+  double gamma(int k) const { return signed_value(k) * std::pow(1.0 - cos_theta(), exponent_); }
+  // g_k = alpha_k / alpha_0, harmonic k related to the mean of the pulse.
+  double g(int k) const { return signed_value(k) / signed_value(0); }
   // g1 = alpha_1 / alpha_0, the fundamental related to the mean of the pulse.
   double g1() const { return signed_value(1) / signed_value(0); }
   // The efficiency 1/2 xi g1 of a stage whose voltage utilisation is `xi`.
   double efficiency(double xi) const { return 0.5 * xi * g1(); }
+  // The efficiency 1/2 xi g_k of a multiplier that takes harmonic k.
+  double efficiency(double xi, int k) const { return 0.5 * xi * g(k); }
   // Harmonic k related to the fundamental, 20 log10(|alpha_k| / |alpha_1|) decibels; minus
   // infinity for a coefficient that is zero (below the modulus below which it has no phase).
   double level_db(int k) const;
@@ -64,5 +72,13 @@ class Result {
 // One compute pass: samples the pulse cut off at `angle` degrees and raised to `exponent` on
 // the grid, analyses it and derives the table.
 Result compute(double angle, double exponent);
+
+// The same result from the Berg integrals themselves (integral::coefficients), accurate to
+// 1e-12: each modulus is |alpha_k|, its phase 180.0 where alpha_k is negative and 0.0
+// otherwise, and no phase (0.0) below the modulus below which a compute pass gives none.
+Result compute_exact(double angle, double exponent);
+
+// The table of signed coefficients alpha_0 to alpha_9, as compute_exact derives it.
+HarmonicTable exact_table(const std::array<double, kHarmonics>& alpha);
 
 }  // namespace berg

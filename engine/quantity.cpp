@@ -20,7 +20,7 @@ double etan(const berg::Result& row, int k, double xi) { return 0.5 * xi * gn(ro
 const std::vector<Description> kAll = {
     {Id::alpha, "alpha", Span::harmonics, 0, "α", "", "alpha", 5, "αn with its sign (the default)",
      alpha},
-    {Id::gamma, "gamma", Span::harmonics, 0, "γ", "", "gamma", 5, "γn = αn (1 - cos θ)", gamma},
+    {Id::gamma, "gamma", Span::harmonics, 0, "γ", "", "gamma", 5, "γn = αn (1 - cos θ)^p", gamma},
     {Id::g1, "g1", Span::row, 0, "g1", "", "g1", 5, "α1/α0", g1},
     {Id::eta, "eta", Span::row, 0, "η", "", "eta", 5, "the efficiency η = ξ g1 / 2", eta},
     {Id::db, "db", Span::harmonics, 2, "α", ", дБ", "db", 2, "αn against α1 in dB, n >= 2", db},

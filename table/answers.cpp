@@ -1,5 +1,6 @@
 #include "table/answers.h"
 
+#include <optional>
 #include <string>
 
 #include "table/csv.h"
@@ -18,6 +19,15 @@ std::string numbers(const std::string& text, const Form& form) {
   return textio::with_decimal_mark(text, form.decimal_comma);
 }
 
+// A harmonic whose highest maximum in range is not its first, told under the table.
+void write_top_lobe(textio::Records& out, const Form& form, const std::string& coefficient,
+                    const std::optional<design::Peak>& top) {
+  if (!top) return;
+  out.text("Наибольший максимум " + coefficient +
+           " не первый: " + numbers(textio::trimmed_field(top->value, textio::kModulusEdit), form) +
+           " при θ = " + numbers(textio::trimmed_field(top->angle, kAngleEdit), form) + "°");
+}
+
 void write_optima_text(textio::Records& out, const Form& form, const ExponentOptima& block) {
   write_exponent_line(out, block.exponent, form.decimal_comma);
   write_ruled_heading(out, "  n  θ(α макс.)   α макс.  θ(γ макс.)   γ макс.");
@@ -29,6 +39,18 @@ void write_optima_text(textio::Records& out, const Form& form, const ExponentOpt
                               textio::fixed_field(optimum.gamma.value, kValueColumn),
                           form));
   }
+  for (const design::Optimum& optimum : block.optima) {
+    const std::string n = std::to_string(optimum.harmonic);
+    write_top_lobe(out, form, "α" + n, optimum.alpha_top);
+    write_top_lobe(out, form, "γ" + n, optimum.gamma_top);
+  }
+}
+
+// The angle and value of a peak, or two empty fields.
+std::string peak_fields(const std::optional<design::Peak>& peak) {
+  if (!peak) return ",,";
+  return "," + textio::trimmed_field(peak->angle, kAngleEdit) + "," +
+         textio::trimmed_field(peak->value, textio::kModulusEdit);
 }
 
 void write_optima_csv(textio::Records& out, const Form& form, const ExponentOptima& block) {
@@ -42,6 +64,8 @@ void write_optima_csv(textio::Records& out, const Form& form, const ExponentOpti
       line += ',';
       line += textio::trimmed_field(peak.value, textio::kModulusEdit);
     }
+    line += peak_fields(optimum.alpha_top);
+    line += peak_fields(optimum.gamma_top);
     out.formatted(in_form(line, form.decimal_comma));
   }
 }
@@ -62,8 +86,10 @@ void write_angles_for_g1_csv(textio::Records& out, const Form& form, double xi,
 
 void write_optima_title(textio::Records& out, const Form& form) {
   if (form.csv) {
-    out.formatted(in_form("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max",
-                          form.decimal_comma));
+    out.formatted(
+        in_form("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max,"
+                "alpha_top_angle,alpha_top,gamma_top_angle,gamma_top",
+                form.decimal_comma));
   } else {
     out.text("Первые максимумы коэффициентов Берга по углу отсечки");
   }

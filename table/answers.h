@@ -22,11 +22,14 @@ struct ExponentOptima {
 };
 
 // The title of the maxima (CSV: the header line exponent,harmonic,alpha_angle,alpha_max,
-// gamma_angle,gamma_max), written once before the first block.
+// gamma_angle,gamma_max,alpha_top_angle,alpha_top,gamma_top_angle,gamma_top), written once
+// before the first block.
 void write_optima_title(textio::Records& out, const Form& form);
 
 // One exponent's block: a row per harmonic with the angle of the first maximum of alpha_n and
-// that maximum, the same for gamma_n. Angles to 0.01 degree, values as the table edits them.
+// that maximum, the same for gamma_n; under it (in CSV, after them) the highest maximum in
+// range of a harmonic where that is not the first. Angles to 0.01 degree, values as the table
+// edits them.
 void write_optima(textio::Records& out, const Form& form, const ExponentOptima& block);
 
 // For each exponent, the angle at which g1 took the wanted value, with g1 and the efficiency

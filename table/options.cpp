@@ -313,9 +313,8 @@ void check_searches(const Options& options) {
                                 : options.answer == Answer::angle_for_g1 ? exponents
                                                                          : 0;
   if (searches > kMostSearches) {
-    reject("--exponent", std::to_string(exponents) + " exponents make " +
-                             std::to_string(searches) + " searches, more than " +
-                             std::to_string(kMostSearches));
+    reject("--exponent", std::to_string(exponents) + " exponents make " + std::to_string(searches) +
+                             " searches, more than " + std::to_string(kMostSearches));
   }
 }
 
@@ -326,6 +325,7 @@ Options resolve(const Given& given) {
   Options options;
   options.answer = answer_of(given);
   options.csv = given.csv;
+  options.pass = given.exact ? Pass::exact : Pass::sampled;
   options.exponents = exponents_of(given.exponents);
   options.angles = {number("--from", given.from), number("--to", given.to),
                     number("--step", given.step)};
@@ -424,6 +424,9 @@ Command parse_command_line(int argc, const char* const* argv) {
   app.add_flag("--csv", given.csv,
                "Comma-separated values, always with the moduli\nand the phases");
   app.add_flag("--phases", given.phases, "The phase beside the modulus |αn| in the table");
+  app.add_flag("--exact", given.exact,
+               "Rows, CSV and chart from the true Berg integral\n"
+               "instead of the dialogue's 4096 samples");
   app.add_flag("--decimal-comma", given.decimal_comma,
                "Numbers with a decimal comma, and CSV fields\nseparated by ;, as a Russian-locale "
                "spreadsheet\nopens them");

@@ -21,6 +21,7 @@ struct Options {
   Answer answer = Answer::rows;
   double target_g1 = 0.0;  // the value asked for by --angle-for-g1
   bool csv = false;
+  Pass pass = Pass::sampled;           // the rows from the samples, or exact with --exact
   quantity::View view;                 // what the table or the CSV shows of each row
   std::vector<int> optimum_harmonics;  // those of --optimum, 1 to 9, in increasing order
   std::vector<int> chart_harmonics;    // the curves of the chart, in increasing order
@@ -36,7 +37,7 @@ struct Given {
   std::string supply, power, saturation, slope, cutoff, harmonic;
   std::vector<std::string> harmonics, shown;
   bool optimum = false, angle_for_g1 = false, csv = false, phases = false, svg = false,
-       decimal_comma = false, stage = false;
+       decimal_comma = false, stage = false, exact = false;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).

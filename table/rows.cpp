@@ -33,12 +33,13 @@ double angle_at(const AngleRange& range, std::int64_t index) {
 }
 
 void compute_rows(const std::vector<double>& exponents, const AngleRange& range,
-                  const std::vector<RowWriter*>& writers) {
+                  const std::vector<RowWriter*>& writers, Pass pass) {
+  const auto compute = pass == Pass::exact ? berg::compute_exact : berg::compute;
   const std::int64_t count = angle_count(range, kMostRows);
   for (double exponent : exponents) {
     for (RowWriter* writer : writers) writer->start_block(exponent);
     for (std::int64_t i = 0; i < count; ++i) {
-      const berg::Result row = berg::compute(angle_at(range, i), exponent);
+      const berg::Result row = compute(angle_at(range, i), exponent);
       for (RowWriter* writer : writers) writer->write_row(row);
     }
   }

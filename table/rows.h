@@ -39,9 +39,13 @@ class RowWriter {
   virtual void write_row(const berg::Result& row) = 0;
 };
 
+// How each row is computed: from the 4096 samples as the dialogue computes it, or from the
+// true Berg integral.
+enum class Pass { sampled, exact };
+
 // Computes one block per exponent, in the order given, each with a row for every angle of the
 // range, and hands each row to every writer as soon as it is computed.
 void compute_rows(const std::vector<double>& exponents, const AngleRange& range,
-                  const std::vector<RowWriter*>& writers);
+                  const std::vector<RowWriter*>& writers, Pass pass = Pass::sampled);
 
 }  // namespace table

@@ -81,7 +81,7 @@ class BergOutputs : public Outputs {
 
   // Draws the rows of the range on the chart, if there is one.
   void draw_rows() {
-    if (curves_) compute_rows(options_.exponents, options_.angles, {&*curves_});
+    if (curves_) compute_rows(options_.exponents, options_.angles, {&*curves_}, options_.pass);
   }
 
  private:
@@ -110,7 +110,7 @@ std::vector<berg::Result> angles_for_g1(const Options& options, Progress& progre
                           textio::trimmed_field(reach.highest, textio::kModulusEdit) +
                           " between 4.9 and 180.1 degrees");
     }
-    found.push_back(berg::compute(*angle, exponent));
+    found.push_back(berg::compute_exact(*angle, exponent));
   }
   return found;
 }
@@ -126,7 +126,7 @@ void answer_rows(const Options& options, textio::ByteSink& output, platform::Fil
     table = table_writer(options, *out);
     writers.push_back(table.get());
   }
-  compute_rows(options.exponents, options.angles, writers);
+  compute_rows(options.exponents, options.angles, writers, options.pass);
   outputs.finish();
 }
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "engine/berg.h"
+#include "engine/integral.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
@@ -26,13 +26,14 @@ constexpr textio::Edit kAngleColumn{7, textio::kParameterEdit.decimals};
 
 std::string harmonic_text(int n) { return std::to_string(n); }
 
-// A value with four significant digits at least and six decimals at most, so that a column
-// of kilovolts and one of milliamperes both read well.
+// A value with four significant digits at least, one decimal at least (a whole number would
+// end in a bare point) and six at most, so that a column of kilovolts and one of milliamperes
+// both read well.
 std::string significant(double value, int width) {
   const double magnitude = std::fabs(value);
   const int digits_before =
       magnitude > 0.0 ? static_cast<int>(std::floor(std::log10(magnitude))) : 0;
-  const int decimals = std::clamp(3 - digits_before, 0, 6);
+  const int decimals = std::clamp(3 - digits_before, 1, 6);
   return textio::fixed_field(value, {width, decimals});
 }
 
@@ -67,10 +68,9 @@ StageBlock design_block(const Options& options, double exponent) {
   const std::int64_t count = angle_count(options.angles, kMostRows);
   for (std::int64_t i = 0; i < count; ++i) {
     const double angle = angle_at(options.angles, i);
-    const berg::Result coefficients = berg::compute(angle, exponent);
-    block.rows.push_back(
-        {angle, stage::design(options.stage, angle, exponent, coefficients.signed_value(0),
-                              coefficients.signed_value(options.stage.harmonic))});
+    const integral::Coefficients alpha = integral::coefficients(angle, exponent);
+    block.rows.push_back({angle, stage::design(options.stage, angle, exponent, alpha[0],
+                                               alpha[options.stage.harmonic])});
   }
   return block;
 }

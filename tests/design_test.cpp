@@ -1,106 +1,157 @@
-// The designer's answers held to independent expectations: Berg's closed forms for exponent 1,
-// and a scan of every hundredth of a degree of the program's own results.
+// The designer's answers held to maxima and roots found here, on values the engine's
+// quadrature does not give: Berg's closed forms for exponent 1, the cosine sums of exponents
+// 2 and 3 (tests/berg_forms.h), and for exponent 1.5 a slow rule of this test's own.
 #include "engine/design.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
+#include <functional>
+#include <string>
 
 #include "engine/berg.h"
+#include "tests/berg_forms.h"
 #include "textio/fields.h"
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+using berg_forms::radians;
+using Form = std::function<long double(int n, long double t)>;  // alpha_n, t in radians
 
-// Berg's closed forms for exponent 1, the cut-off angle t in radians: alpha_n, and g1.
-double berg_alpha(int n, double t) {
-  const double scale = kPi * (1.0 - std::cos(t));
-  if (n == 1) return (t - std::sin(t) * std::cos(t)) / scale;
-  return 2.0 * (std::sin(n * t) * std::cos(t) - n * std::cos(n * t) * std::sin(t)) /
-         (scale * n * (n * n - 1.0));
-}
-double berg_g1(double t) {
-  return (t - std::sin(t) * std::cos(t)) / (std::sin(t) - t * std::cos(t));
-}
-double radians(double degrees) { return degrees * kPi / 180.0; }
+std::string to_hundredths(double angle) { return textio::fixed_field(angle, {8, 2}); }
 
-std::string printed(double value) { return textio::fixed_field(value, textio::kModulusEdit); }
-
-// The first maximum as the definition reads, by brute force: every hundredth of a degree, the
-// lobe ends at the first dip of 0.00001 or more, its top is the middle of the values within
-// rounding (1e-14) of the highest.
-design::Peak scanned(const std::vector<berg::Result>& scan, int n, bool gamma) {
-  const auto value = [&](std::size_t j) {
-    return gamma ? scan[j].gamma(n) : scan[j].signed_value(n);
-  };
-  std::size_t end = 0;
-  double best = value(0);
-  while (++end < scan.size() && value(end) >= best - 0.00001) best = std::max(best, value(end));
-  std::size_t first = end, last = 0;
-  for (std::size_t j = 0; j < end; ++j) {
-    if (value(j) >= best - 1e-14) first = std::min(first, j), last = j;
+// alpha_n of exponent 1.5 by the composite 4-point Gauss rule on 200 panels after t = theta -
+// u^2, which makes the pulse (theta - t)^1.5 at the cut-off a smooth u^4 2 du.
+long double slow_rule(int n, long double theta) {
+  const long double nodes[] = {0.3399810435848563L, 0.8611363115940526L};
+  const long double weights[] = {0.6521451548625461L, 0.3478548451374538L};
+  const int panels = 200;
+  const long double width = std::sqrt(theta) / panels;
+  long double sum = 0.0L;
+  for (int i = 0; i < panels; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      const long double u = width * (i + 0.5L + (j < 2 ? -0.5L : 0.5L) * nodes[j % 2]);
+      const long double t = theta - u * u;
+      const long double base = (std::cos(t) - std::cos(theta)) / (1.0L - std::cos(theta));
+      sum += weights[j % 2] * width / 2.0L * std::pow(base, 1.5L) * std::cos(n * t) * 2.0L * u;
+    }
   }
-  const std::size_t middle = (first + last) / 2;
-  return {scan[middle].angle(), value(middle)};
+  return (n == 0 ? 1.0L : 2.0L) * sum / berg_forms::kPi;
 }
 
-TEST(Optima, AreTheFirstMaximaOfAScanOfEveryHundredth) {
-  for (double exponent : {1.0, 2.7}) {
-    std::vector<berg::Result> scan;
-    for (int j = 0; j <= 17520; ++j)
-      scan.push_back(berg::compute(std::min(4.9 + j * 0.01, 180.1), exponent));
-    for (const design::Optimum& found : design::optima(exponent, {1, 2, 3, 4, 5, 6, 7, 8, 9})) {
-      for (bool gamma : {false, true}) {
-        const design::Peak expected = scanned(scan, found.harmonic, gamma);
-        const design::Peak& peak = gamma ? found.gamma : found.alpha;
-        SCOPED_TRACE(testing::Message()
-                     << exponent << (gamma ? " gamma" : " alpha") << found.harmonic);
-        EXPECT_NEAR(peak.angle, expected.angle, 0.05);
-        EXPECT_EQ(printed(peak.value), printed(expected.value));
-      }
+// The first maximum as the angle rises from 4.9 degrees: the first half degree after which
+// the value falls by more than rounding, then golden section between its neighbours; 180 if
+// it never falls (gamma_n of exponent n rises to 180 by less than 1e-15 over the last
+// half degree).
+design::Peak first_maximum(const std::function<long double(long double)>& value) {
+  const auto angle = [](int step) { return std::min(4.9L + step / 2.0L, 180.0L); };
+  int i = 0;
+  long double here = value(angle(0)), next = 0.0L;
+  while (angle(i) < 180.0L && (next = value(angle(i + 1))) > here - 1e-15L) ++i, here = next;
+  if (angle(i) == 180.0L) return {180.0, static_cast<double>(here)};
+  const long double golden = (std::sqrt(5.0L) - 1.0L) / 2.0L;
+  long double a = angle(std::max(i - 1, 0)), b = angle(i + 1);
+  long double x1 = b - golden * (b - a), x2 = a + golden * (b - a);
+  long double v1 = value(x1), v2 = value(x2);
+  while (b - a > 1e-9L) {
+    if (v1 < v2) {
+      a = x1, x1 = x2, v1 = v2, x2 = a + golden * (b - a), v2 = value(x2);
+    } else {
+      b = x2, x2 = x1, v2 = v1, x1 = b - golden * (b - a), v1 = value(x1);
+    }
+  }
+  return {static_cast<double>((a + b) / 2), static_cast<double>(value((a + b) / 2))};
+}
+
+void expect_peak(const design::Peak& found, const design::Peak& expected, double within) {
+  EXPECT_NEAR(found.angle, expected.angle, within);
+  EXPECT_EQ(to_hundredths(found.angle), to_hundredths(expected.angle));
+  EXPECT_NEAR(found.value, expected.value, 1e-12);
+}
+
+TEST(Optima, TheFirstMaximaOfTheFormsOfEachExponent) {
+  const std::vector<int> all = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  const auto cosine_sum = [](int p) -> Form {
+    return [p](int n, long double t) { return berg_forms::integer_exponent(n, p, t); };
+  };
+  const struct {
+    double exponent;
+    Form alpha;
+    std::vector<int> harmonics;
+    double within;  // degrees: the forms' rounding limits their golden section
+  } cases[] = {{1.0, berg_forms::exponent_one, all, 1e-6},
+               {2.0, cosine_sum(2), all, 1e-5},
+               {3.0, cosine_sum(3), all, 1e-5},
+               {1.5, slow_rule, {2}, 1e-5}};
+  for (const auto& c : cases) {
+    for (const design::Optimum& found : design::optima(c.exponent, c.harmonics)) {
+      const int n = found.harmonic;
+      SCOPED_TRACE(testing::Message() << "exponent " << c.exponent << ", n = " << n);
+      const auto alpha = [&](long double degrees) { return c.alpha(n, radians(degrees)); };
+      const auto gamma = [&](long double degrees) {
+        return alpha(degrees) * std::pow(1.0L - std::cos(radians(degrees)), c.exponent);
+      };
+      expect_peak(found.alpha, first_maximum(alpha), c.within);
+      expect_peak(found.gamma, first_maximum(gamma), c.within);
     }
   }
 }
 
-// For exponent 1, gamma_n peaks at 180/n degrees exactly and alpha_n where the closed form
-// does (near 120/n); the sampled results put them within 0.05 degree, one unit of the fifth
-// decimal below or above.
-TEST(Optima, ExponentOneAtTheClosedFormsMaxima) {
+// For exponent 1, gamma_n = 2 (sin n t cos t - n cos n t sin t) / (pi n (n^2 - 1)) rises where
+// sin n t sin t > 0: its maxima are at the odd multiples of 180/n, 2 sin t / (pi (n^2 - 1)),
+// the highest nearest 90 degrees (the first of two as high), above the first from n = 5 on.
+TEST(Optima, TheHighestLobeWhereItIsNotTheFirst) {
   for (const design::Optimum& found : design::optima(1.0, {1, 2, 3, 4, 5, 6, 7, 8, 9})) {
     const int n = found.harmonic;
-    double top = 4.9;
-    for (double degrees = 4.9; degrees <= 180.0; degrees += 0.001) {
-      if (berg_alpha(n, radians(degrees)) > berg_alpha(n, radians(top))) top = degrees;
-      if (berg_alpha(n, radians(degrees)) < berg_alpha(n, radians(top)) - 0.001) break;
+    double top = 180.0 / n;
+    for (double at = top; at <= 180.0; at += 360.0 / n) {
+      if (std::sin(radians(at)) > std::sin(radians(top)) + 1e-12) top = at;
     }
-    EXPECT_NEAR(found.alpha.angle, top, 0.05) << n;
-    EXPECT_NEAR(found.alpha.value, berg_alpha(n, radians(top)), 1e-5) << n;
-    const double half_turn = 180.0 / n;
-    EXPECT_NEAR(found.gamma.angle, half_turn, 0.05) << n;
-    EXPECT_NEAR(found.gamma.value,
-                berg_alpha(n, radians(half_turn)) * (1 - std::cos(radians(half_turn))), 1e-5)
-        << n;
+    EXPECT_FALSE(found.alpha_top) << n;
+    ASSERT_EQ(found.gamma_top.has_value(), top != 180.0 / n) << n;
+    if (!found.gamma_top) continue;
+    EXPECT_NEAR(found.gamma_top->angle, top, 1e-7) << n;
+    EXPECT_NEAR(found.gamma_top->value,
+                2 * std::sin(radians(top)) / (berg_forms::kPi * (n * n - 1)), 1e-12);
   }
 }
 
-// g1 falls from about 2 at narrow pulses to 1 at 180 degrees; the angle found gives the value
-// asked for, where the closed form puts it, and a value out of reach has no angle.
-TEST(AngleForG1, WhereTheClosedFormReachesIt) {
-  for (double wanted : {1.05, 1.5, 1.8, 1.95}) {
-    double low = radians(4.9), high = kPi;
-    while (high - low > 1e-9) (berg_g1((low + high) / 2) > wanted ? low : high) = (low + high) / 2;
+long double g1_of_exponent_one(long double t) {
+  return berg_forms::exponent_one(1, t) / berg_forms::exponent_one(0, t);
+}
+
+// The angle of a g1 is where the closed form puts it; the reach's ends, as printed, are
+// accepted at their angles, and a value beyond them is refused.
+TEST(AngleForG1, TheRootOfTheClosedFormAndTheEndsAsPrinted) {
+  for (double wanted : {1.05, 1.5, 1.78947, 1.95, 1.998}) {
+    long double low = radians(4.9L), high = berg_forms::kPi;
+    while (high - low > 1e-15L)
+      (g1_of_exponent_one((low + high) / 2) > wanted ? low : high) = (low + high) / 2;
     const std::optional<double> angle = design::angle_for_g1(1.0, wanted);
     ASSERT_TRUE(angle.has_value()) << wanted;
-    EXPECT_NEAR(*angle, low * 180.0 / kPi, 0.01) << wanted;
-    EXPECT_EQ(printed(berg::compute(*angle, 1.0).g1()), printed(wanted)) << wanted;
+    EXPECT_NEAR(*angle, static_cast<double>(low * 180.0L / berg_forms::kPi), 1e-8) << wanted;
   }
   const design::Reach reach = design::g1_reach(1.0);
-  EXPECT_EQ(printed(reach.lowest), printed(1.0));
-  EXPECT_NEAR(reach.highest, berg_g1(radians(4.9)), 1e-4);
-  for (double out_of_reach : {0.99, reach.highest + 1e-6})
-    EXPECT_FALSE(design::angle_for_g1(1.0, out_of_reach));
+  EXPECT_NEAR(reach.lowest, 1.0, 1e-12);
+  EXPECT_NEAR(reach.highest, g1_of_exponent_one(radians(4.9L)), 1e-12);
+  EXPECT_EQ(design::angle_for_g1(1.0, 1.99854), 4.9);  // 1.998537... as printed
+  EXPECT_NEAR(design::angle_for_g1(1.0, 1.0).value_or(0.0), 180.0, 1e-6);
+  for (double beyond : {0.99999, 1.998545}) EXPECT_FALSE(design::angle_for_g1(1.0, beyond));
+}
+
+// Other exponents: the angle found gives the g1 asked for, and g1 is on the other side of it
+// a tenth of a degree before, so it is the first.
+TEST(AngleForG1, RoundTripsForOtherExponents) {
+  for (double exponent : {0.93, 1.5, 2.7, 5.01}) {
+    const design::Reach reach = design::g1_reach(exponent);
+    for (double share : {0.01, 0.3, 0.9}) {
+      const double wanted = reach.lowest + share * (reach.highest - reach.lowest);
+      const std::optional<double> angle = design::angle_for_g1(exponent, wanted);
+      ASSERT_TRUE(angle.has_value()) << exponent << " " << wanted;
+      EXPECT_NEAR(berg::compute_exact(*angle, exponent).g1(), wanted, 1e-12);
+      EXPECT_GT(berg::compute_exact(*angle - 0.1, exponent).g1(), wanted);
+    }
+  }
 }
 
 }  // namespace

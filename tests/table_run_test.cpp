@@ -2,13 +2,16 @@
 // memory and the chart's file in the fake file system.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "table/options.h"
 #include "table/run.h"
+#include "tests/berg_forms.h"
 #include "tests/fake_files.h"
 #include "textio/failure.h"
+#include "textio/fields.h"
 
 namespace {
 
@@ -61,6 +64,7 @@ TEST(TableRun, EachAnswerInEachForm) {
       {{"--angle-for-g1", "1.8", "--exponent", "1;2"}, " Угол отсечки θ, при котором g1", 7},
       {{"--angle-for-g1", "1.8", "--csv"}, "exponent,g1,angle,eta", 2},
       {{"--optimum", "--harmonics", "2", "--csv", "--decimal-comma"}, "exponent;harmonic;", 2},
+      {{"--optimum", "--harmonics", "5"}, " Первые максимумы", 8},  // gamma_5's top lobe
       {{"--angle-for-g1", "1,8", "--decimal-comma"},
        " Угол отсечки θ, при котором g1 = α1/α0 = 1,8",
        6},
@@ -105,6 +109,19 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   EXPECT_TRUE(after.output.ends_with("</svg>\r\n"));
   EXPECT_EQ(count(after.output, "<?xml"), 1);
   EXPECT_TRUE(standard.replaced.empty());
+}
+
+// With --exact every modulus is Berg's closed form's, rounded: at 5.1 degrees, where the
+// samples are furthest off.
+TEST(TableRun, ExactRowsAreTheClosedForms) {
+  FakeFiles files;
+  const Ran ran = run({"--exact", "--csv", "--from", "5.1", "--to", "5.1"}, files);
+  std::string expected = "5.100,1.000";
+  for (int k = 0; k < 10; ++k) {
+    const auto alpha = static_cast<double>(berg_forms::exponent_one(k, berg_forms::radians(5.1L)));
+    expected += "," + textio::trimmed_field(std::fabs(alpha), textio::kModulusEdit);
+  }
+  EXPECT_NE(ran.output.find("\r\n" + expected + ",0.0,"), std::string::npos) << ran.output;
 }
 
 // Each search is told as it starts, and the end once.
