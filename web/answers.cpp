@@ -36,6 +36,23 @@ std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
   return harmonics;
 }
 
+// A sentence for each coefficient whose highest maximum in range is not its first, as
+// k-berg-table writes it under the table.
+std::vector<std::string> top_lobes(const std::vector<design::Optimum>& optima) {
+  std::vector<std::string> notes;
+  const auto add = [&notes](const std::string& coefficient_name,
+                            const std::optional<design::Peak>& top) {
+    if (!top) return;
+    notes.push_back("Наибольший максимум " + coefficient_name + " не первый: " +
+                    coefficient(top->value) + " при θ = " + search_angle(top->angle) + "°");
+  };
+  for (const design::Optimum& optimum : optima) {
+    add("α" + std::to_string(optimum.harmonic), optimum.alpha_top);
+    add("γ" + std::to_string(optimum.harmonic), optimum.gamma_top);
+  }
+  return notes;
+}
+
 // Where g1 cannot take the wanted value at `exponent`: the values it takes.
 std::string out_of_reach(double g1, double exponent) {
   const design::Reach reach = design::g1_reach(exponent);
@@ -84,17 +101,15 @@ std::string best_angles(Entries& entries) {
   Json json;
   json.open_object().name("blocks").open_array();
   for (double exponent : *exponents) {
-    json.open_object()
-        .name("exponent")
-        .string(textio::parameter_text(exponent))
-        .name("rows")
-        .open_array();
-    for (const design::Optimum& optimum : design::optima(exponent, *harmonics)) {
+    const std::vector<design::Optimum> optima = design::optima(exponent, *harmonics);
+    json.open_object().name("exponent").string(textio::parameter_text(exponent));
+    json.name("rows").open_array();
+    for (const design::Optimum& optimum : optima) {
       json.strings({std::to_string(optimum.harmonic), search_angle(optimum.alpha.angle),
                     coefficient(optimum.alpha.value), search_angle(optimum.gamma.angle),
                     coefficient(optimum.gamma.value)});
     }
-    json.close_array().close_object();
+    json.close_array().name("notes").strings(top_lobes(optima)).close_object();
   }
   return json.close_array().close_object().text();
 }

@@ -38,7 +38,8 @@ function ask(kind, pairs) {
 
 const section = view => document.getElementById(view);
 const textInputs = form => form.querySelectorAll('input:not([type=checkbox])');
-const boxes = form => [...form.querySelectorAll('input[type=checkbox]')];
+const boxes = form => [...form.querySelectorAll('input[name=show]')];
+const flags = form => [...form.querySelectorAll('input[type=checkbox]:not([name=show])')];
 
 // The entries of a view's form as pairs, in the form's order; the quantities shown in the
 // order they were ticked.
@@ -49,6 +50,7 @@ function pairsOf(view) {
     if (input.value.trim() !== '') pairs.push([input.name, input.value.trim().replace(/\n/g, ' ')]);
   }
   if (form.dataset.shown) pairs.push(['show', form.dataset.shown]);
+  for (const flag of flags(form).filter(each => each.checked)) pairs.push([flag.name, '']);
   return pairs;
 }
 
@@ -80,6 +82,7 @@ function fill(view, pairs) {
   const form = section(view).querySelector('form');
   const valuesOf = name => pairs.filter(([given]) => given === name).map(([, text]) => text);
   for (const input of textInputs(form)) input.value = valuesOf(input.name).join(';');
+  for (const flag of flags(form)) flag.checked = valuesOf(flag.name).length > 0;
   if (boxes(form).length === 0) return;
   const shown = valuesOf('show').join(',');
   form.dataset.shown = shown;
@@ -170,13 +173,13 @@ function slice(rows, columns, head) {
   return `<table style="--columns: ${columns}">${head}<tbody>${body}</tbody></table>`;
 }
 
-function table(headings, rows, caption) {
+function table(headings, rows, caption, notes = '') {
   const head = headings.map(heading => `<th scope="col">${heading}</th>`).join('');
   const first = slice(rows.slice(0, sliceRows), headings.length,
     `<caption>${caption}</caption><thead><tr>${head}</tr></thead>`);
   const sliced = rows.length > sliceRows ? ' sliced' : '';
   return `<div class="block${sliced}" tabindex="0" role="region" aria-label="${caption}">` +
-    `${first}</div>`;
+    `${first}${notes}</div>`;
 }
 
 // Gives each table of `area` the places of its further slices, filled as they near the screen.
@@ -261,10 +264,12 @@ function chart({quantity, harmonics, angles, curves}, exponents, width) {
     `<figcaption><ul class="legend">${legend.join('')}</ul></figcaption></figure>`;
 }
 
+// Each exponent's first maxima, and under them each highest maximum that is not the first.
 function showOptima(area, reply) {
   const headings = ['n', 'θ(α макс.)', 'α макс.', 'θ(γ макс.)', 'γ макс.'];
-  area.innerHTML = reply.blocks
-    .map(block => table(headings, block.rows, `Степень функции = ${block.exponent}`)).join('');
+  area.innerHTML = reply.blocks.map(block =>
+    table(headings, block.rows, `Степень функции = ${block.exponent}`,
+      block.notes.map(note => `<p class="note">${note}</p>`).join(''))).join('');
 }
 
 function showAnglesForG1(area, reply) {
@@ -290,7 +295,7 @@ function prepare(view) {
   if (form.querySelector('fieldset')) offerQuantities(form);
   form.addEventListener('submit', event => event.preventDefault());
   form.addEventListener('input', event => {
-    if (event.target.type === 'checkbox') tick(form, event.target);
+    if (event.target.name === 'show') tick(form, event.target);
     update(view);
   });
 }

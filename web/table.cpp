@@ -54,6 +54,8 @@ struct TableEntries {
   std::vector<double> exponents;
   quantity::View view;
   bool chosen_harmonics;  // harmonics were chosen, for the chart too
+  // The dialogue's 4096 samples, or with "exact" the Berg integral itself.
+  berg::Result (*compute)(double angle, double exponent);
 };
 
 std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
@@ -94,7 +96,8 @@ std::optional<TableEntries> table_entries(Entries& entries) {
   const std::optional<double> xi = entries.number(kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
-  return TableEntries{*angles, *exponents, view, !entries.text("harmonics").empty()};
+  return TableEntries{*angles, *exponents, view, !entries.text("harmonics").empty(),
+                      entries.has("exact") ? berg::compute_exact : berg::compute};
 }
 
 bool shows(const quantity::View& view, quantity::Id id) {
@@ -203,7 +206,7 @@ std::string table(Entries& entries) {
     json.name("rows").open_array();
     chart.start_block();
     for (std::int64_t i = 0; i < table->angles.count; ++i) {
-      const berg::Result row = berg::compute(table->angles.at(i), exponent);
+      const berg::Result row = table->compute(table->angles.at(i), exponent);
       chart.add(row);
       json.open_array().string(textio::parameter_text(row.angle()));
       for (const quantity::Column& column : columns) {
@@ -226,7 +229,7 @@ std::string table_csv(Entries& entries) {
   std::string text = csv_line(csv_header(view, columns), view.decimal_comma);
   for (double exponent : table->exponents) {
     for (std::int64_t i = 0; i < table->angles.count; ++i) {
-      const berg::Result row = berg::compute(table->angles.at(i), exponent);
+      const berg::Result row = table->compute(table->angles.at(i), exponent);
       text += csv_line(csv_row(view, columns, row), view.decimal_comma);
     }
   }

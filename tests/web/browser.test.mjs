@@ -71,6 +71,7 @@ function shown(page) {
     caption: block.querySelector('caption').textContent,
     rows: [...block.querySelectorAll('tbody tr')].map(row =>
       [...row.cells].map(cell => cell.textContent)),
+    notes: [...block.querySelectorAll('.note')].map(note => note.textContent),
   })));
 }
 
@@ -97,8 +98,15 @@ async function enter(page, view, entries) {
 const asCsv = {
   calculation: ([{ caption, rows }]) => [[...caption.match(/= (\S+), .* = (\S+)$/).slice(1),
     ...[1, 2, 3].flatMap(column => rows.map(row => row[column]))]],
-  optimum: tables => tables.flatMap(({ caption, rows }) => rows.map(row => [
-    caption.replace('Степень функции = ', ''), ...row])),
+  optimum: tables => tables.flatMap(({ caption, rows, notes }) => rows.map(row => {
+    // The highest maximum of a coefficient, where the page tells it is not the first.
+    const top = coefficient => notes.map(note => note.match(
+      `^Наибольший максимум ${coefficient}${row[0]} не первый: (\\S+) при θ = (\\S+)°$`))
+      .filter(Boolean).flatMap(([, value, angle]) => [angle, value]);
+    const [alpha, gamma] = [top('α'), top('γ')];
+    return [caption.replace('Степень функции = ', ''), ...row,
+      ...(alpha.length ? alpha : ['', '']), ...(gamma.length ? gamma : ['', ''])];
+  })),
   g1: ([{ rows }]) => rows.map(([exponent, angle, g1, eta]) => [exponent, g1, angle, eta]),
 };
 
@@ -250,6 +258,9 @@ test('a table and its CSV are k-berg-table\'s for the entries typed', { skip }, 
   assert.deepEqual((await shown(page)).flatMap(table => table.rows), nativeRows(...options));
   assert.equal(await downloaded(page, false), native('--csv', ...options));
   assert.equal(await downloaded(page, true), native('--csv', '--decimal-comma', ...options));
+  await page.click('#table input[name=exact]');
+  assert.equal(new URL(page.url()).hash.split('&').at(-1), 'exact');
+  assert.equal(await downloaded(page, false), native('--csv', ...optionsOf(page.url())));
   await page.close();
 });
 
