@@ -159,14 +159,14 @@ function openFragment() {
 // scrolls sideways on its own where it is wider than the screen. The rows of a long table come
 // in slices, tables of equal columns, each put in place only as it nears the screen, so that
 // the table shows at once.
-const sliceRows = 100;
+const sliceRows = 25;
 const slicesToFill = new IntersectionObserver(seen => {
   for (const {target, isIntersecting} of seen.filter(each => each.isIntersecting)) {
     slicesToFill.unobserve(target);
     target.innerHTML = slice(target.rows, target.columns, '');
     target.style.height = '';
   }
-}, {rootMargin: '2000px'});
+}, {rootMargin: '1000px'});
 
 function slice(rows, columns, head) {
   const body = rows.map(row => `<tr><td>${row.join('</td><td>')}</td></tr>`).join('');

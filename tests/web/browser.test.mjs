@@ -291,6 +291,12 @@ test('the page is one file under 500 KB; its first answer and a 1,753-row table 
   assert.equal(await page.$$eval('#table .answer polyline', lines =>
     lines.map(line => line.points.length).join()), '1753,1753,1753,1753');
   assert.equal(await downloaded(page, false), native('--csv', ...optionsOf(page.url())));
+  // The last rows are put in place when they are scrolled to.
+  await page.evaluate(() => scrollTo(0, document.body.scrollHeight));
+  await page.waitForFunction(() => document.querySelector('#table .slice:last-child tr'));
+  const last = await page.$$eval('#table .slice:last-child tr:last-child td',
+    cells => cells.map(cell => cell.textContent));
+  assert.deepEqual(last, nativeRows(...optionsOf(page.url()), '--harmonics', '0-9').at(-1));
   await page.close();
 });
 
