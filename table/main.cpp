@@ -17,7 +17,7 @@
 #include "table/plain_table.h"
 #include "table/rows.h"
 #include "textio/channels.h"
-#include "textio/failure.h"
+#include "textio/error.h"
 #include "textio/fields.h"
 #include "textio/records.h"
 

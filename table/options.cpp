@@ -11,7 +11,7 @@
 #include "engine/berg.h"
 #include "table/chart.h"
 #include "table/plain_table.h"
-#include "textio/failure.h"
+#include "textio/error.h"
 
 namespace table {
 
