@@ -10,8 +10,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "platform/console.h"
 #include "tests/fake_files.h"
@@ -59,9 +61,8 @@ std::string block_of(double angle) {
 
 struct SaveCase {
   std::vector<Step> failing;
-  std::size_t append_takes;
-  bool read_only;
-  int busy_locks;          // waits for the lock that find another saver holding it
+  std::size_t write_takes;
+  int busy;                // opens that find a lease, and waits for the lock that find a saver
   std::string reason;      // "" for a save that went through
   std::size_t bytes_kept;  // of the block, after what the file held
   std::vector<Step> steps;
@@ -70,96 +71,128 @@ struct SaveCase {
 // A save is whole or absent: a failure after some of the block went in cuts it back, a
 // failure before it (or a write that wrote nothing) leaves the file byte for byte as it was,
 // and a cut-back that fails is named. The lock is held before the file is looked at and the
-// block written, so that no other saver comes in between; a long wait for it is told once.
+// block written, so that no other saver comes in between; a long wait for a lease or the lock
+// is told once. The journal goes before the block, and away after it.
 TEST(Printer, ASaveIsWholeOrAbsent) {
   using enum Step;
   const std::string cannot = "Cannot write to file 'K-Berg.txt': ";
   // clang-format off
   const SaveCase cases[] = {
-      {{}, 0, false, 2, "", kBlockSize, {open, lock, lock, lock, size, read, append, sync}},
-      {{open}, 0, false, 0, "Cannot open file 'K-Berg.txt': open failed", 0, {open}},
-      {{}, 0, true, 0, "Cannot write to file opened for READ", 0, {open}},
-      {{lock}, 0, false, 0, cannot + "lock failed", 0, {open, lock}},
-      {{size}, 0, false, 0, cannot + "size failed", 0, {open, lock, size}},
-      {{read}, 0, false, 0, cannot + "read failed", 0, {open, lock, size, read}},
-      {{append}, 0, false, 0, cannot + "append failed", 0, {open, lock, size, read, append}},
-      {{append}, 1, false, 0, cannot + "append failed", 0,
-       {open, lock, size, read, append, cut_back}},
-      {{sync}, 0, false, 0, cannot + "sync failed", 0,
-       {open, lock, size, read, append, sync, cut_back}},
-      {{append, cut_back}, 100, false, 0,
+      {{}, 0, 2, "", kBlockSize,
+       {open, open, open, lock, lock, lock, size, read_start, write_whole, append, sync, remove}},
+      {{open}, 0, 0, "Cannot open file 'K-Berg.txt': open failed", 0, {open}},
+      {{lock}, 0, 0, cannot + "lock failed", 0, {open, lock}},
+      {{size}, 0, 0, cannot + "size failed", 0, {open, lock, size}},
+      {{append}, 0, 0, cannot + "append failed", 0,
+       {open, lock, size, read_start, write_whole, append}},
+      {{append}, 1, 0, cannot + "append failed", 0,
+       {open, lock, size, read_start, write_whole, append, cut_back}},
+      {{sync}, 0, 0, cannot + "sync failed", 0,
+       {open, lock, size, read_start, write_whole, append, sync, cut_back}},
+      {{append, cut_back}, 100, 0,
        cannot + "append failed; cannot remove the 100 bytes written: cut_back failed", 100,
-       {open, lock, size, read, append, cut_back}}};
+       {open, lock, size, read_start, write_whole, append, cut_back}}};
   // clang-format on
   for (const SaveCase& c : cases) {
     testing_support::FakeFiles files;
     files.content = kEarlier;
     files.failing = c.failing;
-    files.append_takes = c.append_takes;
-    files.read_only = c.read_only;
-    files.busy_locks = c.busy_locks;
+    files.write_takes = c.write_takes;
+    files.busy_opens = files.busy_locks = c.busy;
     SCOPED_TRACE(c.reason);
     const Saved saved = save(files);
     EXPECT_EQ(saved.reason, c.reason);
-    EXPECT_EQ(saved.screen, c.busy_locks > 0 ? kWaitNotice : "");
+    EXPECT_EQ(saved.screen, c.busy > 0 ? kWaitNotice : "");
     EXPECT_EQ(files.content, kEarlier + block_of(90.0).substr(0, c.bytes_kept));
     EXPECT_EQ(files.steps, c.steps);
+    EXPECT_EQ(files.files.size(), c.steps.size() > 5 && !c.reason.empty() ? 1U : 0U);
   }
 }
 
-// The unfinished block of a killed save, of any length, where the file begins or after a
-// whole block, is cut off, and the save says so. Whatever else the file ends in stays byte for
-// byte: a line end, others' text, a whole block, a beginning with a field no block holds.
-TEST(Printer, CutsOffTheUnfinishedBlockOfAKilledSave) {
+// What may only be read, what keeps nothing (a FIFO, a device: written without a journal or a
+// cut-back), and a journal that cannot be written (the block still goes in, told).
+TEST(Printer, FilesThatKeepNoJournal) {
+  using enum Step;
+  testing_support::FakeFiles read_only, stream, no_journal;
+  read_only.read_only = true;
+  EXPECT_EQ(save(read_only).reason, "Cannot write to file opened for READ");
+  stream.stream = true;
+  stream.failing = {append};
+  EXPECT_EQ(save(stream).reason, "Cannot write to file 'K-Berg.txt': append failed");
+  EXPECT_EQ(stream.steps, std::vector<Step>({open, lock, append}));
+  no_journal.failing = {write_whole};
+  EXPECT_EQ(save(no_journal).screen,
+            " Не удалось записать K-Berg.txt.saving (write_whole failed): обрывок, если запись "
+            "прервут, не будет удален\r\n");
+  EXPECT_EQ(no_journal.content, block_of(90.0));
+}
+
+// A save that was killed (here: that failed and could not cut back) leaves the part of its
+// block that went in, `torn` bytes long, after `before`, and its journal.
+void kill_a_save(testing_support::FakeFiles& files, const std::string& before, std::size_t torn) {
+  files.content = before;
+  files.failing = {Step::append, Step::cut_back};
+  files.write_takes = torn;
+  save(files);
+  files.failing.clear();
+}
+
+// The cut-back goes by the journal alone: what a killed save left is cut off, of any length,
+// after anything; nothing else is, whatever it looks like. Each case saves once more.
+TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
   const std::string block = block_of(90.0), other = block_of(120.0);
-  // clang-format off
-  std::vector<std::pair<std::string, std::size_t>> ends = {
-      {"", 0}, {block, 0}, {block + "\r\n\r\nx", 0}, {kEarlier + "\r\n", 0}, {block + "x\n", 0},
-      {block + other, 0}, {block + "\r\n\r\n Угол отсечки\t\t=     x", 0}, {block + "\r\n ", 0}};
-  // clang-format on
-  for (std::size_t length = 1; length < kBlockSize; ++length) {
-    ends.push_back({other.substr(0, length), length});
-    ends.push_back({block + other + block.substr(0, length), length});
+  const std::string note = "a note, no line end", lf_lines = " Угол отсечки\n\n 90\n";
+  const std::string foreign[] = {"",       block,          block + note,      other + "\n\n",
+                                 lf_lines, "\r\n\r\n\r\n", block + "\r\n\r\n"};
+  for (const std::string& before : foreign) {
+    for (std::size_t torn = 1; torn < kBlockSize; ++torn) {
+      testing_support::FakeFiles files;
+      kill_a_save(files, before, torn);
+      const Saved saved = save(files);
+      ASSERT_EQ(files.content, before + block) << before << torn;
+      ASSERT_EQ(saved.screen, cut_notice(torn));
+    }
   }
-  for (const auto& [end, unfinished] : ends) {
+  // Without a journal, whatever the file ends in stays; so does text after a torn block.
+  const std::string kept[] = {block + "\r\n\r\n",
+                              block + "\r",
+                              block + block.substr(0, 200),
+                              block + " Угол отсечки\t\t=     90.000\r\n",
+                              "\r\n\r\n",
+                              other.substr(0, 300)};
+  for (const std::string& end : kept) {
     testing_support::FakeFiles files;
     files.content = end;
-    const Saved saved = save(files);
-    SCOPED_TRACE(end);
-    EXPECT_EQ(files.content, end.substr(0, end.size() - unfinished) + block);
-    EXPECT_EQ(saved.screen, unfinished > 0 ? cut_notice(unfinished) : "");
+    EXPECT_EQ(save(files).screen, "");
+    EXPECT_EQ(files.content, end + block);
   }
-  // A save that cut it off and then failed partway leaves the whole blocks alone.
-  testing_support::FakeFiles failing;
-  failing.content = block + other.substr(0, 300);
-  failing.failing = {Step::append};
-  failing.append_takes = 100;
-  EXPECT_NE(save(failing).reason, "");
-  EXPECT_EQ(failing.content, block);
+  testing_support::FakeFiles followed;
+  kill_a_save(followed, block, 300);
+  followed.content += note;
+  EXPECT_EQ(save(followed).screen, "");
+  EXPECT_EQ(followed.content, block + block.substr(0, 300) + note + block);
 }
 
-// A request to end the process that comes while the block is written takes effect once the
-// block is flushed, never partway. The saving child tells each step it takes through a pipe.
-TEST(Printer, EndingSignalsWaitUntilTheBlockIsFlushed) {
-  int steps[2];
-  ASSERT_EQ(pipe(steps), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    testing_support::FakeFiles files;
-    files.on_step = [&](Step step) {
-      if (step == Step::append) raise(SIGTERM);
-      static_cast<void>(write(steps[1], "0123456" + static_cast<int>(step), 1));
-    };
-    _exit(save(files).reason.empty() ? 0 : 1);
-  }
-  close(steps[1]);
-  std::string told;
-  for (char step; read(steps[0], &step, 1) == 1;) told += step;
-  close(steps[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-  EXPECT_EQ(told, "012346");
+// A torn block that the file refuses to lose (one that may only be appended to) stays, and
+// the save goes on after it; one that cannot be read is not checked and stays too. Each is
+// told.
+TEST(Printer, AFileThatRefusesTheCutKeepsTheTornBlock) {
+  const std::string block = block_of(90.0);
+  testing_support::FakeFiles refusing, write_only;
+  kill_a_save(refusing, kEarlier, 250);
+  kill_a_save(write_only, kEarlier, 250);
+  refusing.failing = {Step::cut_back};
+  const Saved saved = save(refusing);
+  EXPECT_EQ(saved.reason, "");
+  EXPECT_EQ(saved.screen,
+            " Обрывок прерванной записи в конце K-Berg.txt (байт: 250) удалить нельзя (cut_back "
+            "failed), новая запись добавлена после него\r\n");
+  EXPECT_EQ(refusing.content, kEarlier + block.substr(0, 250) + block);
+  write_only.write_only = true;
+  EXPECT_EQ(save(write_only).screen,
+            " Файл K-Berg.txt нельзя прочитать: возможный обрывок прерванной записи в его конце "
+            "(байт: 250) не проверен и оставлен\r\n");
+  EXPECT_EQ(write_only.content, kEarlier + block.substr(0, 250) + block);
 }
 
 // What only the system shows: the lock between processes, a lease, the file-size limit, a FIFO,
@@ -170,46 +203,50 @@ class SystemReportFile : public testing::Test {
   testing_support::CurrentTempDir folder_;
 };
 
-// A save waits for another process's, telling so after a second (not for a shorter wait); it
-// then cuts off what a killed save left. A new file is readable and writable by all that the
-// umask allows. No save leaves a descriptor open.
+// A save waits for another process's, telling so after a second (not for a shorter wait). A
+// new file is readable and writable by all that the umask allows. No save leaves a descriptor
+// open, nor its journal.
 TEST_F(SystemReportFile, ASaveWaitsWhileAnotherProcessHoldsTheFile) {
   const std::string block = block_of(90.0);
-  folder_.write("K-Berg.txt", block.substr(0, 300));
   const long open_before = testing_support::open_descriptors();
   for (int wait : {300, 1500}) {
+    folder_.write("K-Berg.txt", kEarlier);
     int holder = open("K-Berg.txt", O_WRONLY);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
-    std::thread saver([this, wait] {
-      EXPECT_EQ(save().screen, (wait > 1000 ? kWaitNotice : "") + cut_notice(300));
-    });
+    std::thread saver([this, wait] { EXPECT_EQ(save().screen, wait > 1000 ? kWaitNotice : ""); });
     std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-    EXPECT_EQ(folder_.read("K-Berg.txt").size(), 300U);
+    EXPECT_EQ(folder_.read("K-Berg.txt"), kEarlier);
     close(holder);  // lets the saver in
     saver.join();
-    EXPECT_EQ(folder_.read("K-Berg.txt"), block);
-    folder_.write("K-Berg.txt", block.substr(0, 300));
+    EXPECT_EQ(folder_.read("K-Berg.txt"), kEarlier + block);
   }
   std::filesystem::remove("K-Berg.txt");
   EXPECT_EQ(save().reason, "");
   EXPECT_EQ(testing_support::open_descriptors(), open_before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
   const mode_t mask = umask(0);
   umask(mask);
   EXPECT_EQ(static_cast<mode_t>(std::filesystem::status("K-Berg.txt").permissions()), 0666 & ~mask);
 }
 
 // A lease (what NFS delegations and Samba oplocks hold) is waited for until its holder gives
-// it up: here the holder ends by the SIGIO that tells it another process opens the file.
-TEST_F(SystemReportFile, ASaveWaitsForALeaseToBeBroken) {
+// it up, with the same notice as for the lock: here 1.2 s after the SIGIO that asks for it.
+TEST_F(SystemReportFile, ASaveWaitsForALeaseToBeGivenUp) {
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   const pid_t holder = fork();
   if (holder == 0) {
+    sigset_t asked;
+    sigemptyset(&asked);
+    sigaddset(&asked, SIGIO);
+    sigprocmask(SIG_BLOCK, &asked, nullptr);
     const int fd = open("K-Berg.txt", O_RDONLY | O_CREAT, 0644);
     const bool leased = fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
     static_cast<void>(write(ready[1], leased ? "y" : "n", 1));
-    if (leased) pause();  // until the SIGIO that asks for the lease ends it
-    _exit(0);
+    int signal_number = 0;
+    if (leased) sigwait(&asked, &signal_number);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    _exit(fcntl(fd, F_SETLEASE, F_UNLCK) == 0 ? 0 : 1);
   }
   char told = 'n';
   static_cast<void>(read(ready[0], &told, 1));
@@ -219,17 +256,37 @@ TEST_F(SystemReportFile, ASaveWaitsForALeaseToBeBroken) {
   waitpid(holder, &status, 0);
   if (told != 'y') GTEST_SKIP() << "no leases here";
   EXPECT_EQ(saved.reason, "");
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGIO) << status;
+  EXPECT_EQ(saved.screen, kWaitNotice);
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(folder_.read("K-Berg.txt").size(), kBlockSize);
 }
 
-TEST_F(SystemReportFile, AWriteBeyondTheFileSizeLimitIsCutBack) {
-  folder_.write("K-Berg.txt", kEarlier);
-  {
-    const testing_support::FileSizeLimit limit(kEarlier.size() + kBlockSize - 1);
-    EXPECT_EQ(save().reason, "Cannot write to file 'K-Berg.txt': File too large");
+// A file that may only be appended to (chattr +a) refuses every cut-back: a save beyond the
+// file-size limit leaves its part, which the next save keeps and tells of, and a user's
+// blank line blocks nothing. Elsewhere a failed save is cut back.
+TEST_F(SystemReportFile, AWriteBeyondTheFileSizeLimit) {
+  const std::string block = block_of(90.0), before = block_of(120.0) + "\r\n";
+  for (const bool append_only : {false, true}) {
+    folder_.write("K-Berg.txt", before);
+    if (append_only && std::system("chattr +a K-Berg.txt 2>/dev/null") != 0)
+      GTEST_SKIP() << "no chattr +a here";
+    {
+      const testing_support::FileSizeLimit limited(before.size() + 577);
+      EXPECT_EQ(save().reason, "Cannot write to file 'K-Berg.txt': File too large" +
+                                   std::string(append_only ? "; cannot remove the 577 bytes "
+                                                             "written: Operation not permitted"
+                                                           : ""));
+    }
+    const Saved saved = save();
+    EXPECT_EQ(saved.reason, "");
+    EXPECT_EQ(saved.screen, append_only ? " Обрывок прерванной записи в конце K-Berg.txt (байт: "
+                                          "577) удалить нельзя (Operation not permitted), новая "
+                                          "запись добавлена после него\r\n"
+                                        : "");
+    EXPECT_EQ(folder_.read("K-Berg.txt"),
+              before + (append_only ? block.substr(0, 577) : "") + block);
+    static_cast<void>(std::system("chattr -a K-Berg.txt 2>/dev/null"));
   }
-  EXPECT_EQ(folder_.read("K-Berg.txt"), kEarlier);
 }
 
 TEST_F(SystemReportFile, AFifoGetsTheBlockOnlyWhileSomeoneReadsIt) {
@@ -249,6 +306,49 @@ TEST_F(SystemReportFile, AFileThatMayOnlyBeReadIsOpenedForReading) {
   if (std::system("chattr +i K-Berg.txt 2>/dev/null") != 0) GTEST_SKIP() << "no chattr +i here";
   EXPECT_EQ(save().reason, "Cannot write to file opened for READ");
   static_cast<void>(std::system("chattr -i K-Berg.txt"));
+}
+
+// A request to end the process that comes while a file can be left half written takes effect
+// once it is whole, never partway; where the file keeps nothing and the write may wait for
+// ever (a FIFO), at once. The child tells each step it takes through a pipe; the signal comes
+// as the bytes are written, before that step is told.
+TEST(EndingSignals, WaitWhileAFileCanBeLeftHalfWritten) {
+  using enum Step;
+  const auto replace = [](testing_support::FakeFiles& files) {
+    std::string error;
+    return files.replace_file("chart.svg", "new", &error);
+  };
+  const auto report = [](testing_support::FakeFiles& files) { return save(files).reason.empty(); };
+  platform::FileFacts fifo{platform::FileFacts::Kind::fifo, 0, 1, true, "chart.svg"};
+  const std::tuple<std::function<bool(testing_support::FakeFiles&)>, bool, std::vector<Step>>
+      cases[] = {{report, false, {open, lock, size, read_start, write_whole, append, sync}},
+                 {report, true, {open, lock}},
+                 {replace, false, {look, create, attributes, write, sync, place, sync_folder}},
+                 {replace, true, {look, open}}};
+  for (const auto& [run, stream, told_steps] : cases) {
+    int steps[2];
+    ASSERT_EQ(pipe(steps), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      testing_support::FakeFiles files;
+      files.stream = stream;
+      if (stream) files.facts["chart.svg"] = fifo;
+      files.files["chart.svg"] = "";
+      files.on_step = [&](Step step) {
+        if (step == append || step == write) raise(SIGTERM);
+        static_cast<void>(::write(steps[1], &step, 1));
+      };
+      _exit(run(files) ? 0 : 1);
+    }
+    close(steps[1]);
+    std::vector<Step> told;
+    for (Step step; ::read(steps[0], &step, 1) == 1;) told.push_back(step);
+    close(steps[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(told, told_steps);
+  }
 }
 
 }  // namespace

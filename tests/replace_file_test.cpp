@@ -9,15 +9,134 @@
 #include <tuple>
 
 #include "platform/files.h"
+#include "tests/fake_files.h"
 #include "tests/run_program.h"
 
 namespace {
 
-// The chart's file as an editor saves it: a link is followed; a file with other links, a FIFO
-// and a device are written in place; a replacement keeps the old mode and owner; a file without
-// write permission is refused; no temporary file is left. Each case: shell commands that make
+using Kind = platform::FileFacts::Kind;
+using testing_support::Step;
+
+const std::string kTemporary = std::string(platform::kTemporaryChartName) + "0";
+
+struct ReplaceCase {
+  Kind kind;  // of chart.svg, which holds "old"; absent: no chart.svg
+  int links;
+  std::vector<Step> failing;
+  int failures;       // how often they fail (-1: always)
+  std::string error;  // "" for a replacement that went through
+  std::string chart;  // what chart.svg then holds
+};
+
+// The chart's rules against files that fail on demand: a temporary file that cannot be made,
+// given the old mode, written, flushed or renamed is removed, and the old chart stays; a file
+// written in place (several links) gets the space first, and its old bytes back where the new
+// ones cannot all be written; standard output and a file that may not be written are refused.
+TEST(ReplaceFile, WholeOrTheOldOneStays) {
+  using enum Step;
+  const std::string back = "; the old chart was written back";
+  // clang-format off
+  const ReplaceCase cases[] = {
+      {Kind::absent, 1, {}, -1, "", "new chart"},
+      {Kind::regular, 1, {}, -1, "", "new chart"},
+      {Kind::regular, 1, {create}, -1, "create failed", "old"},
+      {Kind::regular, 1, {attributes}, -1, "attributes failed", "old"},
+      {Kind::regular, 1, {write}, -1, "write failed", "old"},
+      {Kind::regular, 1, {sync}, -1, "sync failed", "old"},
+      {Kind::regular, 1, {place}, -1, "place failed", "old"},
+      {Kind::regular, 2, {}, -1, "", "new chart"},
+      {Kind::regular, 2, {reserve}, -1, "reserve failed", "old"},
+      {Kind::regular, 2, {write}, 1, "write failed" + back, "old"},
+      {Kind::regular, 2, {cut}, 1, "cut failed" + back, "old"},
+      {Kind::regular, 2, {sync}, 1, "sync failed" + back, "old"},
+      {Kind::regular, 2, {write}, -1, "write failed; the old chart could not be written back "
+       "(write failed): the file holds a part of the new one", "old "},
+      {Kind::device, 1, {}, -1, "", "new chart"}};
+  // clang-format on
+  for (const ReplaceCase& c : cases) {
+    testing_support::FakeFiles files;
+    if (c.kind != Kind::absent) files.files["chart.svg"] = "old";
+    if (c.kind != Kind::regular) files.facts["chart.svg"] = {c.kind, 3, 1, true, "chart.svg"};
+    if (c.links > 1) files.facts["chart.svg"] = {c.kind, 3, c.links, true, "chart.svg"};
+    files.failing = c.failing;
+    files.failures_left = c.failures;
+    files.write_takes = 4;
+    std::string error;
+    SCOPED_TRACE(c.error);
+    EXPECT_EQ(files.replace_file("chart.svg", "new chart", &error), c.error.empty());
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"chart.svg", c.chart}}));
+  }
+}
+
+// Refused before a byte is written: standard output, a file that may not be written.
+// Temporary names that are taken, as by a killed run, are passed over and left alone.
+TEST(ReplaceFile, RefusalsAndTakenNames) {
+  testing_support::FakeFiles files;
+  files.files = {{"chart.svg", "old"}, {"out.svg", ""}, {kTemporary, "left"}};
+  files.standard_output = "out.svg";
+  files.facts["chart.svg"] = {Kind::regular, 3, 1, false, "chart.svg"};
+  std::string error;
+  EXPECT_FALSE(files.replace_file("chart.svg", "new", &error));
+  EXPECT_EQ(error, "Permission denied");
+  EXPECT_FALSE(files.replace_file("out.svg", "new", &error));
+  EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
+  files.facts.clear();
+  EXPECT_TRUE(files.replace_file("chart.svg", "new", &error));
+  EXPECT_EQ(files.files, (std::map<std::string, std::string>{
+                             {"chart.svg", "new"}, {"out.svg", ""}, {kTemporary, "left"}}));
+}
+
+// The checks before anything is written, each refusal one line naming the path. A FIFO that is
+// read stays open for the chart, which then takes no second open.
+TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
+  const std::string cannot = "cannot write the chart to 'c.svg': ";
+  const std::string svg = "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>\n<svg>";
+  const std::tuple<std::string, platform::FileFacts, std::vector<Step>, std::string> cases[] = {
+      {"", {Kind::absent, 0, 1, true, "c.svg"}, {}, ""},
+      {"",
+       {Kind::absent, 0, 1, true, "c.svg"},
+       {Step::may_create},
+       cannot + "no file can be made in '.': may_create failed"},
+      {"", {Kind::folder, 0, 1, true, "c.svg"}, {}, cannot + "it is a folder"},
+      {"", {Kind::fifo, 0, 1, true, "c.svg"}, {}, cannot + "it is a FIFO that no program reads"},
+      {"", {Kind::regular, 0, 1, true, "c.svg"}, {}, ""},
+      {svg, {Kind::regular, 40, 1, true, "c.svg"}, {}, ""},
+      {svg, {Kind::regular, 40, 2, true, "c.svg"}, {Step::may_create}, ""},
+      {svg, {Kind::regular, 40, 1, false, "c.svg"}, {}, cannot + "Permission denied"},
+      {" Угол отсечки <svg",
+       {Kind::regular, 40, 1, true, "c.svg"},
+       {},
+       cannot + "it holds something other than an SVG document, which is kept"},
+      {"\r\n",
+       {Kind::regular, 2, 1, true, "c.svg"},
+       {},
+       cannot + "it holds something other than an SVG document, which is kept"}};
+  for (const auto& [bytes, facts, failing, refusal] : cases) {
+    testing_support::FakeFiles files;
+    if (facts.kind == Kind::regular) files.files["c.svg"] = bytes;
+    files.facts["c.svg"] = facts;
+    files.failing = failing;
+    std::string error;
+    EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
+    EXPECT_EQ(error, refusal);
+  }
+  testing_support::FakeFiles fifo;
+  fifo.files = {{"c.svg", ""}, {"out.svg", "text"}};
+  fifo.facts["c.svg"] = {Kind::fifo, 0, 1, true, "c.svg"};
+  fifo.standard_output = "out.svg";
+  std::string error;
+  EXPECT_TRUE(fifo.check_chart_target("out.svg", &error));
+  EXPECT_TRUE(fifo.check_chart_target("c.svg", &error) && fifo.replace_file("c.svg", "x", &error));
+  EXPECT_EQ(fifo.steps, (std::vector<Step>{Step::look, Step::open, Step::look, Step::write}));
+  EXPECT_EQ(fifo.files["c.svg"], "x");
+}
+
+// What only the system shows: a link is followed; a file with other links, a FIFO and a device
+// are written in place; a replacement keeps the old mode and owner; a file without write
+// permission is refused; no temporary file is left. Each case: shell commands that make
 // "chart.svg", the error of the replacement, and commands that succeed where all went right.
-TEST(ReplaceFile, WritesAsAnEditorSaves) {
+TEST(SystemChart, WritesAsAnEditorSaves) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root for owners and devices";
   const std::string old_mode = "echo an older chart >old; chmod 600 old; chown 65534:65534 old; ";
   const auto replaced_with = [](const std::string& attributes) {
@@ -32,8 +151,7 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
       {old_mode + "ln -s old chart.svg", "", "[ -L chart.svg ] && [ \"$(cat old)\" = new ]"},
       {old_mode + "ln old chart.svg", "",
        "[ \"$(cat old)\" = new ] && " + replaced_with("600:nobody:nogroup:2")},
-      {"mkfifo chart.svg; timeout 5 cat chart.svg >got &", "",
-       "[ -p chart.svg ] && timeout 5 sh -c 'until grep -qx new got; do sleep 0.01; done'"},
+      {"mkfifo chart.svg", "No such device or address", "[ -p chart.svg ]"},
       {"mknod chart.svg c 1 3", "", "[ -c chart.svg ]"},
       {"ln -s " + long_name + ".svg chart.svg", "", "grep -qx new " + long_name + ".svg"}};
   const mode_t mask = umask(027);
@@ -41,7 +159,8 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
     testing_support::CurrentTempDir folder;
     ASSERT_EQ(std::system(setup.c_str()), 0) << setup;
     std::string error;
-    EXPECT_EQ(platform::replace_file("chart.svg", "new\n", &error), expected_error.empty())
+    EXPECT_EQ(platform::system_files().replace_file("chart.svg", "new\n", &error),
+              expected_error.empty())
         << setup;
     EXPECT_EQ(error, expected_error) << setup;
     EXPECT_EQ(std::system((check + " && ! ls -A | grep -q k-berg").c_str()), 0) << setup;
@@ -50,28 +169,57 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
 }
 
 // A replacement is a new file under the old name: a program that has the old chart open reads
-// it whole, and no descriptor is left open.
-TEST(ReplaceFile, AReaderOfTheOldFileKeepsItWhole) {
+// it whole, and no descriptor is left open. Beyond the file-size limit, a replacement and a
+// chart with two names written in place (whose space is taken first) both keep the old chart.
+TEST(SystemChart, TheOldChartStaysWhole) {
   testing_support::CurrentTempDir folder;
   folder.write("chart.svg", "old\n");
   const int reader = open("chart.svg", O_RDONLY);
   const long open_before = testing_support::open_descriptors();
   std::string error;
-  ASSERT_TRUE(platform::replace_file("chart.svg", "new\n", &error)) << error;
+  ASSERT_TRUE(platform::system_files().replace_file("chart.svg", "new\n", &error)) << error;
   char old[8] = {};
   EXPECT_EQ(read(reader, old, sizeof old), 4);
   EXPECT_STREQ(old, "old\n");
   EXPECT_EQ(folder.read("chart.svg"), "new\n");
   EXPECT_EQ(testing_support::open_descriptors(), open_before);
   close(reader);
-  // A replacement that fails partway leaves the file as it was and no temporary file.
-  {
-    const testing_support::FileSizeLimit limit(2);
-    EXPECT_FALSE(platform::replace_file("chart.svg", "newer\n", &error));
+  for (const bool two_names : {false, true}) {
+    if (two_names) std::filesystem::create_hard_link("chart.svg", "other.svg");
+    {
+      const testing_support::FileSizeLimit limit(8);
+      EXPECT_FALSE(platform::system_files().replace_file("chart.svg", "a longer chart\n", &error));
+    }
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), two_names ? 2 : 1);
+    EXPECT_EQ(folder.read("chart.svg"), "new\n");
   }
-  EXPECT_EQ(error, "File too large");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
-  EXPECT_EQ(folder.read("chart.svg"), "new\n");
+}
+
+// The checks on the system's files: K-Berg.txt is not a chart, a folder that is missing has no
+// room for one, and a FIFO that nobody reads is refused at once; one that is read gets it.
+TEST(SystemChart, ChecksBeforeAnythingIsWritten) {
+  testing_support::CurrentTempDir folder;
+  folder.write("K-Berg.txt", "\r\n\r\n Угол отсечки\t\t=     90.000\r\n");
+  ASSERT_EQ(mkfifo("fifo.svg", 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {"K-Berg.txt", "it holds something other than an SVG document, which is kept"},
+      {"missing/c.svg", "no file can be made in 'missing': No such file or directory"},
+      {"fifo.svg", "it is a FIFO that no program reads"},
+      {".", "it is a folder"}};
+  for (const auto& [path, reason] : cases) {
+    std::string error;
+    EXPECT_FALSE(platform::system_files().check_chart_target(path, &error));
+    EXPECT_EQ(error, "cannot write the chart to '" + path + "': " + reason);
+  }
+  const int reader = open("fifo.svg", O_RDONLY | O_NONBLOCK);
+  std::string error;
+  EXPECT_TRUE(platform::system_files().check_chart_target("fifo.svg", &error));
+  EXPECT_TRUE(platform::system_files().replace_file("fifo.svg", "new\n", &error)) << error;
+  char chart[8] = {};
+  EXPECT_EQ(read(reader, chart, sizeof chart), 4);
+  EXPECT_STREQ(chart, "new\n");
+  close(reader);
 }
 
 }  // namespace
