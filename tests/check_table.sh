@@ -31,6 +31,14 @@ mkdir folder.svg && status=0 && { "$@" --svg folder.svg >stdout 2>stderr || stat
 [ "$status" -eq 2 ] && grep -qF folder.svg stderr && grep -q 'Коэффициенты Берга' stdout &&
   rmdir folder.svg || fail "--svg folder.svg: status $status, standard error $(cat stderr)"
 
+# A chart that may not be written (on Windows: read-only) is refused and stays; a temporary chart
+# a killed run left is passed over and stays.
+echo old >kept.svg && chmod 444 kept.svg && echo left >k-berg-table-unfinished-chart-0
+status=0 && { "$@" --svg kept.svg >/dev/null 2>stderr || status=$?; }
+[ "$status" -eq 2 ] && grep -qF "kept.svg': Permission denied" stderr && grep -qx old kept.svg &&
+  "$@" --svg new.svg >/dev/null && grep -q '</svg>' new.svg && grep -qx left k-berg-table-* &&
+  rm -f kept.svg new.svg k-berg-table-* || fail "read-only or left files: $(cat stderr; ls -A)"
+
 # The chart of docs/, drawn as the README says, into a file or onto standard output, over a
 # file with a second hard link, old: written through it, so that both names show the new chart.
 echo old >old && ln old chart.svg

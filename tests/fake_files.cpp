@@ -6,24 +6,15 @@ namespace testing_support {
 
 namespace {
 
-constexpr const char* kStepNames[] = {"open",     "lock",   "size",        "read",        "append",
-                                      "cut_back", "sync",   "read_start",  "write_whole", "remove",
-                                      "look",     "create", "attributes",  "write",       "reserve",
-                                      "cut",      "place",  "sync_folder", "may_create"};
+constexpr const char* kStepNames[] = {
+    "lock",    "size",       "read",  "write",       "cut",         "sync",
+    "reserve", "attributes", "open",  "read_start",  "write_whole", "remove",
+    "look",    "create",     "place", "sync_folder", "may_create"};
 
-// Writes into `bytes` from `offset`; a failing write takes `write_takes` bytes first.
-bool write_into(FakeFiles& files, std::string* bytes, std::size_t offset, std::string_view more,
-                std::string* error) {
-  const bool ok = files.take(Step::write, error);
-  const std::size_t taken = ok ? more.size() : std::min(files.write_takes, more.size());
-  if (bytes->size() < offset + taken) bytes->resize(offset + taken);
-  bytes->replace(offset, taken, more.substr(0, taken));
-  return ok;
-}
-
-class FakeReportFile : public platform::ReportFile {
+// An open file: K-Berg.txt as a save has it, or a chart's file.
+class FakeFile : public platform::ReportFile, public platform::ChartFile {
  public:
-  explicit FakeReportFile(FakeFiles& files) : files_(files) {}
+  FakeFile(FakeFiles& files, std::string* bytes) : files_(files), bytes_(*bytes) {}
 
   bool read_only() const override { return files_.read_only; }
   bool readable() const override { return !files_.write_only; }
@@ -35,64 +26,52 @@ class FakeReportFile : public platform::ReportFile {
     --files_.busy_locks;
     return platform::WaitState::busy;
   }
-
   bool size(std::uint64_t* bytes, std::string* error) override {
-    *bytes = files_.content.size();
+    *bytes = bytes_.size();
     return files_.take(Step::size, error);
   }
-
   bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
             std::string* error) override {
-    *bytes = files_.content.substr(offset, length);
+    *bytes = bytes_.substr(offset, length);
     return files_.take(Step::read, error);
   }
-
-  bool append(std::string_view bytes, std::size_t* written, std::string* error) override {
-    const bool ok = files_.take(Step::append, error);
-    *written = ok ? bytes.size() : std::min(files_.write_takes, bytes.size());
-    files_.content += bytes.substr(0, *written);
-    return ok;
+  bool read_all(std::string* bytes, std::string* error) override {
+    return read(0, bytes_.size(), bytes, error);
   }
-
-  bool cut_back(std::uint64_t bytes, std::string* error) override {
-    if (!files_.take(Step::cut_back, error)) return false;
-    files_.content.resize(bytes);
-    return true;
+  // A failing write takes `write_takes` bytes first.
+  bool write_at(std::uint64_t offset, std::string_view more, std::string* error) override {
+    std::size_t written = 0;
+    return write_counted(offset, more, &written, error);
   }
-
-  bool sync(std::string* error) override { return files_.take(Step::sync, error); }
-
- private:
-  FakeFiles& files_;
-};
-
-class FakeChartFile : public platform::ChartFile {
- public:
-  FakeChartFile(FakeFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
-
-  bool write_at(std::uint64_t offset, std::string_view bytes, std::string* error) override {
-    return write_into(files_, &files_.files[path_], offset, bytes, error);
+  bool append(std::string_view more, std::size_t* written, std::string* error) override {
+    return write_counted(bytes_.size(), more, written, error);
   }
-  bool read_all(std::string* bytes, std::string*) override {
-    *bytes = files_.files[path_];
-    return true;
-  }
-  bool reserve(std::uint64_t, std::string* error) override {
-    return files_.take(Step::reserve, error);
-  }
+  bool cut_back(std::uint64_t bytes, std::string* error) override { return cut_to(bytes, error); }
   bool cut_to(std::uint64_t bytes, std::string* error) override {
     if (!files_.take(Step::cut, error)) return false;
-    files_.files[path_].resize(bytes);
+    bytes_.resize(bytes);
     return true;
+  }
+  bool sync(std::string* error) override { return files_.take(Step::sync, error); }
+  bool reserve(std::uint64_t, std::string* error) override {
+    return files_.take(Step::reserve, error);
   }
   bool take_attributes(const platform::FileFacts*, std::string* error) override {
     return files_.take(Step::attributes, error);
   }
-  bool sync(std::string* error) override { return files_.take(Step::sync, error); }
 
  private:
+  bool write_counted(std::uint64_t offset, std::string_view more, std::size_t* written,
+                     std::string* error) {
+    const bool ok = files_.take(Step::write, error);
+    *written = ok ? more.size() : std::min(files_.write_takes, more.size());
+    bytes_.resize(std::max<std::size_t>(bytes_.size(), offset + *written));
+    bytes_.replace(offset, *written, more.substr(0, *written));
+    return ok;
+  }
+
   FakeFiles& files_;
-  std::string path_;
+  std::string& bytes_;
 };
 
 }  // namespace
@@ -112,11 +91,8 @@ platform::WaitState FakeFiles::open_report(const std::string&, std::chrono::mill
                                            std::unique_ptr<platform::ReportFile>* file,
                                            std::string* error) {
   if (!take(Step::open, error)) return platform::WaitState::failed;
-  if (busy_opens > 0) {
-    --busy_opens;
-    return platform::WaitState::busy;
-  }
-  *file = std::make_unique<FakeReportFile>(*this);
+  if (busy_opens > 0 && busy_opens--) return platform::WaitState::busy;
+  *file = std::make_unique<FakeFile>(*this, &content);
   return platform::WaitState::ready;
 }
 
@@ -127,27 +103,11 @@ bool FakeFiles::read_start(const std::string& path, std::size_t limit, std::stri
   return take(Step::read_start, error);
 }
 
-bool FakeFiles::write_whole(const std::string& path, std::string_view bytes, std::string* error) {
-  if (!take(Step::write_whole, error)) return false;
-  files[path] = bytes;
-  return true;
-}
-
-bool FakeFiles::remove(const std::string& path, std::string* error) {
-  if (!take(Step::remove, error)) return false;
-  files.erase(path);
-  return true;
-}
-
 bool FakeFiles::look_at(const std::string& path, platform::FileFacts* found, std::string* error) {
-  const auto special = facts.find(path);
-  if (special != facts.end()) {
-    *found = special->second;
-  } else {
-    *found = {files.count(path) > 0 ? platform::FileFacts::Kind::regular
-                                    : platform::FileFacts::Kind::absent,
-              files.count(path) > 0 ? files[path].size() : 0, 1, true, path};
-  }
+  const bool plain = files.count(path) > 0;
+  *found = {plain ? platform::FileFacts::Kind::regular : platform::FileFacts::Kind::absent,
+            plain ? files[path].size() : 0, 1, true, path};
+  if (facts.count(path) > 0) *found = facts[path];
   return take(Step::look, error);
 }
 
@@ -155,39 +115,17 @@ std::unique_ptr<platform::ChartFile> FakeFiles::create_new(const std::string& pa
                                                            std::string* error) {
   *exists = files.count(path) > 0;
   if (*exists || !take(Step::create, error)) return nullptr;
-  files[path] = "";
-  return std::make_unique<FakeChartFile>(*this, path);
+  return std::make_unique<FakeFile>(*this, &files[path]);
 }
 
-// A FIFO that no program reads is refused, as the system refuses it.
+// A FIFO that no program reads (one without bytes here) is refused, as the system refuses it.
 std::unique_ptr<platform::ChartFile> FakeFiles::open_in_place(const std::string& path,
                                                               std::string* error) {
-  const auto special = facts.find(path);
-  const bool unread = special != facts.end() &&
-                      special->second.kind == platform::FileFacts::Kind::fifo &&
-                      files.count(path) == 0;
   if (!take(Step::open, error)) return nullptr;
-  if (unread) {
-    *error = "No such device or address";
-    return nullptr;
-  }
-  return std::make_unique<FakeChartFile>(*this, path);
-}
-
-bool FakeFiles::put_in_place(const std::string& from, const std::string& to, bool,
-                             std::string* error) {
-  if (!take(Step::place, error)) return false;
-  files[to] = files[from];
-  files.erase(from);
-  return true;
-}
-
-bool FakeFiles::sync_folder(const std::string&, std::string* error) {
-  return take(Step::sync_folder, error);
-}
-
-bool FakeFiles::may_create_in(const std::string&, std::string* error) {
-  return take(Step::may_create, error);
+  const bool unread = facts.count(path) > 0 &&
+                      facts[path].kind == platform::FileFacts::Kind::fifo && files.count(path) == 0;
+  if (unread) *error = "No such device or address";
+  return unread ? nullptr : std::make_unique<FakeFile>(*this, &files[path]);
 }
 
 }  // namespace testing_support

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -62,7 +61,8 @@ std::string block_of(double angle) {
 struct SaveCase {
   std::vector<Step> failing;
   std::size_t write_takes;
-  int busy;                // opens that find a lease, and waits for the lock that find a saver
+  int busy;  // opens that find a lease, and waits for the lock that find a saver
+  bool read_only, stream;
   std::string reason;      // "" for a save that went through
   std::size_t bytes_kept;  // of the block, after what the file held
   std::vector<Step> steps;
@@ -72,26 +72,29 @@ struct SaveCase {
 // failure before it (or a write that wrote nothing) leaves the file byte for byte as it was,
 // and a cut-back that fails is named. The lock is held before the file is looked at and the
 // block written, so that no other saver comes in between; a long wait for a lease or the lock
-// is told once. The journal goes before the block, and away after it.
+// is told once. The journal goes before the block, and away after it; a FIFO or a device,
+// which keeps nothing, has none and is not cut back.
 TEST(Printer, ASaveIsWholeOrAbsent) {
   using enum Step;
   const std::string cannot = "Cannot write to file 'K-Berg.txt': ";
   // clang-format off
   const SaveCase cases[] = {
-      {{}, 0, 2, "", kBlockSize,
-       {open, open, open, lock, lock, lock, size, read_start, write_whole, append, sync, remove}},
-      {{open}, 0, 0, "Cannot open file 'K-Berg.txt': open failed", 0, {open}},
-      {{lock}, 0, 0, cannot + "lock failed", 0, {open, lock}},
-      {{size}, 0, 0, cannot + "size failed", 0, {open, lock, size}},
-      {{append}, 0, 0, cannot + "append failed", 0,
-       {open, lock, size, read_start, write_whole, append}},
-      {{append}, 1, 0, cannot + "append failed", 0,
-       {open, lock, size, read_start, write_whole, append, cut_back}},
-      {{sync}, 0, 0, cannot + "sync failed", 0,
-       {open, lock, size, read_start, write_whole, append, sync, cut_back}},
-      {{append, cut_back}, 100, 0,
-       cannot + "append failed; cannot remove the 100 bytes written: cut_back failed", 100,
-       {open, lock, size, read_start, write_whole, append, cut_back}}};
+      {{}, 0, 2, false, false, "", kBlockSize,
+       {open, open, open, lock, lock, lock, size, read_start, write_whole, write, sync, remove}},
+      {{open}, 0, 0, false, false, "Cannot open file 'K-Berg.txt': open failed", 0, {open}},
+      {{}, 0, 0, true, false, "Cannot write to file opened for READ", 0, {open}},
+      {{lock}, 0, 0, false, false, cannot + "lock failed", 0, {open, lock}},
+      {{size}, 0, 0, false, false, cannot + "size failed", 0, {open, lock, size}},
+      {{write}, 0, 0, false, false, cannot + "write failed", 0,
+       {open, lock, size, read_start, write_whole, write}},
+      {{write}, 1, 0, false, false, cannot + "write failed", 0,
+       {open, lock, size, read_start, write_whole, write, cut}},
+      {{sync}, 0, 0, false, false, cannot + "sync failed", 0,
+       {open, lock, size, read_start, write_whole, write, sync, cut}},
+      {{write, cut}, 100, 0, false, false,
+       cannot + "write failed; cannot remove the 100 bytes written: cut failed", 100,
+       {open, lock, size, read_start, write_whole, write, cut}},
+      {{write}, 100, 0, false, true, cannot + "write failed", 100, {open, lock, write}}};
   // clang-format on
   for (const SaveCase& c : cases) {
     testing_support::FakeFiles files;
@@ -99,6 +102,8 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
     files.failing = c.failing;
     files.write_takes = c.write_takes;
     files.busy_opens = files.busy_locks = c.busy;
+    files.read_only = c.read_only;
+    files.stream = c.stream;
     SCOPED_TRACE(c.reason);
     const Saved saved = save(files);
     EXPECT_EQ(saved.reason, c.reason);
@@ -109,29 +114,11 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
   }
 }
 
-// What may only be read, what keeps nothing (a FIFO, a device: written without a journal or a
-// cut-back), and a journal that cannot be written (the block still goes in, told).
-TEST(Printer, FilesThatKeepNoJournal) {
-  using enum Step;
-  testing_support::FakeFiles read_only, stream, no_journal;
-  read_only.read_only = true;
-  EXPECT_EQ(save(read_only).reason, "Cannot write to file opened for READ");
-  stream.stream = true;
-  stream.failing = {append};
-  EXPECT_EQ(save(stream).reason, "Cannot write to file 'K-Berg.txt': append failed");
-  EXPECT_EQ(stream.steps, std::vector<Step>({open, lock, append}));
-  no_journal.failing = {write_whole};
-  EXPECT_EQ(save(no_journal).screen,
-            " Не удалось записать K-Berg.txt.saving (write_whole failed): обрывок, если запись "
-            "прервут, не будет удален\r\n");
-  EXPECT_EQ(no_journal.content, block_of(90.0));
-}
-
 // A save that was killed (here: that failed and could not cut back) leaves the part of its
 // block that went in, `torn` bytes long, after `before`, and its journal.
 void kill_a_save(testing_support::FakeFiles& files, const std::string& before, std::size_t torn) {
   files.content = before;
-  files.failing = {Step::append, Step::cut_back};
+  files.failing = {Step::write, Step::cut};
   files.write_takes = torn;
   save(files);
   files.failing.clear();
@@ -154,12 +141,10 @@ TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
     }
   }
   // Without a journal, whatever the file ends in stays; so does text after a torn block.
-  const std::string kept[] = {block + "\r\n\r\n",
-                              block + "\r",
-                              block + block.substr(0, 200),
-                              block + " Угол отсечки\t\t=     90.000\r\n",
-                              "\r\n\r\n",
-                              other.substr(0, 300)};
+  // clang-format off
+  const std::string kept[] = {block + "\r\n\r\n", block + "\r", block + block.substr(0, 200), "\r\n\r\n",
+                              block + " Угол отсечки\t\t=     90.000\r\n", other.substr(0, 300)};
+  // clang-format on
   for (const std::string& end : kept) {
     testing_support::FakeFiles files;
     files.content = end;
@@ -175,17 +160,17 @@ TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
 
 // A torn block that the file refuses to lose (one that may only be appended to) stays, and
 // the save goes on after it; one that cannot be read is not checked and stays too. Each is
-// told.
-TEST(Printer, AFileThatRefusesTheCutKeepsTheTornBlock) {
+// told, as is a journal that cannot be written (the block still goes in).
+TEST(Printer, WhatCannotBeCutIsKeptAndTold) {
   const std::string block = block_of(90.0);
   testing_support::FakeFiles refusing, write_only;
   kill_a_save(refusing, kEarlier, 250);
   kill_a_save(write_only, kEarlier, 250);
-  refusing.failing = {Step::cut_back};
+  refusing.failing = {Step::cut};
   const Saved saved = save(refusing);
   EXPECT_EQ(saved.reason, "");
   EXPECT_EQ(saved.screen,
-            " Обрывок прерванной записи в конце K-Berg.txt (байт: 250) удалить нельзя (cut_back "
+            " Обрывок прерванной записи в конце K-Berg.txt (байт: 250) удалить нельзя (cut "
             "failed), новая запись добавлена после него\r\n");
   EXPECT_EQ(refusing.content, kEarlier + block.substr(0, 250) + block);
   write_only.write_only = true;
@@ -193,6 +178,12 @@ TEST(Printer, AFileThatRefusesTheCutKeepsTheTornBlock) {
             " Файл K-Berg.txt нельзя прочитать: возможный обрывок прерванной записи в его конце "
             "(байт: 250) не проверен и оставлен\r\n");
   EXPECT_EQ(write_only.content, kEarlier + block.substr(0, 250) + block);
+  testing_support::FakeFiles no_journal;
+  no_journal.failing = {Step::write_whole};
+  EXPECT_EQ(save(no_journal).screen,
+            " Не удалось записать K-Berg.txt.saving (write_whole failed): обрывок, если запись "
+            "прервут, не будет удален\r\n");
+  EXPECT_EQ(no_journal.content, block);
 }
 
 // What only the system shows: the lock between processes, a lease, the file-size limit, a FIFO,
@@ -243,8 +234,7 @@ TEST_F(SystemReportFile, ASaveWaitsForALeaseToBeGivenUp) {
     const int fd = open("K-Berg.txt", O_RDONLY | O_CREAT, 0644);
     const bool leased = fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
     static_cast<void>(write(ready[1], leased ? "y" : "n", 1));
-    int signal_number = 0;
-    if (leased) sigwait(&asked, &signal_number);
+    if (leased) sigwaitinfo(&asked, nullptr);
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     _exit(fcntl(fd, F_SETLEASE, F_UNLCK) == 0 ? 0 : 1);
   }
@@ -314,31 +304,27 @@ TEST_F(SystemReportFile, AFileThatMayOnlyBeReadIsOpenedForReading) {
 // as the bytes are written, before that step is told.
 TEST(EndingSignals, WaitWhileAFileCanBeLeftHalfWritten) {
   using enum Step;
-  const auto replace = [](testing_support::FakeFiles& files) {
-    std::string error;
-    return files.replace_file("chart.svg", "new", &error);
-  };
-  const auto report = [](testing_support::FakeFiles& files) { return save(files).reason.empty(); };
-  platform::FileFacts fifo{platform::FileFacts::Kind::fifo, 0, 1, true, "chart.svg"};
-  const std::tuple<std::function<bool(testing_support::FakeFiles&)>, bool, std::vector<Step>>
-      cases[] = {{report, false, {open, lock, size, read_start, write_whole, append, sync}},
-                 {report, true, {open, lock}},
-                 {replace, false, {look, create, attributes, write, sync, place, sync_folder}},
-                 {replace, true, {look, open}}};
-  for (const auto& [run, stream, told_steps] : cases) {
+  const std::tuple<bool, bool, std::vector<Step>> cases[] = {
+      // a chart?, a FIFO?, steps told
+      {false, false, {open, lock, size, read_start, write_whole, write, sync}},
+      {false, true, {open, lock}},
+      {true, false, {look, create, attributes, write, sync, place, sync_folder}},
+      {true, true, {look, open}}};
+  for (const auto& [chart, stream, told_steps] : cases) {
     int steps[2];
     ASSERT_EQ(pipe(steps), 0);
     const pid_t child = fork();
     if (child == 0) {
       testing_support::FakeFiles files;
       files.stream = stream;
-      if (stream) files.facts["chart.svg"] = fifo;
+      if (stream) files.facts["chart.svg"] = {platform::FileFacts::Kind::fifo, 0, 1, true, ""};
       files.files["chart.svg"] = "";
       files.on_step = [&](Step step) {
-        if (step == append || step == write) raise(SIGTERM);
+        if (step == write) raise(SIGTERM);
         static_cast<void>(::write(steps[1], &step, 1));
       };
-      _exit(run(files) ? 0 : 1);
+      std::string error;
+      _exit(chart ? files.replace_file("chart.svg", "new", &error) : save(files).reason.empty());
     }
     close(steps[1]);
     std::vector<Step> told;

@@ -22,6 +22,7 @@ const std::string kTemporary = std::string(platform::kTemporaryChartName) + "0";
 struct ReplaceCase {
   Kind kind;  // of chart.svg, which holds "old"; absent: no chart.svg
   int links;
+  bool may_write;
   std::vector<Step> failing;
   int failures;       // how often they fail (-1: always)
   std::string error;  // "" for a replacement that went through
@@ -32,32 +33,34 @@ struct ReplaceCase {
 // given the old mode, written, flushed or renamed is removed, and the old chart stays; a file
 // written in place (several links) gets the space first, and its old bytes back where the new
 // ones cannot all be written; standard output and a file that may not be written are refused.
+// A temporary name that is taken, as by a killed run, is passed over and left alone.
 TEST(ReplaceFile, WholeOrTheOldOneStays) {
   using enum Step;
   const std::string back = "; the old chart was written back";
   // clang-format off
   const ReplaceCase cases[] = {
-      {Kind::absent, 1, {}, -1, "", "new chart"},
-      {Kind::regular, 1, {}, -1, "", "new chart"},
-      {Kind::regular, 1, {create}, -1, "create failed", "old"},
-      {Kind::regular, 1, {attributes}, -1, "attributes failed", "old"},
-      {Kind::regular, 1, {write}, -1, "write failed", "old"},
-      {Kind::regular, 1, {sync}, -1, "sync failed", "old"},
-      {Kind::regular, 1, {place}, -1, "place failed", "old"},
-      {Kind::regular, 2, {}, -1, "", "new chart"},
-      {Kind::regular, 2, {reserve}, -1, "reserve failed", "old"},
-      {Kind::regular, 2, {write}, 1, "write failed" + back, "old"},
-      {Kind::regular, 2, {cut}, 1, "cut failed" + back, "old"},
-      {Kind::regular, 2, {sync}, 1, "sync failed" + back, "old"},
-      {Kind::regular, 2, {write}, -1, "write failed; the old chart could not be written back "
+      {Kind::absent, 1, true, {}, -1, "", "new chart"},
+      {Kind::regular, 1, true, {}, -1, "", "new chart"},
+      {Kind::regular, 1, false, {}, -1, "Permission denied", "old"},
+      {Kind::regular, 1, true, {create}, -1, "create failed", "old"},
+      {Kind::regular, 1, true, {attributes}, -1, "attributes failed", "old"},
+      {Kind::regular, 1, true, {write}, -1, "write failed", "old"},
+      {Kind::regular, 1, true, {sync}, -1, "sync failed", "old"},
+      {Kind::regular, 1, true, {place}, -1, "place failed", "old"},
+      {Kind::regular, 2, true, {}, -1, "", "new chart"},
+      {Kind::regular, 2, true, {reserve}, -1, "reserve failed", "old"},
+      {Kind::regular, 2, true, {write}, 1, "write failed" + back, "old"},
+      {Kind::regular, 2, true, {cut}, 1, "cut failed" + back, "old"},
+      {Kind::regular, 2, true, {sync}, 1, "sync failed" + back, "old"},
+      {Kind::regular, 2, true, {write}, -1, "write failed; the old chart could not be written back "
        "(write failed): the file holds a part of the new one", "old "},
-      {Kind::device, 1, {}, -1, "", "new chart"}};
+      {Kind::device, 1, true, {}, -1, "", "new chart"}};
   // clang-format on
   for (const ReplaceCase& c : cases) {
     testing_support::FakeFiles files;
+    files.files[kTemporary] = "left";
     if (c.kind != Kind::absent) files.files["chart.svg"] = "old";
-    if (c.kind != Kind::regular) files.facts["chart.svg"] = {c.kind, 3, 1, true, "chart.svg"};
-    if (c.links > 1) files.facts["chart.svg"] = {c.kind, 3, c.links, true, "chart.svg"};
+    files.facts["chart.svg"] = {c.kind, 3, c.links, c.may_write, "chart.svg"};
     files.failing = c.failing;
     files.failures_left = c.failures;
     files.write_takes = 4;
@@ -65,71 +68,55 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
     SCOPED_TRACE(c.error);
     EXPECT_EQ(files.replace_file("chart.svg", "new chart", &error), c.error.empty());
     EXPECT_EQ(error, c.error);
-    EXPECT_EQ(files.files, (std::map<std::string, std::string>{{"chart.svg", c.chart}}));
+    EXPECT_EQ(files.files,
+              (std::map<std::string, std::string>{{"chart.svg", c.chart}, {kTemporary, "left"}}));
   }
-}
-
-// Refused before a byte is written: standard output, a file that may not be written.
-// Temporary names that are taken, as by a killed run, are passed over and left alone.
-TEST(ReplaceFile, RefusalsAndTakenNames) {
   testing_support::FakeFiles files;
-  files.files = {{"chart.svg", "old"}, {"out.svg", ""}, {kTemporary, "left"}};
-  files.standard_output = "out.svg";
-  files.facts["chart.svg"] = {Kind::regular, 3, 1, false, "chart.svg"};
+  files.standard_output = "chart.svg";
   std::string error;
-  EXPECT_FALSE(files.replace_file("chart.svg", "new", &error));
-  EXPECT_EQ(error, "Permission denied");
-  EXPECT_FALSE(files.replace_file("out.svg", "new", &error));
+  EXPECT_FALSE(files.replace_file("chart.svg", "new", &error) || files.files.size() > 0);
   EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
-  files.facts.clear();
-  EXPECT_TRUE(files.replace_file("chart.svg", "new", &error));
-  EXPECT_EQ(files.files, (std::map<std::string, std::string>{
-                             {"chart.svg", "new"}, {"out.svg", ""}, {kTemporary, "left"}}));
 }
 
-// The checks before anything is written, each refusal one line naming the path. A FIFO that is
-// read stays open for the chart, which then takes no second open.
+// The checks before anything is written, each refusal one line naming the path; standard
+// output is always fine.
 TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
   const std::string cannot = "cannot write the chart to 'c.svg': ";
+  const std::string other = cannot + "it holds something other than an SVG document, which is kept";
   const std::string svg = "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>\n<svg>";
-  const std::tuple<std::string, platform::FileFacts, std::vector<Step>, std::string> cases[] = {
-      {"", {Kind::absent, 0, 1, true, "c.svg"}, {}, ""},
-      {"",
-       {Kind::absent, 0, 1, true, "c.svg"},
-       {Step::may_create},
-       cannot + "no file can be made in '.': may_create failed"},
-      {"", {Kind::folder, 0, 1, true, "c.svg"}, {}, cannot + "it is a folder"},
-      {"", {Kind::fifo, 0, 1, true, "c.svg"}, {}, cannot + "it is a FIFO that no program reads"},
-      {"", {Kind::regular, 0, 1, true, "c.svg"}, {}, ""},
-      {svg, {Kind::regular, 40, 1, true, "c.svg"}, {}, ""},
-      {svg, {Kind::regular, 40, 2, true, "c.svg"}, {Step::may_create}, ""},
-      {svg, {Kind::regular, 40, 1, false, "c.svg"}, {}, cannot + "Permission denied"},
-      {" Угол отсечки <svg",
-       {Kind::regular, 40, 1, true, "c.svg"},
-       {},
-       cannot + "it holds something other than an SVG document, which is kept"},
-      {"\r\n",
-       {Kind::regular, 2, 1, true, "c.svg"},
-       {},
-       cannot + "it holds something other than an SVG document, which is kept"}};
-  for (const auto& [bytes, facts, failing, refusal] : cases) {
+  struct {
+    std::string bytes;
+    Kind kind;
+    int links;
+    bool may_write, folder_refuses;
+    std::string refusal;
+  } const cases[] = {
+      // clang-format off
+      {"", Kind::absent, 1, true, false, ""},
+      {"", Kind::absent, 1, true, true, cannot + "no file can be made in '.': may_create failed"},
+      {"", Kind::folder, 1, true, false, cannot + "it is a folder"},
+      {"", Kind::fifo, 1, true, false, cannot + "it is a FIFO that no program reads"},
+      {"", Kind::regular, 1, true, false, ""},
+      {svg, Kind::regular, 1, true, false, ""},
+      {svg, Kind::regular, 2, true, true, ""},
+      {svg, Kind::regular, 1, false, false, cannot + "Permission denied"},
+      {" Угол отсечки <svg", Kind::regular, 1, true, false, other},
+      {"\r\n", Kind::regular, 1, true, false, other}};
+  // clang-format on
+  for (const auto& c : cases) {
     testing_support::FakeFiles files;
-    if (facts.kind == Kind::regular) files.files["c.svg"] = bytes;
-    files.facts["c.svg"] = facts;
-    files.failing = failing;
+    if (c.kind == Kind::regular) files.files["c.svg"] = c.bytes;
+    files.facts["c.svg"] = {c.kind, c.bytes.size(), c.links, c.may_write, "c.svg"};
+    if (c.folder_refuses) files.failing = {Step::may_create};
     std::string error;
-    EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
-    EXPECT_EQ(error, refusal);
+    EXPECT_EQ(files.check_chart_target("c.svg", &error), c.refusal.empty()) << c.refusal;
+    EXPECT_EQ(error, c.refusal);
   }
-  testing_support::FakeFiles fifo;
-  fifo.files = {{"c.svg", ""}, {"out.svg", "text"}};
-  fifo.facts["c.svg"] = {Kind::fifo, 0, 1, true, "c.svg"};
-  fifo.standard_output = "out.svg";
+  testing_support::FakeFiles output;
+  output.files["out.svg"] = "text";
+  output.standard_output = "out.svg";
   std::string error;
-  EXPECT_TRUE(fifo.check_chart_target("out.svg", &error));
-  EXPECT_TRUE(fifo.check_chart_target("c.svg", &error) && fifo.replace_file("c.svg", "x", &error));
-  EXPECT_EQ(fifo.steps, (std::vector<Step>{Step::look, Step::open, Step::look, Step::write}));
-  EXPECT_EQ(fifo.files["c.svg"], "x");
+  EXPECT_TRUE(output.check_chart_target("out.svg", &error));
 }
 
 // What only the system shows: a link is followed; a file with other links, a FIFO and a device
@@ -169,8 +156,8 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
 }
 
 // A replacement is a new file under the old name: a program that has the old chart open reads
-// it whole, and no descriptor is left open. Beyond the file-size limit, a replacement and a
-// chart with two names written in place (whose space is taken first) both keep the old chart.
+// it whole, and no descriptor is left open. Beyond the file-size limit, a chart with two names
+// written in place (whose space is taken first) keeps the old one.
 TEST(SystemChart, TheOldChartStaysWhole) {
   testing_support::CurrentTempDir folder;
   folder.write("chart.svg", "old\n");
@@ -184,29 +171,24 @@ TEST(SystemChart, TheOldChartStaysWhole) {
   EXPECT_EQ(folder.read("chart.svg"), "new\n");
   EXPECT_EQ(testing_support::open_descriptors(), open_before);
   close(reader);
-  for (const bool two_names : {false, true}) {
-    if (two_names) std::filesystem::create_hard_link("chart.svg", "other.svg");
-    {
-      const testing_support::FileSizeLimit limit(8);
-      EXPECT_FALSE(platform::system_files().replace_file("chart.svg", "a longer chart\n", &error));
-    }
-    EXPECT_EQ(error, "File too large");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), two_names ? 2 : 1);
-    EXPECT_EQ(folder.read("chart.svg"), "new\n");
+  std::filesystem::create_hard_link("chart.svg", "other.svg");
+  {
+    const testing_support::FileSizeLimit limit(8);
+    EXPECT_FALSE(platform::system_files().replace_file("chart.svg", "a longer chart\n", &error));
   }
+  EXPECT_EQ(error, "File too large");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
+  EXPECT_EQ(folder.read("other.svg"), "new\n");
 }
 
-// The checks on the system's files: K-Berg.txt is not a chart, a folder that is missing has no
-// room for one, and a FIFO that nobody reads is refused at once; one that is read gets it.
+// The checks on the system's files: a folder that is missing has no room for a chart, and a FIFO
+// that nobody reads is refused at once; one that is read gets it.
 TEST(SystemChart, ChecksBeforeAnythingIsWritten) {
   testing_support::CurrentTempDir folder;
-  folder.write("K-Berg.txt", "\r\n\r\n Угол отсечки\t\t=     90.000\r\n");
   ASSERT_EQ(mkfifo("fifo.svg", 0600), 0);
   const std::pair<std::string, std::string> cases[] = {
-      {"K-Berg.txt", "it holds something other than an SVG document, which is kept"},
       {"missing/c.svg", "no file can be made in 'missing': No such file or directory"},
-      {"fifo.svg", "it is a FIFO that no program reads"},
-      {".", "it is a folder"}};
+      {"fifo.svg", "it is a FIFO that no program reads"}};
   for (const auto& [path, reason] : cases) {
     std::string error;
     EXPECT_FALSE(platform::system_files().check_chart_target(path, &error));
