@@ -1,6 +1,5 @@
 // Files in memory whose every step can be made to fail, so that the rules of a save and of a
-// chart's replacement are tested without the operating system, as on every system the suite
-// runs on.
+// chart's replacement are tested without the operating system.
 #pragma once
 
 #include <cstddef>

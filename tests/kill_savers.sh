@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Savers killed outright: ROUNDS rounds (a few in the suite, 1000 by hand) of the real BINARY. In
-# each, a user's note is added to K-Berg.txt, three savers run at once (answers 90, 1, 2, 3), each
-# is sent SIGKILL at a random moment, and one more saves whole. The file must then begin with all
-# it held before, byte for byte, and go on with whole blocks alone, one for each save told at least.
+# ROUNDS rounds (1000 by hand) of: a user's note added to K-Berg.txt, three savers of the real
+# BINARY (answers 90, 1, 2, 3) killed at random moments, one more that saves whole. The file must
+# keep all it held, byte for byte, then whole blocks alone, at least one for each save told.
 set -euo pipefail
 rounds=$1 binary=$2
 folder=$(mktemp -d) && cd "$folder" && trap 'rm -rf "$folder"' EXIT
@@ -10,9 +9,10 @@ exec 3>&2 2>/dev/null # bash tells of each killed job on standard error: the ver
 fail() { echo "kill_savers: round $round: $*" >&3 && exit 1; }
 printf '90\n1\n2\n3\n' >answers
 
-# Saves, then ends the saver by SIGKILL once it said the block is saved: its pauses take seconds.
+# Saves, and kills the saver once it said so (its pauses take seconds); the last one's words go.
 clean_save() {
-  "$binary" <answers >screen & local saver=$! tries=0
+  : >screen
+  "$binary" <answers >>screen & local saver=$! tries=0
   until grep -q 'Результаты записаны' screen; do
     ((++tries < 3000)) && kill -0 "$saver" || fail "no clean save: $(cat screen)"
     sleep 0.005
@@ -20,7 +20,7 @@ clean_save() {
   kill -9 "$saver" && { wait "$saver" || true; } && cat screen >>screens
 }
 
-round=first && clean_save && mv K-Berg.txt block && rm screens && cat block block block block >blocks
+round=first && clean_save && mv K-Berg.txt block && rm screens && cat block{,,,} >blocks
 notes=(note $'\r\n\r\n' $'\r' $' Угол отсечки\t\t=     90.000\r\n' "$(head -c 200 block)" $'LF\n\n')
 for ((round = 0, blocks = 0; round < rounds; ++round)); do
   printf '%s' "${notes[round % ${#notes[@]}]}" >>K-Berg.txt && cp K-Berg.txt before

@@ -19,26 +19,15 @@ using testing_support::Step;
 
 const std::string kTemporary = std::string(platform::kTemporaryChartName) + "0";
 
-struct ReplaceCase {
-  Kind kind;  // of chart.svg, which holds "old"; absent: no chart.svg
-  int links;
-  bool may_write;
-  std::vector<Step> failing;
-  int failures;       // how often they fail (-1: always)
-  std::string error;  // "" for a replacement that went through
-  std::string chart;  // what chart.svg then holds
-};
-
-// The chart's rules against files that fail on demand: a temporary file that cannot be made,
-// given the old mode, written, flushed or renamed is removed, and the old chart stays; a file
-// written in place (several links) gets the space first, and its old bytes back where the new
-// ones cannot all be written; standard output and a file that may not be written are refused.
-// A temporary name that is taken, as by a killed run, is passed over and left alone.
+// Whatever step fails, the old chart stays and no temporary file is left; one written in place
+// gets its space first and its old bytes back. A taken temporary name is passed over.
 TEST(ReplaceFile, WholeOrTheOldOneStays) {
   using enum Step;
   const std::string back = "; the old chart was written back";
   // clang-format off
-  const ReplaceCase cases[] = {
+  // chart.svg's kind ("old" unless absent), links and write permission, the steps that fail and
+  // how often (-1: always), the error ("" for none) and what chart.svg then holds.
+  const std::tuple<Kind, int, bool, std::vector<Step>, int, std::string, std::string> cases[] = {
       {Kind::absent, 1, true, {}, -1, "", "new chart"},
       {Kind::regular, 1, true, {}, -1, "", "new chart"},
       {Kind::regular, 1, false, {}, -1, "Permission denied", "old"},
@@ -56,20 +45,20 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
        "(write failed): the file holds a part of the new one", "old "},
       {Kind::device, 1, true, {}, -1, "", "new chart"}};
   // clang-format on
-  for (const ReplaceCase& c : cases) {
+  for (const auto& [kind, links, may_write, failing, failures, expected_error, chart] : cases) {
     testing_support::FakeFiles files;
     files.files[kTemporary] = "left";
-    if (c.kind != Kind::absent) files.files["chart.svg"] = "old";
-    files.facts["chart.svg"] = {c.kind, 3, c.links, c.may_write, "chart.svg"};
-    files.failing = c.failing;
-    files.failures_left = c.failures;
+    if (kind != Kind::absent) files.files["chart.svg"] = "old";
+    files.facts["chart.svg"] = {kind, 3, links, may_write, "chart.svg"};
+    files.failing = failing;
+    files.failures_left = failures;
     files.write_takes = 4;
     std::string error;
-    SCOPED_TRACE(c.error);
-    EXPECT_EQ(files.replace_file("chart.svg", "new chart", &error), c.error.empty());
-    EXPECT_EQ(error, c.error);
+    SCOPED_TRACE(expected_error);
+    EXPECT_EQ(files.replace_file("chart.svg", "new chart", &error), expected_error.empty());
+    EXPECT_EQ(error, expected_error);
     EXPECT_EQ(files.files,
-              (std::map<std::string, std::string>{{"chart.svg", c.chart}, {kTemporary, "left"}}));
+              (std::map<std::string, std::string>{{"chart.svg", chart}, {kTemporary, "left"}}));
   }
   testing_support::FakeFiles files;
   files.standard_output = "chart.svg";
@@ -78,45 +67,35 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
   EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
 }
 
-// The checks before anything is written, each refusal one line naming the path; standard
-// output is always fine.
+// The checks before anything is written, each refusal one line naming the path.
 TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
   const std::string cannot = "cannot write the chart to 'c.svg': ";
   const std::string other = cannot + "it holds something other than an SVG document, which is kept";
   const std::string svg = "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>\n<svg>";
-  struct {
-    std::string bytes;
-    Kind kind;
-    int links;
-    bool may_write, folder_refuses;
-    std::string refusal;
-  } const cases[] = {
-      // clang-format off
-      {"", Kind::absent, 1, true, false, ""},
-      {"", Kind::absent, 1, true, true, cannot + "no file can be made in '.': may_create failed"},
-      {"", Kind::folder, 1, true, false, cannot + "it is a folder"},
-      {"", Kind::fifo, 1, true, false, cannot + "it is a FIFO that no program reads"},
-      {"", Kind::regular, 1, true, false, ""},
-      {svg, Kind::regular, 1, true, false, ""},
-      {svg, Kind::regular, 2, true, true, ""},
-      {svg, Kind::regular, 1, false, false, cannot + "Permission denied"},
-      {" Угол отсечки <svg", Kind::regular, 1, true, false, other},
-      {"\r\n", Kind::regular, 1, true, false, other}};
+  const std::string no_folder = cannot + "no file can be made in '.': may_create failed";
+  // The chart's bytes and facts, whether its folder refuses new files, and the refusal.
+  // clang-format off
+  const std::tuple<std::string, platform::FileFacts, bool, std::string> cases[] = {
+      {"", {Kind::absent, 0, 1, true, "c.svg"}, false, ""},
+      {"", {Kind::absent, 0, 1, true, "c.svg"}, true, no_folder},
+      {"", {Kind::folder, 0, 1, true, "c.svg"}, false, cannot + "it is a folder"},
+      {"", {Kind::fifo, 0, 1, true, "c.svg"}, false, cannot + "it is a FIFO that no program reads"},
+      {svg, {Kind::regular, 0, 1, true, "c.svg"}, false, ""},
+      {svg, {Kind::regular, 0, 2, true, "c.svg"}, true, ""},
+      {svg, {Kind::regular, 0, 1, false, "c.svg"}, false, cannot + "Permission denied"},
+      {" Угол отсечки <svg", {Kind::regular, 0, 1, true, "c.svg"}, false, other},
+      {"\r\n", {Kind::regular, 0, 1, true, "c.svg"}, false, other}};
   // clang-format on
-  for (const auto& c : cases) {
+  for (const auto& [bytes, facts, folder_refuses, refusal] : cases) {
     testing_support::FakeFiles files;
-    if (c.kind == Kind::regular) files.files["c.svg"] = c.bytes;
-    files.facts["c.svg"] = {c.kind, c.bytes.size(), c.links, c.may_write, "c.svg"};
-    if (c.folder_refuses) files.failing = {Step::may_create};
+    if (facts.kind == Kind::regular) files.files["c.svg"] = bytes;
+    files.facts["c.svg"] = facts;
+    files.facts["c.svg"].size = bytes.size();
+    if (folder_refuses) files.failing = {Step::may_create};
     std::string error;
-    EXPECT_EQ(files.check_chart_target("c.svg", &error), c.refusal.empty()) << c.refusal;
-    EXPECT_EQ(error, c.refusal);
+    EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
+    EXPECT_EQ(error, refusal);
   }
-  testing_support::FakeFiles output;
-  output.files["out.svg"] = "text";
-  output.standard_output = "out.svg";
-  std::string error;
-  EXPECT_TRUE(output.check_chart_target("out.svg", &error));
 }
 
 // What only the system shows: a link is followed; a file with other links, a FIFO and a device
@@ -155,53 +134,41 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
   umask(mask);
 }
 
-// A replacement is a new file under the old name: a program that has the old chart open reads
-// it whole, and no descriptor is left open. Beyond the file-size limit, a chart with two names
-// written in place (whose space is taken first) keeps the old one.
-TEST(SystemChart, TheOldChartStaysWhole) {
+// A reader of the old chart keeps it whole; a chart with two names keeps the old bytes beyond
+// the file-size limit; a missing folder and an unread FIFO are refused; a read FIFO gets it.
+TEST(SystemChart, WhatOnlyTheSystemShows) {
   testing_support::CurrentTempDir folder;
   folder.write("chart.svg", "old\n");
   const int reader = open("chart.svg", O_RDONLY);
   const long open_before = testing_support::open_descriptors();
+  platform::FileSystem& files = platform::system_files();
   std::string error;
-  ASSERT_TRUE(platform::system_files().replace_file("chart.svg", "new\n", &error)) << error;
-  char old[8] = {};
-  EXPECT_EQ(read(reader, old, sizeof old), 4);
-  EXPECT_STREQ(old, "old\n");
-  EXPECT_EQ(folder.read("chart.svg"), "new\n");
+  ASSERT_TRUE(files.replace_file("chart.svg", "new\n", &error)) << error;
+  char bytes[8] = {};
+  EXPECT_EQ(read(reader, bytes, sizeof bytes), 4);
+  EXPECT_STREQ(bytes, "old\n");
   EXPECT_EQ(testing_support::open_descriptors(), open_before);
   close(reader);
   std::filesystem::create_hard_link("chart.svg", "other.svg");
   {
     const testing_support::FileSizeLimit limit(8);
-    EXPECT_FALSE(platform::system_files().replace_file("chart.svg", "a longer chart\n", &error));
+    EXPECT_FALSE(files.replace_file("chart.svg", "a longer chart\n", &error));
   }
   EXPECT_EQ(error, "File too large");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
   EXPECT_EQ(folder.read("other.svg"), "new\n");
-}
-
-// The checks on the system's files: a folder that is missing has no room for a chart, and a FIFO
-// that nobody reads is refused at once; one that is read gets it.
-TEST(SystemChart, ChecksBeforeAnythingIsWritten) {
-  testing_support::CurrentTempDir folder;
   ASSERT_EQ(mkfifo("fifo.svg", 0600), 0);
-  const std::pair<std::string, std::string> cases[] = {
-      {"missing/c.svg", "no file can be made in 'missing': No such file or directory"},
-      {"fifo.svg", "it is a FIFO that no program reads"}};
-  for (const auto& [path, reason] : cases) {
-    std::string error;
-    EXPECT_FALSE(platform::system_files().check_chart_target(path, &error));
-    EXPECT_EQ(error, "cannot write the chart to '" + path + "': " + reason);
-  }
-  const int reader = open("fifo.svg", O_RDONLY | O_NONBLOCK);
-  std::string error;
-  EXPECT_TRUE(platform::system_files().check_chart_target("fifo.svg", &error));
-  EXPECT_TRUE(platform::system_files().replace_file("fifo.svg", "new\n", &error)) << error;
-  char chart[8] = {};
-  EXPECT_EQ(read(reader, chart, sizeof chart), 4);
-  EXPECT_STREQ(chart, "new\n");
-  close(reader);
+  EXPECT_FALSE(files.check_chart_target("missing/c.svg", &error));
+  EXPECT_EQ(error,
+            "cannot write the chart to 'missing/c.svg': no file can be made in 'missing': "
+            "No such file or directory");
+  EXPECT_FALSE(files.check_chart_target("fifo.svg", &error));
+  EXPECT_EQ(error, "cannot write the chart to 'fifo.svg': it is a FIFO that no program reads");
+  const int fifo_reader = open("fifo.svg", O_RDONLY | O_NONBLOCK);
+  EXPECT_TRUE(files.check_chart_target("fifo.svg", &error));
+  EXPECT_TRUE(files.replace_file("fifo.svg", "new\n", &error)) << error;
+  EXPECT_EQ(read(fifo_reader, bytes, sizeof bytes), 4);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
+  close(fifo_reader);
 }
 
 }  // namespace
