@@ -1,5 +1,6 @@
 #include "report/printer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -21,6 +22,10 @@ constexpr std::string_view kRule = "----------------------------------";
 constexpr char kJournalName[] = "K-Berg.txt.saving";
 constexpr std::string_view kJournalHeading = "k-berg: a save appends at ";
 constexpr std::size_t kLongestJournal = 4096;
+// A save killed outright stops its write where the system was copying it, at the end of a
+// page of the file (the system copies a write page by page), or of a sector on a power loss:
+// its part ends at a multiple of this many bytes of the file.
+constexpr std::uint64_t kTearAlignment = 512;
 constexpr std::chrono::seconds kNoticeAfter{1};
 
 // The 18 records of a block, with its number fields already edited: the angle, the exponent
@@ -91,15 +96,19 @@ std::unique_ptr<platform::ReportFile> open_locked(platform::FileSystem& files,
 }
 
 // What a save notes before it appends: where its block starts, and the block itself, the
-// evidence by which the next save tells what a killed save left from anything else.
+// evidence by which the next save tells what a killed save left from anything else; and, once
+// a failed save could not cut back what it wrote, how many bytes that was.
 struct Journal {
   std::uint64_t offset = 0;
   std::string block;
+  std::optional<std::size_t> written;
 };
 
-std::string journal_text(std::uint64_t offset, std::string_view block) {
-  return std::string(kJournalHeading) + std::to_string(offset) + ", " +
-         std::to_string(block.size()) + " bytes:\n" + std::string(block);
+std::string journal_text(const Journal& journal) {
+  const std::string written =
+      journal.written ? ", " + std::to_string(*journal.written) + " written" : "";
+  return std::string(kJournalHeading) + std::to_string(journal.offset) + ", " +
+         std::to_string(journal.block.size()) + " bytes" + written + ":\n" + journal.block;
 }
 
 // The journal a save left, if it left a whole one: a save killed while it wrote the journal
@@ -112,15 +121,20 @@ std::optional<Journal> read_journal(platform::FileSystem& files) {
     return std::nullopt;
   }
   const std::size_t line_end = text.find('\n');
-  const std::string heading = text.substr(kJournalHeading.size(), line_end - kJournalHeading.size());
-  unsigned long long offset = 0, length = 0;
-  int parsed = 0;
-  if (line_end == std::string::npos ||
-      std::sscanf(heading.c_str(), "%llu, %llu bytes:%n", &offset, &length, &parsed) != 2 ||
-      static_cast<std::size_t>(parsed) != heading.size() || text.size() - line_end - 1 != length) {
+  const std::string heading =
+      text.substr(kJournalHeading.size(), line_end - kJournalHeading.size());
+  unsigned long long offset = 0, length = 0, written = 0;
+  int parsed = 0, parsed_written = 0;
+  std::sscanf(heading.c_str(), "%llu, %llu bytes:%n", &offset, &length, &parsed);
+  std::sscanf(heading.c_str(), "%llu, %llu bytes, %llu written:%n", &offset, &length, &written,
+              &parsed_written);
+  const bool whole = static_cast<std::size_t>(std::max(parsed, parsed_written)) == heading.size();
+  if (line_end == std::string::npos || !whole || text.size() - line_end - 1 != length) {
     return std::nullopt;
   }
-  return Journal{offset, text.substr(line_end + 1)};
+  const std::optional<std::size_t> count =
+      parsed_written > 0 ? std::optional<std::size_t>(written) : std::nullopt;
+  return Journal{offset, text.substr(line_end + 1), count};
 }
 
 // Cuts off what a killed or failed save left at the end of the file: the part of its block
@@ -133,6 +147,9 @@ std::uint64_t cut_off_unfinished_block(platform::FileSystem& files, platform::Re
   if (!journal || journal->offset >= size || size - journal->offset >= journal->block.size())
     return size;
   const std::size_t torn = static_cast<std::size_t>(size - journal->offset);
+  const bool where_a_save_stops =
+      journal->written ? torn == *journal->written : size % kTearAlignment == 0;
+  if (!where_a_save_stops) return size;
   const std::string bytes = " (байт: " + std::to_string(torn) + ")";
   if (!file.readable()) {
     screen.text(
@@ -154,16 +171,19 @@ std::uint64_t cut_off_unfinished_block(platform::FileSystem& files, platform::Re
 
 // Appends the block. When the write or the flush fails after some of the block went in, the
 // file is cut back to the size it had, so that a save is whole or absent; a cut-back that
-// fails is reported as well. The requests that end the process wait from the write until the
-// flush or the cut-back is done, so that they never leave a part of the block.
-void append_whole(platform::ReportFile& file, std::string_view bytes, std::uint64_t size_before) {
+// fails is reported as well, and the journal notes how much the next save is to cut. The
+// requests that end the process wait from the write until the flush or the cut-back is done,
+// so that they never leave a part of the block.
+void append_whole(platform::FileSystem& files, platform::ReportFile& file, Journal journal) {
   const platform::EndingSignalsHeld held;
   std::string error;
   std::size_t written = 0;
-  if (file.append(bytes, &written, &error) && file.sync(&error)) return;
+  if (file.append(journal.block, &written, &error) && file.sync(&error)) return;
   std::string cut_back_error;
-  if (written > 0 && !file.cut_back(size_before, &cut_back_error)) {
+  if (written > 0 && !file.cut_back(journal.offset, &cut_back_error)) {
     error += "; cannot remove the " + std::to_string(written) + " bytes written: " + cut_back_error;
+    journal.written = written;
+    files.write_whole(kJournalName, journal_text(journal), &cut_back_error);
   }
   throw write_failure(error);
 }
@@ -176,12 +196,13 @@ void save_to_regular_file(platform::FileSystem& files, platform::ReportFile& fil
   std::uint64_t size = 0;
   std::string error;
   if (!file.size(&size, &error)) throw write_failure(error);
-  size = cut_off_unfinished_block(files, file, size, screen);
-  if (!files.write_whole(kJournalName, journal_text(size, bytes), &error)) {
+  const Journal journal{
+      cut_off_unfinished_block(files, file, size, screen), std::string(bytes), {}};
+  if (!files.write_whole(kJournalName, journal_text(journal), &error)) {
     screen.text(std::string("Не удалось записать ") + kJournalName + " (" + error +
                 "): обрывок, если запись прервут, не будет удален");
   }
-  append_whole(file, bytes, size);
+  append_whole(files, file, journal);
   files.remove(kJournalName, &error);
 }
 

@@ -75,7 +75,8 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
       {{write}, 1, 0, false, false, cannot + "write failed", 0, to_write({cut})},
       {{sync}, 0, 0, false, false, cannot + "sync failed", 0, to_write({sync, cut})},
       {{write, cut}, 100, 0, false, false,
-       cannot + "write failed; cannot remove the 100 bytes written: cut failed", 100, to_write({cut})},
+       cannot + "write failed; cannot remove the 100 bytes written: cut failed", 100,
+       to_write({cut, write_whole})},
       {{write}, 100, 0, false, true, cannot + "write failed", 100, {open, lock, write}}};
   // clang-format on
   for (const auto& [failing, takes, busy, read_only, stream, reason, kept, steps] : cases) {
@@ -96,9 +97,8 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
   }
 }
 
-// A save that was killed (here: that failed and could not cut back) leaves the part of its
-// block that went in, `torn` bytes long, after `before`, and its journal.
-void kill_a_save(testing_support::FakeFiles& files, const std::string& before, std::size_t torn) {
+// A save that failed and could not cut back leaves `torn` bytes of its block after `before`.
+void fail_a_save(testing_support::FakeFiles& files, const std::string& before, std::size_t torn) {
   files.content = before;
   files.failing = {Step::write, Step::cut};
   files.write_takes = torn;
@@ -106,8 +106,8 @@ void kill_a_save(testing_support::FakeFiles& files, const std::string& before, s
   files.failing.clear();
 }
 
-// The cut-back goes by the journal alone: what a killed save left is cut off, of any length,
-// after anything; nothing else is, whatever it looks like. Each case saves once more.
+// The cut-back goes by the journal alone: what a failed save left is cut off, of any length,
+// after anything; nothing else is (no journal, text after it). Each case saves once more.
 TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
   const std::string block = block_of(90.0), other = block_of(120.0);
   const std::string note = "a note, no line end", lf_lines = " Угол отсечки\n\n 90\n";
@@ -116,14 +116,13 @@ TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
   for (const std::string& before : foreign) {
     for (std::size_t torn = 1; torn < kBlockSize; ++torn) {
       testing_support::FakeFiles files;
-      kill_a_save(files, before, torn);
+      fail_a_save(files, before, torn);
       const Saved saved = save(files);
       ASSERT_EQ(files.content, before + block) << before << torn;
       ASSERT_EQ(saved.screen, " Из файла K-Berg.txt удален обрывок прерванной записи (байт: " +
                                   std::to_string(torn) + ")\r\n");
     }
   }
-  // Without a journal, whatever the file ends in stays; so does text after a torn block.
   // clang-format off
   const std::string kept[] = {block + "\r\n\r\n", block + "\r", block + block.substr(0, 200), "\r\n\r\n",
                               block + " Угол отсечки\t\t=     90.000\r\n", other.substr(0, 300)};
@@ -134,8 +133,20 @@ TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
     EXPECT_EQ(save(files).screen, "");
     EXPECT_EQ(files.content, end + block);
   }
+  // A save killed as it wrote stops at a multiple of 512 bytes of the file: only there is it cut.
+  for (const std::size_t torn : {492, 491}) {
+    testing_support::FakeFiles files;
+    files.content = kEarlier;  // 20 bytes
+    files.on_step = [&](Step step) {
+      if (step == Step::write) throw files.content += block.substr(0, torn);
+    };
+    EXPECT_THROW(save(files), std::string);
+    files.on_step = [](Step) {};
+    save(files);
+    EXPECT_EQ(files.content, kEarlier + block.substr(0, torn == 492 ? 0 : torn) + block);
+  }
   testing_support::FakeFiles followed;
-  kill_a_save(followed, block, 300);
+  fail_a_save(followed, block, 300);
   followed.content += note;
   EXPECT_EQ(save(followed).screen, "");
   EXPECT_EQ(followed.content, block + block.substr(0, 300) + note + block);
@@ -147,8 +158,8 @@ TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
 TEST(Printer, WhatCannotBeCutIsKeptAndTold) {
   const std::string block = block_of(90.0);
   testing_support::FakeFiles refusing, write_only;
-  kill_a_save(refusing, kEarlier, 250);
-  kill_a_save(write_only, kEarlier, 250);
+  fail_a_save(refusing, kEarlier, 250);
+  fail_a_save(write_only, kEarlier, 250);
   refusing.failing = {Step::cut};
   const Saved saved = save(refusing);
   EXPECT_EQ(saved.reason, "");
