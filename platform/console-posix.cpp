@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -23,15 +22,6 @@ void wait_until_ready(int fd, short events) {
   while (poll(&stream, 1, -1) < 0 && errno == EINTR) {
   }
 }
-
-class SleepingPause : public Pause {
- public:
-  void wait(int seconds) override {
-    timespec left{seconds, 0};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
-  }
-};
 
 }  // namespace
 
@@ -82,8 +72,11 @@ bool read_some(int fd, char* buffer, std::size_t size, std::size_t* count, std::
 bool write_all(int fd, std::string_view bytes, std::string* error) {
   while (!bytes.empty()) {
     ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written >= 0) {
+    if (written > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(written));
+    } else if (written == 0) {
+      *error = kNoBytesTaken;
+      return false;
     } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
       wait_until_ready(fd, POLLOUT);
     } else if (errno != EINTR) {
@@ -92,11 +85,6 @@ bool write_all(int fd, std::string_view bytes, std::string* error) {
     }
   }
   return true;
-}
-
-Pause& system_pause() {
-  static SleepingPause pause;
-  return pause;
 }
 
 }  // namespace platform

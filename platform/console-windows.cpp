@@ -23,11 +23,6 @@ HANDLE standard_handle(int fd) {
   return GetStdHandle(kIds[fd]);
 }
 
-class SleepingPause : public Pause {
- public:
-  void wait(int seconds) override { Sleep(static_cast<DWORD>(seconds) * 1000); }
-};
-
 // What prepare_console changed, to be put back: the console's output code page before the
 // program set UTF-8 (0: nothing to put back), and its output mode before the program turned
 // on the escape sequences.
@@ -113,11 +108,6 @@ bool write_all(int fd, std::string_view bytes, std::string* error) {
   if (code == ERROR_SUCCESS) return true;
   *error = error_text(code);
   return false;
-}
-
-Pause& system_pause() {
-  static SleepingPause pause;
-  return pause;
 }
 
 }  // namespace platform

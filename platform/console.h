@@ -3,6 +3,7 @@
 // console-windows.cpp implement it; the build picks one.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -38,9 +39,14 @@ std::string clear_sequence(int fd);
 // `error` to the system's text for it.
 bool read_some(int fd, char* buffer, std::size_t size, std::size_t* count, std::string* error);
 
+// The error of a write that the system took none of the bytes of, the same on every system:
+// such a write is not tried again for ever.
+constexpr char kNoBytesTaken[] = "The system took none of the bytes written";
+
 // Hands all bytes to the system, waiting while a stream cannot take more for the moment. On a
 // write error, also to a pipe whose reader has gone, returns false and sets `error` to the
-// system's text for it. (Where SIGPIPE is not ignored, that pipe ends the process first.)
+// system's text for it (kNoBytesTaken for a write that took nothing). (Where SIGPIPE is not
+// ignored, that pipe ends the process first.)
 bool write_all(int fd, std::string_view bytes, std::string* error);
 
 // The pause between screens, which the dialogue calls and tests replace by a fake.
@@ -50,7 +56,28 @@ class Pause {
   virtual void wait(int seconds) = 0;
 };
 
-// A pause that sleeps.
+// The time a pause keeps: the system's, or a fake in tests.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual std::chrono::steady_clock::time_point now() = 0;
+  // Sleeps for at most `span`; may end sooner.
+  virtual void sleep(std::chrono::nanoseconds span) = 0;
+};
+
+// A pause that sleeps on its clock until the seconds have passed, however often a sleep ends
+// early.
+class SleepingPause : public Pause {
+ public:
+  explicit SleepingPause(Clock& clock) : clock_(clock) {}
+  void wait(int seconds) override;
+
+ private:
+  Clock& clock_;
+};
+
+// The system's clock, and a pause that sleeps on it.
+Clock& system_clock();
 Pause& system_pause();
 
 }  // namespace platform

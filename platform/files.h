@@ -1,6 +1,8 @@
-// The files the programs write, and what differs between operating systems in writing them:
-// the report file, to which each save appends under a lock, and the chart, replaced whole.
-// files-posix.cpp and files-windows.cpp implement it; the build picks one.
+// The files the programs write: the report file, to which each save appends under a lock, the
+// small note a save leaves while it writes, and the chart, replaced whole. Everything goes
+// through FileSystem, whose primitives differ between operating systems (files-posix.cpp and
+// files-windows.cpp, the build picks one) and whose chart rules, the same everywhere, are in
+// files.cpp on top of them; tests stand a fake in for the primitives.
 #pragma once
 
 #include <chrono>
@@ -12,8 +14,9 @@
 
 namespace platform {
 
-// How a wait for the report file's lock ended.
-enum class LockState { locked, busy, failed };
+// How a wait for the report file ended: `ready`; `busy` when another saver (or a program
+// holding a lease) still holds it; `failed` with the error set.
+enum class WaitState { ready, busy, failed };
 
 // The report file while a save has it open. Each operation that can fail returns false and
 // sets `error` to the system's text for the error. The file is closed, without a word, when
@@ -23,16 +26,19 @@ class ReportFile {
   virtual ~ReportFile() = default;
   // True when the system allowed reading only: nothing can be written.
   virtual bool read_only() const = 0;
-  // Waits up to `wait` until no other saver holds the file, then holds it until it is closed:
-  // `locked`; `busy` when another saver still holds it; `failed` with `error` set.
-  virtual LockState lock(std::chrono::milliseconds wait, std::string* error) = 0;
+  // False when the system allowed writing only: what the file holds cannot be read.
+  virtual bool readable() const = 0;
+  // True for a regular file, which keeps what is written and can be cut back; false for a
+  // FIFO or a device, which hand the bytes on.
+  virtual bool regular() const = 0;
+  // Waits up to `wait` until no other saver holds the file, then holds it until it is closed.
+  virtual WaitState lock(std::chrono::milliseconds wait, std::string* error) = 0;
   virtual bool size(std::uint64_t* bytes, std::string* error) = 0;
-  // Reads up to `length` bytes from `offset` into `bytes`. A file that was opened for writing
-  // alone reads as empty.
+  // Reads up to `length` bytes from `offset` into `bytes`.
   virtual bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
                     std::string* error) = 0;
   // Appends all bytes at the end of the file; `written` tells how many went in, also when
-  // the write failed partway.
+  // the write failed partway. A write that takes no bytes fails (platform::kNoBytesTaken).
   virtual bool append(std::string_view bytes, std::size_t* written, std::string* error) = 0;
   // Cuts the file back to `bytes` long, removing what was appended after that.
   virtual bool cut_back(std::uint64_t bytes, std::string* error) = 0;
@@ -41,52 +47,120 @@ class ReportFile {
   virtual bool sync(std::string* error) = 0;
 };
 
-// Where report files are opened: the system's files, or a fake in tests.
+// What a path names, as the chart's rules look at it.
+struct FileFacts {
+  enum class Kind { absent, regular, folder, fifo, device };
+  Kind kind = Kind::absent;
+  std::uint64_t size = 0;
+  int links = 1;
+  // Whether an editor would write the file: its user may, and it has a write permission or,
+  // on Windows, no read-only attribute (even the superuser leaves such a file alone).
+  bool may_write = true;
+  // The file the path leads to once symbolic links are followed, also where the last link
+  // points at no file yet; "" for a file that has no name of its own to be replaced under.
+  std::string target;
+};
+
+// A file the chart is written into: a new temporary file, or the chart itself where it is
+// written in place. Each operation that can fail returns false and sets `error`.
+class ChartFile {
+ public:
+  virtual ~ChartFile() = default;
+  // Writes all bytes from `offset` on; a FIFO or a device takes them where its stream is.
+  virtual bool write_at(std::uint64_t offset, std::string_view bytes, std::string* error) = 0;
+  virtual bool read_all(std::string* bytes, std::string* error) = 0;
+  // Makes sure that the first `bytes` bytes have space on the disk, before they are written.
+  virtual bool reserve(std::uint64_t bytes, std::string* error) = 0;
+  virtual bool cut_to(std::uint64_t bytes, std::string* error) = 0;
+  // Gives the file the permissions (and, where the process may set them, the owner and
+  // group) of `old`, or those of a new file where `old` is null.
+  virtual bool take_attributes(const FileFacts* old, std::string* error) = 0;
+  virtual bool sync(std::string* error) = 0;
+};
+
+// Where the programs' files are: the system's, or a fake in tests. The primitives are the
+// system's calls; replace_file and check_chart_target are rules built on them.
 class FileSystem {
  public:
-  virtual ~FileSystem() = default;
+  virtual ~FileSystem();
+
   // Opens `name` for reading and writing at its end, created if absent. Where that is refused
   // for lack of permission, opens it for writing alone, else for reading alone (see
-  // ReportFile::read_only). A FIFO is opened for writing alone, and only while a reader has
-  // it open, so that no block vanishes unread. On failure returns nullptr and sets `error` to
-  // the system's text for the error of the first attempt.
-  virtual std::unique_ptr<ReportFile> open_report(const std::string& name, std::string* error) = 0;
-  // Writes a chart to `path` as an editor saves a file (see platform::replace_file).
-  virtual bool replace_file(const std::string& path, std::string_view bytes,
+  // ReportFile). A FIFO is opened for writing alone, and only while a reader has it open, so
+  // that no block vanishes unread. Waits up to `wait` while another program holds a lease on
+  // the file (`busy` after that). `failed` sets `error` to the text of the first attempt's.
+  virtual WaitState open_report(const std::string& name, std::chrono::milliseconds wait,
+                                std::unique_ptr<ReportFile>* file, std::string* error) = 0;
+
+  // Reads at most `limit` bytes from the start of `path`; `found` is false where it is absent.
+  virtual bool read_start(const std::string& path, std::size_t limit, std::string* bytes,
+                          bool* found, std::string* error) = 0;
+  // Makes `bytes` the whole of `path`, created if absent, flushed with its folder entry.
+  virtual bool write_whole(const std::string& path, std::string_view bytes, std::string* error) = 0;
+  // Removes `path`; a path that is already absent is no failure.
+  virtual bool remove(const std::string& path, std::string* error) = 0;
+
+  virtual bool look_at(const std::string& path, FileFacts* facts, std::string* error) = 0;
+  // A new file at `path`, which must not exist yet; null with `exists` true where it does.
+  virtual std::unique_ptr<ChartFile> create_new(const std::string& path, bool* exists,
+                                                std::string* error) = 0;
+  // Opens the file at `path` for writing where it is. A FIFO is opened only while a program
+  // reads it, and never waited for.
+  virtual std::unique_ptr<ChartFile> open_in_place(const std::string& path, std::string* error) = 0;
+  // Renames `from` over `to`; `replacing` tells that `to` exists.
+  virtual bool put_in_place(const std::string& from, const std::string& to, bool replacing,
                             std::string* error) = 0;
-  // True when `path` is the file standard output writes to (see platform::is_standard_output).
+  virtual bool sync_folder(const std::string& folder, std::string* error) = 0;
+  // Whether a new file can be made in `folder`: it exists and its user may write it.
+  virtual bool may_create_in(const std::string& folder, std::string* error) = 0;
+  // True when `path` names the very file that standard output writes to, as /dev/stdout does,
+  // or a file the output was sent to: what goes there should then follow the output, not
+  // replace the file under it.
   virtual bool is_standard_output(const std::string& path) = 0;
+
+  // Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
+  // target replaced. A regular file is replaced whole: the bytes go to a new temporary file
+  // beside it (named kTemporaryChartName and a number), which is flushed, given the old
+  // file's permissions and owner, and renamed over it; the folder is flushed after that. A
+  // file its user may not write is refused ("Permission denied"). A device, a FIFO and a file
+  // with several hard links are written in place, so that every name of it shows the new
+  // bytes; such a file is given the space for them first, and where they cannot all be
+  // written its old bytes are written back (the error says whether that worked). The ending
+  // signals are held meanwhile, except for a FIFO or a device, which may take for ever.
+  // Standard output is refused: the caller writes the chart after its output instead.
+  bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
+
+  // Checks, before anything is written, that replace_file may write the chart to `path`:
+  // refuses a folder, a folder to put it in that is missing or may not be written, a file
+  // that may not be written, a non-empty file that is not an SVG document (such as
+  // K-Berg.txt), and a FIFO that no program reads. A FIFO that is read is kept open for the
+  // replace_file that follows. Standard output is always fine. `error` gets one line naming
+  // the path and the reason.
+  bool check_chart_target(const std::string& path, std::string* error);
+
+ private:
+  bool write_new(const FileFacts& facts, bool replacing, std::string_view bytes,
+                 std::string* error);
+  bool write_in_place(const std::string& path, const FileFacts& facts, std::string_view bytes,
+                      std::string* error);
+  std::unique_ptr<ChartFile> create_temporary(const std::string& target, std::string* name,
+                                              std::string* error);
+  std::unique_ptr<ChartFile> open_target(const std::string& path, std::string* error);
+
+  std::string checked_fifo_path_;  // a FIFO check_chart_target opened, kept for the chart
+  std::unique_ptr<ChartFile> checked_fifo_;
 };
+
+// The start of a temporary chart's name: visible, and saying what it is, so that one a killed
+// run left is seen and can be removed.
+constexpr std::string_view kTemporaryChartName = "k-berg-table-unfinished-chart-";
+
+// The folder `path` is in: "." for a bare name.
+std::string folder_of(const std::string& path);
+// The path of a file named `name` in the folder `path` is in.
+std::string beside(const std::string& path, std::string_view name);
 
 // The files of the operating system.
 FileSystem& system_files();
-
-// While an object of this class lives, the requests that end the process (on POSIX systems
-// SIGINT, SIGTERM, SIGHUP and SIGQUIT; on Windows the console's Ctrl+C, Ctrl+Break and close)
-// are held off, so that they never leave a file half written; one that came meanwhile takes
-// effect when the object goes. One object at a time.
-class EndingSignalsHeld {
- public:
-  EndingSignalsHeld();
-  ~EndingSignalsHeld();
-  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-};
-
-// Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
-// target replaced. A regular file is replaced whole: the bytes go to a new temporary file of
-// a unique name beside it, which is flushed to stable storage, given the old file's permission
-// bits (and, where the process may set them, its owner and group), and renamed over it; the
-// folder is flushed after that. `path` holds the old file or the whole new one, never a part,
-// and on failure the temporary file is removed. A file its user may not write is refused
-// ("Permission denied"). Anything else is written in place, never replaced: a device, a FIFO,
-// a terminal, and a file with several hard links, so that every name of it shows the new
-// bytes. On failure `error` gets the system's text for the error.
-bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
-
-// True when `path` names the very file that standard output writes to, as /dev/stdout does,
-// or a file the output was sent to: what goes there should then follow the output, not
-// replace the file under it.
-bool is_standard_output(const std::string& path);
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/console.h"
+
 namespace platform {
 
 namespace {
@@ -48,6 +50,7 @@ std::string system_message(DWORD code) {
 }  // namespace
 
 std::string error_text(DWORD code) {
+  if (code == kNoBytesTakenCode) return kNoBytesTaken;
   for (const ErrorMapping& mapping : kErrorMappings) {
     if (mapping.windows == code) return std::strerror(mapping.c_library);
   }
@@ -60,7 +63,7 @@ DWORD write_handle(HANDLE handle, std::string_view bytes, std::size_t* written) 
     DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - *written, kMaxChunk));
     DWORD count = 0;
     if (!WriteFile(handle, bytes.data() + *written, chunk, &count, nullptr)) return GetLastError();
-    if (count == 0) return ERROR_WRITE_FAULT;
+    if (count == 0) return kNoBytesTakenCode;
     *written += count;
   }
   return ERROR_SUCCESS;

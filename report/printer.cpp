@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/signals.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 
@@ -15,12 +18,15 @@ namespace {
 
 constexpr char kFileName[] = "K-Berg.txt";
 constexpr int kUnit = 120;
-constexpr std::string_view kClosingRecord = " ----------------------------------\r\n";
-constexpr std::string_view kRule = kClosingRecord.substr(1, kClosingRecord.size() - 3);
+constexpr std::string_view kRule = "----------------------------------";
+constexpr char kJournalName[] = "K-Berg.txt.saving";
+constexpr std::string_view kJournalHeading = "k-berg: a save appends at ";
+constexpr std::size_t kLongestJournal = 4096;
+// A save killed outright stops its write where the system was copying it, at the end of a
+// page of the file (the system copies a write page by page), or of a sector on a power loss:
+// its part ends at a multiple of this many bytes of the file.
+constexpr std::uint64_t kTearAlignment = 512;
 constexpr std::chrono::seconds kNoticeAfter{1};
-// Where the shape of a block has a number field, and what such a field may hold.
-constexpr char kAnyField = '\0';
-constexpr std::string_view kFieldCharacters = " 0123456789.-*NaInfinity";
 
 // The 18 records of a block, with its number fields already edited: the angle, the exponent
 // and the ten rows of the table.
@@ -50,91 +56,162 @@ std::string block(const berg::Result& result) {
                        textio::fixed_field(result.exponent(), textio::kParameterEdit), rows);
 }
 
-// What every block looks like: its text, with kAnyField where a number field stands. A row
-// of the table is fields and the blanks between them, all of it field characters.
-const std::string& block_shape() {
-  static const std::string shape = [] {
-    const std::string parameter(textio::kParameterEdit.width, kAnyField);
-    const std::string row(textio::harmonic_row_fields(0, 0.0, 0.0).size(), kAnyField);
-    return block_records(parameter, parameter, std::vector<std::string>(berg::kHarmonics, row));
-  }();
-  return shape;
-}
-
-bool fits_shape(std::string_view bytes, std::string_view shape) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const bool fits = shape[i] == kAnyField
-                          ? kFieldCharacters.find(bytes[i]) != std::string_view::npos
-                          : bytes[i] == shape[i];
-    if (!fits) return false;
-  }
-  return true;
-}
-
-// How many bytes at the end of `tail`, the last bytes of the file, are the unfinished block
-// of a save that was killed, or 0. Such a part is shorter than a block and looks like its
-// beginning, and it begins where the file begins (`from_start`) or right after the closing
-// record of a whole block. A file that ends in a whole block has no such part: its last line
-// end follows the rule, not a closing record. What others wrote after a whole block that
-// looks like such a part, as a lone line end does, cannot be told from one and is cut too.
-std::size_t unfinished_block(std::string_view tail, bool from_start) {
-  const std::string& shape = block_shape();
-  for (std::size_t length = std::min(tail.size(), shape.size() - 1); length > 0; --length) {
-    const std::string_view before = tail.substr(0, tail.size() - length);
-    const bool after_a_block = before.ends_with(kClosingRecord) || (before.empty() && from_start);
-    if (after_a_block && fits_shape(tail.substr(before.size()), shape)) return length;
-  }
-  return 0;
-}
-
 textio::Failure write_failure(const std::string& error) {
   return textio::Failure({kUnit, kFileName},
                          std::string("Cannot write to file '") + kFileName + "': " + error);
 }
 
-// Waits for the other saver that holds the file, saying so once the wait grows long: no block
-// is dropped for it.
-void lock(platform::ReportFile& file, textio::Records& screen) {
-  std::string error;
-  platform::LockState state = file.lock(kNoticeAfter, &error);
-  if (state == platform::LockState::busy) {
-    screen.text("Файл K-Berg.txt занят другой записью, ожидание ее завершения...");
-    screen.flush();
-  }
-  while (state == platform::LockState::busy) state = file.lock(kNoticeAfter, &error);
-  if (state == platform::LockState::failed) throw write_failure(error);
+// Says once that the save waits for another saver or program to let the file go.
+void tell_waiting(bool* told, textio::Records& screen) {
+  if (*told) return;
+  screen.text("Файл K-Berg.txt занят другой записью, ожидание ее завершения...");
+  screen.flush();
+  *told = true;
 }
 
-// Cuts off the unfinished block the file ends in, if it does, saying so; returns the size
-// the file then has.
-std::uint64_t cut_off_unfinished_block(platform::ReportFile& file, std::uint64_t size,
-                                       textio::Records& screen) {
-  const std::size_t longest = block_shape().size() - 1 + kClosingRecord.size();
-  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, longest));
+// Opens the file, waiting while another program holds a lease on it, and then for the lock
+// against other savers: no block is dropped for them, and a long wait is told.
+std::unique_ptr<platform::ReportFile> open_locked(platform::FileSystem& files,
+                                                  textio::Records& screen) {
+  std::unique_ptr<platform::ReportFile> file;
+  std::string error;
+  bool told = false;
+  platform::WaitState state;
+  while ((state = files.open_report(kFileName, kNoticeAfter, &file, &error)) ==
+         platform::WaitState::busy) {
+    tell_waiting(&told, screen);
+  }
+  if (state == platform::WaitState::failed) {
+    throw textio::Failure({kUnit, ""},
+                          std::string("Cannot open file '") + kFileName + "': " + error);
+  }
+  if (file->read_only()) {
+    throw textio::Failure({kUnit, kFileName}, "Cannot write to file opened for READ");
+  }
+  while ((state = file->lock(kNoticeAfter, &error)) == platform::WaitState::busy) {
+    tell_waiting(&told, screen);
+  }
+  if (state == platform::WaitState::failed) throw write_failure(error);
+  return file;
+}
+
+// What a save notes before it appends: where its block starts, and the block itself, the
+// evidence by which the next save tells what a killed save left from anything else; and, once
+// a failed save could not cut back what it wrote, how many bytes that was.
+struct Journal {
+  std::uint64_t offset = 0;
+  std::string block;
+  std::optional<std::size_t> written;
+};
+
+std::string journal_text(const Journal& journal) {
+  const std::string written =
+      journal.written ? ", " + std::to_string(*journal.written) + " written" : "";
+  return std::string(kJournalHeading) + std::to_string(journal.offset) + ", " +
+         std::to_string(journal.block.size()) + " bytes" + written + ":\n" + journal.block;
+}
+
+// The journal a save left, if it left a whole one: a save killed while it wrote the journal
+// had not begun its block.
+std::optional<Journal> read_journal(platform::FileSystem& files) {
+  std::string text, ignored;
+  bool found = false;
+  if (!files.read_start(kJournalName, kLongestJournal, &text, &found, &ignored) || !found ||
+      !text.starts_with(kJournalHeading)) {
+    return std::nullopt;
+  }
+  const std::size_t line_end = text.find('\n');
+  const std::string heading =
+      text.substr(kJournalHeading.size(), line_end - kJournalHeading.size());
+  unsigned long long offset = 0, length = 0, written = 0;
+  int parsed = 0, parsed_written = 0;
+  std::sscanf(heading.c_str(), "%llu, %llu bytes:%n", &offset, &length, &parsed);
+  std::sscanf(heading.c_str(), "%llu, %llu bytes, %llu written:%n", &offset, &length, &written,
+              &parsed_written);
+  const bool whole = static_cast<std::size_t>(std::max(parsed, parsed_written)) == heading.size();
+  if (line_end == std::string::npos || !whole || text.size() - line_end - 1 != length) {
+    return std::nullopt;
+  }
+  const std::optional<std::size_t> count =
+      parsed_written > 0 ? std::optional<std::size_t>(written) : std::nullopt;
+  return Journal{offset, text.substr(line_end + 1), count};
+}
+
+// Cuts off what a killed or failed save left at the end of the file: the part of its block
+// that its journal holds and the file still ends in, and nothing else. Returns the size the
+// file then has. A file that refuses to be cut (one that may only be appended to) keeps it,
+// and the new block follows; so does one that may not be read, whose end cannot be checked.
+std::uint64_t cut_off_unfinished_block(platform::FileSystem& files, platform::ReportFile& file,
+                                       std::uint64_t size, textio::Records& screen) {
+  const std::optional<Journal> journal = read_journal(files);
+  if (!journal || journal->offset >= size || size - journal->offset >= journal->block.size())
+    return size;
+  const std::size_t torn = static_cast<std::size_t>(size - journal->offset);
+  const bool where_a_save_stops =
+      journal->written ? torn == *journal->written : size % kTearAlignment == 0;
+  if (!where_a_save_stops) return size;
+  const std::string bytes = " (байт: " + std::to_string(torn) + ")";
+  if (!file.readable()) {
+    screen.text(
+        "Файл K-Berg.txt нельзя прочитать: возможный обрывок прерванной записи в его конце" +
+        bytes + " не проверен и оставлен");
+    return size;
+  }
   std::string tail, error;
-  if (!file.read(size - wanted, wanted, &tail, &error)) throw write_failure(error);
-  const std::size_t unfinished = unfinished_block(tail, tail.size() == size);
-  if (unfinished == 0) return size;
-  if (!file.cut_back(size - unfinished, &error)) throw write_failure(error);
-  screen.text("Из файла K-Berg.txt удален обрывок прерванной записи (байт: " +
-              std::to_string(unfinished) + ")");
-  return size - unfinished;
+  if (!file.read(journal->offset, torn, &tail, &error)) throw write_failure(error);
+  if (tail != std::string_view(journal->block).substr(0, torn)) return size;
+  if (!file.cut_back(journal->offset, &error)) {
+    screen.text("Обрывок прерванной записи в конце K-Berg.txt" + bytes + " удалить нельзя (" +
+                error + "), новая запись добавлена после него");
+    return size;
+  }
+  screen.text("Из файла K-Berg.txt удален обрывок прерванной записи" + bytes);
+  return journal->offset;
 }
 
 // Appends the block. When the write or the flush fails after some of the block went in, the
 // file is cut back to the size it had, so that a save is whole or absent; a cut-back that
-// fails is reported as well. The requests that end the process wait from the write until the
-// flush or the cut-back is done, so that they never leave a part of the block.
-void append_whole(platform::ReportFile& file, std::string_view bytes, std::uint64_t size_before) {
+// fails is reported as well, and the journal notes how much the next save is to cut. The
+// requests that end the process wait from the write until the flush or the cut-back is done,
+// so that they never leave a part of the block.
+void append_whole(platform::FileSystem& files, platform::ReportFile& file, Journal journal) {
   const platform::EndingSignalsHeld held;
   std::string error;
   std::size_t written = 0;
-  if (file.append(bytes, &written, &error) && file.sync(&error)) return;
+  if (file.append(journal.block, &written, &error) && file.sync(&error)) return;
   std::string cut_back_error;
-  if (written > 0 && !file.cut_back(size_before, &cut_back_error)) {
+  if (written > 0 && !file.cut_back(journal.offset, &cut_back_error)) {
     error += "; cannot remove the " + std::to_string(written) + " bytes written: " + cut_back_error;
+    journal.written = written;
+    files.write_whole(kJournalName, journal_text(journal), &cut_back_error);
   }
   throw write_failure(error);
+}
+
+// A regular file gets the block under the journal: the journal first, flushed, then the
+// block, then the journal goes. A journal that cannot be written leaves the block without
+// that evidence, which is told. The journal stays where the block could not be cut back.
+void save_to_regular_file(platform::FileSystem& files, platform::ReportFile& file,
+                          std::string_view bytes, textio::Records& screen) {
+  std::uint64_t size = 0;
+  std::string error;
+  if (!file.size(&size, &error)) throw write_failure(error);
+  const Journal journal{
+      cut_off_unfinished_block(files, file, size, screen), std::string(bytes), {}};
+  if (!files.write_whole(kJournalName, journal_text(journal), &error)) {
+    screen.text(std::string("Не удалось записать ") + kJournalName + " (" + error +
+                "): обрывок, если запись прервут, не будет удален");
+  }
+  append_whole(files, file, journal);
+  files.remove(kJournalName, &error);
+}
+
+// A FIFO or a device hands the block on, and nothing of it can be taken back; the ending
+// signals are not held, as the write may wait for ever for a reader that is behind.
+void save_to_stream(platform::ReportFile& file, std::string_view bytes) {
+  std::string error;
+  std::size_t written = 0;
+  if (!file.append(bytes, &written, &error) || !file.sync(&error)) throw write_failure(error);
 }
 
 }  // namespace
@@ -146,19 +223,12 @@ void output_printer(const berg::HarmonicTable& table, const double& exponent,
                     const double& cutoff_angle, platform::FileSystem& files,
                     textio::Records& screen) {
   const std::string bytes = block(berg::Result(cutoff_angle, exponent, table));
-  std::string error;
-  std::unique_ptr<platform::ReportFile> file = files.open_report(kFileName, &error);
-  if (file == nullptr) {
-    throw textio::Failure({kUnit, ""},
-                          std::string("Cannot open file '") + kFileName + "': " + error);
+  std::unique_ptr<platform::ReportFile> file = open_locked(files, screen);
+  if (file->regular()) {
+    save_to_regular_file(files, *file, bytes, screen);
+  } else {
+    save_to_stream(*file, bytes);
   }
-  if (file->read_only()) {
-    throw textio::Failure({kUnit, kFileName}, "Cannot write to file opened for READ");
-  }
-  lock(*file, screen);
-  std::uint64_t size = 0;
-  if (!file->size(&size, &error)) throw write_failure(error);
-  append_whole(*file, bytes, cut_off_unfinished_block(*file, size, screen));
 }
 
 }  // namespace printer

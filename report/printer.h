@@ -12,9 +12,12 @@ namespace printer {
 // harmonics 0 to 9 followed by their phases). The block reaches stable storage in one write,
 // under a lock that keeps other savers out, before this returns. A file that cannot be opened
 // or written throws textio::Failure; what the failed save wrote is cut back off, so that a
-// save is whole or absent (a cut-back that fails is named in the report). Where the file ends
-// in the unfinished block of a save that was killed, that part is cut off first. `screen`
-// gets a line where that happens, and while the save waits for another one to finish.
+// save is whole or absent (a cut-back that fails is named in the report). Before it appends,
+// a save notes where its block starts in K-Berg.txt.saving, and removes the note once the
+// block is on disk; where a save was killed and the file still ends in the part of its block
+// that the note holds, the next save cuts that part off first, and nothing else, ever.
+// `screen` gets a line where that happens (or where that part must stay), and while the save
+// waits for another saver, or for a program's lease on the file.
 void output_printer(const berg::HarmonicTable& table, const double& exponent,
                     const double& cutoff_angle, platform::FileSystem& files,
                     textio::Records& screen);

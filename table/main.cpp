@@ -11,6 +11,7 @@
 #include "table/progress.h"
 #include "table/run.h"
 #include "textio/channels.h"
+#include "textio/error.h"
 #include "textio/failure.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "table/chart.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
-#include "textio/failure.h"
+#include "textio/error.h"
 #include "textio/fields.h"
 
 namespace table {

@@ -21,13 +21,19 @@ namespace table {
 
 namespace {
 
-// The answer's records and the chart, if one was asked for, of one run.
+// The answer's records and the chart, if one was asked for, of one run. A chart that could
+// not be put in its file is refused before anything is written.
 class Outputs {
  public:
   Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
           const ChartView& chart)
       : options_(options), output_(output), files_(files), records_(output, false) {
-    if (!options.svg_file.empty()) chart_.emplace(chart);
+    if (options.svg_file.empty()) return;
+    chart_.emplace(chart);
+    std::string error;
+    if (options.svg_file != "-" && !files.check_chart_target(options.svg_file, &error)) {
+      throw textio::Error("--svg: " + error);
+    }
   }
 
   // Where the answer goes, or nothing when the chart takes its place.

@@ -26,14 +26,21 @@ refused --angle-for-g1 "$@" --angle-for-g1 2.5 --svg chart.svg
 # The chart is put in place only after the table was written.
 refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
 
-# A folder named as the chart: the table is written, the folder stays.
-mkdir folder.svg && status=0 && { "$@" --svg folder.svg >stdout 2>stderr || status=$?; }
-[ "$status" -eq 2 ] && grep -qF folder.svg stderr && grep -q 'Коэффициенты Берга' stdout &&
-  rmdir folder.svg || fail "--svg folder.svg: status $status, standard error $(cat stderr)"
+# A folder named as the chart is refused before anything is written, and stays.
+mkdir folder.svg && files="folder.svg stderr stdout " &&
+  refused "'folder.svg': it is a folder" "$@" --svg folder.svg && rmdir folder.svg
+
+# A chart that may not be written (on Windows: read-only) is refused and stays; a temporary chart
+# a killed run left is passed over and stays.
+echo old >kept.svg && chmod 444 kept.svg && echo left >k-berg-table-unfinished-chart-0
+status=0 && { "$@" --svg kept.svg >/dev/null 2>stderr || status=$?; }
+[ "$status" -eq 2 ] && grep -qF "kept.svg': Permission denied" stderr && grep -qx old kept.svg &&
+  "$@" --svg new.svg >/dev/null && grep -q '</svg>' new.svg && grep -qx left k-berg-table-* &&
+  rm -f kept.svg new.svg k-berg-table-* || fail "read-only or left files: $(cat stderr; ls -A)"
 
 # The chart of docs/, drawn as the README says, into a file or onto standard output, over a
 # file with a second hard link, old: written through it, so that both names show the new chart.
-echo old >old && ln old chart.svg
+echo "<svg/>" >old && ln old chart.svg
 "$@" --step 1 --svg chart.svg >stdout && xmllint --noout chart.svg &&
   cmp chart.svg "$docs/berg-chart.svg" && cmp old chart.svg ||
   fail "the chart is not docs/berg-chart.svg on both names"
@@ -42,9 +49,11 @@ echo old >old && ln old chart.svg
   tail -c 8 both.svg | grep -q '</svg>' && rm both.svg || fail "the chart did not follow the table"
 "$@" --step 1 --show gamma --harmonics 1-3 --optimum --svg - | cmp - "$docs/gamma-chart.svg" ||
   fail "the chart of maxima is not docs/gamma-chart.svg"
+"$@" --stage --supply 12.5 --power 8 --saturation 1 --exponent '1;1.5;2' --from 60 --to 180 \
+  --step 0.5 --svg - | cmp - "$docs/stage-chart.svg" || fail "the stage's chart is not docs/stage-chart.svg"
 # A user who may write another's chart through its group keeps it in that group.
 if [ "$(id -u)" = 0 ] && [ -z "${linux:-}" ]; then
-  chmod 777 . && echo old >group.svg && chown 0:100 group.svg && chmod 664 group.svg
+  chmod 777 . && echo "<svg/>" >group.svg && chown 0:100 group.svg && chmod 664 group.svg
   setpriv --reuid=65534 --regid=65534 --groups=100 "$@" --svg group.svg >/dev/null &&
     [ "$(stat -c %u:%g group.svg)" = 65534:100 ] && rm group.svg || fail "the chart's group changed"
 fi

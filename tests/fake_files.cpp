@@ -6,83 +6,126 @@ namespace testing_support {
 
 namespace {
 
-constexpr const char* kStepNames[] = {"open",   "lock",     "size", "read",
-                                      "append", "cut_back", "sync", "replace"};
+constexpr const char* kStepNames[] = {
+    "lock",    "size",       "read",  "write",       "cut",         "sync",
+    "reserve", "attributes", "open",  "read_start",  "write_whole", "remove",
+    "look",    "create",     "place", "sync_folder", "may_create"};
 
-class FakeReportFile : public platform::ReportFile {
+// An open file: K-Berg.txt as a save has it, or a chart's file.
+class FakeFile : public platform::ReportFile, public platform::ChartFile {
  public:
-  explicit FakeReportFile(FakeFiles& files) : files_(files) {}
+  FakeFile(FakeFiles& files, std::string* bytes) : files_(files), bytes_(*bytes) {}
 
   bool read_only() const override { return files_.read_only; }
+  bool readable() const override { return !files_.write_only; }
+  bool regular() const override { return !files_.stream; }
 
-  platform::LockState lock(std::chrono::milliseconds, std::string* error) override {
-    if (!take(Step::lock, error)) return platform::LockState::failed;
-    if (files_.busy_locks == 0) return platform::LockState::locked;
+  platform::WaitState lock(std::chrono::milliseconds, std::string* error) override {
+    if (!files_.take(Step::lock, error)) return platform::WaitState::failed;
+    if (files_.busy_locks == 0) return platform::WaitState::ready;
     --files_.busy_locks;
-    return platform::LockState::busy;
+    return platform::WaitState::busy;
   }
-
   bool size(std::uint64_t* bytes, std::string* error) override {
-    *bytes = files_.content.size();
-    return take(Step::size, error);
+    *bytes = bytes_.size();
+    return files_.take(Step::size, error);
   }
-
   bool read(std::uint64_t offset, std::size_t length, std::string* bytes,
             std::string* error) override {
-    *bytes = files_.content.substr(offset, length);
-    return take(Step::read, error);
+    *bytes = bytes_.substr(offset, length);
+    return files_.take(Step::read, error);
+  }
+  bool read_all(std::string* bytes, std::string* error) override {
+    return read(0, bytes_.size(), bytes, error);
+  }
+  // A failing write takes `write_takes` bytes first.
+  bool write_at(std::uint64_t offset, std::string_view more, std::string* error) override {
+    std::size_t written = 0;
+    return write_counted(offset, more, &written, error);
+  }
+  bool append(std::string_view more, std::size_t* written, std::string* error) override {
+    return write_counted(bytes_.size(), more, written, error);
+  }
+  bool cut_back(std::uint64_t bytes, std::string* error) override { return cut_to(bytes, error); }
+  bool cut_to(std::uint64_t bytes, std::string* error) override {
+    if (!files_.take(Step::cut, error)) return false;
+    bytes_.resize(bytes);
+    return true;
+  }
+  bool sync(std::string* error) override { return files_.take(Step::sync, error); }
+  bool reserve(std::uint64_t, std::string* error) override {
+    return files_.take(Step::reserve, error);
+  }
+  bool take_attributes(const platform::FileFacts*, std::string* error) override {
+    return files_.take(Step::attributes, error);
   }
 
-  bool append(std::string_view bytes, std::size_t* written, std::string* error) override {
-    const bool ok = take(Step::append, error);
-    *written = ok ? bytes.size() : std::min(files_.append_takes, bytes.size());
-    files_.content += bytes.substr(0, *written);
+ private:
+  bool write_counted(std::uint64_t offset, std::string_view more, std::size_t* written,
+                     std::string* error) {
+    const bool ok = files_.take(Step::write, error);
+    *written = ok ? more.size() : std::min(files_.write_takes, more.size());
+    bytes_.resize(std::max<std::size_t>(bytes_.size(), offset + *written));
+    bytes_.replace(offset, *written, more.substr(0, *written));
     return ok;
   }
 
-  bool cut_back(std::uint64_t bytes, std::string* error) override {
-    if (!take(Step::cut_back, error)) return false;
-    files_.content.resize(bytes);
-    return true;
-  }
-
-  bool sync(std::string* error) override { return take(Step::sync, error); }
-
- private:
-  bool take(Step step, std::string* error) {
-    files_.on_step(step);
-    files_.steps.push_back(step);
-    if (std::find(files_.failing.begin(), files_.failing.end(), step) == files_.failing.end())
-      return true;
-    *error = std::string(kStepNames[static_cast<int>(step)]) + " failed";
-    return false;
-  }
-
   FakeFiles& files_;
+  std::string& bytes_;
 };
 
 }  // namespace
 
-std::unique_ptr<platform::ReportFile> FakeFiles::open_report(const std::string&,
-                                                             std::string* error) {
-  on_step(Step::open);
-  steps.push_back(Step::open);
-  if (std::find(failing.begin(), failing.end(), Step::open) != failing.end()) {
-    *error = "open failed";
-    return nullptr;
-  }
-  return std::make_unique<FakeReportFile>(*this);
+bool FakeFiles::take(Step step, std::string* error) {
+  on_step(step);
+  steps.push_back(step);
+  const bool fails =
+      failures_left != 0 && std::find(failing.begin(), failing.end(), step) != failing.end();
+  if (!fails) return true;
+  if (failures_left > 0) --failures_left;
+  *error = std::string(kStepNames[static_cast<int>(step)]) + " failed";
+  return false;
 }
 
-bool FakeFiles::replace_file(const std::string& path, std::string_view bytes, std::string* error) {
-  on_step(Step::replace);
-  steps.push_back(Step::replace);
-  if (std::find(failing.begin(), failing.end(), Step::replace) != failing.end()) {
-    *error = "replace failed";
-    return false;
-  }
-  replaced[path] = bytes;
-  return true;
+platform::WaitState FakeFiles::open_report(const std::string&, std::chrono::milliseconds,
+                                           std::unique_ptr<platform::ReportFile>* file,
+                                           std::string* error) {
+  if (!take(Step::open, error)) return platform::WaitState::failed;
+  if (busy_opens > 0 && busy_opens--) return platform::WaitState::busy;
+  *file = std::make_unique<FakeFile>(*this, &content);
+  return platform::WaitState::ready;
+}
+
+bool FakeFiles::read_start(const std::string& path, std::size_t limit, std::string* bytes,
+                           bool* found, std::string* error) {
+  *found = files.count(path) > 0;
+  *bytes = *found ? files[path].substr(0, limit) : "";
+  return take(Step::read_start, error);
+}
+
+bool FakeFiles::look_at(const std::string& path, platform::FileFacts* found, std::string* error) {
+  const bool plain = files.count(path) > 0;
+  *found = {plain ? platform::FileFacts::Kind::regular : platform::FileFacts::Kind::absent,
+            plain ? files[path].size() : 0, 1, true, path};
+  if (facts.count(path) > 0) *found = facts[path];
+  return take(Step::look, error);
+}
+
+std::unique_ptr<platform::ChartFile> FakeFiles::create_new(const std::string& path, bool* exists,
+                                                           std::string* error) {
+  *exists = files.count(path) > 0;
+  if (*exists || !take(Step::create, error)) return nullptr;
+  return std::make_unique<FakeFile>(*this, &files[path]);
+}
+
+// A FIFO that no program reads (one without bytes here) is refused, as the system refuses it.
+std::unique_ptr<platform::ChartFile> FakeFiles::open_in_place(const std::string& path,
+                                                              std::string* error) {
+  if (!take(Step::open, error)) return nullptr;
+  const bool unread = facts.count(path) > 0 &&
+                      facts[path].kind == platform::FileFacts::Kind::fifo && files.count(path) == 0;
+  if (unread) *error = "No such device or address";
+  return unread ? nullptr : std::make_unique<FakeFile>(*this, &files[path]);
 }
 
 }  // namespace testing_support

@@ -9,15 +9,100 @@
 #include <tuple>
 
 #include "platform/files.h"
+#include "tests/fake_files.h"
 #include "tests/run_program.h"
 
 namespace {
 
-// The chart's file as an editor saves it: a link is followed; a file with other links, a FIFO
-// and a device are written in place; a replacement keeps the old mode and owner; a file without
-// write permission is refused; no temporary file is left. Each case: shell commands that make
+using Kind = platform::FileFacts::Kind;
+using testing_support::Step;
+
+const std::string kTemporary = std::string(platform::kTemporaryChartName) + "0";
+
+// Whatever step fails, the old chart stays and no temporary file is left; one written in place
+// gets its space first and its old bytes back. A taken temporary name is passed over.
+TEST(ReplaceFile, WholeOrTheOldOneStays) {
+  using enum Step;
+  const std::string back = "; the old chart was written back";
+  // clang-format off
+  // chart.svg's kind ("old" unless absent), links and write permission, the steps that fail and
+  // how often (-1: always), the error ("" for none) and what chart.svg then holds.
+  const std::tuple<Kind, int, bool, std::vector<Step>, int, std::string, std::string> cases[] = {
+      {Kind::absent, 1, true, {}, -1, "", "new chart"},
+      {Kind::regular, 1, true, {}, -1, "", "new chart"},
+      {Kind::regular, 1, false, {}, -1, "Permission denied", "old"},
+      {Kind::regular, 1, true, {create}, -1, "create failed", "old"},
+      {Kind::regular, 1, true, {attributes}, -1, "attributes failed", "old"},
+      {Kind::regular, 1, true, {write}, -1, "write failed", "old"},
+      {Kind::regular, 1, true, {sync}, -1, "sync failed", "old"},
+      {Kind::regular, 1, true, {place}, -1, "place failed", "old"},
+      {Kind::regular, 2, true, {}, -1, "", "new chart"},
+      {Kind::regular, 2, true, {reserve}, -1, "reserve failed", "old"},
+      {Kind::regular, 2, true, {write}, 1, "write failed" + back, "old"},
+      {Kind::regular, 2, true, {cut}, 1, "cut failed" + back, "old"},
+      {Kind::regular, 2, true, {sync}, 1, "sync failed" + back, "old"},
+      {Kind::regular, 2, true, {write}, -1, "write failed; the old chart could not be written back "
+       "(write failed): the file holds a part of the new one", "old "},
+      {Kind::device, 1, true, {}, -1, "", "new chart"}};
+  // clang-format on
+  for (const auto& [kind, links, may_write, failing, failures, expected_error, chart] : cases) {
+    testing_support::FakeFiles files;
+    files.files[kTemporary] = "left";
+    if (kind != Kind::absent) files.files["chart.svg"] = "old";
+    files.facts["chart.svg"] = {kind, 3, links, may_write, "chart.svg"};
+    files.failing = failing;
+    files.failures_left = failures;
+    files.write_takes = 4;
+    std::string error;
+    SCOPED_TRACE(expected_error);
+    EXPECT_EQ(files.replace_file("chart.svg", "new chart", &error), expected_error.empty());
+    EXPECT_EQ(error, expected_error);
+    EXPECT_EQ(files.files,
+              (std::map<std::string, std::string>{{"chart.svg", chart}, {kTemporary, "left"}}));
+  }
+  testing_support::FakeFiles files;
+  files.standard_output = "chart.svg";
+  std::string error;
+  EXPECT_FALSE(files.replace_file("chart.svg", "new", &error) || files.files.size() > 0);
+  EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
+}
+
+// The checks before anything is written, each refusal one line naming the path.
+TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
+  const std::string cannot = "cannot write the chart to 'c.svg': ";
+  const std::string other = cannot + "it holds something other than an SVG document, which is kept";
+  const std::string svg = "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>\n<svg>";
+  const std::string no_folder = cannot + "no file can be made in '.': may_create failed";
+  // The chart's bytes and facts, whether its folder refuses new files, and the refusal.
+  // clang-format off
+  const std::tuple<std::string, platform::FileFacts, bool, std::string> cases[] = {
+      {"", {Kind::absent, 0, 1, true, "c.svg"}, false, ""},
+      {"", {Kind::absent, 0, 1, true, "c.svg"}, true, no_folder},
+      {"", {Kind::folder, 0, 1, true, "c.svg"}, false, cannot + "it is a folder"},
+      {"", {Kind::fifo, 0, 1, true, "c.svg"}, false, cannot + "it is a FIFO that no program reads"},
+      {svg, {Kind::regular, 0, 1, true, "c.svg"}, false, ""},
+      {svg, {Kind::regular, 0, 2, true, "c.svg"}, true, ""},
+      {svg, {Kind::regular, 0, 1, false, "c.svg"}, false, cannot + "Permission denied"},
+      {" Угол отсечки <svg", {Kind::regular, 0, 1, true, "c.svg"}, false, other},
+      {"\r\n", {Kind::regular, 0, 1, true, "c.svg"}, false, other}};
+  // clang-format on
+  for (const auto& [bytes, facts, folder_refuses, refusal] : cases) {
+    testing_support::FakeFiles files;
+    if (facts.kind == Kind::regular) files.files["c.svg"] = bytes;
+    files.facts["c.svg"] = facts;
+    files.facts["c.svg"].size = bytes.size();
+    if (folder_refuses) files.failing = {Step::may_create};
+    std::string error;
+    EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
+    EXPECT_EQ(error, refusal);
+  }
+}
+
+// What only the system shows: a link is followed; a file with other links, a FIFO and a device
+// are written in place; a replacement keeps the old mode and owner; a file without write
+// permission is refused; no temporary file is left. Each case: shell commands that make
 // "chart.svg", the error of the replacement, and commands that succeed where all went right.
-TEST(ReplaceFile, WritesAsAnEditorSaves) {
+TEST(SystemChart, WritesAsAnEditorSaves) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root for owners and devices";
   const std::string old_mode = "echo an older chart >old; chmod 600 old; chown 65534:65534 old; ";
   const auto replaced_with = [](const std::string& attributes) {
@@ -32,8 +117,7 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
       {old_mode + "ln -s old chart.svg", "", "[ -L chart.svg ] && [ \"$(cat old)\" = new ]"},
       {old_mode + "ln old chart.svg", "",
        "[ \"$(cat old)\" = new ] && " + replaced_with("600:nobody:nogroup:2")},
-      {"mkfifo chart.svg; timeout 5 cat chart.svg >got &", "",
-       "[ -p chart.svg ] && timeout 5 sh -c 'until grep -qx new got; do sleep 0.01; done'"},
+      {"mkfifo chart.svg", "No such device or address", "[ -p chart.svg ]"},
       {"mknod chart.svg c 1 3", "", "[ -c chart.svg ]"},
       {"ln -s " + long_name + ".svg chart.svg", "", "grep -qx new " + long_name + ".svg"}};
   const mode_t mask = umask(027);
@@ -41,7 +125,8 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
     testing_support::CurrentTempDir folder;
     ASSERT_EQ(std::system(setup.c_str()), 0) << setup;
     std::string error;
-    EXPECT_EQ(platform::replace_file("chart.svg", "new\n", &error), expected_error.empty())
+    EXPECT_EQ(platform::system_files().replace_file("chart.svg", "new\n", &error),
+              expected_error.empty())
         << setup;
     EXPECT_EQ(error, expected_error) << setup;
     EXPECT_EQ(std::system((check + " && ! ls -A | grep -q k-berg").c_str()), 0) << setup;
@@ -49,29 +134,41 @@ TEST(ReplaceFile, WritesAsAnEditorSaves) {
   umask(mask);
 }
 
-// A replacement is a new file under the old name: a program that has the old chart open reads
-// it whole, and no descriptor is left open.
-TEST(ReplaceFile, AReaderOfTheOldFileKeepsItWhole) {
+// A reader of the old chart keeps it whole; a chart with two names keeps the old bytes beyond
+// the file-size limit; a missing folder and an unread FIFO are refused; a read FIFO gets it.
+TEST(SystemChart, WhatOnlyTheSystemShows) {
   testing_support::CurrentTempDir folder;
   folder.write("chart.svg", "old\n");
   const int reader = open("chart.svg", O_RDONLY);
   const long open_before = testing_support::open_descriptors();
+  platform::FileSystem& files = platform::system_files();
   std::string error;
-  ASSERT_TRUE(platform::replace_file("chart.svg", "new\n", &error)) << error;
-  char old[8] = {};
-  EXPECT_EQ(read(reader, old, sizeof old), 4);
-  EXPECT_STREQ(old, "old\n");
-  EXPECT_EQ(folder.read("chart.svg"), "new\n");
+  ASSERT_TRUE(files.replace_file("chart.svg", "new\n", &error)) << error;
+  char bytes[8] = {};
+  EXPECT_EQ(read(reader, bytes, sizeof bytes), 4);
+  EXPECT_STREQ(bytes, "old\n");
   EXPECT_EQ(testing_support::open_descriptors(), open_before);
   close(reader);
-  // A replacement that fails partway leaves the file as it was and no temporary file.
+  std::filesystem::create_hard_link("chart.svg", "other.svg");
   {
-    const testing_support::FileSizeLimit limit(2);
-    EXPECT_FALSE(platform::replace_file("chart.svg", "newer\n", &error));
+    const testing_support::FileSizeLimit limit(8);
+    EXPECT_FALSE(files.replace_file("chart.svg", "a longer chart\n", &error));
   }
   EXPECT_EQ(error, "File too large");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
-  EXPECT_EQ(folder.read("chart.svg"), "new\n");
+  EXPECT_EQ(folder.read("other.svg"), "new\n");
+  ASSERT_EQ(mkfifo("fifo.svg", 0600), 0);
+  EXPECT_FALSE(files.check_chart_target("missing/c.svg", &error));
+  EXPECT_EQ(error,
+            "cannot write the chart to 'missing/c.svg': no file can be made in 'missing': "
+            "No such file or directory");
+  EXPECT_FALSE(files.check_chart_target("fifo.svg", &error));
+  EXPECT_EQ(error, "cannot write the chart to 'fifo.svg': it is a FIFO that no program reads");
+  const int fifo_reader = open("fifo.svg", O_RDONLY | O_NONBLOCK);
+  EXPECT_TRUE(files.check_chart_target("fifo.svg", &error));
+  EXPECT_TRUE(files.replace_file("fifo.svg", "new\n", &error)) << error;
+  EXPECT_EQ(read(fifo_reader, bytes, sizeof bytes), 4);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
+  close(fifo_reader);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ TEST(TableRun, EachAnswerInEachForm) {
     EXPECT_EQ(ran.error, "") << c.arguments.front();
     EXPECT_TRUE(ran.output.starts_with(c.starts)) << ran.output;
     EXPECT_EQ(count(ran.output, "\r\n"), c.lines) << ran.output;
-    EXPECT_TRUE(files.replaced.empty());
+    EXPECT_TRUE(files.files.empty());
   }
 }
 
@@ -88,19 +88,19 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   const Ran to_file = run(optimum, files);
   ASSERT_EQ(to_file.error, "");
   EXPECT_TRUE(to_file.output.starts_with(" Первые максимумы"));
-  ASSERT_TRUE(is_chart(files.replaced["chart.svg"]));
-  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"mark\""), 6);
-  EXPECT_EQ(count(files.replaced["chart.svg"], "class=\"curve\""), 6);
+  ASSERT_TRUE(is_chart(files.files["chart.svg"]));
+  EXPECT_EQ(count(files.files["chart.svg"], "class=\"mark\""), 6);
+  EXPECT_EQ(count(files.files["chart.svg"], "class=\"curve\""), 6);
 
   FakeFiles marked;  // the angle for g1 marked on each curve, of each exponent
   ASSERT_EQ(run({"--angle-for-g1", "1.8", "--exponent", "1;2", "--svg", "g1.svg"}, marked).error,
             "");
-  EXPECT_EQ(count(marked.replaced["g1.svg"], "class=\"mark\""), 8);
+  EXPECT_EQ(count(marked.files["g1.svg"], "class=\"mark\""), 8);
 
   FakeFiles no_file;
   const Ran instead = run({"--harmonics", "2", "--svg", "-"}, no_file);
   EXPECT_TRUE(is_chart(instead.output)) << instead.output.substr(0, 80);
-  EXPECT_TRUE(no_file.replaced.empty());
+  EXPECT_TRUE(no_file.files.empty());
 
   FakeFiles standard;
   standard.standard_output = "out.txt";
@@ -108,7 +108,7 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   EXPECT_TRUE(after.output.starts_with(" Угол отсечки"));
   EXPECT_TRUE(after.output.ends_with("</svg>\r\n"));
   EXPECT_EQ(count(after.output, "<?xml"), 1);
-  EXPECT_TRUE(standard.replaced.empty());
+  EXPECT_TRUE(standard.files.empty());
 }
 
 // With --exact every modulus is Berg's closed form's, rounded: at 5.1 degrees, where the
@@ -150,10 +150,16 @@ TEST(TableRun, ProgressOfTheSearches) {
 // fails before anything is written.
 TEST(TableRun, FailuresAndWhatWasWrittenBefore) {
   FakeFiles failing;
-  failing.failing = {Step::replace};
+  failing.failing = {Step::place};
   const Ran unwritten = run({"--from", "90", "--to", "90", "--svg", "c.svg"}, failing);
-  EXPECT_EQ(unwritten.error, "--svg: cannot write 'c.svg': replace failed");
+  EXPECT_EQ(unwritten.error, "--svg: cannot write 'c.svg': place failed");
   EXPECT_TRUE(unwritten.output.starts_with(" Коэффициенты Берга"));
+
+  FakeFiles record;  // a file that is no chart is refused before anything is written
+  record.files["K-Berg.txt"] = "\r\n Угол отсечки\t\t=     90.000\r\n";
+  const Ran refused = run({"--svg", "K-Berg.txt"}, record);
+  EXPECT_EQ(refused.error.substr(0, 45), "--svg: cannot write the chart to 'K-Berg.txt'");
+  EXPECT_EQ(refused.output, "");
 
   FakeFiles files;
   const Ran out_of_reach = run({"--angle-for-g1", "1e308", "--svg", "c.svg"}, files);

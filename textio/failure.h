@@ -1,18 +1,13 @@
-// The ways the programs fail: an error raised where it is seen and caught in main, which
-// tells it on standard error and returns status 2.
+// The failures of the record layer, told with the place they were seen and the calls active
+// then.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace textio {
+#include "textio/error.h"
 
-// An error the user is told of in one line, such as a bad argument: what() is that line.
-class Error : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace textio {
 
 // The channel a failure concerns, as the location line names it. Number 0 is none: the
 // failure came from reading a number out of a buffer in memory.

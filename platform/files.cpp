@@ -1,0 +1,150 @@
+// The chart's rules, the same on every system, on top of the primitives of files-posix.cpp or
+// files-windows.cpp.
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/signals.h"
+
+namespace platform {
+
+namespace {
+
+using Kind = FileFacts::Kind;
+
+constexpr int kMostTemporaryNames = 100;
+// How much of a file is looked at to tell an SVG document: its start, where the root element
+// follows at most a declaration, a document type and comments.
+constexpr std::size_t kSvgStart = 4096;
+
+bool is_svg_document(std::string_view start) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (start.starts_with(kByteOrderMark)) start.remove_prefix(kByteOrderMark.size());
+  const std::size_t first = start.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && start[first] == '<' &&
+         start.find("<svg") != std::string_view::npos;
+}
+
+bool refuse(const std::string& path, const std::string& reason, std::string* error) {
+  *error = "cannot write the chart to '" + path + "': " + reason;
+  return false;
+}
+
+}  // namespace
+
+FileSystem::~FileSystem() = default;
+
+bool FileSystem::replace_file(const std::string& path, std::string_view bytes, std::string* error) {
+  if (is_standard_output(path)) {
+    *error = "it is standard output, which gets the chart after what was written there";
+    return false;
+  }
+  FileFacts facts;
+  if (!look_at(path, &facts, error)) return false;
+  if (facts.kind == Kind::absent) return write_new(facts, false, bytes, error);
+  if (facts.kind == Kind::regular && !facts.may_write) {
+    *error = std::strerror(EACCES);
+    return false;
+  }
+  const bool replaceable = facts.kind == Kind::regular && facts.links == 1 && !facts.target.empty();
+  return replaceable ? write_new(facts, true, bytes, error)
+                     : write_in_place(path, facts, bytes, error);
+}
+
+bool FileSystem::check_chart_target(const std::string& path, std::string* error) {
+  if (is_standard_output(path)) return true;
+  FileFacts facts;
+  std::string reason;
+  if (!look_at(path, &facts, &reason)) return refuse(path, reason, error);
+  switch (facts.kind) {
+    case Kind::folder:
+      return refuse(path, "it is a folder", error);
+    case Kind::device:
+      return true;
+    case Kind::fifo:
+      checked_fifo_ = open_in_place(path, &reason);
+      checked_fifo_path_ = path;
+      return checked_fifo_ != nullptr || refuse(path, "it is a FIFO that no program reads", error);
+    case Kind::absent:
+    case Kind::regular:
+      break;
+  }
+  if (!facts.may_write) return refuse(path, std::strerror(EACCES), error);
+  std::string start;
+  bool found = false;
+  if (facts.size > 0 && !read_start(path, kSvgStart, &start, &found, &reason))
+    return refuse(path, reason, error);
+  if (found && !is_svg_document(start)) {
+    return refuse(path, "it holds something other than an SVG document, which is kept", error);
+  }
+  const std::string folder = folder_of(facts.target.empty() ? path : facts.target);
+  const bool in_place = facts.kind == Kind::regular && facts.links > 1;
+  return in_place || may_create_in(folder, &reason) ||
+         refuse(path, "no file can be made in '" + folder + "': " + reason, error);
+}
+
+// A temporary file of a name no other file has, beside the target: a number after the name
+// passes over one that another run is writing, or that a killed run left.
+std::unique_ptr<ChartFile> FileSystem::create_temporary(const std::string& target,
+                                                        std::string* name, std::string* error) {
+  for (int number = 0; number < kMostTemporaryNames; ++number) {
+    *name = beside(target, std::string(kTemporaryChartName) + std::to_string(number));
+    bool exists = false;
+    std::unique_ptr<ChartFile> file = create_new(*name, &exists, error);
+    if (!exists) return file;
+  }
+  *error = std::strerror(EEXIST);
+  return nullptr;
+}
+
+// The ending signals are held from the temporary file's making until it is renamed or
+// removed, so that none of them leaves it behind.
+bool FileSystem::write_new(const FileFacts& facts, bool replacing, std::string_view bytes,
+                           std::string* error) {
+  const EndingSignalsHeld held;
+  std::string temporary;
+  std::unique_ptr<ChartFile> file = create_temporary(facts.target, &temporary, error);
+  if (file == nullptr) return false;
+  bool ok = file->take_attributes(replacing ? &facts : nullptr, error) &&
+            file->write_at(0, bytes, error) && file->sync(error);
+  file.reset();
+  ok = ok && put_in_place(temporary, facts.target, replacing, error);
+  if (!ok) {
+    std::string ignored;
+    remove(temporary, &ignored);
+    return false;
+  }
+  return sync_folder(folder_of(facts.target), error);
+}
+
+std::unique_ptr<ChartFile> FileSystem::open_target(const std::string& path, std::string* error) {
+  if (checked_fifo_ != nullptr && path == checked_fifo_path_) return std::move(checked_fifo_);
+  return open_in_place(path, error);
+}
+
+// A FIFO or a device takes the bytes as they come. A regular file (one with other hard links)
+// keeps its old bytes until the new ones are all in: the space for them is taken first, and
+// where they still cannot all be written, the old bytes are written back.
+bool FileSystem::write_in_place(const std::string& path, const FileFacts& facts,
+                                std::string_view bytes, std::string* error) {
+  std::unique_ptr<ChartFile> file = open_target(path, error);
+  if (file == nullptr) return false;
+  if (facts.kind != Kind::regular) return file->write_at(0, bytes, error);
+  const EndingSignalsHeld held;
+  std::string old;
+  if (!file->read_all(&old, error) || !file->reserve(bytes.size(), error)) return false;
+  if (file->write_at(0, bytes, error) && file->cut_to(bytes.size(), error) && file->sync(error))
+    return true;
+  std::string restore_error;
+  if (file->write_at(0, old, &restore_error) && file->cut_to(old.size(), &restore_error) &&
+      file->sync(&restore_error)) {
+    *error += "; the old chart was written back";
+  } else {
+    *error += "; the old chart could not be written back (" + restore_error +
+              "): the file holds a part of the new one";
+  }
+  return false;
+}
+
+}  // namespace platform
