@@ -158,8 +158,10 @@ function openFragment() {
 // A table of the module's edited numbers, which hold nothing to escape, in one block that
 // scrolls sideways on its own where it is wider than the screen. The rows of a long table come
 // in slices, tables of equal columns, each put in place only as it nears the screen, so that
-// the table shows at once.
+// the table shows at once; a short one is put in place whole.
 const sliceRows = 25;
+const wholeRows = 100;  // a table of no more rows is put in place at once
+const firstRows = rows => (rows.length <= wholeRows ? rows.length : sliceRows);
 const slicesToFill = new IntersectionObserver(seen => {
   for (const {target, isIntersecting} of seen.filter(each => each.isIntersecting)) {
     slicesToFill.unobserve(target);
@@ -175,9 +177,9 @@ function slice(rows, columns, head) {
 
 function table(headings, rows, caption, notes = '') {
   const head = headings.map(heading => `<th scope="col">${heading}</th>`).join('');
-  const first = slice(rows.slice(0, sliceRows), headings.length,
+  const first = slice(rows.slice(0, firstRows(rows)), headings.length,
     `<caption>${caption}</caption><thead><tr>${head}</tr></thead>`);
-  const sliced = rows.length > sliceRows ? ' sliced' : '';
+  const sliced = rows.length > wholeRows ? ' sliced' : '';
   return `<div class="block${sliced}" tabindex="0" role="region" aria-label="${caption}">` +
     `${first}${notes}</div>`;
 }
@@ -185,7 +187,7 @@ function table(headings, rows, caption, notes = '') {
 // Gives each table of `area` the places of its further slices, filled as they near the screen.
 function placeSlices(area, blocks) {
   area.querySelectorAll('.block').forEach((element, b) => {
-    for (let first = sliceRows; first < blocks[b].length; first += sliceRows) {
+    for (let first = firstRows(blocks[b]); first < blocks[b].length; first += sliceRows) {
       const place = Object.assign(document.createElement('div'), {className: 'slice'});
       place.rows = blocks[b].slice(first, first + sliceRows);
       place.columns = blocks[b][0].length;

@@ -309,11 +309,11 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
     for (const [device, width] of [['desktop', 1280], ['phone', 390]]) {
       for (const colorScheme of ['light', 'dark']) {
         for (const [view, fragment] of [['calculation', '#angle=90&exponent=1'],
-          ['table', '#from=5&to=180&step=1&exponent=1;2&harmonics=0-3&show=alpha,g1']]) {
+          ['table', '#from=5&to=180&step=5&exponent=1;2&harmonics=0-3&show=alpha,g1']]) {
           const page = await open(fragment, { width, colorScheme });
           assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth),
             `${device} ${view}: the page scrolls sideways`);
-          await page.screenshot({ path: path.join(environment.K_BERG_SCREENSHOTS,
+          await page.screenshot({ fullPage: true, path: path.join(environment.K_BERG_SCREENSHOTS,
             `${view}-${device}-${colorScheme}.png`) });
           await page.close();
         }
