@@ -49,8 +49,11 @@ void write_optima_text(textio::Records& out, const Form& form, const ExponentOpt
 // The angle and value of a peak, or two empty fields.
 std::string peak_fields(const std::optional<design::Peak>& peak) {
   if (!peak) return ",,";
-  return "," + textio::trimmed_field(peak->angle, kAngleEdit) + "," +
-         textio::trimmed_field(peak->value, textio::kModulusEdit);
+  std::string fields = ",";
+  fields += textio::trimmed_field(peak->angle, kAngleEdit);
+  fields += ',';
+  fields += textio::trimmed_field(peak->value, textio::kModulusEdit);
+  return fields;
 }
 
 void write_optima_csv(textio::Records& out, const Form& form, const ExponentOptima& block) {

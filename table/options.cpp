@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <iterator>
 #include <cmath>
 #include <optional>
 #include <sstream>
@@ -183,20 +184,18 @@ void check_rows(const Options& options) {
 // The harmonics each view takes when --harmonics is not given: the table as many as fit, CSV
 // all, the chart 0 to 3, --optimum 1 to 9.
 void resolve_harmonics(Options& options, const Given& given) {
-  const bool given_harmonics = !given.harmonics.empty();
-  const std::vector<int> chosen = chosen_harmonics(given.harmonics);
-  if (given_harmonics) {
-    options.view.harmonics = chosen;
-  } else if (options.csv) {
-    options.view.harmonics = harmonics_from(0, kHighestHarmonic);
+  if (!given.harmonics.empty()) {
+    options.view.harmonics = chosen_harmonics(given.harmonics);
+    options.chart_harmonics = options.view.harmonics;
   } else {
-    options.view.harmonics = fitting_harmonics(options.view);
+    options.view.harmonics =
+        options.csv ? harmonics_from(0, kHighestHarmonic) : fitting_harmonics(options.view);
+    options.chart_harmonics = harmonics_from(0, kLastChartHarmonicByDefault);
   }
-  options.chart_harmonics =
-      given_harmonics ? chosen : harmonics_from(0, kLastChartHarmonicByDefault);
-  for (int k : given_harmonics ? chosen : harmonics_from(1, kHighestHarmonic)) {
-    if (k >= 1) options.optimum_harmonics.push_back(k);
-  }
+  const std::vector<int>& candidates =
+      given.harmonics.empty() ? harmonics_from(1, kHighestHarmonic) : options.chart_harmonics;
+  std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(options.optimum_harmonics),
+               [](int k) { return k >= 1; });
 }
 
 Answer answer_of(const Given& given) {
