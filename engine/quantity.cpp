@@ -18,22 +18,23 @@ double gn(const berg::Result& row, int k, double) {
 double etan(const berg::Result& row, int k, double xi) { return 0.5 * xi * gn(row, k, xi); }
 
 const std::vector<Description> kAll = {
-    {Id::alpha, "alpha", Span::harmonics, 0, "α", "", "alpha", 5, "αn with its sign (the default)",
-     alpha},
-    {Id::gamma, "gamma", Span::harmonics, 0, "γ", "", "gamma", 5, "γn = αn (1 - cos θ)^p", gamma},
-    {Id::g1, "g1", Span::row, 0, "g1", "", "g1", 5, "α1/α0", g1},
-    {Id::eta, "eta", Span::row, 0, "η", "", "eta", 5, "the efficiency η = ξ g1 / 2", eta},
-    {Id::db, "db", Span::harmonics, 2, "α", ", дБ", "db", 2, "αn against α1 in dB, n >= 2", db},
-    {Id::cos, "cos", Span::row, 0, "cos θ", "", "cos_theta", 5, "cos θ", cos},
-    {Id::gn, "gn", Span::harmonics, 1, "g", "", "g", 5, "gn = αn/α0, n >= 1", gn},
-    {Id::etan, "etan", Span::harmonics, 1, "η", "", "eta", 5, "ηn = ξ gn / 2, n >= 1", etan},
+    {Id::alpha, "alpha", 0, "α", "", "alpha", 5, "αn with its sign (the default)", alpha},
+    {Id::gamma, "gamma", 0, "γ", "", "gamma", 5, "γn = αn (1 - cos θ)^p", gamma},
+    {Id::g1, "g1", kWholeRow, "g1", "", "g1", 5, "α1/α0", g1},
+    {Id::eta, "eta", kWholeRow, "η", "", "eta", 5, "the efficiency η = ξ g1 / 2", eta},
+    {Id::db, "db", 2, "α", ", дБ", "db", 2, "αn against α1 in dB, n >= 2", db},
+    {Id::cos, "cos", kWholeRow, "cos θ", "", "cos_theta", 5, "cos θ", cos},
+    {Id::gn, "gn", 1, "g", "", "g", 5, "gn = αn/α0, n >= 1", gn},
+    {Id::etan, "etan", 1, "η", "", "eta", 5, "ηn = ξ gn / 2, n >= 1", etan},
 };
 
 std::string number_of(const Column& column) {
-  return describe(column.id).span == Span::harmonics ? std::to_string(column.harmonic) : "";
+  return of_harmonics(describe(column.id)) ? std::to_string(column.harmonic) : "";
 }
 
 }  // namespace
+
+bool of_harmonics(const Description& quantity) { return quantity.first_harmonic != kWholeRow; }
 
 const std::vector<Description>& all() { return kAll; }
 
@@ -57,7 +58,7 @@ std::vector<Column> columns_of(const View& view) {
   std::vector<Column> columns;
   for (Id id : view.shown) {
     const Description& quantity = describe(id);
-    if (quantity.span == Span::row) {
+    if (!of_harmonics(quantity)) {
       columns.push_back({id, 0});
       continue;
     }

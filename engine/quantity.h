@@ -3,6 +3,7 @@
 // result. Every front end that shows rows (the table, CSV, a page) reads them from here.
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,15 +15,15 @@ namespace quantity {
 
 enum class Id { alpha, gamma, g1, eta, db, cos, gn, etan };
 
-// Which columns a quantity has: one for the row, or one for each harmonic shown from
-// `first_harmonic` up.
-enum class Span { row, harmonics };
+// The first harmonic of a quantity that has one column for the whole row.
+constexpr int kWholeRow = std::numeric_limits<int>::max();
 
 struct Description {
   Id id;
   const char* name;  // as --show takes it
-  Span span;
-  int first_harmonic;   // the lowest harmonic with a column, for a quantity of harmonics
+  // Which columns the quantity has: one for each harmonic shown from this one up, or one for
+  // the row (kWholeRow).
+  int first_harmonic;
   const char* heading;  // in a table; the harmonic's number follows, then `unit`
   const char* unit;
   const char* column;  // in CSV; the harmonic's number follows
@@ -32,6 +33,8 @@ struct Description {
   // quantity has none (shown as a dash, or an empty CSV field).
   double (*value)(const berg::Result& row, int harmonic, double xi);
 };
+
+bool of_harmonics(const Description& quantity);
 
 // Every quantity, in the order of --show's help.
 const std::vector<Description>& all();

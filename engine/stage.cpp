@@ -29,7 +29,7 @@ void add_drive(const Device& device, double angle, double exponent, Design& desi
 }  // namespace
 
 Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n) {
-  Design design;
+  Design design{};
   if (!(alpha_n >= kLeastCoefficient)) {
     design.verdict = Verdict::no_harmonic;
     return design;

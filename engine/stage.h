@@ -30,22 +30,24 @@ enum class Verdict {
   too_much,     // the critical regime cannot give the power there
 };
 
+// What is known of the stage at one angle; all zero but the verdict (and the most power)
+// where none can be made there.
 struct Design {
-  Verdict verdict = Verdict::works;
-  double most_power = 0.0;  // for too_much: the most that angle can give, alpha_n S_cr E^2 / 8
-  double xi = 0.0;          // the voltage utilisation
-  double u_m = 0.0;         // the amplitude of the voltage of harmonic n, xi E
-  double i_mn = 0.0;        // the amplitude of the current of harmonic n, 2 P_n / U_m
-  double i_max = 0.0;       // the pulse's peak, I_mn / alpha_n
-  double i_0 = 0.0;         // the direct current, alpha_0 I_max
-  double p_0 = 0.0;         // the power drawn from the supply, E I_0
-  double p_n = 0.0;         // the output power
-  double eta = 0.0;         // the efficiency P_n / P_0
-  double p_diss = 0.0;      // the power the device dissipates, P_0 - P_n
-  double r_e = 0.0;         // the load resistance, U_m / I_mn
-  double u_peak = 0.0;      // the peak voltage on the device, E (1 + xi)
-  double u_drive = 0.0;     // with a device: the drive amplitude U_g
-  double e_bias = 0.0;      // with a device: the bias E' - U_g cos theta
+  Verdict verdict;
+  double most_power;  // for too_much: the most that angle can give, alpha_n S_cr E^2 / 8
+  double xi;          // the voltage utilisation
+  double u_m;         // the amplitude of the voltage of harmonic n, xi E
+  double i_mn;        // the amplitude of the current of harmonic n, 2 P_n / U_m
+  double i_max;       // the pulse's peak, I_mn / alpha_n
+  double i_0;         // the direct current, alpha_0 I_max
+  double p_0;         // the power drawn from the supply, E I_0
+  double p_n;         // the output power
+  double eta;         // the efficiency P_n / P_0
+  double p_diss;      // the power the device dissipates, P_0 - P_n
+  double r_e;         // the load resistance, U_m / I_mn
+  double u_peak;      // the peak voltage on the device, E (1 + xi)
+  double u_drive;     // with a device: the drive amplitude U_g
+  double e_bias;      // with a device: the bias E' - U_g cos theta
 };
 
 // Below this alpha_n counts as zero: the Berg integral is true to about 1e-12.

@@ -241,7 +241,7 @@ std::string quantities() {
   Json json;
   json.open_array();
   for (const quantity::Description& each : quantity::all()) {
-    const bool harmonics = each.span == quantity::Span::harmonics;
+    const bool harmonics = quantity::of_harmonics(each);
     json.open_object().name("name").string(each.name).name("label");
     json.string(std::string(each.heading) + (harmonics ? "n" : "") + each.unit).close_object();
   }
