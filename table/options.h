@@ -16,7 +16,7 @@ namespace table {
 enum class Answer { rows, optimum, angle_for_g1, stage };
 
 struct Options {
-  std::vector<double> exponents{1.0};
+  std::vector<double> exponents;
   AngleRange angles;
   Answer answer = Answer::rows;
   double target_g1 = 0.0;  // the value asked for by --angle-for-g1

@@ -27,13 +27,14 @@ constexpr textio::Edit kAngleColumn{7, textio::kParameterEdit.decimals};
 std::string harmonic_text(int n) { return std::to_string(n); }
 
 // A value with four significant digits at least, one decimal at least (a whole number would
-// end in a bare point) and six at most, so that a column of kilovolts and one of milliamperes
-// both read well.
+// end in a bare point) and five at most, so that a column of kilovolts and one of milliamperes
+// both read well and a blank parts the columns; what rounds to nothing is a plain zero.
 std::string significant(double value, int width) {
+  if (std::fabs(value) < 0.000005) value = 0.0;
   const double magnitude = std::fabs(value);
   const int digits_before =
       magnitude > 0.0 ? static_cast<int>(std::floor(std::log10(magnitude))) : 0;
-  const int decimals = std::clamp(3 - digits_before, 1, 6);
+  const int decimals = std::clamp(3 - digits_before, 1, 5);
   return textio::fixed_field(value, {width, decimals});
 }
 

@@ -75,6 +75,7 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--exponent", "1;2", "--to", "55", "--step", "0.001"},
        "--exponent: 2 exponents of 50001 angles each make more than 100000 rows"},
       {{"--from", "abc"}, "--from: 'abc' is not a number"},
+      {{"--from", "90x"}, "--from: '90x' is not a number"},
       {{"--step", "0.001", "--to", "105"}, "--step: 0.001 makes more than 100000 rows"},
       {{"--from", "90", "--to", "90", "--step", "1e-300"},
        "--step: 1e-300 is too small: neighbouring angles near 90 are equal"},

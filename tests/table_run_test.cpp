@@ -199,6 +199,13 @@ TEST(TableRun, TheStageAndItsRefusals) {
   FakeFiles files;
   const Ran text = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "15"}), files);
   EXPECT_NE(text.output.find("\r\n 60.000\r\n 75.000   0.6576"), std::string::npos) << text.output;
+  const Ran drive =
+      run(with({"--power", "8", "--from", "90", "--to", "90", "--slope", "1", "--cutoff", "0"}),
+          files);  // the drive's table after an empty line; a bias of zero as a zero
+  EXPECT_NE(drive.output.find("21.41\r\n\r\n" + std::string(43, '-') + "\r\n   Угол    Uм, В"),
+            std::string::npos)
+      << drive.output;
+  EXPECT_NE(drive.output.find("    3.592    0.000\r\n"), std::string::npos) << drive.output;
   EXPECT_TRUE(
       text.output.ends_with(" Пустые строки: α1 не больше 0 или критический режим не дает P1\r\n"));
   const Ran csv = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "30", "--csv",

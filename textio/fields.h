@@ -18,7 +18,6 @@ struct Edit {
 constexpr Edit kParameterEdit{10, 3};  // the cut-off angle and the exponent
 constexpr Edit kModulusEdit{9, 5};     // a coefficient
 constexpr Edit kPhaseEdit{7, 1};       // a phase in degrees
-constexpr Edit kLevelEdit{9, 2};       // a level in decibels
 
 // Iw: the integer right-aligned in `width` columns, "-" before a negative one, never a plus
 // sign; `width` asterisks when it does not fit.
