@@ -10,10 +10,11 @@ namespace nml1 {
 
 namespace {
 
-// The cosine and sine of every harmonic's angle at one sample.
+// The cosine and the negated sine of every harmonic's angle at one sample: the sums take
+// e^(-i phi), and negating is exact, so the table holds -sin rather than negating it in each term.
 struct Turn {
   std::array<double, kHarmonics> cosine;
-  std::array<double, kHarmonics> sine;
+  std::array<double, kHarmonics> minus_sine;
 };
 using Turns = std::vector<Turn>;
 using Sums = std::array<double, kHarmonics>;
@@ -34,7 +35,7 @@ Turns turns_of(std::int32_t n) {
       const double turn = harmonic_turn * static_cast<double>(j);
       const double angle = exact_reciprocal ? turn * reciprocal : turn / count;
       turns[j].cosine[k] = std::cos(angle);
-      turns[j].sine[k] = std::sin(angle);
+      turns[j].minus_sine[k] = -std::sin(angle);
     }
   }
   return turns;
@@ -68,7 +69,7 @@ void dft1(const std::int32_t& n, const double* samples, Coefficients& coefficien
 #pragma GCC unroll 10
     for (int k = 0; k < kHarmonics; ++k) {
       re[k] += sample * turn.cosine[k];
-      im[k] += sample * -turn.sine[k];
+      im[k] += sample * turn.minus_sine[k];
     }
   }
   const double count = static_cast<double>(n);
