@@ -134,7 +134,7 @@ BENCHMARK(RowResults)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // k-berg-table --from 4.9 --to 180.1 --step 0.1 --harmonics 0-9 > /dev/null: the passes, the
 // editing and the writes.
 void WholeTable(benchmark::State& state) {
-  const table::AngleRange range{4.9, 180.1, 0.1};
+  const sweep::Range range{4.9, 180.1, 0.1};
   const quantity::View view{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {}};
   const int null_device = ::open("/dev/null", O_WRONLY);
   textio::FdSink sink(null_device, textio::no_unit());

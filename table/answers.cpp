@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "table/csv.h"
+#include "report/csv.h"
 #include "table/plain_table.h"
 #include "textio/fields.h"
 
@@ -69,19 +69,19 @@ void write_optima_csv(textio::Records& out, const Form& form, const ExponentOpti
     }
     line += peak_fields(optimum.alpha_top);
     line += peak_fields(optimum.gamma_top);
-    out.formatted(in_form(line, form.decimal_comma));
+    out.formatted(csv::in_form(line, form.decimal_comma));
   }
 }
 
 void write_angles_for_g1_csv(textio::Records& out, const Form& form, double xi,
                              const std::vector<berg::Result>& found) {
-  out.formatted(in_form("exponent,g1,angle,eta", form.decimal_comma));
+  out.formatted(csv::in_form("exponent,g1,angle,eta", form.decimal_comma));
   for (const berg::Result& at : found) {
-    out.formatted(in_form(textio::parameter_text(at.exponent()) + "," +
-                              textio::trimmed_field(at.g1(), textio::kModulusEdit) + "," +
-                              textio::trimmed_field(at.angle(), kAngleEdit) + "," +
-                              textio::trimmed_field(at.efficiency(xi), textio::kModulusEdit),
-                          form.decimal_comma));
+    out.formatted(csv::in_form(textio::parameter_text(at.exponent()) + "," +
+                                   textio::trimmed_field(at.g1(), textio::kModulusEdit) + "," +
+                                   textio::trimmed_field(at.angle(), kAngleEdit) + "," +
+                                   textio::trimmed_field(at.efficiency(xi), textio::kModulusEdit),
+                               form.decimal_comma));
   }
 }
 
@@ -90,9 +90,9 @@ void write_angles_for_g1_csv(textio::Records& out, const Form& form, double xi,
 void write_optima_title(textio::Records& out, const Form& form) {
   if (form.csv) {
     out.formatted(
-        in_form("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max,"
-                "alpha_top_angle,alpha_top,gamma_top_angle,gamma_top",
-                form.decimal_comma));
+        csv::in_form("exponent,harmonic,alpha_angle,alpha_max,gamma_angle,gamma_max,"
+                     "alpha_top_angle,alpha_top,gamma_top_angle,gamma_top",
+                     form.decimal_comma));
   } else {
     out.text("Первые максимумы коэффициентов Берга по углу отсечки");
   }

@@ -74,7 +74,7 @@ double step_for(double span, const std::vector<double>& steps, int intervals) {
 }
 
 // The angles asked for, exactly; a single angle gets a degree on either side.
-Axis angle_axis(const AngleRange& range) {
+Axis angle_axis(const sweep::Range& range) {
   const double low = range.from < range.to ? range.from : range.from - 1.0;
   const double high = range.from < range.to ? range.to : range.to + 1.0;
   const double step = step_for(
@@ -330,7 +330,7 @@ std::string too_many_curves(std::size_t exponents, std::size_t series) {
 Chart::Chart(const ChartView& view)
     : view_(view),
       angle_axis_(angle_axis(view.angles)),
-      angles_(static_cast<std::size_t>(angle_count(view.angles, kMostRows))) {}
+      angles_(static_cast<std::size_t>(sweep::count(view.angles, kMostRows))) {}
 
 void Chart::start_block(double exponent) {
   exponents_.push_back(exponent);
@@ -437,7 +437,7 @@ std::string Chart::finish() && {
   return sink.text();
 }
 
-ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const AngleRange& angles) {
+ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const sweep::Range& angles) {
   const std::string symbol = gamma ? "γ" : "α";
   ChartView view;
   const bool one = harmonics.size() == 1;

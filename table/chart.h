@@ -29,7 +29,7 @@ struct ChartView {
   std::string title;       // before the exponents: "Коэффициенты Берга αₙ"
   std::string value_axis;  // the label of the value axis
   std::vector<Series> series;
-  AngleRange angles;       // the angle axis spans from..to
+  sweep::Range angles;     // the angle axis spans from..to
   std::string mark_label;  // the legend's word for the marks, if any are made
 };
 
@@ -98,7 +98,7 @@ class Chart {
 };
 
 // The Berg chart of `harmonics`: the signed alpha_n, or gamma_n.
-ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const AngleRange& angles);
+ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const sweep::Range& angles);
 
 // Hands each row's alpha_n (or gamma_n) of the chart's harmonics to the chart.
 class BergCurves : public RowWriter {

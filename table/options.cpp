@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -155,21 +155,18 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
   return std::find(shown.begin(), shown.end(), id) != shown.end();
 }
 
-// The angles must rise from one row to the next: a step too small to tell neighbours apart
-// would repeat a row.
+// The angles must rise from one row to the next.
 void check_rows(const Options& options) {
-  const AngleRange& angles = options.angles;
+  const sweep::Range& angles = options.angles;
   const auto exponents = static_cast<std::int64_t>(options.exponents.size());
   if (exponents > kMostRows) {
     reject("--exponent", "the list has more than " + std::to_string(kMostRows) + " values");
   }
-  const std::int64_t count = angle_count(angles, kMostRows);
-  for (std::int64_t i = 1; i < count; ++i) {
-    if (angle_at(angles, i) <= angle_at(angles, i - 1)) {
-      reject("--step", textio::shortest_text(angles.step) +
-                           " is too small: neighbouring angles near " +
-                           textio::shortest_text(angle_at(angles, i)) + " are equal");
-    }
+  const std::int64_t count = sweep::count(angles, kMostRows);
+  if (const std::optional<double> repeated = sweep::first_repeated(angles, count)) {
+    reject("--step", textio::shortest_text(angles.step) +
+                         " is too small: neighbouring angles near " +
+                         textio::shortest_text(*repeated) + " are equal");
   }
   if (count > kMostRows) {
     reject("--step", textio::shortest_text(angles.step) + " makes more than " +
@@ -347,7 +344,7 @@ void check(const Options& options, const Given& given) {
   for (double exponent : options.exponents) {
     check_range("--exponent", exponent, berg::kLowestExponent, berg::kHighestExponent);
   }
-  const AngleRange& angles = options.angles;
+  const sweep::Range& angles = options.angles;
   check_range("--from", angles.from, berg::kLowestAngle, berg::kHighestAngle);
   check_range("--to", angles.to, berg::kLowestAngle, berg::kHighestAngle);
   if (!(angles.step > 0.0 && std::isfinite(angles.step))) {

@@ -17,7 +17,7 @@ enum class Answer { rows, optimum, angle_for_g1, stage };
 
 struct Options {
   std::vector<double> exponents;
-  AngleRange angles;
+  sweep::Range angles;
   Answer answer = Answer::rows;
   double target_g1 = 0.0;  // the value asked for by --angle-for-g1
   bool csv = false;

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <span>
 #include <string>
 
 #include "engine/integral.h"
-#include "table/csv.h"
+#include "report/csv.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
 #include "textio/failure.h"
@@ -66,9 +65,9 @@ std::string refusal(const Options& options, double angle, double exponent,
 
 StageBlock design_block(const Options& options, double exponent) {
   StageBlock block{exponent, {}};
-  const std::int64_t count = angle_count(options.angles, kMostRows);
+  const std::int64_t count = sweep::count(options.angles, kMostRows);
   for (std::int64_t i = 0; i < count; ++i) {
-    const double angle = angle_at(options.angles, i);
+    const double angle = sweep::angle_at(options.angles, i);
     const integral::Coefficients alpha = integral::coefficients(angle, exponent);
     block.rows.push_back({angle, stage::design(options.stage, angle, exponent, alpha[0],
                                                alpha[options.stage.harmonic])});
@@ -159,37 +158,6 @@ void write_note(textio::Records& out, const Options& options, const StageBlock& 
                : "Пустые строки: α" + n + " не больше 0");
 }
 
-// ---- CSV ----
-
-std::string csv_number(double value) {
-  std::array<char, 32> text;
-  const auto result =
-      std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::general, 9);
-  return std::string(text.data(), result.ptr);
-}
-
-constexpr std::array<const char*, 11> kCsvNames = {"xi",  "u_m", "i_mn",   "i_max", "i_0",   "p_0",
-                                                   "p_n", "eta", "p_diss", "r_e",   "u_peak"};
-constexpr std::array<double stage::Design::*, 11> kCsvValues = {
-    &stage::Design::xi,     &stage::Design::u_m, &stage::Design::i_mn,  &stage::Design::i_max,
-    &stage::Design::i_0,    &stage::Design::p_0, &stage::Design::p_n,   &stage::Design::eta,
-    &stage::Design::p_diss, &stage::Design::r_e, &stage::Design::u_peak};
-
-std::string csv_line(const Options& options, double exponent, const StageRow& row) {
-  std::string line = textio::parameter_text(row.angle) + "," + textio::parameter_text(exponent) +
-                     "," + harmonic_text(options.stage.harmonic);
-  std::vector<double stage::Design::*> values(kCsvValues.begin(), kCsvValues.end());
-  if (options.stage.device) {
-    values.push_back(&stage::Design::u_drive);
-    values.push_back(&stage::Design::e_bias);
-  }
-  for (double stage::Design::*value : values) {
-    line += ',';
-    if (works(row)) line += csv_number(row.design.*value);
-  }
-  return line;
-}
-
 double least_peak_current(const std::vector<StageBlock>& blocks) {
   double least = std::numeric_limits<double>::infinity();
   for (const StageBlock& block : blocks) {
@@ -253,13 +221,12 @@ void write_stage_text(textio::Records& out, const Options& options,
 
 void write_stage_csv(textio::Records& out, const Options& options,
                      const std::vector<StageBlock>& blocks) {
-  std::string header = "angle,exponent,harmonic";
-  for (const char* name : kCsvNames) header.append(",").append(name);
-  if (options.stage.device) header += ",u_drive,e_bias";
-  out.formatted(in_form(header, options.view.decimal_comma));
+  const bool comma = options.view.decimal_comma;
+  out.formatted(csv::in_form(csv::stage_header(options.stage), comma));
   for (const StageBlock& block : blocks) {
     for (const StageRow& row : block.rows) {
-      out.formatted(in_form(csv_line(options, block.exponent, row), options.view.decimal_comma));
+      out.formatted(csv::in_form(
+          csv::stage_line(options.stage, row.angle, block.exponent, row.design), comma));
     }
   }
 }

@@ -17,7 +17,6 @@ namespace {
 
 using quantity::Id;
 using quantity::View;
-using table::AngleRange;
 
 constexpr double kPi = grid::kPi;
 
@@ -135,20 +134,9 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
     EXPECT_FALSE(options({bad, "--angle-for-g1", "2"}).starts_with("1 |")) << bad;
 }
 
-// The last angle is the last one not above `to`, or `to` when past it by rounding alone.
-TEST(TableRows, AnglesEndAtTheLastNotAboveTo) {
-  const std::tuple<AngleRange, std::int64_t, double> cases[] = {
-      {{5, 180, 5}, 36, 180},      {{4.9, 180.1, 0.1}, 1753, 180.1}, {{90, 90, 1}, 1, 90},
-      {{10, 20, 0.75}, 14, 19.75}, {{4.9, 5.2, 0.1}, 4, 5.2},        {{100, 180.1, 20}, 5, 180}};
-  for (const auto& [range, count, last] : cases) {
-    EXPECT_EQ(table::angle_count(range, table::kMostRows), count) << range.from << " " << range.to;
-    EXPECT_EQ(table::angle_at(range, count - 1), last) << range.from << " " << range.to;
-  }
-}
-
 // What a writer wrote of the rows of `exponents` over `range`.
 template <typename Writer>
-std::string written(const View& view, const std::vector<double>& exponents, AngleRange range) {
+std::string written(const View& view, const std::vector<double>& exponents, sweep::Range range) {
   textio::StringSink sink;
   textio::Records out(sink, false);
   Writer writer(out, view);
@@ -243,7 +231,7 @@ struct Kept : table::RowWriter {
 struct Drawn {
   std::vector<int> harmonics;
   bool gamma;
-  AngleRange angles;
+  sweep::Range angles;
 };
 std::string chart(const Drawn& view, const std::vector<double>& exponents,
                   std::vector<berg::Result>* rows = nullptr, bool maxima = false) {

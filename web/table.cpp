@@ -7,6 +7,8 @@
 
 #include "engine/berg.h"
 #include "engine/quantity.h"
+#include "engine/sweep.h"
+#include "report/csv.h"
 #include "textio/fields.h"
 #include "web/answers.h"  // declares them
 #include "web/json.h"
@@ -26,31 +28,10 @@ constexpr NumberEntry kFrom{"from", "Начальный угол", berg::kLowest
 constexpr NumberEntry kTo{"to", "Конечный угол", berg::kLowestAngle, berg::kHighestAngle, "180"};
 constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
 
-// The angles of a table, from + i * step for i = 0, 1, ... up to the last one not above `to`,
-// each computed from i alone; one past `to` by rounding alone (by less than a billionth of a
-// step) is `to` itself, as in k-berg-table.
-struct Angles {
-  double from;
-  double to;
-  double step;
-  std::int64_t count = 0;
-
-  double at(std::int64_t i) const { return std::min(from + static_cast<double>(i) * step, to); }
-};
-
-// Counts the angles, up to kMostRows + 1.
-Angles counted(Angles angles) {
-  while (angles.count <= kMostRows &&
-         angles.from + static_cast<double>(angles.count) * angles.step <=
-             angles.to + 1e-9 * angles.step) {
-    ++angles.count;
-  }
-  return angles;
-}
-
 // What a table shows, from its entries.
 struct TableEntries {
-  Angles angles;
+  sweep::Range angles;
+  std::int64_t count;  // of the angles
   std::vector<double> exponents;
   quantity::View view;
   bool chosen_harmonics;  // harmonics were chosen, for the chart too
@@ -58,7 +39,10 @@ struct TableEntries {
   berg::Result (*compute)(double angle, double exponent);
 };
 
-std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
+// The range's angles and their count, refused where they are more than a page shows or the
+// step is too small to tell neighbours apart.
+std::optional<std::pair<sweep::Range, std::int64_t>> angles_of(Entries& entries,
+                                                               std::size_t exponents) {
   const std::optional<double> from = entries.number(kFrom);
   const std::optional<double> to = entries.number(kTo);
   const std::optional<double> step = entries.number(kStep);
@@ -68,13 +52,20 @@ std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
                                    " больше конечного " + textio::parameter_text(*to));
     return std::nullopt;
   }
-  const Angles angles = counted({*from, *to, *step});
-  if (angles.count * static_cast<std::int64_t>(exponents) > kMostRows) {
+  const sweep::Range range{*from, *to, *step};
+  const std::int64_t count = sweep::count(range, kMostRows);
+  if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
     entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) + " — получится больше " +
                                    std::to_string(kMostRows) + " строк");
     return std::nullopt;
   }
-  return angles;
+  if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
+    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) +
+                                   " — слишком мал: соседние углы около " +
+                                   textio::shortest_text(*repeated) + " совпадают");
+    return std::nullopt;
+  }
+  return std::pair{range, count};
 }
 
 std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
@@ -89,14 +80,18 @@ std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
 
 std::optional<TableEntries> table_entries(Entries& entries) {
   const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
-  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  const auto angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<std::vector<int>> harmonics =
       entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
   const std::optional<std::vector<quantity::Id>> shown = shown_of(entries);
   const std::optional<double> xi = entries.number(kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
-  return TableEntries{*angles, *exponents, view, !entries.text("harmonics").empty(),
+  return TableEntries{angles->first,
+                      angles->second,
+                      *exponents,
+                      view,
+                      !entries.text("harmonics").empty(),
                       entries.has("exact") ? berg::compute_exact : berg::compute};
 }
 
@@ -113,36 +108,6 @@ std::optional<std::string> edited(const quantity::Column& column, const berg::Re
       value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
 }
 
-// A CSV line in the form asked for: with a decimal comma, the fields separated by ";".
-std::string csv_line(std::string line, bool decimal_comma) {
-  if (decimal_comma) std::replace(line.begin(), line.end(), ',', ';');
-  return textio::with_decimal_mark(line, decimal_comma) + "\r\n";
-}
-
-std::string csv_header(const quantity::View& view, const std::vector<quantity::Column>& columns) {
-  std::string line = "angle,exponent";
-  for (int k : view.harmonics) line.append(",a").append(std::to_string(k));
-  for (int k : view.harmonics) line.append(",phi").append(std::to_string(k));
-  for (const quantity::Column& column : columns) {
-    line.append(",").append(quantity::csv_name_of(column));
-  }
-  return line;
-}
-
-std::string csv_row(const quantity::View& view, const std::vector<quantity::Column>& columns,
-                    const berg::Result& row) {
-  std::string line =
-      textio::parameter_text(row.angle()) + "," + textio::parameter_text(row.exponent());
-  for (int k : view.harmonics) line.append(",").append(coefficient(row.modulus(k)));
-  for (int k : view.harmonics) {
-    line.append(",").append(textio::trimmed_field(row.phase(k), textio::kPhaseEdit));
-  }
-  for (const quantity::Column& column : columns) {
-    line.append(",").append(edited(column, row, view.xi).value_or(""));
-  }
-  return line;
-}
-
 // The chart of a table: for each exponent, a curve of each harmonic drawn, its value at
 // each angle, gathered as the rows are computed.
 class Chart {
@@ -150,7 +115,8 @@ class Chart {
   explicit Chart(const TableEntries& table)
       : harmonics_(table.chosen_harmonics ? table.view.harmonics : kChartHarmonics),
         gamma_(shows(table.view, quantity::Id::gamma) && !shows(table.view, quantity::Id::alpha)),
-        angles_(table.angles) {}
+        angles_(table.angles),
+        count_(table.count) {}
 
   void start_block() { curves_.emplace_back(harmonics_.size()); }
   void add(const berg::Result& row) {
@@ -165,8 +131,8 @@ class Chart {
     json.name("harmonics").open_array();
     for (int k : harmonics_) json.number(std::to_string(k));
     json.close_array().name("angles").open_array();
-    for (std::int64_t i = 0; i < angles_.count; ++i) {
-      json.number(textio::parameter_text(angles_.at(i)));
+    for (std::int64_t i = 0; i < count_; ++i) {
+      json.number(textio::parameter_text(sweep::angle_at(angles_, i)));
     }
     json.close_array().name("curves").open_array();
     for (const std::vector<std::vector<std::string>>& block : curves_) {
@@ -184,7 +150,8 @@ class Chart {
  private:
   std::vector<int> harmonics_;
   bool gamma_;
-  Angles angles_;
+  sweep::Range angles_;
+  std::int64_t count_;
   std::vector<std::vector<std::vector<std::string>>> curves_;  // by exponent, harmonic, angle
 };
 
@@ -205,8 +172,8 @@ std::string table(Entries& entries) {
     json.open_object().name("exponent").string(textio::parameter_text(exponent));
     json.name("rows").open_array();
     chart.start_block();
-    for (std::int64_t i = 0; i < table->angles.count; ++i) {
-      const berg::Result row = table->compute(table->angles.at(i), exponent);
+    for (std::int64_t i = 0; i < table->count; ++i) {
+      const berg::Result row = table->compute(sweep::angle_at(table->angles, i), exponent);
       chart.add(row);
       json.open_array().string(textio::parameter_text(row.angle()));
       for (const quantity::Column& column : columns) {
@@ -226,11 +193,11 @@ std::string table_csv(Entries& entries) {
   if (!table) return refused(entries);
   const quantity::View& view = table->view;
   const std::vector<quantity::Column> columns = quantity::columns_of(view);
-  std::string text = csv_line(csv_header(view, columns), view.decimal_comma);
+  std::string text = csv::in_form(csv::table_header(view, columns), view.decimal_comma) + "\r\n";
   for (double exponent : table->exponents) {
-    for (std::int64_t i = 0; i < table->angles.count; ++i) {
-      const berg::Result row = table->compute(table->angles.at(i), exponent);
-      text += csv_line(csv_row(view, columns, row), view.decimal_comma);
+    for (std::int64_t i = 0; i < table->count; ++i) {
+      const berg::Result row = table->compute(sweep::angle_at(table->angles, i), exponent);
+      text += csv::in_form(csv::table_line(view, columns, row), view.decimal_comma) + "\r\n";
     }
   }
   Json json;

@@ -1,0 +1,35 @@
+// The lines of comma-separated values that k-berg-table writes and the page offers to
+// download, for spreadsheets and scripts: a Berg table's and a stage's. Each line is made with
+// "," and "."; `in_form` puts it in the form asked for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/berg.h"
+#include "engine/quantity.h"
+#include "engine/stage.h"
+
+namespace csv {
+
+// The line as asked for: with a decimal comma, the fields separated by ";", as a
+// Russian-locale spreadsheet reads them; as made otherwise.
+std::string in_form(std::string line, bool decimal_comma);
+
+// A Berg table: the angle, the exponent, the modulus of each of the view's harmonics, then the
+// phase of each (the columns a, phi); after them, the column of each quantity shown, named as
+// the quantity describes it. Every value is rounded as the dialogue's results screen rounds it
+// (3, 3, 5 and 1 decimals), or with the quantity's decimals, without blanks; where a quantity
+// has no value the field is empty.
+std::string table_header(const quantity::View& view, const std::vector<quantity::Column>& columns);
+std::string table_line(const quantity::View& view, const std::vector<quantity::Column>& columns,
+                       const berg::Result& row);
+
+// A stage at one angle: angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,eta,p_diss,r_e,
+// u_peak and, with the device's law, u_drive,e_bias; nine significant digits, empty fields
+// where no stage can be made.
+std::string stage_header(const stage::Inputs& inputs);
+std::string stage_line(const stage::Inputs& inputs, double angle, double exponent,
+                       const stage::Design& design);
+
+}  // namespace csv
