@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/grid.h"
+#include "engine/integral.h"
 
 namespace stage {
 
@@ -56,6 +57,20 @@ Design design(const Inputs& inputs, double angle, double exponent, double alpha_
   design.u_peak = e * (1.0 + design.xi);
   if (inputs.device) add_drive(*inputs.device, angle, exponent, design);
   return design;
+}
+
+bool works(const Design& design) { return design.verdict == Verdict::works; }
+
+Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t count,
+                 double exponent) {
+  Block block{exponent, {}};
+  for (std::int64_t i = 0; i < count; ++i) {
+    const double angle = sweep::angle_at(range, i);
+    const integral::Coefficients alpha = integral::coefficients(angle, exponent);
+    block.rows.push_back(
+        {angle, design(inputs, angle, exponent, alpha[0], alpha[inputs.harmonic])});
+  }
+  return block;
 }
 
 }  // namespace stage

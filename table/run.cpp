@@ -176,7 +176,7 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
 
 // Every angle is designed, and any refusal made, before anything is written.
 void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
-  const std::vector<StageBlock> blocks = design_stages(options);
+  const std::vector<stage::Block> blocks = design_stages(options);
   Outputs outputs(options, output, files, stage_chart(options));
   if (textio::Records* out = outputs.answer()) {
     if (options.csv) {

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "engine/integral.h"
 #include "report/csv.h"
+#include "report/stage_text.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
 #include "textio/failure.h"
@@ -25,26 +25,6 @@ constexpr textio::Edit kAngleColumn{7, textio::kParameterEdit.decimals};
 
 std::string harmonic_text(int n) { return std::to_string(n); }
 
-// A value with four significant digits at least, one decimal at least (a whole number would
-// end in a bare point) and five at most, so that a column of kilovolts and one of milliamperes
-// both read well and a blank parts the columns; what rounds to nothing is a plain zero.
-std::string significant(double value, int width) {
-  if (std::fabs(value) < 0.000005) value = 0.0;
-  const double magnitude = std::fabs(value);
-  const int digits_before =
-      magnitude > 0.0 ? static_cast<int>(std::floor(std::log10(magnitude))) : 0;
-  const int decimals = std::clamp(3 - digits_before, 1, 5);
-  return textio::fixed_field(value, {width, decimals});
-}
-
-// The most power, cut down (never rounded up) to the digits shown, so that asking for the
-// number shown works.
-std::string most_power_text(double watts) {
-  const int digits_before = static_cast<int>(std::floor(std::log10(watts)));
-  const double scale = std::pow(10.0, std::clamp(4 - digits_before, 0, 9));
-  return textio::shortest_text(std::floor(watts * scale) / scale);
-}
-
 std::string where(double angle, double exponent) {
   return "at " + textio::shortest_text(angle) + " degrees and exponent " +
          textio::parameter_text(exponent);
@@ -60,24 +40,12 @@ std::string refusal(const Options& options, double angle, double exponent,
   }
   return "--power: " + textio::shortest_text(options.stage.power) +
          " W is more than the critical regime gives " + where(angle, exponent) + ": at most " +
-         most_power_text(design.most_power) + " W";
+         stage_text::most_power_text(design.most_power) + " W";
 }
 
-StageBlock design_block(const Options& options, double exponent) {
-  StageBlock block{exponent, {}};
-  const std::int64_t count = sweep::count(options.angles, kMostRows);
-  for (std::int64_t i = 0; i < count; ++i) {
-    const double angle = sweep::angle_at(options.angles, i);
-    const integral::Coefficients alpha = integral::coefficients(angle, exponent);
-    block.rows.push_back({angle, stage::design(options.stage, angle, exponent, alpha[0],
-                                               alpha[options.stage.harmonic])});
-  }
-  return block;
-}
+bool works(const stage::Row& row) { return stage::works(row.design); }
 
-bool works(const StageRow& row) { return row.design.verdict == Verdict::works; }
-
-void check_block(const Options& options, const StageBlock& block) {
+void check_block(const Options& options, const stage::Block& block) {
   if (block.rows.size() == 1 && !works(block.rows.front())) {
     throw textio::Error(
         refusal(options, block.rows.front().angle, block.exponent, block.rows.front().design));
@@ -93,75 +61,36 @@ void check_block(const Options& options, const StageBlock& block) {
 
 // ---- The text ----
 
-std::string inputs_line(const Options& options) {
-  const stage::Inputs& inputs = options.stage;
-  const std::string n = harmonic_text(inputs.harmonic);
-  std::string line = "E = " + textio::shortest_text(inputs.supply) + " В, P" + n + " = " +
-                     textio::shortest_text(inputs.power) + " Вт, ";
-  if (inputs.xi) return line + "ξ = " + textio::shortest_text(*inputs.xi);
-  return line + "критический режим, Sкр = " + textio::shortest_text(*inputs.saturation) + " А/В";
-}
-
 void write_title(textio::Records& out, const Options& options) {
-  const stage::Inputs& inputs = options.stage;
-  const bool comma = options.view.decimal_comma;
-  const std::string n = harmonic_text(inputs.harmonic);
-  out.text(inputs.harmonic == 1 ? "Каскад усилителя мощности"
-                                : "Каскад умножителя частоты на " + n);
-  out.text(textio::with_decimal_mark(inputs_line(options), comma));
-  if (inputs.device) {
-    out.text(textio::with_decimal_mark(
-        "Прибор i = S (u - E')^p: S = " + textio::shortest_text(inputs.device->slope) +
-            ", E' = " + textio::shortest_text(inputs.device->cutoff) + " В",
-        comma));
+  for (const std::string& line : stage_text::heading_lines(options.stage)) {
+    out.text(textio::with_decimal_mark(line, options.view.decimal_comma));
   }
 }
 
-struct TextColumn {
-  const char* heading;
-  double stage::Design::*value;
-};
-
-constexpr std::array<TextColumn, 8> kMainColumns = {{{"ξ", &stage::Design::xi},
-                                                     {"Rэ, Ом", &stage::Design::r_e},
-                                                     {"Iмакс, А", &stage::Design::i_max},
-                                                     {"I0, А", &stage::Design::i_0},
-                                                     {"P0, Вт", &stage::Design::p_0},
-                                                     {"Pрас, Вт", &stage::Design::p_diss},
-                                                     {"η", &stage::Design::eta},
-                                                     {"Uмакс, В", &stage::Design::u_peak}}};
-constexpr std::array<TextColumn, 4> kDriveColumns = {{{"Uм, В", &stage::Design::u_m},
-                                                      {"Iм, А", &stage::Design::i_mn},
-                                                      {"Uвозб, В", &stage::Design::u_drive},
-                                                      {"Eсм, В", &stage::Design::e_bias}}};
-
-void write_table(textio::Records& out, const StageBlock& block, std::span<const TextColumn> columns,
-                 bool comma) {
+void write_table(textio::Records& out, const stage::Block& block,
+                 std::span<const stage::Column> columns, bool comma) {
   std::string heading = textio::right_aligned("Угол", kAngleColumn.width);
-  for (const TextColumn& column : columns)
+  for (const stage::Column& column : columns)
     heading += textio::right_aligned(column.heading, kValueWidth);
   write_ruled_heading(out, heading);
-  for (const StageRow& row : block.rows) {
+  for (const stage::Row& row : block.rows) {
     std::string line = textio::fixed_field(row.angle, kAngleColumn);
-    for (const TextColumn& column : columns) {
-      if (works(row)) line += significant(row.design.*column.value, kValueWidth);
+    for (const stage::Column& column : columns) {
+      if (works(row)) line += textio::significant_field(row.design.*column.value, kValueWidth);
     }
     out.formatted(textio::with_decimal_mark(line, comma));
   }
 }
 
-void write_note(textio::Records& out, const Options& options, const StageBlock& block) {
+void write_note(textio::Records& out, const Options& options, const stage::Block& block) {
   if (std::all_of(block.rows.begin(), block.rows.end(), works)) return;
-  const std::string n = harmonic_text(options.stage.harmonic);
-  out.text(options.stage.saturation
-               ? "Пустые строки: α" + n + " не больше 0 или критический режим не дает P" + n
-               : "Пустые строки: α" + n + " не больше 0");
+  out.text(stage_text::empty_rows_note(options.stage));
 }
 
-double least_peak_current(const std::vector<StageBlock>& blocks) {
+double least_peak_current(const std::vector<stage::Block>& blocks) {
   double least = std::numeric_limits<double>::infinity();
-  for (const StageBlock& block : blocks) {
-    for (const StageRow& row : block.rows) {
+  for (const stage::Block& block : blocks) {
+    for (const stage::Row& row : block.rows) {
       if (works(row)) least = std::min(least, row.design.i_max);
     }
   }
@@ -182,12 +111,12 @@ ChartView stage_chart(const Options& options) {
   return view;
 }
 
-void draw_stages(Chart& chart, const std::vector<StageBlock>& blocks) {
+void draw_stages(Chart& chart, const std::vector<stage::Block>& blocks) {
   const double least = least_peak_current(blocks);
   const double none = std::numeric_limits<double>::quiet_NaN();
-  for (const StageBlock& block : blocks) {
+  for (const stage::Block& block : blocks) {
     chart.start_block(block.exponent);
-    for (const StageRow& row : block.rows) {
+    for (const stage::Row& row : block.rows) {
       const stage::Design& d = row.design;
       chart.add(row.angle, works(row)
                                ? std::vector<double>{d.eta, d.p_diss / d.p_n, d.i_max / least}
@@ -196,35 +125,36 @@ void draw_stages(Chart& chart, const std::vector<StageBlock>& blocks) {
   }
 }
 
-std::vector<StageBlock> design_stages(const Options& options) {
-  std::vector<StageBlock> blocks;
+std::vector<stage::Block> design_stages(const Options& options) {
+  std::vector<stage::Block> blocks;
   for (double exponent : options.exponents) {
-    blocks.push_back(design_block(options, exponent));
+    blocks.push_back(stage::over_range(options.stage, options.angles,
+                                       sweep::count(options.angles, kMostRows), exponent));
     check_block(options, blocks.back());
   }
   return blocks;
 }
 
 void write_stage_text(textio::Records& out, const Options& options,
-                      const std::vector<StageBlock>& blocks) {
+                      const std::vector<stage::Block>& blocks) {
   write_title(out, options);
-  for (const StageBlock& block : blocks) {
+  for (const stage::Block& block : blocks) {
     write_exponent_line(out, block.exponent, options.view.decimal_comma);
-    write_table(out, block, kMainColumns, options.view.decimal_comma);
+    write_table(out, block, stage::kMainColumns, options.view.decimal_comma);
     if (options.stage.device) {
       out.write_empty();
-      write_table(out, block, kDriveColumns, options.view.decimal_comma);
+      write_table(out, block, stage::kDriveColumns, options.view.decimal_comma);
     }
     write_note(out, options, block);
   }
 }
 
 void write_stage_csv(textio::Records& out, const Options& options,
-                     const std::vector<StageBlock>& blocks) {
+                     const std::vector<stage::Block>& blocks) {
   const bool comma = options.view.decimal_comma;
   out.formatted(csv::in_form(csv::stage_header(options.stage), comma));
-  for (const StageBlock& block : blocks) {
-    for (const StageRow& row : block.rows) {
+  for (const stage::Block& block : blocks) {
+    for (const stage::Row& row : block.rows) {
       out.formatted(csv::in_form(
           csv::stage_line(options.stage, row.angle, block.exponent, row.design), comma));
     }

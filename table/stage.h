@@ -15,38 +15,28 @@ namespace table {
 // and the peak current related to the least of the range.
 constexpr std::size_t kStageSeries = 3;
 
-struct StageRow {
-  double angle;
-  stage::Design design;
-};
-
-struct StageBlock {
-  double exponent;
-  std::vector<StageRow> rows;
-};
-
 // The stage at every angle of the range, one block per exponent, on the true Berg integral.
 // A single angle at which no stage can be made, or a block in which no angle can, raises a
 // textio::Error that says why, before anything is written.
-std::vector<StageBlock> design_stages(const Options& options);
+std::vector<stage::Block> design_stages(const Options& options);
 
 // The inputs, then for each block a table with one row per angle: xi, the load, the peak and
 // direct currents, the powers, the efficiency, the peak voltage, and, with the device's law,
 // a second table of the drive. A row at which no stage can be made is empty, with a note
 // under its table. Numbers carry four significant digits at least.
 void write_stage_text(textio::Records& out, const Options& options,
-                      const std::vector<StageBlock>& blocks);
+                      const std::vector<stage::Block>& blocks);
 
 // The chart of the trade-off against the angle, for each exponent: the efficiency, the power
 // the device dissipates per watt of output, and the peak current the device must give,
 // related to the least of all drawn.
 ChartView stage_chart(const Options& options);
-void draw_stages(Chart& chart, const std::vector<StageBlock>& blocks);
+void draw_stages(Chart& chart, const std::vector<stage::Block>& blocks);
 
 // One line per angle and exponent: angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,
 // eta,p_diss,r_e,u_peak and, with the device's law, u_drive,e_bias; nine significant digits,
 // empty fields where no stage can be made.
 void write_stage_csv(textio::Records& out, const Options& options,
-                     const std::vector<StageBlock>& blocks);
+                     const std::vector<stage::Block>& blocks);
 
 }  // namespace table

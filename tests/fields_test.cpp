@@ -48,4 +48,20 @@ TEST(IntegerField, EditsValuesIntoTheirColumns) {
     EXPECT_EQ(textio::integer_field(value, 3), field);
 }
 
+// Four significant digits from milliamperes to kilovolts, one decimal at least and five at most,
+// a plain zero for what rounds to nothing, and a blank before every value: one too long for the
+// field widens it rather than running into its neighbour or turning into asterisks.
+TEST(SignificantField, KeepsFourDigitsAndABlankBefore) {
+  for (const auto& [value, field] : {std::pair{0.785398, "   0.7854"},
+                                     {12.54, "    12.54"},
+                                     {-1234.56, "  -1234.6"},
+                                     {0.00123456, "  0.00123"},
+                                     {-0.000004, "    0.000"},
+                                     {104022.2, " 104022.2"},
+                                     {-103641.54, " -103641.5"},
+                                     {1.5e12, " 1500000000000.0"},
+                                     {9.99996, "   10.000"}})
+    EXPECT_EQ(textio::significant_field(value, 9), field) << value;
+}
+
 }  // namespace

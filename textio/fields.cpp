@@ -99,6 +99,18 @@ std::string trimmed_field(double value, Edit edit) {
   return field.substr(field.find_first_not_of(' '));
 }
 
+std::string significant_field(double value, int width) {
+  if (std::fabs(value) < 0.000005) value = 0.0;
+  const double magnitude = std::fabs(value);
+  const int digits_before =
+      magnitude > 0.0 ? static_cast<int>(std::floor(std::log10(magnitude))) : 0;
+  const int decimals = std::clamp(3 - digits_before, 1, 5);
+  // Wide enough for any double, so that no digit is ever lost to asterisks.
+  constexpr int kWidest = 330;
+  const std::string digits = trimmed_field(value, {kWidest, decimals});
+  return blanks(std::max(1, width - static_cast<int>(digits.size()))) + digits;
+}
+
 std::string parameter_fields(std::string_view label, double value) {
   return std::string(label) + fixed_field(value, kParameterEdit);
 }

@@ -34,6 +34,12 @@ std::string fixed_field(double value, Edit edit);
 // where columns are separated otherwise, such as CSV.
 std::string trimmed_field(double value, Edit edit);
 
+// A value of any size (kilovolts, milliamperes) right-aligned in `width` columns: four
+// significant digits at least, one decimal at least (a whole number would end in a bare point)
+// and five at most; what rounds to nothing is a plain zero. A blank always comes first: a
+// value too long for the field is not cut but widens it, so that two values never run together.
+std::string significant_field(double value, int width);
+
 // `count` blanks.
 std::string blanks(int count);
 

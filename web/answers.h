@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "engine/berg.h"
+#include "engine/sweep.h"
 #include "web/entries.h"
 
 namespace web {
@@ -19,6 +21,16 @@ constexpr std::size_t kMostExponents = 10;
 constexpr NumberEntry kExponent{"exponent", "Степень функции", berg::kLowestExponent,
                                 berg::kHighestExponent, "1"};
 constexpr NumberEntry kXi{"xi", "ξ", 0.0, 1.0, "1", true};
+
+// The angles of a range, "from", "to" and "step", and how many there are.
+struct Angles {
+  sweep::Range range;
+  std::int64_t count;
+};
+
+// The range's angles, refused where, for `exponents` exponents, they make more rows than a
+// page shows, or where the step is too small to tell neighbouring angles apart.
+std::optional<Angles> angles_of(Entries& entries, std::size_t exponents);
 
 // A coefficient as the results screen edits it, without blanks.
 std::string coefficient(double value);
@@ -52,6 +64,17 @@ std::string table(Entries& entries);
 // The same rows as k-berg-table --csv writes them, CR LF line ends, with a decimal comma and
 // ";" between fields where "decimal-comma" is given: {"csv": text}.
 std::string table_csv(Entries& entries);
+
+// The stage of k-berg-table --stage: "supply", "power", "harmonic" (1 by default), "xi" or
+// "saturation", "slope" with "cutoff" (the device's law, for the drive), the range and the
+// exponents give the lines that say what the stage is, and a block per exponent with its
+// tables (the main one, and the drive's with the device's law), a row per angle with each
+// value as the program's table edits it (nothing where no stage can be made), and the note
+// that says why rows are empty.
+std::string stage_design(Entries& entries);
+
+// The stage's lines as k-berg-table --stage --csv writes them: {"csv": text}.
+std::string stage_csv(Entries& entries);
 
 // The quantities a table can show, for the page's choice: [{"name", "label"}...].
 std::string quantities();

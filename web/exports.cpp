@@ -20,7 +20,16 @@ extern "C" [[clang::export_name("request_buffer")]] char* request_buffer(std::si
 }
 
 // The kinds of answer, in the order the script numbers them.
-enum class Kind { calculation, best_angles, angle_for_g1, table, table_csv, quantities };
+enum class Kind {
+  calculation,
+  best_angles,
+  angle_for_g1,
+  table,
+  table_csv,
+  quantities,
+  stage,
+  stage_csv
+};
 
 // Answers the request in the buffer; the answer stays until the next one.
 extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind) {
@@ -43,6 +52,12 @@ extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind)
       break;
     case Kind::quantities:
       answer = web::quantities();
+      break;
+    case Kind::stage:
+      answer = web::stage_design(entries);
+      break;
+    case Kind::stage_csv:
+      answer = web::stage_csv(entries);
       break;
   }
   return answer.data();

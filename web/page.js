@@ -10,11 +10,11 @@
 // calculation.
 const views = {
   calculation: {kind: 0, show: showCalculation, named: 'angle'},
-  table: {kind: 3, show: showTable},
+  table: {kind: 3, show: showTable, csvKind: 4},
   optimum: {kind: 1, show: showOptima, named: 'optimum', flag: true},
   g1: {kind: 2, show: showAnglesForG1, named: 'angle-for-g1'},
+  stage: {kind: 6, show: showStage, named: 'stage', flag: true, csvKind: 7},
 };
-const csvKind = 4;
 const quantitiesKind = 5;
 
 let module;
@@ -68,10 +68,10 @@ function offerQuantities(form) {
   form.dataset.shown = 'alpha';
 }
 
-// The table's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
-function download(comma) {
-  const pairs = pairsOf('table');
-  const {csv} = ask(csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
+// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
+function download(view, comma) {
+  const pairs = pairsOf(view);
+  const {csv} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
   const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
   link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
   link.click();
@@ -203,17 +203,34 @@ function showCalculation(area, reply) {
   area.innerHTML = table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption);
 }
 
+const downloads = '<p class="downloads"><button type="button" data-comma="">Скачать CSV</button> ' +
+  '<button type="button" data-comma="1">Скачать CSV с запятой (;)</button></p>';
+
+function offerDownloads(area, view) {
+  for (const button of area.querySelectorAll('.downloads button')) {
+    button.addEventListener('click', () => download(view, Boolean(button.dataset.comma)));
+  }
+}
+
 function showTable(area, reply) {
   const exponents = reply.blocks.map(block => block.exponent);
-  area.innerHTML = chart(reply.chart, exponents, Math.min(1000, area.clientWidth)) +
-    '<p class="downloads"><button type="button" data-comma="">Скачать CSV</button> ' +
-    '<button type="button" data-comma="1">Скачать CSV с запятой (;)</button></p>' +
+  area.innerHTML = chart(reply.chart, exponents, Math.min(1000, area.clientWidth)) + downloads +
     reply.blocks.map(block => table(reply.headings, block.rows,
       `Степень функции = ${block.exponent}`)).join('');
   placeSlices(area, reply.blocks.map(block => block.rows));
-  for (const button of area.querySelectorAll('.downloads button')) {
-    button.addEventListener('click', () => download(Boolean(button.dataset.comma)));
-  }
+  offerDownloads(area, 'table');
+}
+
+// What the stage is, then for each exponent its table, the drive's with the device's law, and
+// why rows are empty where some are.
+function showStage(area, reply) {
+  const captions = [', каскад', ', возбуждение'];
+  area.innerHTML = reply.lines.map(line => `<p class="stage-line">${escaped(line)}</p>`).join('') +
+    downloads + reply.blocks.map(block => block.tables.map(({headings, rows}, t) =>
+      table(headings, rows, `Степень функции = ${block.exponent}${captions[t]}`,
+        t === block.tables.length - 1 && block.note ? `<p class="note">${block.note}</p>` : ''))
+      .join('')).join('');
+  offerDownloads(area, 'stage');
 }
 
 const colours = ['#1f6fd1', '#d12f2f', '#2a9d3a', '#9b4dca', '#e07b00', '#0f9aa8', '#8c5a2b',

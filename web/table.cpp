@@ -30,43 +30,13 @@ constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
 
 // What a table shows, from its entries.
 struct TableEntries {
-  sweep::Range angles;
-  std::int64_t count;  // of the angles
+  Angles angles;
   std::vector<double> exponents;
   quantity::View view;
   bool chosen_harmonics;  // harmonics were chosen, for the chart too
   // The dialogue's 4096 samples, or with "exact" the Berg integral itself.
   berg::Result (*compute)(double angle, double exponent);
 };
-
-// The range's angles and their count, refused where they are more than a page shows or the
-// step is too small to tell neighbours apart.
-std::optional<std::pair<sweep::Range, std::int64_t>> angles_of(Entries& entries,
-                                                               std::size_t exponents) {
-  const std::optional<double> from = entries.number(kFrom);
-  const std::optional<double> to = entries.number(kTo);
-  const std::optional<double> step = entries.number(kStep);
-  if (!from || !to || !step) return std::nullopt;
-  if (*from > *to) {
-    entries.refuse(kFrom.name, "Начальный угол " + textio::parameter_text(*from) +
-                                   " больше конечного " + textio::parameter_text(*to));
-    return std::nullopt;
-  }
-  const sweep::Range range{*from, *to, *step};
-  const std::int64_t count = sweep::count(range, kMostRows);
-  if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) + " — получится больше " +
-                                   std::to_string(kMostRows) + " строк");
-    return std::nullopt;
-  }
-  if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) +
-                                   " — слишком мал: соседние углы около " +
-                                   textio::shortest_text(*repeated) + " совпадают");
-    return std::nullopt;
-  }
-  return std::pair{range, count};
-}
 
 std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
   std::vector<std::string_view> known;
@@ -87,11 +57,7 @@ std::optional<TableEntries> table_entries(Entries& entries) {
   const std::optional<double> xi = entries.number(kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
-  return TableEntries{angles->first,
-                      angles->second,
-                      *exponents,
-                      view,
-                      !entries.text("harmonics").empty(),
+  return TableEntries{*angles, *exponents, view, !entries.text("harmonics").empty(),
                       entries.has("exact") ? berg::compute_exact : berg::compute};
 }
 
@@ -115,8 +81,7 @@ class Chart {
   explicit Chart(const TableEntries& table)
       : harmonics_(table.chosen_harmonics ? table.view.harmonics : kChartHarmonics),
         gamma_(shows(table.view, quantity::Id::gamma) && !shows(table.view, quantity::Id::alpha)),
-        angles_(table.angles),
-        count_(table.count) {}
+        angles_(table.angles) {}
 
   void start_block() { curves_.emplace_back(harmonics_.size()); }
   void add(const berg::Result& row) {
@@ -131,8 +96,8 @@ class Chart {
     json.name("harmonics").open_array();
     for (int k : harmonics_) json.number(std::to_string(k));
     json.close_array().name("angles").open_array();
-    for (std::int64_t i = 0; i < count_; ++i) {
-      json.number(textio::parameter_text(sweep::angle_at(angles_, i)));
+    for (std::int64_t i = 0; i < angles_.count; ++i) {
+      json.number(textio::parameter_text(sweep::angle_at(angles_.range, i)));
     }
     json.close_array().name("curves").open_array();
     for (const std::vector<std::vector<std::string>>& block : curves_) {
@@ -150,12 +115,37 @@ class Chart {
  private:
   std::vector<int> harmonics_;
   bool gamma_;
-  sweep::Range angles_;
-  std::int64_t count_;
+  Angles angles_;
   std::vector<std::vector<std::vector<std::string>>> curves_;  // by exponent, harmonic, angle
 };
 
 }  // namespace
+
+std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
+  const std::optional<double> from = entries.number(kFrom);
+  const std::optional<double> to = entries.number(kTo);
+  const std::optional<double> step = entries.number(kStep);
+  if (!from || !to || !step) return std::nullopt;
+  if (*from > *to) {
+    entries.refuse(kFrom.name, "Начальный угол " + textio::parameter_text(*from) +
+                                   " больше конечного " + textio::parameter_text(*to));
+    return std::nullopt;
+  }
+  const sweep::Range range{*from, *to, *step};
+  const std::int64_t count = sweep::count(range, kMostRows);
+  if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
+    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) + " — получится больше " +
+                                   std::to_string(kMostRows) + " строк");
+    return std::nullopt;
+  }
+  if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
+    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) +
+                                   " — слишком мал: соседние углы около " +
+                                   textio::shortest_text(*repeated) + " совпадают");
+    return std::nullopt;
+  }
+  return Angles{range, count};
+}
 
 std::string table(Entries& entries) {
   std::optional<TableEntries> table = table_entries(entries);
@@ -172,8 +162,8 @@ std::string table(Entries& entries) {
     json.open_object().name("exponent").string(textio::parameter_text(exponent));
     json.name("rows").open_array();
     chart.start_block();
-    for (std::int64_t i = 0; i < table->count; ++i) {
-      const berg::Result row = table->compute(sweep::angle_at(table->angles, i), exponent);
+    for (std::int64_t i = 0; i < table->angles.count; ++i) {
+      const berg::Result row = table->compute(sweep::angle_at(table->angles.range, i), exponent);
       chart.add(row);
       json.open_array().string(textio::parameter_text(row.angle()));
       for (const quantity::Column& column : columns) {
@@ -195,8 +185,8 @@ std::string table_csv(Entries& entries) {
   const std::vector<quantity::Column> columns = quantity::columns_of(view);
   std::string text = csv::in_form(csv::table_header(view, columns), view.decimal_comma) + "\r\n";
   for (double exponent : table->exponents) {
-    for (std::int64_t i = 0; i < table->count; ++i) {
-      const berg::Result row = table->compute(sweep::angle_at(table->angles, i), exponent);
+    for (std::int64_t i = 0; i < table->angles.count; ++i) {
+      const berg::Result row = table->compute(sweep::angle_at(table->angles.range, i), exponent);
       text += csv::in_form(csv::table_line(view, columns, row), view.decimal_comma) + "\r\n";
     }
   }

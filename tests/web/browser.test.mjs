@@ -188,6 +188,19 @@ const refusals = [
   ['table', { harmonics: '0-3,10' }, 'harmonics',
     'Гармоники: «10» — не номер от 0 до 9 и не диапазон вида 0-3'],
   ['g1', { xi: '1.01' }, 'xi', 'ξ: «1.01» — нужно число больше 0 и не больше 1'],
+  ['table', { from: '180', to: '180.0000000001', step: '1e-14' }, 'step',
+    'Шаг: «1e-14» — слишком мал: соседние углы около 180 совпадают'],
+  ['stage', { supply: '' }, 'supply', 'E: введите число больше 0'],
+  ['stage', { power: '-8' }, 'power', 'P: «-8» — нужно число больше 0'],
+  ['stage', { xi: '0.9' }, 'xi', 'Задайте одно из двух: ξ или Sкр (критический режим)'],
+  ['stage', { slope: '0.05' }, 'cutoff', 'Закон прибора: задайте и S, и E\', или ни одного'],
+  ['stage', { harmonic: '1,5' }, 'harmonic', 'Гармоника n: «1,5» — нужно целое число от 1 до 9'],
+  ['stage', { power: '10', from: '90', to: '90' }, 'power', 'P: 10 Вт — больше, чем дает ' +
+    'критический режим при θ = 90° и степени функции 1.000: не больше 9.7656 Вт'],
+  ['stage', { harmonic: '2', from: '180', to: '180' }, 'harmonic',
+    'α2 не больше 0 при θ = 180° и степени функции 1.000: гармоники 2 нет'],
+  ['stage', { power: '1000' }, 'from', 'Ни при одном угле от 5 до 180° при степени функции ' +
+    '1.000 каскад не получается: α1 не больше 0 или критический режим не дает P1'],
 ];
 
 test('every refusal says what is wrong beside its entry, and no answer is shown', { skip },
@@ -204,11 +217,16 @@ test('every refusal says what is wrong beside its entry, and no answer is shown'
     }
   });
 
-// The rows of k-berg-table's plain table, each as its fields.
+// The rows of k-berg-table's plain table, each as its fields; a stage's row where none can be
+// made is its angle alone.
 function nativeRows(...options) {
-  return native(...options).split('\r\n').filter(line => /^ *\d+\.\d{3} /.test(line))
+  return native(...options).split('\r\n').filter(line => /^ *\d+\.\d{3}( |$)/.test(line))
     .map(line => line.trim().split(/ +/));
 }
+
+// The rows of a stage's tables as k-berg-table prints them: a row where no stage can be made
+// is its angle alone.
+const stageRows = tables => tables.flatMap(table => table.rows.map(row => row.filter(Boolean)));
 
 // Each kind of link, and k-berg-table's answer to it as the page shows it.
 const links = [
@@ -218,6 +236,8 @@ const links = [
     url => nativeRows(...optionsOf(url), '--harmonics', '0-9')],
   ['#optimum&exponent=1.5&harmonics=2', asCsv.optimum, url => nativeCsv(...optionsOf(url))],
   ['#angle-for-g1=1.8&xi=0.95', asCsv.g1, url => nativeCsv(...optionsOf(url))],
+  ['#stage&supply=12.5&power=8&saturation=1&from=90&to=90', stageRows,
+    url => nativeRows(...optionsOf(url))],
 ];
 
 test('a link shows its answer without a keystroke, and typing makes the link', { skip },
@@ -261,6 +281,31 @@ test('a table and its CSV are k-berg-table\'s for the entries typed', { skip }, 
   await page.click('#table input[name=exact]');
   assert.equal(new URL(page.url()).hash.split('&').at(-1), 'exact');
   assert.equal(await downloaded(page, false), native('--csv', ...optionsOf(page.url())));
+  await page.close();
+});
+
+test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, async () => {
+  const page = await open('#stage');
+  for (const entries of [
+    { supply: '12,5', power: '8', saturation: '1', from: '30', to: '180', step: '10',
+      exponent: '1;1.5' },
+    { supply: '24', power: '5', xi: '0.9', saturation: '', harmonic: '2', slope: '0.05',
+      cutoff: '0,6', from: '4.9', to: '180.1', step: '7', exponent: '0.93;2.5' },
+    { supply: '300', power: '5', xi: '', saturation: '0.02', harmonic: '3', slope: '',
+      cutoff: '', from: '20', to: '100', step: '2.5', exponent: '5.01' },
+  ]) {
+    await enter(page, 'stage', entries);
+    const options = optionsOf(page.url());
+    const tables = await shown(page);
+    assert.deepEqual(stageRows(tables), nativeRows(...options), options.join(' '));
+    const notes = native(...options).split('\r\n').filter(line => /Пустые строки/.test(line));
+    assert.deepEqual(tables.flatMap(table => table.notes), notes.map(line => line.trim()));
+    const lines = await page.$$eval('#stage .stage-line', all => all.map(line => line.textContent));
+    assert.deepEqual(lines, native(...options).split('\r\n').slice(0, lines.length)
+      .map(line => line.trim()));
+    assert.equal(await downloaded(page, false), native('--csv', ...options));
+    assert.equal(await downloaded(page, true), native('--csv', '--decimal-comma', ...options));
+  }
   await page.close();
 });
 
@@ -309,7 +354,8 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
     for (const [device, width] of [['desktop', 1280], ['phone', 390]]) {
       for (const colorScheme of ['light', 'dark']) {
         for (const [view, fragment] of [['calculation', '#angle=90&exponent=1'],
-          ['table', '#from=5&to=180&step=5&exponent=1;2&harmonics=0-3&show=alpha,g1']]) {
+          ['table', '#from=5&to=180&step=5&exponent=1;2&harmonics=0-3&show=alpha,g1'],
+          ['stage', '#stage&supply=12.5&power=8&saturation=1&slope=0.05&cutoff=0.6&step=15']]) {
           const page = await open(fragment, { width, colorScheme });
           assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth),
             `${device} ${view}: the page scrolls sideways`);

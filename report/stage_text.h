@@ -1,0 +1,26 @@
+// The words around a stage's tables, which k-berg-table prints and the page shows alike: what
+// the stage is, what it was designed from, and why rows are empty.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/stage.h"
+
+namespace stage_text {
+
+// "Каскад усилителя мощности", or of a frequency multiplier; the supply, the power and xi or
+// the critical regime; the device's law where it is given. Numbers with a decimal point.
+std::vector<std::string> heading_lines(const stage::Inputs& inputs);
+
+// Why no stage can be made at an angle: "α1 не больше 0", or in the critical regime "... или
+// критический режим не дает P1".
+std::string why_no_stage(const stage::Inputs& inputs);
+// Under a table with rows where no stage can be made: why they are empty.
+std::string empty_rows_note(const stage::Inputs& inputs);
+
+// The most power an angle gives, cut down (never rounded up) to five significant digits, so
+// that asking for the number shown works.
+std::string most_power_text(double watts);
+
+}  // namespace stage_text

@@ -1,0 +1,186 @@
+// The stage view's answers: the whole stage at each angle of a range, its tables and its CSV.
+#include "engine/stage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "report/csv.h"
+#include "report/stage_text.h"
+#include "textio/fields.h"
+#include "web/answers.h"  // declares them
+#include "web/json.h"
+
+namespace web {
+
+namespace {
+
+constexpr int kHighestHarmonic = 9;
+// As wide as k-berg-table's columns, trimmed: the same digits.
+constexpr int kValueWidth = 9;
+
+constexpr NumberEntry kSupply{"supply", "E", 0.0, kNoBound, "", true};
+constexpr NumberEntry kPower{"power", "P", 0.0, kNoBound, "", true};
+constexpr NumberEntry kHarmonic{"harmonic", "Гармоника n", 1.0, kHighestHarmonic, "1"};
+constexpr NumberEntry kSaturation{"saturation", "Sкр", 0.0, kNoBound, "", true};
+constexpr NumberEntry kSlope{"slope", "S", 0.0, kNoBound, "", true};
+constexpr NumberEntry kCutoff{"cutoff", "E'", -kNoBound, kNoBound, ""};
+
+// A number that is given only where its entry has text.
+std::optional<double> given_number(Entries& entries, const NumberEntry& entry, bool& all_read) {
+  if (entries.text(entry.name).empty()) return std::nullopt;
+  const std::optional<double> value = entries.number(entry);
+  all_read = all_read && value;
+  return value;
+}
+
+std::optional<int> harmonic_of(Entries& entries) {
+  const std::optional<double> n = entries.number(kHarmonic);
+  if (!n) return std::nullopt;
+  if (*n != std::floor(*n)) {
+    entries.refuse(kHarmonic.name, "Гармоника n: " + quoted(entries.text(kHarmonic.name)) +
+                                       " — нужно целое число от 1 до 9");
+    return std::nullopt;
+  }
+  return static_cast<int>(*n);
+}
+
+// What the designer gives: the supply, the power, the harmonic, xi or the critical regime's
+// slope (one of the two), and the device's law (both halves or neither).
+std::optional<stage::Inputs> inputs_of(Entries& entries) {
+  bool all_read = true;
+  stage::Inputs inputs;
+  const std::optional<double> supply = entries.number(kSupply);
+  const std::optional<double> power = entries.number(kPower);
+  const std::optional<int> harmonic = harmonic_of(entries);
+  inputs.xi = given_number(entries, kXi, all_read);
+  inputs.saturation = given_number(entries, kSaturation, all_read);
+  const std::optional<double> slope = given_number(entries, kSlope, all_read);
+  const std::optional<double> cutoff = given_number(entries, kCutoff, all_read);
+  const bool xi_given = !entries.text(kXi.name).empty();
+  if (xi_given == !entries.text(kSaturation.name).empty()) {
+    entries.refuse(kXi.name, "Задайте одно из двух: ξ или Sкр (критический режим)");
+    all_read = false;
+  }
+  if (entries.text(kSlope.name).empty() != entries.text(kCutoff.name).empty()) {
+    const NumberEntry& missing = entries.text(kSlope.name).empty() ? kSlope : kCutoff;
+    entries.refuse(missing.name, "Закон прибора: задайте и S, и E', или ни одного");
+    all_read = false;
+  }
+  if (!supply || !power || !harmonic || !all_read) return std::nullopt;
+  inputs.supply = *supply;
+  inputs.power = *power;
+  inputs.harmonic = *harmonic;
+  if (slope) inputs.device = stage::Device{*slope, *cutoff};
+  return inputs;
+}
+
+struct StageEntries {
+  stage::Inputs inputs;
+  std::vector<stage::Block> blocks;
+};
+
+// Why a block has no row to show: the one angle does not work, or none of the range does.
+void refuse_block(Entries& entries, const stage::Inputs& inputs, const sweep::Range& range,
+                  const stage::Block& block) {
+  const std::string n = std::to_string(inputs.harmonic);
+  const std::string exponent = "степени функции " + textio::parameter_text(block.exponent);
+  if (block.rows.size() > 1) {
+    entries.refuse("from", "Ни при одном угле от " + textio::shortest_text(range.from) + " до " +
+                               textio::shortest_text(range.to) + "° при " + exponent +
+                               " каскад не получается: " + stage_text::why_no_stage(inputs));
+    return;
+  }
+  const stage::Row& row = block.rows.front();
+  const std::string where = " при θ = " + textio::shortest_text(row.angle) + "° и " + exponent;
+  if (row.design.verdict == stage::Verdict::no_harmonic) {
+    entries.refuse(kHarmonic.name, "α" + n + " не больше 0" + where + ": гармоники " + n + " нет");
+    return;
+  }
+  entries.refuse(kPower.name, "P: " + textio::shortest_text(inputs.power) +
+                                  " Вт — больше, чем дает критический режим" + where +
+                                  ": не больше " +
+                                  stage_text::most_power_text(row.design.most_power) + " Вт");
+}
+
+std::optional<StageEntries> stage_entries(Entries& entries) {
+  const std::optional<stage::Inputs> inputs = inputs_of(entries);
+  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  if (!inputs || !exponents || !angles) return std::nullopt;
+  StageEntries stage{*inputs, {}};
+  for (double exponent : *exponents) {
+    stage.blocks.push_back(stage::over_range(*inputs, angles->range, angles->count, exponent));
+    const std::vector<stage::Row>& rows = stage.blocks.back().rows;
+    if (std::none_of(rows.begin(), rows.end(),
+                     [](const stage::Row& row) { return stage::works(row.design); })) {
+      refuse_block(entries, *inputs, angles->range, stage.blocks.back());
+      return std::nullopt;
+    }
+  }
+  return stage;
+}
+
+std::string cell(double value) {
+  const std::string field = textio::significant_field(value, kValueWidth);
+  return field.substr(field.find_first_not_of(' '));
+}
+
+// A table of the block: the angle, then each column's value, or nothing where no stage can be
+// made at the angle.
+void write_table(Json& json, const stage::Block& block, std::span<const stage::Column> columns) {
+  json.open_object().name("headings").open_array().string("Угол");
+  for (const stage::Column& column : columns) json.string(column.heading);
+  json.close_array().name("rows").open_array();
+  for (const stage::Row& row : block.rows) {
+    json.open_array().string(textio::parameter_text(row.angle));
+    for (const stage::Column& column : columns) {
+      json.string(stage::works(row.design) ? cell(row.design.*column.value) : "");
+    }
+    json.close_array();
+  }
+  json.close_array().close_object();
+}
+
+}  // namespace
+
+std::string stage_design(Entries& entries) {
+  const std::optional<StageEntries> stage = stage_entries(entries);
+  if (!stage) return refused(entries);
+  Json json;
+  json.open_object().name("lines").strings(stage_text::heading_lines(stage->inputs));
+  json.name("blocks").open_array();
+  for (const stage::Block& block : stage->blocks) {
+    json.open_object().name("exponent").string(textio::parameter_text(block.exponent));
+    json.name("tables").open_array();
+    write_table(json, block, stage::kMainColumns);
+    if (stage->inputs.device) write_table(json, block, stage::kDriveColumns);
+    const bool all_work =
+        std::all_of(block.rows.begin(), block.rows.end(),
+                    [](const stage::Row& row) { return stage::works(row.design); });
+    json.close_array().name("note").string(all_work ? ""
+                                                    : stage_text::empty_rows_note(stage->inputs));
+    json.close_object();
+  }
+  return json.close_array().close_object().text();
+}
+
+std::string stage_csv(Entries& entries) {
+  const std::optional<StageEntries> stage = stage_entries(entries);
+  if (!stage) return refused(entries);
+  const bool comma = entries.has("decimal-comma");
+  std::string text = csv::in_form(csv::stage_header(stage->inputs), comma) + "\r\n";
+  for (const stage::Block& block : stage->blocks) {
+    for (const stage::Row& row : block.rows) {
+      text += csv::in_form(csv::stage_line(stage->inputs, row.angle, block.exponent, row.design),
+                           comma) +
+              "\r\n";
+    }
+  }
+  Json json;
+  return json.open_object().name("csv").string(text).close_object().text();
+}
+
+}  // namespace web
