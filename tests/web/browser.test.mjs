@@ -16,9 +16,11 @@ const environment = process.env;
 const pageUrl = pathToFileURL(environment.K_BERG_PAGE).href;
 const browserPath = (environment.K_BERG_CHROMIUM ? [environment.K_BERG_CHROMIUM]
   : ['/usr/bin/chromium-headless-shell', '/usr/bin/chromium']).find(fs.existsSync);
-// Outside CI a machine without the browser skips the test; in CI that is a failure.
-const skip = !browserPath && environment.CI !== 'true' &&
-  'browser test skipped: no headless Chromium (scripts/install-deps test installs it)';
+const driverPath = path.join(environment.K_BERG_BROWSER_DRIVER, 'playwright-core');
+// Outside CI a machine without the browser or its driver (a fresh clone) skips the test; in CI
+// that is a failure.
+const skip = !(browserPath && fs.existsSync(driverPath)) && environment.CI !== 'true' &&
+  'browser test skipped: no headless Chromium or playwright-core (scripts/install-deps test)';
 
 let browser;
 before(async () => {
