@@ -55,10 +55,11 @@ std::string angle_for_g1(Entries& entries);
 
 // The rows of k-berg-table: "from", "to", "step", "exponent" (a list), "harmonics" (0 to 9 by
 // default), "show" (the quantities' names, alpha when none), "xi" and "exact" (the Berg
-// integral instead of the samples) give the columns'
-// headings, a block of rows per exponent with each cell as the table edits it ("—" where a
-// quantity has no value), and the chart's curves: the signed alpha (gamma when gamma is shown
-// without alpha) of the harmonics chosen (0 to 3 by default) at each angle.
+// integral instead of the samples) give the columns' headings, a block of rows per exponent
+// with each cell as the table edits it ("—" where a quantity has no value), and the chart's
+// curves: the signed alpha (gamma when gamma is shown without alpha) of the harmonics chosen
+// (0 to 3 by default) at each angle. With "half" 1 or 2, only every other angle from the first
+// or from the second: the page computes the two halves at once, in two threads, and joins them.
 std::string table(Entries& entries);
 
 // The same rows as k-berg-table --csv writes them, CR LF line ends, with a decimal comma and

@@ -10,7 +10,7 @@
 // calculation.
 const views = {
   calculation: {kind: 0, show: showCalculation, named: 'angle'},
-  table: {kind: 3, show: showTable, csvKind: 4},
+  table: {kind: 3, show: showTable, csvKind: 4, ask: askTable},
   optimum: {kind: 1, show: showOptima, named: 'optimum', flag: true},
   g1: {kind: 2, show: showAnglesForG1, named: 'angle-for-g1'},
   stage: {kind: 6, show: showStage, named: 'stage', flag: true, csvKind: 7},
@@ -18,8 +18,36 @@ const views = {
 const quantitiesKind = 5;
 
 let module;
-const encoder = new TextEncoder();
-const decoder = new TextDecoder();
+// A second instance of the module, in a worker: it computes the second half of a table's rows
+// while the page computes the first, so that a long table takes half the time on two cores.
+let helper;
+
+// The JSON text of `module`'s answer to the entries `pairs`; the worker runs this function too.
+function answerText(module, kind, pairs) {
+  const text = pairs.map(([name, value]) => `${name}=${value}`).join('\n');
+  const request = new TextEncoder().encode(text);
+  const at = module.request_buffer(request.length);
+  new Uint8Array(module.memory.buffer, at, request.length).set(request);
+  const answer = module.answer(kind);
+  return new TextDecoder().decode(new Uint8Array(module.memory.buffer, answer,
+    module.answer_length()));
+}
+
+const ask = (kind, pairs) => JSON.parse(answerText(module, kind, pairs));
+
+// The worker answers with text, which passes to the page at once, where a structure would be
+// copied piece by piece.
+const helperScript = `const answerText = ${answerText};
+let ready;
+onmessage = ({data}) => {
+  ready ??= WebAssembly.instantiate(data).then(({instance}) => {
+    instance.exports._initialize();
+    return instance.exports;
+  });
+  if (data.kind !== undefined) {
+    ready.then(module => postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}));
+  }
+};`;
 
 function viewOf(pairs) {
   const names = pairs.map(([name]) => name);
@@ -27,13 +55,44 @@ function viewOf(pairs) {
   return named || (names.length > 0 ? 'table' : 'calculation');
 }
 
-function ask(kind, pairs) {
-  const request = encoder.encode(pairs.map(([name, text]) => `${name}=${text}`).join('\n'));
-  const at = module.request_buffer(request.length);
-  new Uint8Array(module.memory.buffer, at, request.length).set(request);
-  const answer = module.answer(kind);
-  const length = module.answer_length();
-  return JSON.parse(decoder.decode(new Uint8Array(module.memory.buffer, answer, length)));
+// The worker, handed the module's bytes; gives a function that asks it for an answer. Where a
+// browser will not run a worker from the page's own text, the page computes everything itself.
+function startHelper(bytes) {
+  try {
+    const worker = new Worker(URL.createObjectURL(new Blob([helperScript],
+      {type: 'text/javascript'})));
+    const waiting = new Map();
+    let asked = 0;
+    worker.onmessage = ({data}) => {
+      waiting.get(data.id)(JSON.parse(data.text));
+      waiting.delete(data.id);
+    };
+    worker.postMessage(bytes);
+    return (kind, pairs) => new Promise(resolve => {
+      waiting.set(++asked, resolve);
+      worker.postMessage({id: asked, kind, pairs});
+    });
+  } catch {
+    return undefined;
+  }
+}
+
+// The items of `even` and `odd` alternately, as the module's halves of a table hold them.
+const alternated = (even, odd) =>
+  even.flatMap((item, i) => (i < odd.length ? [item, odd[i]] : [item]));
+
+// A table's rows in two halves at once, every other angle from the worker, joined.
+async function askTable(kind, pairs) {
+  if (!helper) return ask(kind, pairs);
+  const second = helper(kind, [...pairs, ['half', '2']]);
+  const reply = ask(kind, [...pairs, ['half', '1']]);
+  const rest = await second;
+  if (reply.refusals) return reply;
+  reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
+  reply.chart.angles = alternated(reply.chart.angles, rest.chart.angles);
+  reply.chart.curves = reply.chart.curves.map((curves, b) =>
+    curves.map((curve, h) => alternated(curve, rest.chart.curves[b][h])));
+  return reply;
 }
 
 const section = view => document.getElementById(view);
@@ -126,9 +185,13 @@ function mark(view, refusals) {
   return unplaced;
 }
 
-function answer(view) {
-  const pairs = pairsOf(view);
-  const reply = ask(views[view].kind, pairs);
+// Shows the answer to the entries of a view's form, once it comes, unless newer entries have
+// been answered meanwhile.
+let answers = 0;
+async function answer(view) {
+  const asked = ++answers;
+  const reply = await (views[view].ask || ask)(views[view].kind, pairsOf(view));
+  if (asked !== answers) return;
   const area = section(view).querySelector('.answer');
   const unplaced = mark(view, reply.refusals || []);
   if (reply.refusals) {
@@ -140,11 +203,11 @@ function answer(view) {
   // The time of the latest answer, for the developer tools and the browser test.
   performance.clearMarks('answer');
   performance.mark('answer');
-  return pairs;
 }
 
 function update(view) {
-  history.replaceState(null, '', '#' + fragmentOf(answer(view)));
+  history.replaceState(null, '', '#' + fragmentOf(pairsOf(view)));
+  answer(view);
 }
 
 function openFragment() {
@@ -325,6 +388,7 @@ async function start() {
   for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
   module = (await WebAssembly.instantiate(bytes)).instance.exports;
   module._initialize();
+  helper = startHelper(bytes);
   for (const view of Object.keys(views)) prepare(view);
   for (const button of document.querySelectorAll('nav button')) {
     button.addEventListener('click', () => {
@@ -334,6 +398,16 @@ async function start() {
   }
   addEventListener('hashchange', openFragment);
   openFragment();
+  requestIdleCallback(warmUp);
+}
+
+// The browser compiles the module's code to its fast form only once the code has run a while:
+// a short table, computed and dropped while the page is idle after opening, in both threads,
+// makes the first long table the user asks for as quick as the next.
+function warmUp() {
+  const pairs = [['from', '5'], ['to', '180'], ['step', '1']];
+  helper?.(views.table.kind, pairs);
+  ask(views.table.kind, pairs);
 }
 
 start().catch(error => {

@@ -31,6 +31,12 @@ constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
 // What a table shows, from its entries.
 struct TableEntries {
   Angles angles;
+  // The rows of this answer, the angles first, first + stride, ...: all of them, or with
+  // "half" 1 or 2 every other angle from the first or from the second, which the page computes
+  // at once in two threads (alternate angles share the work of a range evenly: a pass takes
+  // longer the wider the pulse).
+  std::int64_t first;
+  std::int64_t stride;
   std::vector<double> exponents;
   quantity::View view;
   bool chosen_harmonics;  // harmonics were chosen, for the chart too
@@ -57,7 +63,13 @@ std::optional<TableEntries> table_entries(Entries& entries) {
   const std::optional<double> xi = entries.number(kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
-  return TableEntries{*angles, *exponents, view, !entries.text("harmonics").empty(),
+  const std::string half = entries.text("half");
+  return TableEntries{*angles,
+                      half == "2" ? 1 : 0,
+                      half.empty() ? 1 : 2,
+                      *exponents,
+                      view,
+                      !entries.text("harmonics").empty(),
                       entries.has("exact") ? berg::compute_exact : berg::compute};
 }
 
@@ -81,7 +93,9 @@ class Chart {
   explicit Chart(const TableEntries& table)
       : harmonics_(table.chosen_harmonics ? table.view.harmonics : kChartHarmonics),
         gamma_(shows(table.view, quantity::Id::gamma) && !shows(table.view, quantity::Id::alpha)),
-        angles_(table.angles) {}
+        angles_(table.angles),
+        first_(table.first),
+        stride_(table.stride) {}
 
   void start_block() { curves_.emplace_back(harmonics_.size()); }
   void add(const berg::Result& row) {
@@ -96,7 +110,7 @@ class Chart {
     json.name("harmonics").open_array();
     for (int k : harmonics_) json.number(std::to_string(k));
     json.close_array().name("angles").open_array();
-    for (std::int64_t i = 0; i < angles_.count; ++i) {
+    for (std::int64_t i = first_; i < angles_.count; i += stride_) {
       json.number(textio::parameter_text(sweep::angle_at(angles_.range, i)));
     }
     json.close_array().name("curves").open_array();
@@ -116,6 +130,8 @@ class Chart {
   std::vector<int> harmonics_;
   bool gamma_;
   Angles angles_;
+  std::int64_t first_;
+  std::int64_t stride_;
   std::vector<std::vector<std::vector<std::string>>> curves_;  // by exponent, harmonic, angle
 };
 
@@ -162,7 +178,7 @@ std::string table(Entries& entries) {
     json.open_object().name("exponent").string(textio::parameter_text(exponent));
     json.name("rows").open_array();
     chart.start_block();
-    for (std::int64_t i = 0; i < table->angles.count; ++i) {
+    for (std::int64_t i = table->first; i < table->angles.count; i += table->stride) {
       const berg::Result row = table->compute(sweep::angle_at(table->angles.range, i), exponent);
       chart.add(row);
       json.open_array().string(textio::parameter_text(row.angle()));

@@ -90,9 +90,16 @@ async function downloaded(page, comma) {
   return fs.readFileSync(await download.path(), 'utf8');
 }
 
+// Types each entry that changes and waits for the answer to it: a table's comes when both
+// halves have.
 async function enter(page, view, entries) {
   for (const [name, text] of Object.entries(entries)) {
-    await page.fill(`#${view}-${name}`, text);
+    const entry = `#${view}-${name}`;
+    if (await page.inputValue(entry) === text) continue;
+    const before = await page.evaluate(() => performance.getEntriesByName('answer')[0].startTime);
+    await page.fill(entry, text);
+    await page.waitForFunction(
+      time => performance.getEntriesByName('answer')[0]?.startTime > time, before);
   }
 }
 
@@ -311,13 +318,18 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
   await page.close();
 });
 
-// The time from a key's press to the frame that shows what it changed; the page listens
-// before the key is pressed.
+// The time from a key's press to the frame that shows the answer to it: the page marks each
+// answer as soon as it has put it in place, and the frame drawn next shows it. The page
+// listens before the key is pressed.
 async function keyToFrame(page, key) {
   await page.evaluate(() => {
     window.keyToFrame = new Promise(resolve => addEventListener('keydown', () => {
       const start = performance.now();
-      requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - start)));
+      const mark = performance.mark.bind(performance);
+      performance.mark = name => {
+        requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - start)));
+        return mark(name);
+      };
     }, { once: true }));
   });
   await page.keyboard.press(key);
@@ -331,13 +343,19 @@ test('the page is one file under 500 KB; its first answer and a 1,753-row table 
   const first = await opened.evaluate(() => performance.getEntriesByName('answer')[0].startTime);
   assert.equal((await shown(opened)).length, 1);
   await opened.close();
+  // The first table after opening runs the module's code before the browser has compiled it
+  // to its fast form; the next, typed as a user edits the step, runs it compiled.
   const page = await open('#from=4.9&to=180.1&step=0.');
   await page.focus('#table-step');
   await page.keyboard.press('End');
+  const cold = await keyToFrame(page, '1');
+  await page.keyboard.press('Backspace');
+  await page.waitForSelector('#table .no-answer');
   const table = await keyToFrame(page, '1');
   console.log(`first answer ${first.toFixed(0)} ms after opening (target 300 ms); ` +
-    `the 1,753-row table ${table.toFixed(0)} ms after the last keystroke (target 150 ms)`);
-  assert.ok(first < 2000 && table < 2000, `${first} ms, ${table} ms`);
+    `the 1,753-row table ${table.toFixed(0)} ms after the last keystroke (target 150 ms), ` +
+    `${cold.toFixed(0)} ms the first time after opening`);
+  assert.ok(first < 2000 && table < 2000 && cold < 2000, `${first} ms, ${table} ms, ${cold} ms`);
   assert.equal(await page.$$eval('#table .answer polyline', lines =>
     lines.map(line => line.points.length).join()), '1753,1753,1753,1753');
   assert.equal(await downloaded(page, false), native('--csv', ...optionsOf(page.url())));
