@@ -75,16 +75,13 @@ void sign_off(Console& console) {
 }  // namespace
 
 void main_routine(Console& console) {
-  double angle = 0.0;
-  double exponent = 0.0;
-
   for (;;) {
     console.output.clear_screen();
     show_title(console);
-    angle =
+    const double angle =
         read_in_range(console, " Угол отсечки, (5-180): ", berg::kLowestAngle, berg::kHighestAngle);
-    exponent = read_in_range(console, " Степень функции (1-5): ", berg::kLowestExponent,
-                             berg::kHighestExponent);
+    const double exponent = read_in_range(
+        console, " Степень функции (1-5): ", berg::kLowestExponent, berg::kHighestExponent);
     const berg::Result result = berg::compute(angle, exponent);
 
     std::int32_t choice = kSave;

@@ -74,8 +74,11 @@ bool read_whole(int fd, std::uint64_t offset, std::size_t length, std::string* b
     const ssize_t count =
         ::pread(fd, bytes->data() + got, bytes->size() - got, static_cast<off_t>(offset + got));
     if (count == 0) break;
-    if (count > 0) got += static_cast<std::size_t>(count);
-    if (count < 0 && errno != EINTR) return failed(error);
+    if (count > 0) {
+      got += static_cast<std::size_t>(count);
+    } else if (errno != EINTR) {
+      return failed(error);
+    }
   }
   bytes->resize(got);
   return true;

@@ -169,6 +169,15 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   EXPECT_EQ(read(fifo_reader, bytes, sizeof bytes), 4);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
   close(fifo_reader);
+  // A removed file reached through /proc is written in place, not the file that now has the
+  // name the link shows, "gone (deleted)".
+  const int gone = open("gone", O_RDWR | O_CREAT, 0600);
+  unlink("gone");
+  folder.write("gone (deleted)", "other\n");
+  EXPECT_TRUE(files.replace_file("/proc/self/fd/" + std::to_string(gone), "new\n", &error));
+  EXPECT_EQ(folder.read("gone (deleted)"), "other\n");
+  EXPECT_EQ(pread(gone, bytes, sizeof bytes, 0), 4);
+  close(gone);
 }
 
 }  // namespace

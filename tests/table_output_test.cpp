@@ -321,7 +321,12 @@ TEST(TableChart, WhatItsWidthCanShow) {
   }
   ASSERT_EQ(shapes.size(), 2u);
   EXPECT_EQ(places.size(), 4u);
-  EXPECT_NE(shapes.begin()->second, shapes.rbegin()->second);
+  // The single angle labelled in the middle of the plot's frame.
+  const std::string frame = lines(single, "<rect x=").front();
+  const std::string tick = lines(single, "<text class=\"x-tick\"").front();
+  EXPECT_EQ(after(tick, ">"), "90.0°");
+  EXPECT_DOUBLE_EQ(std::stod(after(tick, "x=\"")),
+                   std::stod(after(frame, "x=\"")) + std::stod(after(frame, "width=\"")) / 2);
   std::set<std::string> styles;
   const std::string many = chart({{2}, false, {30, 60, 10}}, std::vector<double>(20, 1.0));
   for (const std::string& line : lines(many, "<polyline")) {

@@ -2,6 +2,7 @@
 // memory and the chart's file in the fake file system.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -45,6 +46,21 @@ int count(const std::string& text, const std::string& part) {
   return found;
 }
 
+// Each row of numbers in a plain answer is exactly as wide as the rules above it.
+void expect_rows_as_wide_as_rules(const std::string& text) {
+  int rule = 0;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
+    const std::string line = text.substr(start, end - start);
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) continue;
+    if (line.find_first_not_of('-') == std::string::npos) rule = textio::display_width(line);
+    if (std::isdigit(static_cast<unsigned char>(line[first])) != 0) {
+      EXPECT_EQ(textio::display_width(line), rule) << line;
+    }
+  }
+}
+
 bool is_chart(const std::string& text) {
   return text.starts_with("<?xml") && text.ends_with("</svg>\r\n");
 }
@@ -76,6 +92,7 @@ TEST(TableRun, EachAnswerInEachForm) {
     EXPECT_TRUE(ran.output.starts_with(c.starts)) << ran.output;
     EXPECT_EQ(count(ran.output, "\r\n"), c.lines) << ran.output;
     EXPECT_TRUE(files.files.empty());
+    if (c.starts.find_first_of(",;") == std::string::npos) expect_rows_as_wide_as_rules(ran.output);
   }
 }
 
