@@ -215,6 +215,7 @@ TEST(TableRun, TheStageAndItsRefusals) {
   }
   FakeFiles files;
   const Ran text = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "15"}), files);
+  EXPECT_NE(text.output.find("\r\n\r\n Степень функции = 1.000\r\n"), std::string::npos);
   EXPECT_NE(text.output.find("\r\n 60.000\r\n 75.000   0.6576"), std::string::npos) << text.output;
   const Ran drive =
       run(with({"--power", "8", "--from", "90", "--to", "90", "--slope", "1", "--cutoff", "0"}),
