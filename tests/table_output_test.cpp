@@ -335,14 +335,18 @@ TEST(TableChart, WhatItsWidthCanShow) {
   EXPECT_EQ(styles.size(), 20u);
 }
 
-// The angle axis of a narrow range is labelled in tenths, each label once.
+// The angle axis of a narrow range is labelled in tenths, of a range of ten degrees in whole
+// degrees, each label once.
 TEST(TableChart, NarrowRangesLabelledInTenths) {
-  const std::string svg = chart({{1}, false, {90, 92, 0.5}}, {1.0});
-  std::set<std::string> labels;
-  const auto ticks = lines(svg, "<text class=\"x-tick\"");
-  for (const std::string& tick : ticks) labels.insert(after(tick, ">"));
-  EXPECT_EQ(labels.size(), ticks.size());
-  EXPECT_TRUE(labels.contains("90.2°"));
+  for (const auto& [range, label] :
+       {std::pair{sweep::Range{90, 92, 0.5}, "90.2°"}, {sweep::Range{90, 100, 0.5}, "91°"}}) {
+    const std::string svg = chart({{1}, false, range}, {1.0});
+    std::set<std::string> labels;
+    const auto ticks = lines(svg, "<text class=\"x-tick\"");
+    for (const std::string& tick : ticks) labels.insert(after(tick, ">"));
+    EXPECT_EQ(labels.size(), ticks.size());
+    EXPECT_TRUE(labels.contains(label)) << label;
+  }
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).

@@ -108,6 +108,13 @@ TEST(TableRun, TheChartAndWhereItGoes) {
   ASSERT_TRUE(is_chart(files.files["chart.svg"]));
   EXPECT_EQ(count(files.files["chart.svg"], "class=\"mark\""), 6);
   EXPECT_EQ(count(files.files["chart.svg"], "class=\"curve\""), 6);
+  FakeFiles narrow;  // the maxima of alpha_1 at 122.57 and 180 degrees are beyond the chart
+  ASSERT_EQ(run({"--optimum", "--harmonics", "1-3", "--exponent", "1;2", "--to", "100", "--svg",
+                 "chart.svg"},
+                narrow)
+                .error,
+            "");
+  EXPECT_EQ(count(narrow.files["chart.svg"], "class=\"mark\""), 4);
 
   FakeFiles marked;  // the angle for g1 marked on each curve, of each exponent
   ASSERT_EQ(run({"--angle-for-g1", "1.8", "--exponent", "1;2", "--svg", "g1.svg"}, marked).error,
