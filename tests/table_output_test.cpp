@@ -79,6 +79,7 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--from", "90", "--to", "90", "--step", "1e-300"},
        "--step: 1e-300 is too small: neighbouring angles near 90 are equal"},
       {{"--from", "4.89"}, "--from: 4.89 is not from 4.9 to 180.1"},
+      {{"--from", "180", "--to", "180.2"}, "--to: 180.2 is not from 4.9 to 180.1"},
       {{"--exponent", "0.92"}, "--exponent: 0.92 is not from 0.93 to 5.01"},
       {{"--step", "0"}, "--step: 0 is not a finite number above 0"},
       {{"--from", "90", "--to", "80"}, "--from: 90 is above --to 80"},

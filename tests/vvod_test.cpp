@@ -30,6 +30,7 @@ TEST(ReadReal, GrammarOfOneEntry) {
       {"1.0+2", value, 100.0}, {"25-1", value, 2.5}, {"1d2", value, 100.0}, {"1Q-2", value, 0.01},
       {".5", value, 0.5}, {"5.", value, 5.0}, {"-.5", value, -0.5}, {"90 degrees", value, 90.0},
       {"1.5,2", value, 1.5}, {"60/", value, 60.0}, {"60;1", value, 60.0}, {"2*45", value, 45.0},
+      {"  20000000*5", value, 5.0},
       {"0.1", value, 0.1}, {"1e999", value, kInf}, {"-1e400", value, -kInf},
       {"1e-400", value, 0.0}, {"4.9e-324", value, 4.9e-324}, {"-Infinity", value, -kInf},
       {"+INF", value, kInf}, {" \t ", blank}, {"abc", bad_character}, {"1.5.2", bad_character},
