@@ -18,8 +18,8 @@ const views = {
 const quantitiesKind = 5;
 
 let module;
-// A second instance of the module, in a worker: it computes the second half of a table's rows
-// while the page computes the first, so that a long table takes half the time on two cores.
+// A second instance of the module, in a worker: it computes every other angle of a table while
+// the page computes the rest, so that a long table takes half the time on two cores.
 let helper;
 
 // The JSON text of `module`'s answer to the entries `pairs`; the worker runs this function too.
@@ -36,7 +36,7 @@ function answerText(module, kind, pairs) {
 const ask = (kind, pairs) => JSON.parse(answerText(module, kind, pairs));
 
 // The worker answers with text, which passes to the page at once, where a structure would be
-// copied piece by piece.
+// copied piece by piece; with no text where it could not start the module.
 const helperScript = `const answerText = ${answerText};
 let ready;
 onmessage = ({data}) => {
@@ -45,7 +45,8 @@ onmessage = ({data}) => {
     return instance.exports;
   });
   if (data.kind !== undefined) {
-    ready.then(module => postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}));
+    ready.then(module => postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}),
+      () => postMessage({id: data.id}));
   }
 };`;
 
@@ -55,8 +56,9 @@ function viewOf(pairs) {
   return named || (names.length > 0 ? 'table' : 'calculation');
 }
 
-// The worker, handed the module's bytes; gives a function that asks it for an answer. Where a
-// browser will not run a worker from the page's own text, the page computes everything itself.
+// The worker, handed the module's bytes; gives a function that asks it for an answer, which is
+// nothing where the worker could not start the module. Where a browser will not run a worker
+// from the page's own text, the page computes everything itself.
 function startHelper(bytes) {
   try {
     const worker = new Worker(URL.createObjectURL(new Blob([helperScript],
@@ -64,7 +66,7 @@ function startHelper(bytes) {
     const waiting = new Map();
     let asked = 0;
     worker.onmessage = ({data}) => {
-      waiting.get(data.id)(JSON.parse(data.text));
+      waiting.get(data.id)(data.text === undefined ? undefined : JSON.parse(data.text));
       waiting.delete(data.id);
     };
     worker.postMessage(bytes);
@@ -86,7 +88,7 @@ async function askTable(kind, pairs) {
   if (!helper) return ask(kind, pairs);
   const second = helper(kind, [...pairs, ['half', '2']]);
   const reply = ask(kind, [...pairs, ['half', '1']]);
-  const rest = await second;
+  const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
   if (reply.refusals) return reply;
   reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
   reply.chart.angles = alternated(reply.chart.angles, rest.chart.angles);
