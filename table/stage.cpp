@@ -1,8 +1,6 @@
 #include "table/stage.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <limits>
 #include <span>
 #include <string>
