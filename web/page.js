@@ -36,7 +36,7 @@ function answerText(module, kind, pairs) {
 const ask = (kind, pairs) => JSON.parse(answerText(module, kind, pairs));
 
 // The worker answers with text, which passes to the page at once, where a structure would be
-// copied piece by piece; with no text where it could not start the module.
+// copied piece by piece; with no text where it could not start the module or compute.
 const helperScript = `const answerText = ${answerText};
 let ready;
 onmessage = ({data}) => {
@@ -45,8 +45,9 @@ onmessage = ({data}) => {
     return instance.exports;
   });
   if (data.kind !== undefined) {
-    ready.then(module => postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}),
-      () => postMessage({id: data.id}));
+    ready.then(module =>
+      postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}))
+      .catch(() => postMessage({id: data.id}));
   }
 };`;
 
@@ -56,24 +57,57 @@ function viewOf(pairs) {
   return named || (names.length > 0 ? 'table' : 'calculation');
 }
 
-// The worker, handed the module's bytes; gives a function that asks it for an answer, which is
-// nothing where the worker could not start the module. Where a browser will not run a worker
-// from the page's own text, the page computes everything itself.
+// The least time the page waits for the worker's half of a table, in milliseconds.
+const leastTimeLimit = 2000;
+
+// The worker, handed the module's bytes: `ask` gives the promise of its answer, which is nothing
+// once the worker has failed. A worker that could not compute, threw, sent what cannot be read,
+// or stayed silent while it owed answers for `expect`'s time limit is ended, and from then on
+// the page computes alone, as where a browser will not run a worker from the page's own text.
 function startHelper(bytes) {
   try {
     const worker = new Worker(URL.createObjectURL(new Blob([helperScript],
       {type: 'text/javascript'})));
     const waiting = new Map();
     let asked = 0;
-    worker.onmessage = ({data}) => {
-      waiting.get(data.id)(data.text === undefined ? undefined : JSON.parse(data.text));
-      waiting.delete(data.id);
+    let limit = leastTimeLimit;
+    let silence;
+    const fail = reason => {
+      console.warn(`The page computes alone: its worker ${reason}`);
+      worker.terminate();
+      clearTimeout(silence);
+      helper = undefined;
+      for (const resolve of waiting.values()) resolve();
+      waiting.clear();
     };
+    const watch = () => {
+      clearTimeout(silence);
+      if (waiting.size > 0) silence = setTimeout(fail, limit, `gave no answer for ${limit} ms`);
+    };
+    worker.onmessage = ({data}) => {
+      if (data.text === undefined) return fail('could not compute');
+      waiting.get(data.id)?.(JSON.parse(data.text));
+      waiting.delete(data.id);
+      watch();
+    };
+    worker.onerror = event => {
+      event.preventDefault();
+      fail(`failed: ${event.message}`);
+    };
+    worker.onmessageerror = () => fail('sent what cannot be read');
     worker.postMessage(bytes);
-    return (kind, pairs) => new Promise(resolve => {
-      waiting.set(++asked, resolve);
-      worker.postMessage({id: asked, kind, pairs});
-    });
+    return {
+      ask: (kind, pairs) => new Promise(resolve => {
+        waiting.set(++asked, resolve);
+        worker.postMessage({id: asked, kind, pairs});
+      }),
+      // The page's own half took `time` ms: the worker's may take many times as long on a
+      // busy machine before it is given up. The browser test shortens the limit.
+      expect: time => {
+        limit = globalThis.helperTimeLimit ?? Math.max(leastTimeLimit, 10 * time);
+        watch();
+      },
+    };
   } catch {
     return undefined;
   }
@@ -83,13 +117,15 @@ function startHelper(bytes) {
 const alternated = (even, odd) =>
   even.flatMap((item, i) => (i < odd.length ? [item, odd[i]] : [item]));
 
-// A table's rows in two halves at once, every other angle from the worker, joined.
+// A table's rows in two halves at once, every other angle from the worker, joined; the page
+// computes the worker's half too where the worker fails.
 async function askTable(kind, pairs) {
-  if (!helper) return ask(kind, pairs);
-  const second = helper(kind, [...pairs, ['half', '2']]);
+  const second = helper?.ask(kind, [...pairs, ['half', '2']]);
+  const started = performance.now();
   const reply = ask(kind, [...pairs, ['half', '1']]);
-  const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
+  helper?.expect(performance.now() - started);
   if (reply.refusals) return reply;
+  const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
   reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
   reply.chart.angles = alternated(reply.chart.angles, rest.chart.angles);
   reply.chart.curves = reply.chart.curves.map((curves, b) =>
@@ -188,13 +224,15 @@ function mark(view, refusals) {
 }
 
 // Shows the answer to the entries of a view's form, once it comes, unless newer entries have
-// been answered meanwhile.
+// been answered meanwhile. Until it comes, the answer shown is marked as one to older entries
+// (and dimmed where the wait is long enough to be seen).
 let answers = 0;
 async function answer(view) {
   const asked = ++answers;
+  const area = section(view).querySelector('.answer');
+  area.setAttribute('aria-busy', 'true');
   const reply = await (views[view].ask || ask)(views[view].kind, pairsOf(view));
   if (asked !== answers) return;
-  const area = section(view).querySelector('.answer');
   const unplaced = mark(view, reply.refusals || []);
   if (reply.refusals) {
     area.innerHTML = '<p class="no-answer">Нет ответа: исправьте отмеченное выше.</p>' +
@@ -202,6 +240,7 @@ async function answer(view) {
   } else {
     views[view].show(area, reply);
   }
+  area.setAttribute('aria-busy', 'false');
   // The time of the latest answer, for the developer tools and the browser test.
   performance.clearMarks('answer');
   performance.mark('answer');
@@ -408,7 +447,7 @@ async function start() {
 // makes the first long table the user asks for as quick as the next.
 function warmUp() {
   const pairs = [['from', '5'], ['to', '180'], ['step', '1']];
-  helper?.(views.table.kind, pairs);
+  helper?.ask(views.table.kind, pairs);
   ask(views.table.kind, pairs);
 }
 
