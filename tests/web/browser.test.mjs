@@ -363,6 +363,25 @@ test('a table is answered whole when the worker throws, fails or never answers',
     }
   });
 
+test('only the page\'s own script runs: an inline handler put into it is refused', { skip },
+  async () => {
+    const page = await open();
+    const policy = await page.getAttribute('meta[http-equiv=Content-Security-Policy]', 'content');
+    assert.match(policy, /script-src 'sha256-[\w+/]{43}=' 'wasm-unsafe-eval';/);
+    assert.doesNotMatch(policy, /unsafe-inline/);
+    const refused = await page.evaluate(() => new Promise(resolve => {
+      addEventListener('securitypolicyviolation', event => resolve(event.effectiveDirective));
+      const button = document.createElement('button');
+      button.setAttribute('onclick', 'document.title = "ran"');
+      document.body.append(button);
+      button.click();
+      if (document.title === 'ran') resolve('the handler ran');
+    }));
+    assert.equal(refused, 'script-src-attr');
+    assert.match(page.faults.splice(0).join('\n'), /^console: Executing inline event handler violates/);
+    await page.close();
+  });
+
 // The time from a key's press to the frame that shows the answer to it: the page marks each
 // answer as soon as it has put it in place, and the frame drawn next shows it. The page
 // listens before the key is pressed.
