@@ -36,7 +36,7 @@ function answerText(module, kind, pairs) {
 const ask = (kind, pairs) => JSON.parse(answerText(module, kind, pairs));
 
 // The worker answers with text, which passes to the page at once, where a structure would be
-// copied piece by piece; with no text where it could not start the module.
+// copied piece by piece; with no text where it could not start the module or compute.
 const helperScript = `const answerText = ${answerText};
 let ready;
 onmessage = ({data}) => {
@@ -45,8 +45,9 @@ onmessage = ({data}) => {
     return instance.exports;
   });
   if (data.kind !== undefined) {
-    ready.then(module => postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}),
-      () => postMessage({id: data.id}));
+    ready.then(module =>
+      postMessage({id: data.id, text: answerText(module, data.kind, data.pairs)}))
+      .catch(() => postMessage({id: data.id}));
   }
 };`;
 
@@ -56,24 +57,57 @@ function viewOf(pairs) {
   return named || (names.length > 0 ? 'table' : 'calculation');
 }
 
-// The worker, handed the module's bytes; gives a function that asks it for an answer, which is
-// nothing where the worker could not start the module. Where a browser will not run a worker
-// from the page's own text, the page computes everything itself.
+// The least time the page waits for the worker's half of a table, in milliseconds.
+const leastTimeLimit = 2000;
+
+// The worker, handed the module's bytes: `ask` gives the promise of its answer, which is nothing
+// once the worker has failed. A worker that could not compute, threw, sent what cannot be read,
+// or stayed silent while it owed answers for `expect`'s time limit is ended, and from then on
+// the page computes alone, as where a browser will not run a worker from the page's own text.
 function startHelper(bytes) {
   try {
     const worker = new Worker(URL.createObjectURL(new Blob([helperScript],
       {type: 'text/javascript'})));
     const waiting = new Map();
     let asked = 0;
-    worker.onmessage = ({data}) => {
-      waiting.get(data.id)(data.text === undefined ? undefined : JSON.parse(data.text));
-      waiting.delete(data.id);
+    let limit = leastTimeLimit;
+    let silence;
+    const fail = reason => {
+      console.warn(`The page computes alone: its worker ${reason}`);
+      worker.terminate();
+      clearTimeout(silence);
+      helper = undefined;
+      for (const resolve of waiting.values()) resolve();
+      waiting.clear();
     };
+    const watch = () => {
+      clearTimeout(silence);
+      if (waiting.size > 0) silence = setTimeout(fail, limit, `gave no answer for ${limit} ms`);
+    };
+    worker.onmessage = ({data}) => {
+      if (data.text === undefined) return fail('could not compute');
+      waiting.get(data.id)?.(JSON.parse(data.text));
+      waiting.delete(data.id);
+      watch();
+    };
+    worker.onerror = event => {
+      event.preventDefault();
+      fail(`failed: ${event.message}`);
+    };
+    worker.onmessageerror = () => fail('sent what cannot be read');
     worker.postMessage(bytes);
-    return (kind, pairs) => new Promise(resolve => {
-      waiting.set(++asked, resolve);
-      worker.postMessage({id: asked, kind, pairs});
-    });
+    return {
+      ask: (kind, pairs) => new Promise(resolve => {
+        waiting.set(++asked, resolve);
+        worker.postMessage({id: asked, kind, pairs});
+      }),
+      // The page's own half took `time` ms: the worker's may take many times as long on a
+      // busy machine before it is given up. The browser test shortens the limit.
+      expect: time => {
+        limit = globalThis.helperTimeLimit ?? Math.max(leastTimeLimit, 10 * time);
+        watch();
+      },
+    };
   } catch {
     return undefined;
   }
@@ -83,13 +117,15 @@ function startHelper(bytes) {
 const alternated = (even, odd) =>
   even.flatMap((item, i) => (i < odd.length ? [item, odd[i]] : [item]));
 
-// A table's rows in two halves at once, every other angle from the worker, joined.
+// A table's rows in two halves at once, every other angle from the worker, joined; the page
+// computes the worker's half too where the worker fails.
 async function askTable(kind, pairs) {
-  if (!helper) return ask(kind, pairs);
-  const second = helper(kind, [...pairs, ['half', '2']]);
+  const second = helper?.ask(kind, [...pairs, ['half', '2']]);
+  const started = performance.now();
   const reply = ask(kind, [...pairs, ['half', '1']]);
-  const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
+  helper?.expect(performance.now() - started);
   if (reply.refusals) return reply;
+  const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
   reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
   reply.chart.angles = alternated(reply.chart.angles, rest.chart.angles);
   reply.chart.curves = reply.chart.curves.map((curves, b) =>
@@ -169,9 +205,17 @@ function choose(view) {
   for (const each of document.querySelectorAll('main section')) each.hidden = each.id !== view;
 }
 
-function escaped(text) {
-  return text.replace(/[&<>"]/g, c => ({'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;'})[c]);
+// An element with its attributes and children (elements or text). Every answer is built of
+// such, never parsed from text, so that nothing in it, whatever the module says, can be markup.
+function built(element, attributes, children) {
+  for (const [name, value] of Object.entries(attributes)) element.setAttribute(name, value);
+  element.append(...children);
+  return element;
 }
+const html = (name, attributes = {}, ...children) =>
+  built(document.createElement(name), attributes, children);
+const svg = (name, attributes = {}, ...children) =>
+  built(document.createElementNS('http://www.w3.org/2000/svg', name), attributes, children);
 
 // Marks each refused entry and says beside it what is wrong; gives back the refusals that no
 // entry of the form names.
@@ -188,20 +232,23 @@ function mark(view, refusals) {
 }
 
 // Shows the answer to the entries of a view's form, once it comes, unless newer entries have
-// been answered meanwhile.
+// been answered meanwhile. Until it comes, the answer shown is marked as one to older entries
+// (and dimmed where the wait is long enough to be seen).
 let answers = 0;
 async function answer(view) {
   const asked = ++answers;
+  const area = section(view).querySelector('.answer');
+  area.setAttribute('aria-busy', 'true');
   const reply = await (views[view].ask || ask)(views[view].kind, pairsOf(view));
   if (asked !== answers) return;
-  const area = section(view).querySelector('.answer');
   const unplaced = mark(view, reply.refusals || []);
   if (reply.refusals) {
-    area.innerHTML = '<p class="no-answer">Нет ответа: исправьте отмеченное выше.</p>' +
-      unplaced.map(refusal => `<p class="refusal">${escaped(refusal.text)}</p>`).join('');
+    area.replaceChildren(html('p', {class: 'no-answer'}, 'Нет ответа: исправьте отмеченное выше.'),
+      ...unplaced.map(refusal => html('p', {class: 'refusal'}, refusal.text)));
   } else {
     views[view].show(area, reply);
   }
+  area.setAttribute('aria-busy', 'false');
   // The time of the latest answer, for the developer tools and the browser test.
   performance.clearMarks('answer');
   performance.mark('answer');
@@ -220,82 +267,85 @@ function openFragment() {
   answer(view);
 }
 
-// A table of the module's edited numbers, which hold nothing to escape, in one block that
-// scrolls sideways on its own where it is wider than the screen. The rows of a long table come
-// in slices, tables of equal columns, each put in place only as it nears the screen, so that
-// the table shows at once; a short one is put in place whole.
+// A table in one block that scrolls sideways on its own where it is wider than the screen.
+// The rows of a long table come in slices, tables of equal columns, each put in place only as
+// it nears the screen, so that the table shows at once; a short one is put in place whole.
 const sliceRows = 25;
 const wholeRows = 100;  // a table of no more rows is put in place at once
 const firstRows = rows => (rows.length <= wholeRows ? rows.length : sliceRows);
 const slicesToFill = new IntersectionObserver(seen => {
-  for (const {target, isIntersecting} of seen.filter(each => each.isIntersecting)) {
+  for (const {target} of seen.filter(each => each.isIntersecting)) {
     slicesToFill.unobserve(target);
-    target.innerHTML = slice(target.rows, target.columns, '');
+    target.append(slice(target.rows, target.columns));
     target.style.height = '';
   }
 }, {rootMargin: '1000px'});
 
-function slice(rows, columns, head) {
-  const body = rows.map(row => `<tr><td>${row.join('</td><td>')}</td></tr>`).join('');
-  return `<table style="--columns: ${columns}">${head}<tbody>${body}</tbody></table>`;
+function slice(rows, columns, ...head) {
+  const body = rows.map(row => html('tr', {}, ...row.map(cell => html('td', {}, cell))));
+  const element = html('table', {}, ...head, html('tbody', {}, ...body));
+  element.style.setProperty('--columns', columns);
+  return element;
 }
 
-function table(headings, rows, caption, notes = '') {
-  const head = headings.map(heading => `<th scope="col">${heading}</th>`).join('');
+// The places of a long table's further slices, filled as they near the screen.
+function slicesAfter(rows, columns) {
+  const places = [];
+  for (let first = firstRows(rows); first < rows.length; first += sliceRows) {
+    const place = html('div', {class: 'slice'});
+    place.rows = rows.slice(first, first + sliceRows);
+    place.columns = columns;
+    place.style.height = `calc(${place.rows.length} * var(--row))`;
+    slicesToFill.observe(place);
+    places.push(place);
+  }
+  return places;
+}
+
+function table(headings, rows, caption, notes = []) {
+  const head = html('thead', {}, html('tr', {},
+    ...headings.map(heading => html('th', {scope: 'col'}, heading))));
   const first = slice(rows.slice(0, firstRows(rows)), headings.length,
-    `<caption>${caption}</caption><thead><tr>${head}</tr></thead>`);
+    html('caption', {}, caption), head);
   const sliced = rows.length > wholeRows ? ' sliced' : '';
-  return `<div class="block${sliced}" tabindex="0" role="region" aria-label="${caption}">` +
-    `${first}${notes}</div>`;
+  const attributes = {'class': `block${sliced}`, 'tabindex': '0', 'role': 'region',
+    'aria-label': caption};
+  return html('div', attributes, first, ...slicesAfter(rows, headings.length), ...notes);
 }
 
-// Gives each table of `area` the places of its further slices, filled as they near the screen.
-function placeSlices(area, blocks) {
-  area.querySelectorAll('.block').forEach((element, b) => {
-    for (let first = firstRows(blocks[b]); first < blocks[b].length; first += sliceRows) {
-      const place = Object.assign(document.createElement('div'), {className: 'slice'});
-      place.rows = blocks[b].slice(first, first + sliceRows);
-      place.columns = blocks[b][0].length;
-      place.style.height = `calc(${place.rows.length} * var(--row))`;
-      element.append(place);
-      slicesToFill.observe(place);
-    }
-  });
-}
+const note = text => html('p', {class: 'note'}, text);
 
 function showCalculation(area, reply) {
   const caption = `Угол отсечки = ${reply.angle}, степень функции = ${reply.exponent}`;
-  area.innerHTML = table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption);
+  area.replaceChildren(table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption));
 }
 
-const downloads = '<p class="downloads"><button type="button" data-comma="">Скачать CSV</button> ' +
-  '<button type="button" data-comma="1">Скачать CSV с запятой (;)</button></p>';
-
-function offerDownloads(area, view) {
-  for (const button of area.querySelectorAll('.downloads button')) {
-    button.addEventListener('click', () => download(view, Boolean(button.dataset.comma)));
-  }
+// The view's CSV in both forms, asked for when a button is pressed.
+function downloads(view) {
+  const button = (text, comma) => {
+    const element = html('button', {type: 'button', 'data-comma': comma ? '1' : ''}, text);
+    element.addEventListener('click', () => download(view, comma));
+    return element;
+  };
+  return html('p', {class: 'downloads'}, button('Скачать CSV', false), ' ',
+    button('Скачать CSV с запятой (;)', true));
 }
 
 function showTable(area, reply) {
   const exponents = reply.blocks.map(block => block.exponent);
-  area.innerHTML = chart(reply.chart, exponents, Math.min(1000, area.clientWidth)) + downloads +
-    reply.blocks.map(block => table(reply.headings, block.rows,
-      `Степень функции = ${block.exponent}`)).join('');
-  placeSlices(area, reply.blocks.map(block => block.rows));
-  offerDownloads(area, 'table');
+  area.replaceChildren(chart(reply.chart, exponents, Math.min(1000, area.clientWidth)),
+    downloads('table'), ...reply.blocks.map(block => table(reply.headings, block.rows,
+      `Степень функции = ${block.exponent}`)));
 }
 
 // What the stage is, then for each exponent its table, the drive's with the device's law, and
 // why rows are empty where some are.
 function showStage(area, reply) {
   const captions = [', каскад', ', возбуждение'];
-  area.innerHTML = reply.lines.map(line => `<p class="stage-line">${escaped(line)}</p>`).join('') +
-    downloads + reply.blocks.map(block => block.tables.map(({headings, rows}, t) =>
+  area.replaceChildren(...reply.lines.map(line => html('p', {class: 'stage-line'}, line)),
+    downloads('stage'), ...reply.blocks.flatMap(block => block.tables.map(({headings, rows}, t) =>
       table(headings, rows, `Степень функции = ${block.exponent}${captions[t]}`,
-        t === block.tables.length - 1 && block.note ? `<p class="note">${block.note}</p>` : ''))
-      .join('')).join('');
-  offerDownloads(area, 'stage');
+        t === block.tables.length - 1 && block.note ? [note(block.note)] : []))));
 }
 
 const colours = ['#1f6fd1', '#d12f2f', '#2a9d3a', '#9b4dca', '#e07b00', '#0f9aa8', '#8c5a2b',
@@ -324,42 +374,45 @@ function chart({quantity, harmonics, angles, curves}, exponents, width) {
   const y = value => top + (high - value) / (high - low || 1) * (height - top - bottom);
   const yGrid = ticks(low, high, step);
   const xGrid = ticks(first, last, gridStep(last - first || 1, [0.1, 0.5, 1, 5, 10, 15, 30, 45]));
+  const label = (atX, atY, anchor, text) => svg('text', {x: atX, y: atY, 'text-anchor': anchor},
+    text);
+  const gridLine = (x1, x2, y1, y2) => svg('line', {class: 'grid', x1, x2, y1, y2});
   const lines = [
-    ...yGrid.map(v => `<line class="grid" x1="${left}" x2="${width - right}" y1="${y(v)}" ` +
-      `y2="${y(v)}"/><text x="${left - 6}" y="${y(v) + 4}" text-anchor="end">` +
-      `${v.toFixed(2)}</text>`),
-    ...xGrid.map(a => `<line class="grid" x1="${x(a)}" x2="${x(a)}" y1="${top}" ` +
-      `y2="${height - bottom}"/><text x="${x(a)}" y="${height - bottom + 16}" ` +
-      `text-anchor="middle">${+a.toFixed(1)}</text>`),
-    `<text x="${width - right}" y="${height - 4}" text-anchor="end">θ, °</text>`,
+    ...yGrid.flatMap(v => [gridLine(left, width - right, y(v), y(v)),
+      label(left - 6, y(v) + 4, 'end', v.toFixed(2))]),
+    ...xGrid.flatMap(a => [gridLine(x(a), x(a), top, height - bottom),
+      label(x(a), height - bottom + 16, 'middle', `${+a.toFixed(1)}`)]),
+    label(width - right, height - 4, 'end', 'θ, °'),
   ];
   const legend = [];
   curves.forEach((block, b) => block.forEach((values, h) => {
     const colour = colours[harmonics[h]];
-    const style = `stroke="${colour}" stroke-dasharray="${dashes[b % dashes.length]}"`;
-    const points = values.map((value, i) => `${x(angles[i]).toFixed(1)},${y(value).toFixed(1)}`);
-    lines.push(values.length > 1 ? `<polyline class="curve" ${style} points="${points.join(' ')}"/>`
-      : `<circle cx="${x(angles[0])}" cy="${y(values[0])}" r="4" fill="${colour}"/>`);
-    legend.push(`<li><svg width="34" height="10" aria-hidden="true"><line x1="0" x2="34" y1="5" ` +
-      `y2="5" ${style}/></svg> ${quantity}${harmonics[h]}, степень ${exponents[b]}</li>`);
+    const style = {'stroke': colour, 'stroke-dasharray': dashes[b % dashes.length]};
+    const points = values.map((value, i) => `${x(angles[i]).toFixed(1)},${y(value).toFixed(1)}`)
+      .join(' ');
+    lines.push(values.length > 1 ? svg('polyline', {class: 'curve', ...style, points})
+      : svg('circle', {cx: x(angles[0]), cy: y(values[0]), r: 4, fill: colour}));
+    const sample = svg('svg', {'width': 34, 'height': 10, 'aria-hidden': 'true'},
+      svg('line', {x1: 0, x2: 34, y1: 5, y2: 5, ...style}));
+    legend.push(html('li', {}, sample, ` ${quantity}${harmonics[h]}, степень ${exponents[b]}`));
   }));
-  return `<figure><svg class="chart" width="${width}" height="${height}" role="img" ` +
-    `aria-label="${quantity}n по углу отсечки θ">${lines.join('')}</svg>` +
-    `<figcaption><ul class="legend">${legend.join('')}</ul></figcaption></figure>`;
+  const picture = svg('svg', {'class': 'chart', width, height, 'role': 'img',
+    'aria-label': `${quantity}n по углу отсечки θ`}, ...lines);
+  return html('figure', {}, picture, html('figcaption', {}, html('ul', {class: 'legend'},
+    ...legend)));
 }
 
 // Each exponent's first maxima, and under them each highest maximum that is not the first.
 function showOptima(area, reply) {
   const headings = ['n', 'θ(α макс.)', 'α макс.', 'θ(γ макс.)', 'γ макс.'];
-  area.innerHTML = reply.blocks.map(block =>
-    table(headings, block.rows, `Степень функции = ${block.exponent}`,
-      block.notes.map(note => `<p class="note">${note}</p>`).join(''))).join('');
+  area.replaceChildren(...reply.blocks.map(block => table(headings, block.rows,
+    `Степень функции = ${block.exponent}`, block.notes.map(note))));
 }
 
 function showAnglesForG1(area, reply) {
   const caption =
     `Угол отсечки θ, при котором g1 = α1/α0 = ${reply.g1}, и КПД η при ξ = ${reply.xi}`;
-  area.innerHTML = table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption);
+  area.replaceChildren(table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption));
 }
 
 // Gives each entry a place for its refusal, tied to it and read out by screen readers when it
@@ -408,7 +461,7 @@ async function start() {
 // makes the first long table the user asks for as quick as the next.
 function warmUp() {
   const pairs = [['from', '5'], ['to', '180'], ['step', '1']];
-  helper?.(views.table.kind, pairs);
+  helper?.ask(views.table.kind, pairs);
   ask(views.table.kind, pairs);
 }
 

@@ -32,10 +32,12 @@ before(async () => {
 });
 after(() => browser?.close());
 
-// A page opened at `fragment` whose every fault is kept: an error on its console, an uncaught
-// exception, and any request but the page's own file, which is refused.
-async function open(fragment = '', { width = 1280, colorScheme = 'light' } = {}) {
+// A page opened at `fragment` whose every fault is kept in `page.faults`: an error on its
+// console, an uncaught exception, and any request but the page's own file, which is refused.
+// `init` runs in the page before its own script.
+async function open(fragment = '', { width = 1280, colorScheme = 'light', init } = {}) {
   const context = await browser.newContext({ viewport: { width, height: 900 }, colorScheme });
+  if (init) await context.addInitScript(init);
   const faults = [];
   await context.route('**/*', route => {
     if (route.request().url().split('#')[0] === pageUrl) return route.continue();
@@ -52,6 +54,7 @@ async function open(fragment = '', { width = 1280, colorScheme = 'light' } = {})
   page.on('pageerror', error => faults.push(`exception: ${error.message}`));
   await page.goto(pageUrl + fragment);
   await page.waitForFunction(() => performance.getEntriesByName('answer').length > 0);
+  page.faults = faults;
   page.close = async () => {
     await context.close();
     assert.deepEqual(faults, [], 'the page failed or reached out');
@@ -317,6 +320,67 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
   }
   await page.close();
 });
+
+// The page's worker, made to fail when the test sets `workerFault`: it is sent what it cannot
+// read and throws, or entries it cannot compute, or nothing, so that it never answers; the page
+// waits one second for it.
+function breakWorker() {
+  window.helperTimeLimit = 1000;
+  window.Worker = class extends Worker {
+    postMessage(message) {
+      const fault = message.kind === undefined ? undefined : window.workerFault;
+      if (fault === undefined) super.postMessage(message);
+      if (fault === 'throws') super.postMessage(null);
+      if (fault === 'fails') super.postMessage({ ...message, pairs: null });
+    }
+  };
+}
+
+test('a table is answered whole when the worker throws, fails or never answers', { skip },
+  async () => {
+    for (const fault of ['throws', 'fails', 'silent']) {
+      const page = await open('#from=5&to=90&step=5', { init: breakWorker });
+      // The answer to the old step stays marked as such until the new one comes.
+      const busy = await page.evaluate(fault => {
+        window.workerFault = fault;
+        const step = document.getElementById('table-step');
+        step.value = '2.5';
+        step.dispatchEvent(new Event('input', { bubbles: true }));
+        return document.querySelector('#table .answer').getAttribute('aria-busy');
+      }, fault);
+      assert.equal(busy, 'true', fault);
+      if (fault === 'silent') {
+        await page.waitForFunction(() =>
+          getComputedStyle(document.querySelector('#table .answer')).opacity < 1);
+      }
+      await page.waitForSelector('#table .answer[aria-busy=false]');
+      const rows = async () => (await shown(page)).flatMap(table => table.rows);
+      assert.deepEqual(await rows(), nativeRows(...optionsOf(page.url()), '--harmonics', '0-9'));
+      // The page computes alone from then on.
+      await enter(page, 'table', { step: '3' });
+      assert.deepEqual(await rows(), nativeRows(...optionsOf(page.url()), '--harmonics', '0-9'));
+      await page.close();
+    }
+  });
+
+test('only the page\'s own script runs: an inline handler put into it is refused', { skip },
+  async () => {
+    const page = await open();
+    const policy = await page.getAttribute('meta[http-equiv=Content-Security-Policy]', 'content');
+    assert.match(policy, /script-src 'sha256-[\w+/]{43}=' 'wasm-unsafe-eval';/);
+    assert.doesNotMatch(policy, /unsafe-inline/);
+    const refused = await page.evaluate(() => new Promise(resolve => {
+      addEventListener('securitypolicyviolation', event => resolve(event.effectiveDirective));
+      const button = document.createElement('button');
+      button.setAttribute('onclick', 'document.title = "ran"');
+      document.body.append(button);
+      button.click();
+      if (document.title === 'ran') resolve('the handler ran');
+    }));
+    assert.equal(refused, 'script-src-attr');
+    assert.match(page.faults.splice(0).join('\n'), /^console: Executing inline event handler violates/);
+    await page.close();
+  });
 
 // The time from a key's press to the frame that shows the answer to it: the page marks each
 // answer as soon as it has put it in place, and the frame drawn next shows it. The page
