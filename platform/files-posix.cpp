@@ -285,6 +285,7 @@ FileFacts::Kind kind_of(mode_t mode) {
   if (S_ISREG(mode)) return FileFacts::Kind::regular;
   if (S_ISDIR(mode)) return FileFacts::Kind::folder;
   if (S_ISFIFO(mode)) return FileFacts::Kind::fifo;
+  if (S_ISBLK(mode)) return FileFacts::Kind::block_device;
   return FileFacts::Kind::device;
 }
 

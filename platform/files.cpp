@@ -2,6 +2,7 @@
 // files-windows.cpp.
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -17,13 +18,53 @@ constexpr int kMostTemporaryNames = 100;
 // How much of a file is looked at to tell an SVG document: its start, where the root element
 // follows at most a declaration, a document type and comments.
 constexpr std::size_t kSvgStart = 4096;
+constexpr std::string_view kXmlBlanks = " \t\r\n";
+constexpr std::string_view kSvgNamespace = "http://www.w3.org/2000/svg";
+constexpr std::string_view kBlockDevice =
+    "it is a block device, whose file system or disk the chart would overwrite";
 
-bool is_svg_document(std::string_view start) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (start.starts_with(kByteOrderMark)) start.remove_prefix(kByteOrderMark.size());
-  const std::size_t first = start.find_first_not_of(" \t\r\n");
-  return first != std::string_view::npos && start[first] == '<' &&
-         start.find("<svg") != std::string_view::npos;
+std::string_view without_blanks(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(kXmlBlanks), text.size()));
+}
+
+// What follows the first `end` in `text`: nothing where there is none.
+std::string_view after(std::string_view text, std::string_view end) {
+  const std::size_t at = text.find(end);
+  return at == std::string_view::npos ? std::string_view() : text.substr(at + end.size());
+}
+
+std::string_view name_at(std::string_view text) {
+  return text.substr(0, text.find_first_of(" \t\r\n/>=[\"'"));
+}
+
+// svg, alone or after a namespace prefix.
+bool names_svg(std::string_view name) { return name.substr(name.rfind(':') + 1) == "svg"; }
+
+// A document type ends at the first '>' after its internal subset, if it has one.
+std::string_view after_doctype(std::string_view text) {
+  const std::size_t end = text.find_first_of("[>");
+  if (end != std::string_view::npos && text[end] == '[') return after(after(text, "]"), ">");
+  return end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+}
+
+// Whether the attributes at the start of `attributes` bind the prefix of the element `name`
+// (none: the default namespace) to the SVG namespace.
+bool declares_svg(std::string_view attributes, std::string_view name) {
+  const std::size_t colon = name.find(':');
+  const std::string wanted =
+      colon == std::string_view::npos ? "xmlns" : "xmlns:" + std::string(name.substr(0, colon));
+  for (;;) {
+    attributes = without_blanks(attributes);
+    const std::string_view attribute = name_at(attributes);
+    attributes = without_blanks(attributes.substr(attribute.size()));
+    if (attribute.empty() || !attributes.starts_with('=')) return false;
+    attributes = without_blanks(attributes.substr(1));
+    const char quote = attributes.empty() ? '\0' : attributes[0];
+    const std::size_t close = attributes.find(quote, 1);
+    if ((quote != '"' && quote != '\'') || close == std::string_view::npos) return false;
+    if (attribute == wanted && attributes.substr(1, close - 1) == kSvgNamespace) return true;
+    attributes.remove_prefix(close + 1);
+  }
 }
 
 bool refuse(const std::string& path, const std::string& reason, std::string* error) {
@@ -32,6 +73,33 @@ bool refuse(const std::string& path, const std::string& reason, std::string* err
 }
 
 }  // namespace
+
+// The prolog (declarations, processing instructions, comments, a document type) is passed
+// over to the first element.
+bool is_svg_document(std::string_view start) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  constexpr std::string_view kDoctype = "<!DOCTYPE";
+  if (start.starts_with(kByteOrderMark)) start.remove_prefix(kByteOrderMark.size());
+  bool declared = false;
+  for (start = without_blanks(start);; start = without_blanks(start)) {
+    if (start.starts_with("<?")) {
+      declared = declared || (start.starts_with("<?xml") && start.size() > 5 &&
+                              kXmlBlanks.find(start[5]) != std::string_view::npos);
+      start = after(start, "?>");
+    } else if (start.starts_with("<!--")) {
+      start = after(start.substr(4), "-->");
+    } else if (start.starts_with(kDoctype)) {
+      start = without_blanks(start.substr(kDoctype.size()));
+      declared = declared || names_svg(name_at(start));
+      start = after_doctype(start);
+    } else {
+      break;
+    }
+  }
+  if (!start.starts_with('<')) return false;
+  const std::string_view name = name_at(start.substr(1));
+  return names_svg(name) && (declared || declares_svg(start.substr(1 + name.size()), name));
+}
 
 FileSystem::~FileSystem() = default;
 
@@ -43,6 +111,10 @@ bool FileSystem::replace_file(const std::string& path, std::string_view bytes, s
   FileFacts facts;
   if (!look_at(path, &facts, error)) return false;
   if (facts.kind == Kind::absent) return write_new(facts, false, bytes, error);
+  if (facts.kind == Kind::block_device) {
+    *error = kBlockDevice;
+    return false;
+  }
   if (facts.kind == Kind::regular && !facts.may_write) {
     *error = std::strerror(EACCES);
     return false;
@@ -60,6 +132,8 @@ bool FileSystem::check_chart_target(const std::string& path, std::string* error)
   switch (facts.kind) {
     case Kind::folder:
       return refuse(path, "it is a folder", error);
+    case Kind::block_device:
+      return refuse(path, std::string(kBlockDevice), error);
     case Kind::device:
       return true;
     case Kind::fifo:

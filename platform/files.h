@@ -49,7 +49,9 @@ class ReportFile {
 
 // What a path names, as the chart's rules look at it.
 struct FileFacts {
-  enum class Kind { absent, regular, folder, fifo, device };
+  // A device is one that hands the bytes on (a terminal, /dev/null); a block device holds a
+  // file system or a disk's blocks, which a chart would overwrite.
+  enum class Kind { absent, regular, folder, fifo, device, block_device };
   Kind kind = Kind::absent;
   std::uint64_t size = 0;
   int links = 1;
@@ -122,20 +124,21 @@ class FileSystem {
   // target replaced. A regular file is replaced whole: the bytes go to a new temporary file
   // beside it (named kTemporaryChartName and a number), which is flushed, given the old
   // file's permissions and owner, and renamed over it; the folder is flushed after that. A
-  // file its user may not write is refused ("Permission denied"). A device, a FIFO and a file
-  // with several hard links are written in place, so that every name of it shows the new
-  // bytes; such a file is given the space for them first, and where they cannot all be
-  // written its old bytes are written back (the error says whether that worked). The ending
-  // signals are held meanwhile, except for a FIFO or a device, which may take for ever.
+  // file its user may not write is refused ("Permission denied"), and so is a block device.
+  // A device, a FIFO and a file with several hard links are written in place, so that every
+  // name of it shows the new bytes; such a file is given the space for them first, and where
+  // they cannot all be written its old bytes are written back (the error says whether that
+  // worked). The ending signals are held meanwhile, except for a FIFO or a device, which may
+  // take for ever.
   // Standard output is refused: the caller writes the chart after its output instead.
   bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 
   // Checks, before anything is written, that replace_file may write the chart to `path`:
-  // refuses a folder, a folder to put it in that is missing or may not be written, a file
-  // that may not be written, a non-empty file that is not an SVG document (such as
-  // K-Berg.txt), and a FIFO that no program reads. A FIFO that is read is kept open for the
-  // replace_file that follows. Standard output is always fine. `error` gets one line naming
-  // the path and the reason.
+  // refuses a folder, a block device, a folder to put it in that is missing or may not be
+  // written, a file that may not be written, a non-empty file that is not an SVG document
+  // (such as K-Berg.txt), and a FIFO that no program reads. A FIFO that is read is kept open for
+  // the replace_file that follows. Standard output is always fine. `error` gets one line naming the
+  // path and the reason.
   bool check_chart_target(const std::string& path, std::string* error);
 
  private:
@@ -154,6 +157,11 @@ class FileSystem {
 // The start of a temporary chart's name: visible, and saying what it is, so that one a killed
 // run left is seen and can be removed.
 constexpr std::string_view kTemporaryChartName = "k-berg-table-unfinished-chart-";
+
+// Whether a file that starts with `start` is an SVG document, which a chart may replace: its
+// root element is svg (svg:svg with a prefix), and the document says it is SVG, by the SVG
+// namespace on that element, an XML declaration or a document type svg.
+bool is_svg_document(std::string_view start);
 
 // The folder `path` is in: "." for a bare name.
 std::string folder_of(const std::string& path);

@@ -24,6 +24,8 @@ const std::string kTemporary = std::string(platform::kTemporaryChartName) + "0";
 TEST(ReplaceFile, WholeOrTheOldOneStays) {
   using enum Step;
   const std::string back = "; the old chart was written back";
+  const std::string block_device =
+      "it is a block device, whose file system or disk the chart would overwrite";
   // clang-format off
   // chart.svg's kind ("old" unless absent), links and write permission, the steps that fail and
   // how often (-1: always), the error ("" for none) and what chart.svg then holds.
@@ -43,7 +45,8 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
       {Kind::regular, 2, true, {sync}, 1, "sync failed" + back, "old"},
       {Kind::regular, 2, true, {write}, -1, "write failed; the old chart could not be written back "
        "(write failed): the file holds a part of the new one", "old "},
-      {Kind::device, 1, true, {}, -1, "", "new chart"}};
+      {Kind::device, 1, true, {}, -1, "", "new chart"},
+      {Kind::block_device, 1, true, {}, -1, block_device, "old"}};
   // clang-format on
   for (const auto& [kind, links, may_write, failing, failures, expected_error, chart] : cases) {
     testing_support::FakeFiles files;
@@ -67,6 +70,37 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
   EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
 }
 
+// A chart replaces only an SVG document: its root element svg, and said to be SVG by the
+// namespace, an XML declaration or a document type; what merely holds "<svg" is kept.
+TEST(IsSvgDocument, TheRootElementSaysIt) {
+  const std::string ns = " xmlns=\"http://www.w3.org/2000/svg\"";
+  const std::string inkscape =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n<!-- Created with "
+      "Inkscape (http://www.inkscape.org/) -->\n\n<svg\n   width=\"210mm\"\n   xmlns:svg=\"";
+  const std::pair<std::string, bool> cases[] = {
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg" + ns + " width=\"1000\">", true},
+      {"\xEF\xBB\xBF \r\n<svg width='1' xmlns = 'http://www.w3.org/2000/svg'/>", true},
+      {"<!-- <html> -->\n<?xml-stylesheet href=\"a.css\"?>\n<svg" + ns + ">", true},
+      {"<svg:svg xmlns:svg=\"http://www.w3.org/2000/svg\">", true},
+      {"<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 1.1//EN\" \"svg11.dtd\" [ <!ENTITY a \"b\"> "
+       "]>\n<svg>",
+       true},
+      {inkscape, true},
+      {"<svg> my notes\r\n<svg" + ns + ">", false},
+      {"<svg/>", false},
+      {"<svg:svg" + ns + ">", false},
+      {"<svg xmlns=\"http://www.w3.org/2000/svg/\">", false},
+      {"<svg xmlns=\"http://www.w3.org/2000/svg", false},
+      {"<svg title=\"" + ns + "\">", false},
+      {"<svgz" + ns + ">", false},
+      {"<!DOCTYPE html>\n<html><body><svg" + ns + "></svg></body></html>", false},
+      {"<?xml version=\"1.0\"?>\n<html" + ns + ">", false},
+      {"<!-- <svg" + ns + "> -->", false},
+      {" Угол отсечки <svg" + ns + ">", false},
+      {"", false}};
+  for (const auto& [start, svg] : cases) EXPECT_EQ(platform::is_svg_document(start), svg) << start;
+}
+
 // The checks before anything is written, each refusal one line naming the path.
 TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
   const std::string cannot = "cannot write the chart to 'c.svg': ";
@@ -80,10 +114,13 @@ TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
       {"", {Kind::absent, 0, 1, true, "c.svg"}, true, no_folder},
       {"", {Kind::folder, 0, 1, true, "c.svg"}, false, cannot + "it is a folder"},
       {"", {Kind::fifo, 0, 1, true, "c.svg"}, false, cannot + "it is a FIFO that no program reads"},
+      {"", {Kind::block_device, 0, 1, true, "c.svg"}, false, cannot +
+       "it is a block device, whose file system or disk the chart would overwrite"},
       {svg, {Kind::regular, 0, 1, true, "c.svg"}, false, ""},
       {svg, {Kind::regular, 0, 2, true, "c.svg"}, true, ""},
       {svg, {Kind::regular, 0, 1, false, "c.svg"}, false, cannot + "Permission denied"},
       {" Угол отсечки <svg", {Kind::regular, 0, 1, true, "c.svg"}, false, other},
+      {"<svg> my notes", {Kind::regular, 0, 1, true, "c.svg"}, false, other},
       {"\r\n", {Kind::regular, 0, 1, true, "c.svg"}, false, other}};
   // clang-format on
   for (const auto& [bytes, facts, folder_refuses, refusal] : cases) {
@@ -100,8 +137,9 @@ TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
 
 // What only the system shows: a link is followed; a file with other links, a FIFO and a device
 // are written in place; a replacement keeps the old mode and owner; a file without write
-// permission is refused; no temporary file is left. Each case: shell commands that make
-// "chart.svg", the error of the replacement, and commands that succeed where all went right.
+// permission and a block device are refused; no temporary file is left. Each case: shell
+// commands that make "chart.svg", the error of the replacement, and commands that succeed
+// where all went right.
 TEST(SystemChart, WritesAsAnEditorSaves) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root for owners and devices";
   const std::string old_mode = "echo an older chart >old; chmod 600 old; chown 65534:65534 old; ";
@@ -119,6 +157,10 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
        "[ \"$(cat old)\" = new ] && " + replaced_with("600:nobody:nogroup:2")},
       {"mkfifo chart.svg", "No such device or address", "[ -p chart.svg ]"},
       {"mknod chart.svg c 1 3", "", "[ -c chart.svg ]"},
+      // Block major 0 has no driver, so that even a broken check could write nothing.
+      {"mknod chart.svg b 0 1",
+       "it is a block device, whose file system or disk the chart would overwrite",
+       "[ -b chart.svg ]"},
       {"ln -s " + long_name + ".svg chart.svg", "", "grep -qx new " + long_name + ".svg"}};
   const mode_t mask = umask(027);
   for (const auto& [setup, expected_error, check] : cases) {
