@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <random>
 
 #include "platform/signals.h"
 
@@ -14,7 +16,6 @@ namespace {
 
 using Kind = FileFacts::Kind;
 
-constexpr int kMostTemporaryNames = 100;
 // How much of a file is looked at to tell an SVG document: its start, where the root element
 // follows at most a declaration, a document type and comments.
 constexpr std::size_t kSvgStart = 4096;
@@ -72,6 +73,24 @@ bool refuse(const std::string& path, const std::string& reason, std::string* err
   return false;
 }
 
+// A regular file with a name of its own and no other is replaced by a new file; any other is
+// written in place.
+bool replaced_whole(const FileFacts& facts) {
+  return facts.kind == Kind::regular && facts.links == 1 && !facts.target.empty();
+}
+
+// 128 random bits: a name that no other user can foresee, and so take first.
+std::string random_temporary_name() {
+  constexpr std::string_view kDigits = "0123456789abcdef";
+  std::random_device source;
+  std::string name(kTemporaryChartName);
+  for (int word = 0; word < 4; ++word) {
+    std::uint32_t bits = source();
+    for (int digit = 0; digit < 8; ++digit, bits >>= 4) name += kDigits[bits & 15];
+  }
+  return name;
+}
+
 }  // namespace
 
 // The prolog (declarations, processing instructions, comments, a document type) is passed
@@ -119,9 +138,8 @@ bool FileSystem::replace_file(const std::string& path, std::string_view bytes, s
     *error = std::strerror(EACCES);
     return false;
   }
-  const bool replaceable = facts.kind == Kind::regular && facts.links == 1 && !facts.target.empty();
-  return replaceable ? write_new(facts, true, bytes, error)
-                     : write_in_place(path, facts, bytes, error);
+  return replaced_whole(facts) ? write_new(facts, true, bytes, error)
+                               : write_in_place(path, facts, bytes, error);
 }
 
 bool FileSystem::check_chart_target(const std::string& path, std::string* error) {
@@ -152,28 +170,47 @@ bool FileSystem::check_chart_target(const std::string& path, std::string* error)
   if (found && !is_svg_document(start)) {
     return refuse(path, "it holds something other than an SVG document, which is kept", error);
   }
-  const std::string folder = folder_of(facts.target.empty() ? path : facts.target);
-  const bool in_place = facts.kind == Kind::regular && facts.links > 1;
-  return in_place || may_create_in(folder, &reason) ||
-         refuse(path, "no file can be made in '" + folder + "': " + reason, error);
+  const bool in_place = facts.kind == Kind::regular && !replaced_whole(facts);
+  return in_place || may_make_temporary(facts.target, &reason) ||
+         refuse(path, "no file can be made in '" + folder_of(facts.target) + "': " + reason, error);
 }
 
-// A temporary file of a name no other file has, beside the target: a number after the name
-// passes over one that another run is writing, or that a killed run left.
+// An unnamed file where the system can make one, else one of a random name: a name that
+// another user holds, or a run killed earlier left, never blocks the chart.
 std::unique_ptr<ChartFile> FileSystem::create_temporary(const std::string& target,
                                                         std::string* name, std::string* error) {
-  for (int number = 0; number < kMostTemporaryNames; ++number) {
-    *name = beside(target, std::string(kTemporaryChartName) + std::to_string(number));
-    bool exists = false;
-    std::unique_ptr<ChartFile> file = create_new(*name, &exists, error);
-    if (!exists) return file;
-  }
-  *error = std::strerror(EEXIST);
-  return nullptr;
+  name->clear();
+  bool unsupported = false;
+  std::unique_ptr<ChartFile> file = create_unnamed(folder_of(target), &unsupported, error);
+  if (!unsupported) return file;
+  *name = beside(target, random_temporary_name());
+  return create_new(*name, error);
+}
+
+// An unnamed file gets a name only to be renamed over the target at once: the system has no
+// call that puts it in place of another file.
+bool FileSystem::name_temporary(ChartFile& file, const std::string& target, std::string* name,
+                                std::string* error) {
+  if (!name->empty()) return true;
+  const std::string random = beside(target, random_temporary_name());
+  if (!file.give_name(random, error)) return false;
+  *name = random;
+  return true;
+}
+
+// The temporary file is made, and removed again, before anything is written, so that a
+// folder where it cannot be made is told at once.
+bool FileSystem::may_make_temporary(const std::string& target, std::string* error) {
+  const EndingSignalsHeld held;
+  std::string name;
+  if (create_temporary(target, &name, error) == nullptr) return false;
+  std::string ignored;
+  if (!name.empty()) remove(name, &ignored);
+  return true;
 }
 
 // The ending signals are held from the temporary file's making until it is renamed or
-// removed, so that none of them leaves it behind.
+// removed, so that none of them leaves it behind. An unnamed one that fails goes by itself.
 bool FileSystem::write_new(const FileFacts& facts, bool replacing, std::string_view bytes,
                            std::string* error) {
   const EndingSignalsHeld held;
@@ -181,12 +218,13 @@ bool FileSystem::write_new(const FileFacts& facts, bool replacing, std::string_v
   std::unique_ptr<ChartFile> file = create_temporary(facts.target, &temporary, error);
   if (file == nullptr) return false;
   bool ok = file->take_attributes(replacing ? &facts : nullptr, error) &&
-            file->write_at(0, bytes, error) && file->sync(error);
+            file->write_at(0, bytes, error) && file->sync(error) &&
+            name_temporary(*file, facts.target, &temporary, error);
   file.reset();
   ok = ok && put_in_place(temporary, facts.target, replacing, error);
   if (!ok) {
     std::string ignored;
-    remove(temporary, &ignored);
+    if (!temporary.empty()) remove(temporary, &ignored);
     return false;
   }
   return sync_folder(folder_of(facts.target), error);

@@ -78,6 +78,8 @@ class ChartFile {
   // group) of `old`, or those of a new file where `old` is null.
   virtual bool take_attributes(const FileFacts* old, std::string* error) = 0;
   virtual bool sync(std::string* error) = 0;
+  // Gives a file that FileSystem::create_unnamed made the name `path`, which must be free.
+  virtual bool give_name(const std::string& path, std::string* error) = 0;
 };
 
 // Where the programs' files are: the system's, or a fake in tests. The primitives are the
@@ -103,9 +105,13 @@ class FileSystem {
   virtual bool remove(const std::string& path, std::string* error) = 0;
 
   virtual bool look_at(const std::string& path, FileFacts* facts, std::string* error) = 0;
-  // A new file at `path`, which must not exist yet; null with `exists` true where it does.
-  virtual std::unique_ptr<ChartFile> create_new(const std::string& path, bool* exists,
-                                                std::string* error) = 0;
+  // A new file at `path`, which must not exist yet.
+  virtual std::unique_ptr<ChartFile> create_new(const std::string& path, std::string* error) = 0;
+  // A new file in `folder` that no folder lists until ChartFile::give_name, so that no other
+  // program can take or open it; null with `unsupported` true where the system or its file
+  // system cannot make one.
+  virtual std::unique_ptr<ChartFile> create_unnamed(const std::string& folder, bool* unsupported,
+                                                    std::string* error) = 0;
   // Opens the file at `path` for writing where it is. A FIFO is opened only while a program
   // reads it, and never waited for.
   virtual std::unique_ptr<ChartFile> open_in_place(const std::string& path, std::string* error) = 0;
@@ -113,8 +119,6 @@ class FileSystem {
   virtual bool put_in_place(const std::string& from, const std::string& to, bool replacing,
                             std::string* error) = 0;
   virtual bool sync_folder(const std::string& folder, std::string* error) = 0;
-  // Whether a new file can be made in `folder`: it exists and its user may write it.
-  virtual bool may_create_in(const std::string& folder, std::string* error) = 0;
   // True when `path` names the very file that standard output writes to, as /dev/stdout does,
   // or a file the output was sent to: what goes there should then follow the output, not
   // replace the file under it.
@@ -122,23 +126,24 @@ class FileSystem {
 
   // Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
   // target replaced. A regular file is replaced whole: the bytes go to a new temporary file
-  // beside it (named kTemporaryChartName and a number), which is flushed, given the old
-  // file's permissions and owner, and renamed over it; the folder is flushed after that. A
-  // file its user may not write is refused ("Permission denied"), and so is a block device.
-  // A device, a FIFO and a file with several hard links are written in place, so that every
-  // name of it shows the new bytes; such a file is given the space for them first, and where
-  // they cannot all be written its old bytes are written back (the error says whether that
-  // worked). The ending signals are held meanwhile, except for a FIFO or a device, which may
-  // take for ever.
+  // beside it, which is flushed, given the old file's permissions and owner, and renamed over
+  // it; the folder is flushed after that. The temporary file has no name until just before
+  // the rename where the system can make such a file, else a random name after
+  // kTemporaryChartName: either way no other user can take it first. A file its user may not
+  // write is refused ("Permission denied"), and so is a block device. A device, a FIFO and a
+  // file with several hard links are written in place, so that every name of it shows the new
+  // bytes; such a file is given the space for them first, and where they cannot all be
+  // written its old bytes are written back (the error says whether that worked). The ending
+  // signals are held meanwhile, except for a FIFO or a device, which may take for ever.
   // Standard output is refused: the caller writes the chart after its output instead.
   bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 
   // Checks, before anything is written, that replace_file may write the chart to `path`:
-  // refuses a folder, a block device, a folder to put it in that is missing or may not be
-  // written, a file that may not be written, a non-empty file that is not an SVG document
-  // (such as K-Berg.txt), and a FIFO that no program reads. A FIFO that is read is kept open for
-  // the replace_file that follows. Standard output is always fine. `error` gets one line naming the
-  // path and the reason.
+  // refuses a folder, a block device, a folder to put it in where no temporary file can be
+  // made (one is made and removed to see), a file that may not be written, a non-empty file
+  // that is not an SVG document (such as K-Berg.txt), and a FIFO that no program reads. A
+  // FIFO that is read is kept open for the replace_file that follows. Standard output is
+  // always fine. `error` gets one line naming the path and the reason.
   bool check_chart_target(const std::string& path, std::string* error);
 
  private:
@@ -148,6 +153,9 @@ class FileSystem {
                       std::string* error);
   std::unique_ptr<ChartFile> create_temporary(const std::string& target, std::string* name,
                                               std::string* error);
+  bool name_temporary(ChartFile& file, const std::string& target, std::string* name,
+                      std::string* error);
+  bool may_make_temporary(const std::string& target, std::string* error);
   std::unique_ptr<ChartFile> open_target(const std::string& path, std::string* error);
 
   std::string checked_fifo_path_;  // a FIFO check_chart_target opened, kept for the chart

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -37,6 +38,7 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
       {Kind::regular, 1, true, {attributes}, -1, "attributes failed", "old"},
       {Kind::regular, 1, true, {write}, -1, "write failed", "old"},
       {Kind::regular, 1, true, {sync}, -1, "sync failed", "old"},
+      {Kind::regular, 1, true, {name}, -1, "name failed", "old"},
       {Kind::regular, 1, true, {place}, -1, "place failed", "old"},
       {Kind::regular, 2, true, {}, -1, "", "new chart"},
       {Kind::regular, 2, true, {reserve}, -1, "reserve failed", "old"},
@@ -68,6 +70,35 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
   std::string error;
   EXPECT_FALSE(files.replace_file("chart.svg", "new", &error) || files.files.size() > 0);
   EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
+}
+
+// Without unnamed files, each temporary file has a random name of 128 bits, which no other user
+// can foresee: names another holds do not block the chart, and a failed one is removed.
+TEST(ReplaceFile, TemporaryNamesCannotBeTakenFirst) {
+  testing_support::FakeFiles files;
+  files.unnamed_files = false;
+  const std::string prefix(platform::kTemporaryChartName);
+  for (int number = 0; number < 100; ++number) files.files[prefix + std::to_string(number)];
+  const std::size_t held = files.files.size();
+  std::set<std::string> names;
+  files.on_step = [&](Step step) {
+    for (const auto& [name, bytes] : files.files) {
+      if (step == Step::write && name.size() == prefix.size() + 32) names.insert(name);
+    }
+  };
+  std::string error;
+  EXPECT_TRUE(files.replace_file("chart.svg", "new", &error)) << error;
+  EXPECT_TRUE(files.replace_file("chart.svg", "newer", &error)) << error;
+  files.failing = {Step::sync};
+  EXPECT_FALSE(files.replace_file("chart.svg", "newest", &error));
+  EXPECT_EQ(names.size(), 3u);
+  for (const std::string& name : names) {
+    EXPECT_TRUE(name.starts_with(prefix) &&
+                name.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos)
+        << name;
+  }
+  EXPECT_EQ(files.files["chart.svg"], "newer");
+  EXPECT_EQ(files.files.size(), held + 1);
 }
 
 // A chart replaces only an SVG document: its root element svg, and said to be SVG by the
@@ -106,7 +137,7 @@ TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
   const std::string cannot = "cannot write the chart to 'c.svg': ";
   const std::string other = cannot + "it holds something other than an SVG document, which is kept";
   const std::string svg = "\xEF\xBB\xBF\n<?xml version=\"1.0\"?>\n<svg>";
-  const std::string no_folder = cannot + "no file can be made in '.': may_create failed";
+  const std::string no_folder = cannot + "no file can be made in '.': create failed";
   // The chart's bytes and facts, whether its folder refuses new files, and the refusal.
   // clang-format off
   const std::tuple<std::string, platform::FileFacts, bool, std::string> cases[] = {
@@ -124,22 +155,26 @@ TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
       {"\r\n", {Kind::regular, 0, 1, true, "c.svg"}, false, other}};
   // clang-format on
   for (const auto& [bytes, facts, folder_refuses, refusal] : cases) {
-    testing_support::FakeFiles files;
-    if (facts.kind == Kind::regular) files.files["c.svg"] = bytes;
-    files.facts["c.svg"] = facts;
-    files.facts["c.svg"].size = bytes.size();
-    if (folder_refuses) files.failing = {Step::may_create};
-    std::string error;
-    EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
-    EXPECT_EQ(error, refusal);
+    for (const bool unnamed_files : {true, false}) {
+      testing_support::FakeFiles files;
+      files.unnamed_files = unnamed_files;
+      if (facts.kind == Kind::regular) files.files["c.svg"] = bytes;
+      files.facts["c.svg"] = facts;
+      files.facts["c.svg"].size = bytes.size();
+      if (folder_refuses) files.failing = {Step::create};
+      std::string error;
+      EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
+      EXPECT_EQ(error, refusal);
+      EXPECT_EQ(files.files.size(), facts.kind == Kind::regular ? 1u : 0u) << "a file was left";
+    }
   }
 }
 
 // What only the system shows: a link is followed; a file with other links, a FIFO and a device
 // are written in place; a replacement keeps the old mode and owner; a file without write
-// permission and a block device are refused; no temporary file is left. Each case: shell
-// commands that make "chart.svg", the error of the replacement, and commands that succeed
-// where all went right.
+// permission and a block device are refused; names another user holds do not block the
+// temporary file, and none is left. Each case: shell commands that make "chart.svg", the
+// error of the replacement, and commands that succeed where all went right.
 TEST(SystemChart, WritesAsAnEditorSaves) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root for owners and devices";
   const std::string old_mode = "echo an older chart >old; chmod 600 old; chown 65534:65534 old; ";
@@ -148,6 +183,8 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
            " ]";
   };
   const std::string long_name(251, 'c');
+  const std::string prefix(platform::kTemporaryChartName);
+  const std::string taken = prefix + "[0-9] " + prefix + "[0-9][0-9]";
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"", "", replaced_with("640:root:root:1")},
       {old_mode + "mv old chart.svg", "", replaced_with("600:nobody:nogroup:1")},
@@ -161,6 +198,12 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
       {"mknod chart.svg b 0 1",
        "it is a block device, whose file system or disk the chart would overwrite",
        "[ -b chart.svg ]"},
+      // Another user holds every name that a temporary chart once took, in a sticky folder.
+      {"chmod 1777 . && for n in $(seq 0 99); do : >" + prefix + "$n; done && chown 65534 " +
+           prefix + "*",
+       "",
+       "[ \"$(stat -c %U " + taken + " | sort -u)\" = nobody ] && rm " + taken + " && " +
+           replaced_with("640:root:root:1")},
       {"ln -s " + long_name + ".svg chart.svg", "", "grep -qx new " + long_name + ".svg"}};
   const mode_t mask = umask(027);
   for (const auto& [setup, expected_error, check] : cases) {
@@ -177,7 +220,8 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
 }
 
 // A reader of the old chart keeps it whole; a chart with two names keeps the old bytes beyond
-// the file-size limit; a missing folder and an unread FIFO are refused; a read FIFO gets it.
+// the file-size limit; a missing folder and an unread FIFO are refused; a read FIFO gets it;
+// the check leaves no file behind.
 TEST(SystemChart, WhatOnlyTheSystemShows) {
   testing_support::CurrentTempDir folder;
   folder.write("chart.svg", "old\n");
@@ -209,6 +253,7 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   EXPECT_TRUE(files.check_chart_target("fifo.svg", &error));
   EXPECT_TRUE(files.replace_file("fifo.svg", "new\n", &error)) << error;
   EXPECT_EQ(read(fifo_reader, bytes, sizeof bytes), 4);
+  EXPECT_TRUE(files.check_chart_target("new.svg", &error)) << error;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
   close(fifo_reader);
   // A removed file reached through /proc is written in place, not the file that now has the
@@ -220,6 +265,14 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   EXPECT_EQ(folder.read("gone (deleted)"), "other\n");
   EXPECT_EQ(pread(gone, bytes, sizeof bytes, 0), 4);
   close(gone);
+  // An unnamed file shows in the folder only once it is named.
+  bool unsupported = false;
+  std::unique_ptr<platform::ChartFile> file = files.create_unnamed(".", &unsupported, &error);
+  if (unsupported) GTEST_SKIP() << "this file system makes no unnamed files";
+  ASSERT_TRUE(file != nullptr && file->write_at(0, "unnamed\n", &error)) << error;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 4);
+  EXPECT_TRUE(file->give_name("named", &error)) << error;
+  EXPECT_EQ(folder.read("named"), "unnamed\n");
 }
 
 }  // namespace
