@@ -181,9 +181,18 @@ class PosixChartFile : public ChartFile {
     return read_whole(fd_, 0, static_cast<std::size_t>(info.st_size), bytes, error);
   }
 
-  // A file system that cannot reserve space (EOPNOTSUPP) is written as it is.
+  // Where the system can, the space is taken beyond the file's end without making it longer,
+  // so that a process killed before it writes leaves the old bytes as they were, not followed
+  // by zeros. A file system that cannot reserve space (EOPNOTSUPP) is written as it is.
   bool reserve(std::uint64_t bytes, std::string* error) override {
+#ifdef FALLOC_FL_KEEP_SIZE
+    const int code =
+        bytes == 0 || ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0
+            ? 0
+            : errno;
+#else
     const int code = bytes == 0 ? 0 : ::posix_fallocate(fd_, 0, static_cast<off_t>(bytes));
+#endif
     if (code == 0 || code == EOPNOTSUPP) return true;
     errno = code;
     return failed(error);

@@ -236,8 +236,8 @@ std::unique_ptr<ChartFile> FileSystem::open_target(const std::string& path, std:
 }
 
 // A FIFO or a device takes the bytes as they come. A regular file (one with other hard links)
-// keeps its old bytes until the new ones are all in: the space for them is taken first, and
-// where they still cannot all be written, the old bytes are written back.
+// is given the space for the new bytes first, and where they still cannot all be written, the
+// old bytes are written back; a process killed in the middle cannot do that (see files.h).
 bool FileSystem::write_in_place(const std::string& path, const FileFacts& facts,
                                 std::string_view bytes, std::string* error) {
   std::unique_ptr<ChartFile> file = open_target(path, error);

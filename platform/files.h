@@ -133,8 +133,11 @@ class FileSystem {
   // write is refused ("Permission denied"), and so is a block device. A device, a FIFO and a
   // file with several hard links are written in place, so that every name of it shows the new
   // bytes; such a file is given the space for them first, and where they cannot all be
-  // written its old bytes are written back (the error says whether that worked). The ending
-  // signals are held meanwhile, except for a FIFO or a device, which may take for ever.
+  // written its old bytes are written back (the error says whether that worked). Only a
+  // process that lives on can do that: one killed outright (SIGKILL) while the bytes go in
+  // can leave the new chart's start over the rest of the old one, and a crash of the system
+  // any mix of the two. The ending signals are held meanwhile, except for a FIFO or a device,
+  // which may take for ever.
   // Standard output is refused: the caller writes the chart after its output instead.
   bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 

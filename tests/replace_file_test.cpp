@@ -240,7 +240,7 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
     const testing_support::FileSizeLimit limit(8);
     EXPECT_FALSE(files.replace_file("chart.svg", "a longer chart\n", &error));
   }
-  EXPECT_EQ(error, "File too large");
+  EXPECT_EQ(error, "File too large; the old chart was written back");
   EXPECT_EQ(folder.read("other.svg"), "new\n");
   ASSERT_EQ(mkfifo("fifo.svg", 0600), 0);
   EXPECT_FALSE(files.check_chart_target("missing/c.svg", &error));
@@ -265,9 +265,14 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   EXPECT_EQ(folder.read("gone (deleted)"), "other\n");
   EXPECT_EQ(pread(gone, bytes, sizeof bytes, 0), 4);
   close(gone);
+  // The space for a chart written in place is taken without making the file longer, so that a
+  // run killed before it writes leaves the old chart as it was.
+  std::unique_ptr<platform::ChartFile> file = files.open_in_place("other.svg", &error);
+  ASSERT_TRUE(file != nullptr && file->reserve(1 << 20, &error)) << error;
+  EXPECT_EQ(std::filesystem::file_size("chart.svg"), 4u);
   // An unnamed file shows in the folder only once it is named.
   bool unsupported = false;
-  std::unique_ptr<platform::ChartFile> file = files.create_unnamed(".", &unsupported, &error);
+  file = files.create_unnamed(".", &unsupported, &error);
   if (unsupported) GTEST_SKIP() << "this file system makes no unnamed files";
   ASSERT_TRUE(file != nullptr && file->write_at(0, "unnamed\n", &error)) << error;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 4);
