@@ -217,8 +217,8 @@ class PosixChartFile : public ChartFile {
 
   bool sync(std::string* error) override { return sync_descriptor(fd_, error); }
 
-  // Through /proc, as any user may link a file it holds open; only a file made unnamed
-  // (O_TMPFILE without O_EXCL) can be linked this way.
+  // Through /proc, as any user may link a file it holds open (linkat by the descriptor alone
+  // asks for a privilege). O_TMPFILE without O_EXCL keeps such a file linkable.
   bool give_name(const std::string& path, std::string* error) override {
     const std::string self = std::string(kOwnDescriptors) + "/" + std::to_string(fd_);
     return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
