@@ -22,6 +22,7 @@ namespace {
 constexpr std::chrono::milliseconds kPoll{10};
 constexpr int kMostLinks = 40;  // as many symbolic links in a row as Linux follows
 constexpr mode_t kNewFileMode = 0666;
+constexpr const char* kOwnDescriptors = "/proc/self/fd";
 
 bool failed(std::string* error) {
   *error = std::strerror(errno);
@@ -180,9 +181,18 @@ class PosixChartFile : public ChartFile {
     return read_whole(fd_, 0, static_cast<std::size_t>(info.st_size), bytes, error);
   }
 
-  // A file system that cannot reserve space (EOPNOTSUPP) is written as it is.
+  // Where the system can, the space is taken beyond the file's end without making it longer,
+  // so that a process killed before it writes leaves the old bytes as they were, not followed
+  // by zeros. A file system that cannot reserve space (EOPNOTSUPP) is written as it is.
   bool reserve(std::uint64_t bytes, std::string* error) override {
+#ifdef FALLOC_FL_KEEP_SIZE
+    const int code =
+        bytes == 0 || ::fallocate(fd_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes)) == 0
+            ? 0
+            : errno;
+#else
     const int code = bytes == 0 ? 0 : ::posix_fallocate(fd_, 0, static_cast<off_t>(bytes));
+#endif
     if (code == 0 || code == EOPNOTSUPP) return true;
     errno = code;
     return failed(error);
@@ -206,6 +216,14 @@ class PosixChartFile : public ChartFile {
   }
 
   bool sync(std::string* error) override { return sync_descriptor(fd_, error); }
+
+  // Through /proc, as any user may link a file it holds open (linkat by the descriptor alone
+  // asks for a privilege). O_TMPFILE without O_EXCL keeps such a file linkable.
+  bool give_name(const std::string& path, std::string* error) override {
+    const std::string self = std::string(kOwnDescriptors) + "/" + std::to_string(fd_);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+           failed(error);
+  }
 
  private:
   int fd_;
@@ -285,6 +303,7 @@ FileFacts::Kind kind_of(mode_t mode) {
   if (S_ISREG(mode)) return FileFacts::Kind::regular;
   if (S_ISDIR(mode)) return FileFacts::Kind::folder;
   if (S_ISFIFO(mode)) return FileFacts::Kind::fifo;
+  if (S_ISBLK(mode)) return FileFacts::Kind::block_device;
   return FileFacts::Kind::device;
 }
 
@@ -360,15 +379,36 @@ class PosixFileSystem : public FileSystem {
     return true;
   }
 
-  std::unique_ptr<ChartFile> create_new(const std::string& path, bool* exists,
-                                        std::string* error) override {
+  std::unique_ptr<ChartFile> create_new(const std::string& path, std::string* error) override {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    *exists = fd < 0 && errno == EEXIST;
     if (fd < 0) {
       failed(error);
       return nullptr;
     }
     return std::make_unique<PosixChartFile>(fd);
+  }
+
+  // Linux's O_TMPFILE: EISDIR from a kernel that predates it, EOPNOTSUPP (or EINVAL) from a
+  // file system without it. Without /proc such a file could be named only with a privilege
+  // (linkat's AT_EMPTY_PATH), so the system then counts as one without them.
+  std::unique_ptr<ChartFile> create_unnamed(const std::string& folder, bool* unsupported,
+                                            std::string* error) override {
+#ifdef O_TMPFILE
+    *unsupported = ::access(kOwnDescriptors, X_OK) != 0;
+    if (*unsupported) return nullptr;
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    *unsupported = fd < 0 && (errno == EISDIR || errno == EOPNOTSUPP || errno == EINVAL);
+    if (fd < 0) {
+      failed(error);
+      return nullptr;
+    }
+    return std::make_unique<PosixChartFile>(fd);
+#else
+    static_cast<void>(folder);
+    static_cast<void>(error);
+    *unsupported = true;
+    return nullptr;
+#endif
   }
 
   // Opened for reading too, so that the old bytes can be kept. A FIFO is opened for writing
@@ -394,10 +434,6 @@ class PosixFileSystem : public FileSystem {
 
   bool sync_folder(const std::string& folder, std::string* error) override {
     return sync_folder_of(folder, error);
-  }
-
-  bool may_create_in(const std::string& folder, std::string* error) override {
-    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || failed(error);
   }
 
   bool is_standard_output(const std::string& path) override {

@@ -190,6 +190,11 @@ class WindowsChartFile : public ChartFile {
 
   bool sync(std::string* error) override { return flush(handle_, error); }
 
+  // Windows makes no unnamed files (see create_unnamed).
+  bool give_name(const std::string&, std::string* error) override {
+    return failed_with(ERROR_NOT_SUPPORTED, error);
+  }
+
  private:
   HANDLE handle_;
   bool disk_;
@@ -281,16 +286,21 @@ class WindowsFileSystem : public FileSystem {
     return known;
   }
 
-  std::unique_ptr<ChartFile> create_new(const std::string& path, bool* exists,
-                                        std::string* error) override {
+  std::unique_ptr<ChartFile> create_new(const std::string& path, std::string* error) override {
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    *exists = handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS;
     if (handle == INVALID_HANDLE_VALUE) {
       failed(error);
       return nullptr;
     }
     return std::make_unique<WindowsChartFile>(handle);
+  }
+
+  // A file that no folder lists cannot be made here: the temporary chart gets a random name.
+  std::unique_ptr<ChartFile> create_unnamed(const std::string&, bool* unsupported,
+                                            std::string*) override {
+    *unsupported = true;
+    return nullptr;
   }
 
   // For reading too, so that the old bytes can be kept; a device that may only be written
@@ -319,12 +329,6 @@ class WindowsFileSystem : public FileSystem {
 
   // Windows flushes a folder only for administrators; the file system journals its entries.
   bool sync_folder(const std::string&, std::string*) override { return true; }
-
-  bool may_create_in(const std::string& folder, std::string* error) override {
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return failed(error);
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || failed_with(ERROR_DIRECTORY, error);
-  }
 
   // Files are the same where their volume and their id on it are; pipes and consoles have
   // no id and are never taken for the same. Wine cannot tell the volume of a standard handle

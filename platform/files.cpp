@@ -2,8 +2,11 @@
 // files-windows.cpp.
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <random>
 
 #include "platform/signals.h"
 
@@ -13,17 +16,56 @@ namespace {
 
 using Kind = FileFacts::Kind;
 
-constexpr int kMostTemporaryNames = 100;
 // How much of a file is looked at to tell an SVG document: its start, where the root element
 // follows at most a declaration, a document type and comments.
 constexpr std::size_t kSvgStart = 4096;
+constexpr std::string_view kXmlBlanks = " \t\r\n";
+constexpr std::string_view kSvgNamespace = "http://www.w3.org/2000/svg";
+constexpr std::string_view kBlockDevice =
+    "it is a block device, whose file system or disk the chart would overwrite";
 
-bool is_svg_document(std::string_view start) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (start.starts_with(kByteOrderMark)) start.remove_prefix(kByteOrderMark.size());
-  const std::size_t first = start.find_first_not_of(" \t\r\n");
-  return first != std::string_view::npos && start[first] == '<' &&
-         start.find("<svg") != std::string_view::npos;
+std::string_view without_blanks(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(kXmlBlanks), text.size()));
+}
+
+// What follows the first `end` in `text`: nothing where there is none.
+std::string_view after(std::string_view text, std::string_view end) {
+  const std::size_t at = text.find(end);
+  return at == std::string_view::npos ? std::string_view() : text.substr(at + end.size());
+}
+
+std::string_view name_at(std::string_view text) {
+  return text.substr(0, text.find_first_of(" \t\r\n/>=[\"'"));
+}
+
+// svg, alone or after a namespace prefix.
+bool names_svg(std::string_view name) { return name.substr(name.rfind(':') + 1) == "svg"; }
+
+// A document type ends at the first '>' after its internal subset, if it has one.
+std::string_view after_doctype(std::string_view text) {
+  const std::size_t end = text.find_first_of("[>");
+  if (end != std::string_view::npos && text[end] == '[') return after(after(text, "]"), ">");
+  return end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+}
+
+// Whether the attributes at the start of `attributes` bind the prefix of the element `name`
+// (none: the default namespace) to the SVG namespace.
+bool declares_svg(std::string_view attributes, std::string_view name) {
+  const std::size_t colon = name.find(':');
+  const std::string wanted =
+      colon == std::string_view::npos ? "xmlns" : "xmlns:" + std::string(name.substr(0, colon));
+  for (;;) {
+    attributes = without_blanks(attributes);
+    const std::string_view attribute = name_at(attributes);
+    attributes = without_blanks(attributes.substr(attribute.size()));
+    if (attribute.empty() || !attributes.starts_with('=')) return false;
+    attributes = without_blanks(attributes.substr(1));
+    const char quote = attributes.empty() ? '\0' : attributes[0];
+    const std::size_t close = attributes.find(quote, 1);
+    if ((quote != '"' && quote != '\'') || close == std::string_view::npos) return false;
+    if (attribute == wanted && attributes.substr(1, close - 1) == kSvgNamespace) return true;
+    attributes.remove_prefix(close + 1);
+  }
 }
 
 bool refuse(const std::string& path, const std::string& reason, std::string* error) {
@@ -31,7 +73,52 @@ bool refuse(const std::string& path, const std::string& reason, std::string* err
   return false;
 }
 
+// A regular file with a name of its own and no other is replaced by a new file; any other is
+// written in place.
+bool replaced_whole(const FileFacts& facts) {
+  return facts.kind == Kind::regular && facts.links == 1 && !facts.target.empty();
+}
+
+// 128 random bits: a name that no other user can foresee, and so take first.
+std::string random_temporary_name() {
+  constexpr std::string_view kDigits = "0123456789abcdef";
+  std::random_device source;
+  std::string name(kTemporaryChartName);
+  for (int word = 0; word < 4; ++word) {
+    std::uint32_t bits = source();
+    for (int digit = 0; digit < 8; ++digit, bits >>= 4) name += kDigits[bits & 15];
+  }
+  return name;
+}
+
 }  // namespace
+
+// The prolog (declarations, processing instructions, comments, a document type) is passed
+// over to the first element.
+bool is_svg_document(std::string_view start) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  constexpr std::string_view kDoctype = "<!DOCTYPE";
+  if (start.starts_with(kByteOrderMark)) start.remove_prefix(kByteOrderMark.size());
+  bool declared = false;
+  for (start = without_blanks(start);; start = without_blanks(start)) {
+    if (start.starts_with("<?")) {
+      declared = declared || (start.starts_with("<?xml") && start.size() > 5 &&
+                              kXmlBlanks.find(start[5]) != std::string_view::npos);
+      start = after(start, "?>");
+    } else if (start.starts_with("<!--")) {
+      start = after(start.substr(4), "-->");
+    } else if (start.starts_with(kDoctype)) {
+      start = without_blanks(start.substr(kDoctype.size()));
+      declared = declared || names_svg(name_at(start));
+      start = after_doctype(start);
+    } else {
+      break;
+    }
+  }
+  if (!start.starts_with('<')) return false;
+  const std::string_view name = name_at(start.substr(1));
+  return names_svg(name) && (declared || declares_svg(start.substr(1 + name.size()), name));
+}
 
 FileSystem::~FileSystem() = default;
 
@@ -43,13 +130,16 @@ bool FileSystem::replace_file(const std::string& path, std::string_view bytes, s
   FileFacts facts;
   if (!look_at(path, &facts, error)) return false;
   if (facts.kind == Kind::absent) return write_new(facts, false, bytes, error);
+  if (facts.kind == Kind::block_device) {
+    *error = kBlockDevice;
+    return false;
+  }
   if (facts.kind == Kind::regular && !facts.may_write) {
     *error = std::strerror(EACCES);
     return false;
   }
-  const bool replaceable = facts.kind == Kind::regular && facts.links == 1 && !facts.target.empty();
-  return replaceable ? write_new(facts, true, bytes, error)
-                     : write_in_place(path, facts, bytes, error);
+  return replaced_whole(facts) ? write_new(facts, true, bytes, error)
+                               : write_in_place(path, facts, bytes, error);
 }
 
 bool FileSystem::check_chart_target(const std::string& path, std::string* error) {
@@ -60,6 +150,8 @@ bool FileSystem::check_chart_target(const std::string& path, std::string* error)
   switch (facts.kind) {
     case Kind::folder:
       return refuse(path, "it is a folder", error);
+    case Kind::block_device:
+      return refuse(path, std::string(kBlockDevice), error);
     case Kind::device:
       return true;
     case Kind::fifo:
@@ -78,28 +170,47 @@ bool FileSystem::check_chart_target(const std::string& path, std::string* error)
   if (found && !is_svg_document(start)) {
     return refuse(path, "it holds something other than an SVG document, which is kept", error);
   }
-  const std::string folder = folder_of(facts.target.empty() ? path : facts.target);
-  const bool in_place = facts.kind == Kind::regular && facts.links > 1;
-  return in_place || may_create_in(folder, &reason) ||
-         refuse(path, "no file can be made in '" + folder + "': " + reason, error);
+  const bool in_place = facts.kind == Kind::regular && !replaced_whole(facts);
+  return in_place || may_make_temporary(facts.target, &reason) ||
+         refuse(path, "no file can be made in '" + folder_of(facts.target) + "': " + reason, error);
 }
 
-// A temporary file of a name no other file has, beside the target: a number after the name
-// passes over one that another run is writing, or that a killed run left.
+// An unnamed file where the system can make one, else one of a random name: a name that
+// another user holds, or a run killed earlier left, never blocks the chart.
 std::unique_ptr<ChartFile> FileSystem::create_temporary(const std::string& target,
                                                         std::string* name, std::string* error) {
-  for (int number = 0; number < kMostTemporaryNames; ++number) {
-    *name = beside(target, std::string(kTemporaryChartName) + std::to_string(number));
-    bool exists = false;
-    std::unique_ptr<ChartFile> file = create_new(*name, &exists, error);
-    if (!exists) return file;
-  }
-  *error = std::strerror(EEXIST);
-  return nullptr;
+  name->clear();
+  bool unsupported = false;
+  std::unique_ptr<ChartFile> file = create_unnamed(folder_of(target), &unsupported, error);
+  if (!unsupported) return file;
+  *name = beside(target, random_temporary_name());
+  return create_new(*name, error);
+}
+
+// An unnamed file gets a name only to be renamed over the target at once: the system has no
+// call that puts it in place of another file.
+bool FileSystem::name_temporary(ChartFile& file, const std::string& target, std::string* name,
+                                std::string* error) {
+  if (!name->empty()) return true;
+  const std::string random = beside(target, random_temporary_name());
+  if (!file.give_name(random, error)) return false;
+  *name = random;
+  return true;
+}
+
+// The temporary file is made, and removed again, before anything is written, so that a
+// folder where it cannot be made is told at once.
+bool FileSystem::may_make_temporary(const std::string& target, std::string* error) {
+  const EndingSignalsHeld held;
+  std::string name;
+  if (create_temporary(target, &name, error) == nullptr) return false;
+  std::string ignored;
+  if (!name.empty()) remove(name, &ignored);
+  return true;
 }
 
 // The ending signals are held from the temporary file's making until it is renamed or
-// removed, so that none of them leaves it behind.
+// removed, so that none of them leaves it behind. An unnamed one that fails goes by itself.
 bool FileSystem::write_new(const FileFacts& facts, bool replacing, std::string_view bytes,
                            std::string* error) {
   const EndingSignalsHeld held;
@@ -107,12 +218,13 @@ bool FileSystem::write_new(const FileFacts& facts, bool replacing, std::string_v
   std::unique_ptr<ChartFile> file = create_temporary(facts.target, &temporary, error);
   if (file == nullptr) return false;
   bool ok = file->take_attributes(replacing ? &facts : nullptr, error) &&
-            file->write_at(0, bytes, error) && file->sync(error);
+            file->write_at(0, bytes, error) && file->sync(error) &&
+            name_temporary(*file, facts.target, &temporary, error);
   file.reset();
   ok = ok && put_in_place(temporary, facts.target, replacing, error);
   if (!ok) {
     std::string ignored;
-    remove(temporary, &ignored);
+    if (!temporary.empty()) remove(temporary, &ignored);
     return false;
   }
   return sync_folder(folder_of(facts.target), error);
@@ -124,8 +236,8 @@ std::unique_ptr<ChartFile> FileSystem::open_target(const std::string& path, std:
 }
 
 // A FIFO or a device takes the bytes as they come. A regular file (one with other hard links)
-// keeps its old bytes until the new ones are all in: the space for them is taken first, and
-// where they still cannot all be written, the old bytes are written back.
+// is given the space for the new bytes first, and where they still cannot all be written, the
+// old bytes are written back; a process killed in the middle cannot do that (see files.h).
 bool FileSystem::write_in_place(const std::string& path, const FileFacts& facts,
                                 std::string_view bytes, std::string* error) {
   std::unique_ptr<ChartFile> file = open_target(path, error);

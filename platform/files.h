@@ -49,7 +49,9 @@ class ReportFile {
 
 // What a path names, as the chart's rules look at it.
 struct FileFacts {
-  enum class Kind { absent, regular, folder, fifo, device };
+  // A device is one that hands the bytes on (a terminal, /dev/null); a block device holds a
+  // file system or a disk's blocks, which a chart would overwrite.
+  enum class Kind { absent, regular, folder, fifo, device, block_device };
   Kind kind = Kind::absent;
   std::uint64_t size = 0;
   int links = 1;
@@ -76,6 +78,8 @@ class ChartFile {
   // group) of `old`, or those of a new file where `old` is null.
   virtual bool take_attributes(const FileFacts* old, std::string* error) = 0;
   virtual bool sync(std::string* error) = 0;
+  // Gives a file that FileSystem::create_unnamed made the name `path`, which must be free.
+  virtual bool give_name(const std::string& path, std::string* error) = 0;
 };
 
 // Where the programs' files are: the system's, or a fake in tests. The primitives are the
@@ -101,9 +105,13 @@ class FileSystem {
   virtual bool remove(const std::string& path, std::string* error) = 0;
 
   virtual bool look_at(const std::string& path, FileFacts* facts, std::string* error) = 0;
-  // A new file at `path`, which must not exist yet; null with `exists` true where it does.
-  virtual std::unique_ptr<ChartFile> create_new(const std::string& path, bool* exists,
-                                                std::string* error) = 0;
+  // A new file at `path`, which must not exist yet.
+  virtual std::unique_ptr<ChartFile> create_new(const std::string& path, std::string* error) = 0;
+  // A new file in `folder` that no folder lists until ChartFile::give_name, so that no other
+  // program can take or open it; null with `unsupported` true where the system or its file
+  // system cannot make one.
+  virtual std::unique_ptr<ChartFile> create_unnamed(const std::string& folder, bool* unsupported,
+                                                    std::string* error) = 0;
   // Opens the file at `path` for writing where it is. A FIFO is opened only while a program
   // reads it, and never waited for.
   virtual std::unique_ptr<ChartFile> open_in_place(const std::string& path, std::string* error) = 0;
@@ -111,8 +119,6 @@ class FileSystem {
   virtual bool put_in_place(const std::string& from, const std::string& to, bool replacing,
                             std::string* error) = 0;
   virtual bool sync_folder(const std::string& folder, std::string* error) = 0;
-  // Whether a new file can be made in `folder`: it exists and its user may write it.
-  virtual bool may_create_in(const std::string& folder, std::string* error) = 0;
   // True when `path` names the very file that standard output writes to, as /dev/stdout does,
   // or a file the output was sent to: what goes there should then follow the output, not
   // replace the file under it.
@@ -120,22 +126,27 @@ class FileSystem {
 
   // Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
   // target replaced. A regular file is replaced whole: the bytes go to a new temporary file
-  // beside it (named kTemporaryChartName and a number), which is flushed, given the old
-  // file's permissions and owner, and renamed over it; the folder is flushed after that. A
-  // file its user may not write is refused ("Permission denied"). A device, a FIFO and a file
-  // with several hard links are written in place, so that every name of it shows the new
+  // beside it, which is flushed, given the old file's permissions and owner, and renamed over
+  // it; the folder is flushed after that. The temporary file has no name until just before
+  // the rename where the system can make such a file, else a random name after
+  // kTemporaryChartName: either way no other user can take it first. A file its user may not
+  // write is refused ("Permission denied"), and so is a block device. A device, a FIFO and a
+  // file with several hard links are written in place, so that every name of it shows the new
   // bytes; such a file is given the space for them first, and where they cannot all be
-  // written its old bytes are written back (the error says whether that worked). The ending
-  // signals are held meanwhile, except for a FIFO or a device, which may take for ever.
+  // written its old bytes are written back (the error says whether that worked). Only a
+  // process that lives on can do that: one killed outright (SIGKILL) while the bytes go in
+  // can leave the new chart's start over the rest of the old one, and a crash of the system
+  // any mix of the two. The ending signals are held meanwhile, except for a FIFO or a device,
+  // which may take for ever.
   // Standard output is refused: the caller writes the chart after its output instead.
   bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
 
   // Checks, before anything is written, that replace_file may write the chart to `path`:
-  // refuses a folder, a folder to put it in that is missing or may not be written, a file
-  // that may not be written, a non-empty file that is not an SVG document (such as
-  // K-Berg.txt), and a FIFO that no program reads. A FIFO that is read is kept open for the
-  // replace_file that follows. Standard output is always fine. `error` gets one line naming
-  // the path and the reason.
+  // refuses a folder, a block device, a folder to put it in where no temporary file can be
+  // made (one is made and removed to see), a file that may not be written, a non-empty file
+  // that is not an SVG document (such as K-Berg.txt), and a FIFO that no program reads. A
+  // FIFO that is read is kept open for the replace_file that follows. Standard output is
+  // always fine. `error` gets one line naming the path and the reason.
   bool check_chart_target(const std::string& path, std::string* error);
 
  private:
@@ -145,6 +156,9 @@ class FileSystem {
                       std::string* error);
   std::unique_ptr<ChartFile> create_temporary(const std::string& target, std::string* name,
                                               std::string* error);
+  bool name_temporary(ChartFile& file, const std::string& target, std::string* name,
+                      std::string* error);
+  bool may_make_temporary(const std::string& target, std::string* error);
   std::unique_ptr<ChartFile> open_target(const std::string& path, std::string* error);
 
   std::string checked_fifo_path_;  // a FIFO check_chart_target opened, kept for the chart
@@ -154,6 +168,11 @@ class FileSystem {
 // The start of a temporary chart's name: visible, and saying what it is, so that one a killed
 // run left is seen and can be removed.
 constexpr std::string_view kTemporaryChartName = "k-berg-table-unfinished-chart-";
+
+// Whether a file that starts with `start` is an SVG document, which a chart may replace: its
+// root element is svg (svg:svg with a prefix), and the document says it is SVG, by the SVG
+// namespace on that element, an XML declaration or a document type svg.
+bool is_svg_document(std::string_view start);
 
 // The folder `path` is in: "." for a bare name.
 std::string folder_of(const std::string& path);

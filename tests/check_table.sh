@@ -40,7 +40,7 @@ status=0 && { "$@" --svg kept.svg >/dev/null 2>stderr || status=$?; }
 
 # The chart of docs/, drawn as the README says, into a file or onto standard output, over a
 # file with a second hard link, old: written through it, so that both names show the new chart.
-echo "<svg/>" >old && ln old chart.svg
+echo "<svg xmlns='http://www.w3.org/2000/svg'/>" >old && ln old chart.svg
 "$@" --step 1 --svg chart.svg >stdout && xmllint --noout chart.svg &&
   cmp chart.svg "$docs/berg-chart.svg" && cmp old chart.svg ||
   fail "the chart is not docs/berg-chart.svg on both names"
@@ -53,7 +53,7 @@ echo "<svg/>" >old && ln old chart.svg
   --step 0.5 --svg - | cmp - "$docs/stage-chart.svg" || fail "the stage's chart is not docs/stage-chart.svg"
 # A user who may write another's chart through its group keeps it in that group.
 if [ "$(id -u)" = 0 ] && [ -z "${linux:-}" ]; then
-  chmod 777 . && echo "<svg/>" >group.svg && chown 0:100 group.svg && chmod 664 group.svg
+  chmod 777 . && echo "<?xml version='1.0'?><svg/>" >group.svg && chown 0:100 group.svg && chmod 664 group.svg
   setpriv --reuid=65534 --regid=65534 --groups=100 "$@" --svg group.svg >/dev/null &&
     [ "$(stat -c %u:%g group.svg)" = 65534:100 ] && rm group.svg || fail "the chart's group changed"
 fi

@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kStepNames[] = {
     "lock",    "size",       "read",  "write",       "cut",         "sync",
     "reserve", "attributes", "open",  "read_start",  "write_whole", "remove",
-    "look",    "create",     "place", "sync_folder", "may_create"};
+    "look",    "create",     "place", "sync_folder", "name"};
 
 // An open file: K-Berg.txt as a save has it, or a chart's file.
 class FakeFile : public platform::ReportFile, public platform::ChartFile {
@@ -58,6 +58,12 @@ class FakeFile : public platform::ReportFile, public platform::ChartFile {
   }
   bool take_attributes(const platform::FileFacts*, std::string* error) override {
     return files_.take(Step::attributes, error);
+  }
+  bool give_name(const std::string& path, std::string* error) override {
+    if (files_.files.count(path) > 0) *error = "File exists";
+    if (files_.files.count(path) > 0 || !files_.take(Step::name, error)) return false;
+    files_.files[path] = bytes_;
+    return true;
   }
 
  private:
@@ -111,11 +117,20 @@ bool FakeFiles::look_at(const std::string& path, platform::FileFacts* found, std
   return take(Step::look, error);
 }
 
-std::unique_ptr<platform::ChartFile> FakeFiles::create_new(const std::string& path, bool* exists,
+std::unique_ptr<platform::ChartFile> FakeFiles::create_new(const std::string& path,
                                                            std::string* error) {
-  *exists = files.count(path) > 0;
-  if (*exists || !take(Step::create, error)) return nullptr;
+  if (files.count(path) > 0) *error = "File exists";
+  if (files.count(path) > 0 || !take(Step::create, error)) return nullptr;
   return std::make_unique<FakeFile>(*this, &files[path]);
+}
+
+std::unique_ptr<platform::ChartFile> FakeFiles::create_unnamed(const std::string&,
+                                                               bool* unsupported,
+                                                               std::string* error) {
+  *unsupported = !unnamed_files;
+  if (*unsupported || !take(Step::create, error)) return nullptr;
+  unnamed.clear();
+  return std::make_unique<FakeFile>(*this, &unnamed);
 }
 
 // A FIFO that no program reads (one without bytes here) is refused, as the system refuses it.

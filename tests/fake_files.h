@@ -30,7 +30,7 @@ enum class Step : char {
   create,
   place,
   sync_folder,
-  may_create
+  name
 };
 
 class FakeFiles : public platform::FileSystem {
@@ -49,6 +49,8 @@ class FakeFiles : public platform::FileSystem {
   std::map<std::string, std::string> files;          // every other file's bytes, by path
   std::map<std::string, platform::FileFacts> facts;  // the paths that are no plain file
   std::string standard_output;                       // the path that names standard output
+  bool unnamed_files = true;  // the system makes unnamed files (else temporaries get names)
+  std::string unnamed;        // the bytes of the unnamed file made last
 
   // Takes a step: false, with its error, where it is to fail.
   bool take(Step step, std::string* error);
@@ -69,8 +71,10 @@ class FakeFiles : public platform::FileSystem {
     return ok;
   }
   bool look_at(const std::string& path, platform::FileFacts* facts, std::string* error) override;
-  std::unique_ptr<platform::ChartFile> create_new(const std::string& path, bool* exists,
+  std::unique_ptr<platform::ChartFile> create_new(const std::string& path,
                                                   std::string* error) override;
+  std::unique_ptr<platform::ChartFile> create_unnamed(const std::string& folder, bool* unsupported,
+                                                      std::string* error) override;
   std::unique_ptr<platform::ChartFile> open_in_place(const std::string& path,
                                                      std::string* error) override;
   bool put_in_place(const std::string& from, const std::string& to, bool,
@@ -81,9 +85,6 @@ class FakeFiles : public platform::FileSystem {
   }
   bool sync_folder(const std::string&, std::string* error) override {
     return take(Step::sync_folder, error);
-  }
-  bool may_create_in(const std::string&, std::string* error) override {
-    return take(Step::may_create, error);
   }
   bool is_standard_output(const std::string& path) override { return path == standard_output; }
 };

@@ -271,7 +271,7 @@ TEST(EndingSignals, WaitWhileAFileCanBeLeftHalfWritten) {
       // a chart?, a FIFO?, steps told
       {false, false, {open, lock, size, read_start, write_whole, write, sync}},
       {false, true, {open, lock}},
-      {true, false, {look, create, attributes, write, sync, place, sync_folder}},
+      {true, false, {look, create, attributes, write, sync, name, place, sync_folder}},
       {true, true, {look, open}}};
   for (const auto& [chart, stream, told_steps] : cases) {
     int steps[2];
