@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "engine/grid.h"
 #include "table/chart.h"
@@ -348,6 +350,55 @@ TEST(TableChart, NarrowRangesLabelledInTenths) {
     EXPECT_EQ(labels.size(), ticks.size());
     EXPECT_TRUE(labels.contains(label)) << label;
   }
+}
+
+// Any span a double holds is labelled every 1, 2 or 5 times a power of ten, in two to eleven
+// labels that hold every value: on a linear axis with 0 among the values, and in decades.
+TEST(TableChart, TicksOfNiceStepsWhateverTheSpan) {
+  const double most = std::numeric_limits<double>::max();
+  const double least = std::numeric_limits<double>::denorm_min();
+  // The lowest and highest value, and whether the axis is logarithmic.
+  const std::vector<std::tuple<double, double, bool>> spans = {
+      {0, 0, false},        {0, 1e-300, false},    {-1e-300, 1e-300, false},
+      {0, least, false},    {-0.13, 0.55, false},  {0, 1e8, false},
+      {-3, 1.3e8, false},   {0, 1e308, false},     {0, most, false},
+      {-most, most, false}, {1, 1, true},          {0.5, 0.7, true},
+      {0.003, 1.1e6, true}, {1e-300, 1e308, true}, {least, most, true}};
+  for (const auto& [lowest, highest, logarithmic] : spans) {
+    SCOPED_TRACE(std::to_string(lowest) + " to " + std::to_string(highest));
+    const table::Chart::Axis axis = logarithmic ? table::logarithmic_axis(lowest, highest)
+                                                : table::linear_axis(lowest, highest);
+    const std::size_t labels = table::ticks(axis).size();
+    EXPECT_TRUE(labels >= 2 && labels <= table::kMostIntervals + 1) << labels;
+    const double mantissa = axis.step / std::pow(10.0, std::floor(std::log10(axis.step)));
+    EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
+                std::fabs(mantissa - 5) < 1e-9)
+        << axis.step;
+    EXPECT_TRUE(!logarithmic || axis.step >= 1.0) << axis.step;
+    const auto place = [&](double value) { return logarithmic ? std::log10(value) : value; };
+    EXPECT_TRUE(axis.low <= place(lowest) && place(highest) <= axis.high);
+    EXPECT_TRUE(std::isfinite(axis.low) && std::isfinite(axis.high));
+  }
+}
+
+// A value that is not finite breaks its curve and is neither drawn nor marked; the axis is
+// that of the finite values.
+TEST(TableChart, ValuesNotFiniteAreNotDrawn) {
+  const double infinite = std::numeric_limits<double>::infinity();
+  table::Chart drawn(table::berg_chart({1}, false, {10, 50, 10}));
+  drawn.start_block(1.0);
+  for (const auto& [angle, value] :
+       {std::pair{10.0, 0.5}, {20.0, infinite}, {30.0, 0.7}, {40.0, 0.6}, {50.0, -infinite}})
+    drawn.add(angle, {value});
+  drawn.mark(0, 0, {35, std::numeric_limits<double>::quiet_NaN()});
+  drawn.mark(0, 0, {45, infinite});
+  const std::string svg = std::move(drawn).finish();
+  const auto curves = lines(svg, "<polyline");
+  ASSERT_EQ(curves.size(), 2u);
+  EXPECT_EQ(std::count(curves[0].begin(), curves[0].end(), ','), 1);
+  EXPECT_EQ(std::count(curves[1].begin(), curves[1].end(), ','), 2);
+  EXPECT_EQ(lines(svg, "<path class=\"mark\"").size(), 0u);
+  EXPECT_EQ(after(lines(svg, "<text class=\"y-tick\"").back(), ">"), "0.7");
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).
