@@ -13,6 +13,7 @@
 #include "table/options.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "table/stage.h"
 #include "textio/failure.h"
 
 namespace {
@@ -399,6 +400,31 @@ TEST(TableChart, ValuesNotFiniteAreNotDrawn) {
   EXPECT_EQ(std::count(curves[1].begin(), curves[1].end(), ','), 2);
   EXPECT_EQ(lines(svg, "<path class=\"mark\"").size(), 0u);
   EXPECT_EQ(after(lines(svg, "<text class=\"y-tick\"").back(), ">"), "0.7");
+}
+
+// The charts of the widest answers stay under a megabyte with a few dozen lines: a doubler
+// over the whole range, whose ratios reach millions where alpha_n nears 0, on an axis in
+// decades.
+TEST(TableChart, SizeBoundedWhateverTheValues) {
+  for (const std::vector<const char*>& arguments :
+       {std::vector<const char*>{"--harmonic", "2", "--step", "0.1"},
+        {"--harmonic", "3", "--exponent", "2", "--step", "0.5"}}) {
+    std::vector<const char*> line = {"k-berg-table", "--stage", "--supply", "12.5",
+                                     "--power",      "8",       "--xi",     "1",
+                                     "--from",       "4.9",     "--to",     "180.1"};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    const table::Options options =
+        table::parse_command_line(static_cast<int>(line.size()), line.data()).options;
+    table::Chart drawn(table::stage_chart(options));
+    table::draw_stages(drawn, table::design_stages(options));
+    const std::string svg = std::move(drawn).finish();
+    EXPECT_LT(svg.size(), 1000000u);
+    EXPECT_LT(lines(svg, "<line").size(), 60u);
+    std::set<std::string> labels;
+    for (const std::string& tick : lines(svg, "<text class=\"y-tick\""))
+      labels.insert(after(tick, ">"));
+    EXPECT_TRUE(labels.contains("1") && labels.contains("100")) << svg.substr(0, 2000);
+  }
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).
