@@ -326,15 +326,31 @@ void write_legend_line(textio::Records& out, double y, const Style& style, bool 
   out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, label));
 }
 
-// A piece of a curve as a polyline, with a point at each angle where the angles are few.
+// Whether the middle of three points turns the curve, up or down.
+bool turns(double before, double at, double after) {
+  return (at < before && at < after) || (at > before && at > after);
+}
+
+// A piece of a curve as a polyline, with a point at each angle where the angles are few. A
+// point less than a pixel from the last one drawn, either way, is left out unless it turns
+// the curve or ends it: a line drawn past it misses it by less than a pixel.
 void write_piece(textio::Records& out, const Frame& frame, const std::vector<Chart::Point>& piece,
                  const Style& style, const std::string& data, bool dots) {
   std::string points;
-  for (const Chart::Point& point : piece) {
+  double last_x = 0.0, last_y = 0.0;
+  for (std::size_t i = 0; i < piece.size(); ++i) {
+    const double x = frame.x(piece[i].angle), y = frame.y(piece[i].value);
+    const bool inner = i > 0 && i + 1 < piece.size();
+    if (inner && std::fabs(x - last_x) < 1.0 && std::fabs(y - last_y) < 1.0 &&
+        !turns(piece[i - 1].value, piece[i].value, piece[i + 1].value)) {
+      continue;
+    }
     if (!points.empty()) points += ' ';
-    points += pixels(frame.x(point.angle));
+    points += pixels(x);
     points += ',';
-    points += pixels(frame.y(point.value));
+    points += pixels(y);
+    last_x = x;
+    last_y = y;
   }
   out.formatted("<polyline class=\"curve\" " + data + " " + stroke(style) + " points=\"" + points +
                 "\"/>");
