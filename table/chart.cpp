@@ -55,14 +55,6 @@ std::string pixels(double value) { return number(value, 2); }
 
 using Axis = Chart::Axis;
 
-std::vector<double> ticks(const Axis& axis) {
-  std::vector<double> at;
-  const double first = std::ceil(axis.low / axis.step - 1e-9);
-  const double last = std::floor(axis.high / axis.step + 1e-9);
-  for (double i = first; i <= last; ++i) at.push_back(i * axis.step);
-  return at;
-}
-
 int decimals_of(double step) { return step < 0.01 ? 3 : step < 0.1 ? 2 : step < 1.0 ? 1 : 0; }
 
 // The first of `steps` that divides the span into at most `intervals`.
@@ -79,29 +71,115 @@ Axis angle_axis(const sweep::Range& range) {
   const double high = range.from < range.to ? range.to : range.to + 1.0;
   const double step = step_for(
       high - low, {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 45.0}, 12);
-  return {low, high, step, step < 0.1 ? 2 : step < 1.0 ? 1 : 0};
+  return {low, high, step, step < 0.1 ? 2 : step < 1.0 ? 1 : 0, false};
 }
 
-// From the lowest to the highest value drawn, widened to whole steps.
-Axis value_axis(double lowest, double highest) {
-  static const std::vector<double> kSteps = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1,  0.2,
-                                             0.5,   1.0,   2.0,   5.0,  10.0, 20.0, 50.0, 100.0};
-  double step = kSteps.back();
-  for (double candidate : kSteps) {
-    if (std::ceil(highest / candidate) - std::floor(lowest / candidate) <= 10) {
-      step = candidate;
-      break;
+// The steps a reader counts in: 1, 2 and 5 times each power of ten.
+constexpr std::array<int, 3> kMantissas = {1, 2, 5};
+// The finest power of ten a step takes: finer ones lose digits.
+constexpr int kFinestExponent = -307;
+// Finer steps are labelled 2.5·10⁻⁶.
+constexpr double kFinestFixedStep = 0.001;
+
+// 10^k, exact where a double holds it exactly.
+double power_of_ten(int k) {
+  double power = 1.0;
+  for (int i = 0; i < std::abs(k); ++i) power *= 10.0;
+  return k < 0 ? 1.0 / power : power;
+}
+
+// mantissa * 10^exponent, the same double as the literal where it is exact to within a
+// rounding (0.2, 0.05).
+double nice_number(int mantissa, int exponent) {
+  return exponent < 0 ? mantissa / power_of_ten(-exponent) : mantissa * power_of_ten(exponent);
+}
+
+int exponent_of(double value) {
+  return static_cast<int>(std::floor(std::log10(std::fabs(value)) + 1e-9));
+}
+
+// How many whole steps reach from below `low` to above `high`.
+double whole_steps(double low, double high, double step) {
+  return std::ceil(high / step) - std::floor(low / step);
+}
+
+// The least nice step, from 10^finest on, that covers `low` to `high` in at most
+// kMostIntervals whole steps; the search starts at the power of ten at or below a tenth of the
+// span, as no finer step can.
+double nice_step(double low, double high, int finest) {
+  const double least = high / kMostIntervals - low / kMostIntervals;  // no overflow
+  for (int exponent = least > 0.0 ? std::max(exponent_of(least), finest) : finest;; ++exponent) {
+    for (int mantissa : kMantissas) {
+      const double step = nice_number(mantissa, exponent);
+      if (whole_steps(low, high, step) <= kMostIntervals) return step;
     }
   }
-  const double low = std::floor(lowest / step) * step;
-  const double high = std::max(std::ceil(highest / step) * step, low + step);
-  return {low, high, step, decimals_of(step)};
 }
 
-// The lines between labelled values, close enough to read off two decimals of a Berg
-// coefficient, a tenth of a step for larger values.
-double minor_step(const Axis& values) {
-  return values.step >= 0.02 && values.step <= 0.2 ? 0.01 : values.step / 10;
+// The faint lines between labelled values: close enough to read off two decimals of a Berg
+// coefficient, a tenth of a step for larger values; between labels more than a decade apart,
+// a half or a fifth of their step, a nice step again.
+double minor_step(const Axis& axis) {
+  if (!axis.logarithmic) return axis.step >= 0.02 && axis.step <= 0.2 ? 0.01 : axis.step / 10;
+  const double mantissa = std::round(axis.step / nice_number(1, exponent_of(axis.step)));
+  return mantissa == 2.0 ? axis.step / 2 : axis.step / 5;
+}
+
+// Where the faint lines of an axis lie, in its units; on a logarithmic axis labelled at each
+// decade, at 1, 2 and 5 of each, as on log paper.
+std::vector<double> faint_lines(const Axis& axis) {
+  std::vector<double> at;
+  if (axis.logarithmic && axis.step == 1.0) {
+    for (double decade = axis.low; decade < axis.high; ++decade) {
+      for (int mantissa : kMantissas) at.push_back(decade + std::log10(mantissa));
+    }
+    at.push_back(axis.high);
+    return at;
+  }
+  const double minor = minor_step(axis);
+  const double lines = std::round(axis.high / minor - axis.low / minor);
+  for (double i = 0; i <= lines; ++i) at.push_back(axis.low + i * minor);
+  return at;
+}
+
+// Superscript digits and sign, for a power of ten as a reader writes it.
+std::string superscript(int number) {
+  static const std::array<const char*, 10> kDigits = {"⁰", "¹", "²", "³", "⁴",
+                                                      "⁵", "⁶", "⁷", "⁸", "⁹"};
+  std::string text = number < 0 ? "⁻" : "";
+  for (char digit : std::to_string(std::abs(number))) text += kDigits[digit - '0'];
+  return text;
+}
+
+// A power of ten: as a plain number from 0.001 to 1000, beyond them 10⁴, 10⁻⁵.
+std::string decade_text(int decade) {
+  if (std::abs(decade) <= 3) return number(power_of_ten(decade), std::max(0, -decade));
+  return "10" + superscript(decade);
+}
+
+// A label of a linear axis: fixed, as a coefficient is read, or where the step is finer than
+// a thousandth or the values reach a million, 2.5·10⁻⁶.
+std::string linear_label(double value, const Axis& axis) {
+  if (std::fabs(value) < axis.step / 2) return number(0.0, axis.decimals);
+  if (axis.step >= kFinestFixedStep && std::max(std::fabs(axis.low), std::fabs(axis.high)) < 1e6) {
+    return number(value, axis.decimals);
+  }
+  const int exponent = exponent_of(value);
+  const int decimals = std::clamp(exponent - exponent_of(axis.step), 0, 3);
+  return number(value / power_of_ten(exponent), decimals) + "·10" + superscript(exponent);
+}
+
+std::string tick_label(double position, const Axis& axis) {
+  if (axis.logarithmic) return decade_text(static_cast<int>(std::round(position)));
+  return linear_label(position, axis);
+}
+
+// How far `position` lies from the axis's low end (0) to its high end (1), also where the
+// axis spans more than a double holds.
+double fraction(double position, const Axis& axis) {
+  const double span = axis.high - axis.low;
+  if (std::isfinite(span)) return (position - axis.low) / span;
+  return (position / 2 - axis.low / 2) / (axis.high / 2 - axis.low / 2);
 }
 
 // Maps the axes onto the plot area.
@@ -112,10 +190,11 @@ struct Frame {
   double x(double angle) const {
     return kPlotLeft + (angle - angles.low) / (angles.high - angles.low) * (kPlotRight - kPlotLeft);
   }
-  double y(double value) const {
-    return kPlotBottom -
-           (value - values.low) / (values.high - values.low) * (kPlotBottom - kPlotTop);
+  // The height of a place on the value axis, in its units.
+  double y_at(double position) const {
+    return kPlotBottom - fraction(position, values) * (kPlotBottom - kPlotTop);
   }
+  double y(double value) const { return y_at(values.logarithmic ? std::log10(value) : value); }
 };
 
 std::string text_element(const std::string& attributes, double x, double y, int size,
@@ -203,10 +282,8 @@ std::vector<double> angle_ticks(const Frame& frame) {
 }
 
 void write_grid(textio::Records& out, const Frame& frame) {
-  const double minor = minor_step(frame.values);
-  const double minor_lines = std::round((frame.values.high - frame.values.low) / minor);
-  for (double i = 0; i <= minor_lines; ++i) {
-    const double y = frame.y(frame.values.low + i * minor);
+  for (double position : faint_lines(frame.values)) {
+    const double y = frame.y_at(position);
     out.formatted(
         line_element(kPlotLeft, y, kPlotRight, y, "stroke=\"#ececec\" stroke-width=\"0.8\""));
   }
@@ -217,13 +294,13 @@ void write_grid(textio::Records& out, const Frame& frame) {
     out.formatted(text_element("class=\"x-tick\" text-anchor=\"middle\"", x, kPlotBottom + 22, 14,
                                number(angle, frame.angles.decimals) + "°"));
   }
-  for (double value : ticks(frame.values)) {
-    const double y = frame.y(value);
-    const bool zero = std::fabs(value) < frame.values.step / 2;
+  for (double position : ticks(frame.values)) {
+    const double y = frame.y_at(position);
+    const bool zero = !frame.values.logarithmic && std::fabs(position) < frame.values.step / 2;
     out.formatted(line_element(kPlotLeft, y, kPlotRight, y,
                                zero ? "stroke=\"#707070\" stroke-width=\"1.2\"" : major));
     out.formatted(text_element("class=\"y-tick\" text-anchor=\"end\"", kPlotLeft - 8, y + 5, 14,
-                               number(zero ? 0.0 : value, frame.values.decimals)));
+                               tick_label(position, frame.values)));
   }
 }
 
@@ -249,15 +326,31 @@ void write_legend_line(textio::Records& out, double y, const Style& style, bool 
   out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, label));
 }
 
-// A piece of a curve as a polyline, with a point at each angle where the angles are few.
+// Whether the middle of three points turns the curve, up or down.
+bool turns(double before, double at, double after) {
+  return (at < before && at < after) || (at > before && at > after);
+}
+
+// A piece of a curve as a polyline, with a point at each angle where the angles are few. A
+// point less than a pixel from the last one drawn, either way, is left out unless it turns
+// the curve or ends it: a line drawn past it misses it by less than a pixel.
 void write_piece(textio::Records& out, const Frame& frame, const std::vector<Chart::Point>& piece,
                  const Style& style, const std::string& data, bool dots) {
   std::string points;
-  for (const Chart::Point& point : piece) {
+  double last_x = 0.0, last_y = 0.0;
+  for (std::size_t i = 0; i < piece.size(); ++i) {
+    const double x = frame.x(piece[i].angle), y = frame.y(piece[i].value);
+    const bool inner = i > 0 && i + 1 < piece.size();
+    if (inner && std::fabs(x - last_x) < 1.0 && std::fabs(y - last_y) < 1.0 &&
+        !turns(piece[i - 1].value, piece[i].value, piece[i + 1].value)) {
+      continue;
+    }
     if (!points.empty()) points += ' ';
-    points += pixels(frame.x(point.angle));
+    points += pixels(x);
     points += ',';
-    points += pixels(frame.y(point.value));
+    points += pixels(y);
+    last_x = x;
+    last_y = y;
   }
   out.formatted("<polyline class=\"curve\" " + data + " " + stroke(style) + " points=\"" + points +
                 "\"/>");
@@ -311,6 +404,33 @@ void write_legend(textio::Records& out, const ChartView& view, const std::vector
 
 }  // namespace
 
+Axis linear_axis(double lowest, double highest) {
+  // Nothing but 0 to show: the finest step labelled in fixed decimals.
+  const double step =
+      lowest == highest ? kFinestFixedStep : nice_step(lowest, highest, kFinestExponent);
+  double low = std::floor(lowest / step) * step;
+  double high = std::max(std::ceil(highest / step) * step, low + step);
+  // Near the largest double the whole step beyond the values is not one.
+  if (!std::isfinite(low)) low = lowest;
+  if (!std::isfinite(high)) high = highest;
+  return {low, high, step, decimals_of(step), false};
+}
+
+Axis logarithmic_axis(double lowest, double highest) {
+  const double first = std::floor(std::log10(lowest));
+  const double last = std::max(std::ceil(std::log10(highest)), first + 1.0);
+  const double step = nice_step(first, last, 0);
+  return {std::floor(first / step) * step, std::ceil(last / step) * step, step, 0, true};
+}
+
+std::vector<double> ticks(const Axis& axis) {
+  std::vector<double> at;
+  const double first = std::ceil(axis.low / axis.step - 1e-9);
+  const double last = std::floor(axis.high / axis.step + 1e-9);
+  for (double i = first; i <= last; ++i) at.push_back(i * axis.step);
+  return at;
+}
+
 std::string too_many_curves(std::size_t exponents, std::size_t series) {
   if (series > 1 && exponents > kMostExponentsOfSeveral) {
     return std::to_string(exponents) +
@@ -343,7 +463,7 @@ void Chart::add(double angle, const std::vector<double>& values) {
   const std::size_t first = (exponents_.size() - 1) * view_.series.size();
   for (std::size_t s = 0; s < view_.series.size(); ++s) {
     Curve& curve = curves_[first + s];
-    if (std::isnan(values[s])) {
+    if (!std::isfinite(values[s])) {
       end_column(curve);
       if (!curve.pieces.back().empty()) curve.pieces.emplace_back();
       continue;
@@ -385,7 +505,9 @@ void Chart::end_column(Curve& curve) {
 }
 
 void Chart::mark(std::size_t block, std::size_t series, Point at) {
-  if (at.angle < angle_axis_.low || at.angle > angle_axis_.high) return;
+  if (at.angle < angle_axis_.low || at.angle > angle_axis_.high || !std::isfinite(at.value)) {
+    return;
+  }
   marks_.push_back({block, series, at});
   include(at.value);
 }
@@ -393,7 +515,11 @@ void Chart::mark(std::size_t block, std::size_t series, Point at) {
 std::string Chart::finish() && {
   for (Curve& curve : curves_) end_column(curve);
   const bool single_angle = angles_ == 1;
-  const Frame frame{angle_axis_, value_axis(lowest_, highest_), single_angle};
+  const bool logarithmic = lowest_ > 0.0 && highest_ > view_.widest_linear;
+  const Frame frame{angle_axis_,
+                    logarithmic ? logarithmic_axis(lowest_, highest_)
+                                : linear_axis(std::min(lowest_, 0.0), std::max(highest_, 0.0)),
+                    single_angle};
   const bool several = view_.series.size() > 1;
   // A single angle's points stand side by side about it, a step of at most 0.15 degree apart.
   const double side_step =

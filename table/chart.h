@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,17 @@ struct ChartView {
   std::vector<Series> series;
   sweep::Range angles;     // the angle axis spans from..to
   std::string mark_label;  // the legend's word for the marks, if any are made
+  // Beyond this the value axis is logarithmic, where every value drawn is above 0: for
+  // quantities that grow without bound beside others that stay near 1.
+  double widest_linear = std::numeric_limits<double>::infinity();
 };
 
 // Takes the values as they are computed and keeps of each curve what its width can show: in
 // each column of pixels the first and last point, and the lowest and highest, so that the
 // picture is the same as with every point and its size does not grow with the rows. A curve
 // of a single angle is drawn as points side by side, so that none hides another; a curve of
-// few angles shows a point at each.
+// few angles shows a point at each. A value that is not finite is not drawn: it breaks its
+// curve, as not-a-number does.
 class Chart {
  public:
   explicit Chart(const ChartView& view);
@@ -60,12 +65,14 @@ class Chart {
   // data-exponent, in the same pixels as the ticks.
   std::string finish() &&;
 
-  // An axis from `low` to `high` with labelled ticks at the multiples of `step` between them.
+  // An axis from `low` to `high` with labelled ticks at the multiples of `step` between them;
+  // on a logarithmic axis all three count decades (-3 for 0.001).
   struct Axis {
     double low;
     double high;
     double step;
     int decimals;
+    bool logarithmic;
   };
 
  private:
@@ -93,9 +100,23 @@ class Chart {
   std::vector<double> exponents_;
   std::vector<Curve> curves_;
   std::vector<Mark> marks_;
-  double lowest_ = 0.0;  // the range of the values drawn, 0 always among them
-  double highest_ = 0.0;
+  double lowest_ = std::numeric_limits<double>::infinity();  // of the values drawn
+  double highest_ = -std::numeric_limits<double>::infinity();
 };
+
+// The most intervals between an axis's labels, so that a chart of any span has a few dozen
+// lines of grid at most.
+constexpr int kMostIntervals = 10;
+
+// The linear axis of values from `lowest` to `highest`, 0 among them (lowest <= 0 <= highest):
+// labelled every 1, 2 or 5 times a power of ten, at most kMostIntervals steps, and widened to
+// whole steps where a double holds them.
+Chart::Axis linear_axis(double lowest, double highest);
+// The logarithmic axis of values from `lowest` to `highest` (0 < lowest <= highest): whole
+// decades, labelled every 1, 2 or 5 times a power of ten decades, at most kMostIntervals steps.
+Chart::Axis logarithmic_axis(double lowest, double highest);
+// Where an axis is labelled, in its units.
+std::vector<double> ticks(const Chart::Axis& axis);
 
 // The Berg chart of `harmonics`: the signed alpha_n, or gamma_n.
 ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const sweep::Range& angles);

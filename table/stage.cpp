@@ -43,6 +43,11 @@ std::string refusal(const Options& options, double angle, double exponent,
 
 bool works(const stage::Row& row) { return stage::works(row.design); }
 
+// Beyond five times, a linear axis leaves η, at most 1, a fifth of the chart's height or less;
+// near an angle where alpha_n nears 0 the ratios grow by millions, and only a logarithmic axis
+// shows them and η at once.
+constexpr double kWidestLinearRatio = 5.0;
+
 void check_block(const Options& options, const stage::Block& block) {
   if (block.rows.size() == 1 && !works(block.rows.front())) {
     throw textio::Error(
@@ -106,6 +111,7 @@ ChartView stage_chart(const Options& options) {
                  {"Pрас / P" + n, "data-quantity=\"dissipation\"", 1},
                  {"Iмакс / наим.", "data-quantity=\"peak\"", 0}};
   view.angles = options.angles;
+  view.widest_linear = kWidestLinearRatio;
   return view;
 }
 

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "engine/grid.h"
 #include "table/chart.h"
@@ -11,6 +13,7 @@
 #include "table/options.h"
 #include "table/plain_table.h"
 #include "table/rows.h"
+#include "table/stage.h"
 #include "textio/failure.h"
 
 namespace {
@@ -348,6 +351,83 @@ TEST(TableChart, NarrowRangesLabelledInTenths) {
     EXPECT_EQ(labels.size(), ticks.size());
     EXPECT_TRUE(labels.contains(label)) << label;
   }
+}
+
+// Any span a double holds is labelled every 1, 2 or 5 times a power of ten, in two to eleven
+// labels that hold every value: on a linear axis with 0 among the values, and in decades.
+TEST(TableChart, TicksOfNiceStepsWhateverTheSpan) {
+  const double most = std::numeric_limits<double>::max();
+  const double least = std::numeric_limits<double>::denorm_min();
+  // The lowest and highest value, and whether the axis is logarithmic.
+  const std::vector<std::tuple<double, double, bool>> spans = {
+      {0, 0, false},        {0, 1e-300, false},    {-1e-300, 1e-300, false},
+      {0, least, false},    {-0.13, 0.55, false},  {0, 1e8, false},
+      {-3, 1.3e8, false},   {0, 1e308, false},     {0, most, false},
+      {-most, most, false}, {1, 1, true},          {0.5, 0.7, true},
+      {0.003, 1.1e6, true}, {1e-300, 1e308, true}, {least, most, true}};
+  for (const auto& [lowest, highest, logarithmic] : spans) {
+    SCOPED_TRACE(std::to_string(lowest) + " to " + std::to_string(highest));
+    const table::Chart::Axis axis = logarithmic ? table::logarithmic_axis(lowest, highest)
+                                                : table::linear_axis(lowest, highest);
+    const std::size_t labels = table::ticks(axis).size();
+    EXPECT_TRUE(labels >= 2 && labels <= table::kMostIntervals + 1) << labels;
+    const double mantissa = axis.step / std::pow(10.0, std::floor(std::log10(axis.step)));
+    EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
+                std::fabs(mantissa - 5) < 1e-9)
+        << axis.step;
+    EXPECT_TRUE(!logarithmic || axis.step >= 1.0) << axis.step;
+    const auto place = [&](double value) { return logarithmic ? std::log10(value) : value; };
+    EXPECT_TRUE(axis.low <= place(lowest) && place(highest) <= axis.high);
+    EXPECT_TRUE(std::isfinite(axis.low) && std::isfinite(axis.high));
+  }
+}
+
+// A value that is not finite breaks its curve and is neither drawn nor marked; the axis is
+// that of the finite values.
+TEST(TableChart, ValuesNotFiniteAreNotDrawn) {
+  const double infinite = std::numeric_limits<double>::infinity();
+  table::Chart drawn(table::berg_chart({1}, false, {10, 50, 10}));
+  drawn.start_block(1.0);
+  for (const auto& [angle, value] :
+       {std::pair{10.0, 0.5}, {20.0, infinite}, {30.0, 0.7}, {40.0, 0.6}, {50.0, -infinite}})
+    drawn.add(angle, {value});
+  drawn.mark(0, 0, {35, std::numeric_limits<double>::quiet_NaN()});
+  drawn.mark(0, 0, {45, infinite});
+  const std::string svg = std::move(drawn).finish();
+  const auto curves = lines(svg, "<polyline");
+  ASSERT_EQ(curves.size(), 2u);
+  EXPECT_EQ(std::count(curves[0].begin(), curves[0].end(), ','), 1);
+  EXPECT_EQ(std::count(curves[1].begin(), curves[1].end(), ','), 2);
+  EXPECT_EQ(lines(svg, "<path class=\"mark\"").size(), 0u);
+  EXPECT_EQ(after(lines(svg, "<text class=\"y-tick\"").back(), ">"), "0.7");
+}
+
+// The charts of the widest answers stay under a megabyte with a few dozen lines: a doubler
+// over the whole range, whose ratios reach millions where alpha_n nears 0, on an axis in
+// decades; ten harmonics of six exponents, each curve a point a pixel at most.
+TEST(TableChart, SizeBoundedWhateverTheValues) {
+  for (const std::vector<const char*>& arguments :
+       {std::vector<const char*>{"--harmonic", "2", "--step", "0.1"},
+        {"--harmonic", "3", "--exponent", "2", "--step", "0.5"}}) {
+    std::vector<const char*> line = {"k-berg-table", "--stage", "--supply", "12.5",
+                                     "--power",      "8",       "--xi",     "1",
+                                     "--from",       "4.9",     "--to",     "180.1"};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    const table::Options options =
+        table::parse_command_line(static_cast<int>(line.size()), line.data()).options;
+    table::Chart drawn(table::stage_chart(options));
+    table::draw_stages(drawn, table::design_stages(options));
+    const std::string svg = std::move(drawn).finish();
+    EXPECT_LT(svg.size(), 1000000u);
+    EXPECT_LT(lines(svg, "<line").size(), 60u);
+    std::set<std::string> labels;
+    for (const std::string& tick : lines(svg, "<text class=\"y-tick\""))
+      labels.insert(after(tick, ">"));
+    EXPECT_TRUE(labels.contains("1") && labels.contains("100")) << svg.substr(0, 2000);
+  }
+  const std::string berg = chart({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, {4.9, 180.1, 0.1}},
+                                 {1.0, 1.8, 2.6, 3.4, 4.2, 5.01});
+  EXPECT_LT(berg.size(), 1000000u);
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).
