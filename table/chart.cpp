@@ -43,9 +43,10 @@ constexpr std::size_t kMostExponentsOfSeveral = kDashes.size();
 // Up to this many angles each point of a curve is shown.
 constexpr std::size_t kFewAngles = 25;
 
-// A number in the document: fixed with `decimals` places, the same on every system.
+// A number in the document: fixed with `decimals` places, the same on every system. The
+// largest double takes 309 digits before the point, so the text always fits.
 std::string number(double value, int decimals) {
-  std::array<char, 64> text;
+  std::array<char, 512> text;
   const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
                                     std::chars_format::fixed, decimals);
   return std::string(text.data(), result.ptr);
