@@ -1,5 +1,6 @@
 // k-berg: Berg coefficients of the cut-off cosine pulse, by direct Fourier analysis.
 #include <exception>
+#include <new>
 #include <string>
 
 #include "dialogue/main_routine.h"
@@ -43,6 +44,8 @@ int main() {
     dialogue::main_routine(console);
   } catch (const textio::Failure& failure) {
     return end_with(textio::report(failure), output);
+  } catch (const std::bad_alloc&) {
+    return end_with("k-berg: not enough memory\n", output);
   } catch (const std::exception& error) {
     return end_with(std::string("k-berg: unexpected error: ") + error.what() + "\n", output);
   }

@@ -27,7 +27,97 @@ void add_drive(const Device& device, double angle, double exponent, Design& desi
   design.e_bias = device.cutoff - design.u_drive * cos_theta;
 }
 
+constexpr unsigned bit(Input input) { return 1U << static_cast<unsigned>(input); }
+
+constexpr unsigned kSupply = bit(Input::supply), kPower = bit(Input::power), kXi = bit(Input::xi),
+                   kSaturation = bit(Input::saturation), kSlope = bit(Input::slope),
+                   kCutoff = bit(Input::cutoff);
+constexpr Input kEveryInput[] = {Input::supply,     Input::power, Input::xi,
+                                 Input::saturation, Input::slope, Input::cutoff};
+
+// A value of the stage, the inputs whose size it follows (the critical regime's xi, from 1/2
+// to 1, follows none), whether it is above 0 whatever they are, so that a 0 there is an
+// underflow, and whether it is the drive's.
+struct Checked {
+  double Design::*value;
+  unsigned inputs;
+  bool positive;
+  bool drive;
+};
+constexpr Checked kChecked[] = {
+    {&Design::xi, kXi | kSupply | kPower | kSaturation, true, false},
+    {&Design::u_m, kSupply | kXi, true, false},
+    {&Design::i_mn, kPower | kSupply | kXi, true, false},
+    {&Design::i_max, kPower | kSupply | kXi, true, false},
+    {&Design::i_0, kPower | kSupply | kXi, true, false},
+    {&Design::p_0, kPower | kSupply | kXi, true, false},
+    {&Design::p_n, kPower, true, false},
+    {&Design::eta, kXi, true, false},
+    {&Design::p_diss, kPower | kSupply | kXi, true, false},
+    {&Design::r_e, kSupply | kXi | kPower, true, false},
+    {&Design::u_peak, kSupply, true, false},
+    {&Design::u_drive, kPower | kSupply | kXi | kSlope, true, true},
+    {&Design::e_bias, kCutoff, false, true},
+};
+
+// A double holds a value with all its digits when it is finite and, where the value cannot
+// be 0, not below the least normal double.
+bool held(double value, bool positive) {
+  return positive ? std::isnormal(value) && value > 0.0 : std::isfinite(value);
+}
+
+Fault fault_among(const Inputs& inputs, unsigned among) {
+  Fault fault{Input::supply, false};
+  double furthest = -1.0;
+  for (Input input : kEveryInput) {
+    const std::optional<double> value = value_of(inputs, input);
+    if ((among & bit(input)) == 0 || !value) continue;
+    const double distance = std::fabs(std::log10(std::fabs(*value)));
+    if (distance > furthest) {
+      furthest = distance;
+      fault = {input, std::fabs(*value) > 1.0};
+    }
+  }
+  return fault;
+}
+
+// The input at fault where a value of the design is beyond the doubles.
+std::optional<Fault> fault_of(const Inputs& inputs, const Design& design) {
+  for (const Checked& checked : kChecked) {
+    if (checked.drive && !inputs.device) continue;
+    if (!held(design.*checked.value, checked.positive)) return fault_among(inputs, checked.inputs);
+  }
+  return std::nullopt;
+}
+
+Design beyond_numbers(const Fault& fault) {
+  Design design{};
+  design.verdict = Verdict::beyond_numbers;
+  design.fault = fault;
+  return design;
+}
+
 }  // namespace
+
+std::optional<double> value_of(const Inputs& inputs, Input input) {
+  switch (input) {
+    case Input::supply:
+      return inputs.supply;
+    case Input::power:
+      return inputs.power;
+    case Input::xi:
+      return inputs.xi;
+    case Input::saturation:
+      return inputs.saturation;
+    case Input::slope:
+      if (inputs.device) return inputs.device->slope;
+      break;
+    case Input::cutoff:
+      if (inputs.device) return inputs.device->cutoff;
+      break;
+  }
+  return std::nullopt;
+}
 
 Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n) {
   Design design{};
@@ -42,6 +132,8 @@ Design design(const Inputs& inputs, double angle, double exponent, double alpha_
   } else {
     design.verdict = Verdict::too_much;
     design.most_power = alpha_n * *inputs.saturation * inputs.supply * inputs.supply / 8.0;
+    if (!held(design.most_power, true))
+      return beyond_numbers(fault_among(inputs, kSupply | kSaturation));
     return design;
   }
   const double e = inputs.supply;
@@ -56,6 +148,7 @@ Design design(const Inputs& inputs, double angle, double exponent, double alpha_
   design.r_e = design.u_m / design.i_mn;
   design.u_peak = e * (1.0 + design.xi);
   if (inputs.device) add_drive(*inputs.device, angle, exponent, design);
+  if (const std::optional<Fault> fault = fault_of(inputs, design)) return beyond_numbers(*fault);
   return design;
 }
 

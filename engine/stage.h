@@ -28,18 +28,34 @@ struct Inputs {
   std::optional<Device> device;      // for the drive
 };
 
+// Each number the designer gives, as a refusal names the one at fault.
+enum class Input { supply, power, xi, saturation, slope, cutoff };
+
+// The number given for `input`; nothing where it was not given.
+std::optional<double> value_of(const Inputs& inputs, Input input);
+
 // Why a stage cannot be made at an angle.
 enum class Verdict {
   works,
-  no_harmonic,  // alpha_n is zero or negative there: the pulse gives no such harmonic
-  too_much,     // the critical regime cannot give the power there
+  no_harmonic,     // alpha_n is zero or negative there: the pulse gives no such harmonic
+  too_much,        // the critical regime cannot give the power there
+  beyond_numbers,  // a value of the stage there would be infinite, not a number, or too close
+                   // to 0 for a double to hold its digits: an input is too large or too small
 };
 
-// What is known of the stage at one angle; all zero but the verdict (and the most power)
-// where none can be made there.
+// The input that puts a value of the stage beyond the doubles: of those the value depends on,
+// the one furthest from 1 in order of magnitude.
+struct Fault {
+  Input input;
+  bool too_large;  // or too small
+};
+
+// What is known of the stage at one angle; all zero but the verdict (and the most power, or
+// the fault) where none can be made there.
 struct Design {
   Verdict verdict;
   double most_power;  // for too_much: the most that angle can give, alpha_n S_cr E^2 / 8
+  Fault fault;        // for beyond_numbers
   double xi;          // the voltage utilisation
   double u_m;         // the amplitude of the voltage of harmonic n, xi E
   double i_mn;        // the amplitude of the current of harmonic n, 2 P_n / U_m

@@ -1,6 +1,5 @@
 #include "report/stage_text.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "textio/fields.h"
@@ -38,8 +37,9 @@ std::string empty_rows_note(const stage::Inputs& inputs) {
 }
 
 std::string most_power_text(double watts) {
-  const int digits_before = static_cast<int>(std::floor(std::log10(watts)));
-  const double scale = std::pow(10.0, std::clamp(4 - digits_before, 0, 9));
+  // In doubles throughout: the order of magnitude of 0 or of an infinity is no int.
+  const double places = std::fmax(0.0, std::fmin(9.0, 4.0 - std::floor(std::log10(watts))));
+  const double scale = std::pow(10.0, places);
   return textio::shortest_text(std::floor(watts * scale) / scale);
 }
 

@@ -1,6 +1,7 @@
 // k-berg-table: the Berg coefficients over a range of cut-off angles, as a table, CSV or a
 // chart, and the angles a stage designer looks for, on the same engine as the dialogue.
 #include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     }
   } catch (const textio::Error& error) {
     return end_with(error.what());
+  } catch (const std::bad_alloc&) {
+    return end_with("not enough memory");
   } catch (const std::exception& error) {
     return end_with(std::string("unexpected error: ") + error.what());
   }

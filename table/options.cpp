@@ -44,7 +44,7 @@ double number(std::string_view option, const std::string& typed) {
   if (result.ec == std::errc::result_out_of_range) {
     reject(option, "'" + typed + "' is beyond the numbers this program can hold");
   }
-  if (text.empty() || result.ec != std::errc() || result.ptr != end) {
+  if (text.empty() || result.ec != std::errc() || result.ptr != end || std::isnan(value)) {
     reject(option, "'" + typed + "' is not a number");
   }
   return value;
@@ -61,20 +61,28 @@ int whole_number(std::string_view option, const std::string& typed) {
   return value;
 }
 
+// The items of a list option's values, each value split at `separator`: an empty item stays,
+// to be refused as what it is.
+std::vector<std::string> items_of(const std::vector<std::string>& given, char separator) {
+  std::vector<std::string> items;
+  for (const std::string& value : given) {
+    std::istringstream split(value + separator);
+    for (std::string item; std::getline(split, item, separator);) items.push_back(item);
+  }
+  return items;
+}
+
 // Each --exponent is one exponent, or several separated by ";". A comma is not read: "1,5"
 // is 1.5 to the dialogue but was a list of two to earlier versions of this program.
 std::vector<double> exponents_of(const std::vector<std::string>& given) {
   std::vector<double> exponents;
-  for (const std::string& option : given) {
-    std::istringstream items(option + ";");
-    for (std::string item; std::getline(items, item, ';');) {
-      if (item.find(',') != std::string::npos) {
-        reject("--exponent", "'" + item +
-                                 "' is ambiguous: write a decimal point (1.5) for one exponent, "
-                                 "or repeat the option (--exponent 1 --exponent 5) for several");
-      }
-      exponents.push_back(number("--exponent", item));
+  for (const std::string& item : items_of(given, ';')) {
+    if (item.find(',') != std::string::npos) {
+      reject("--exponent", "'" + item +
+                               "' is ambiguous: write a decimal point (1.5) for one exponent, "
+                               "or repeat the option (--exponent 1 --exponent 5) for several");
     }
+    exponents.push_back(number("--exponent", item));
   }
   return given.empty() ? std::vector<double>{1.0} : exponents;
 }
@@ -101,9 +109,9 @@ int harmonic_number(std::string_view text) {
 
 // Each item is a harmonic ("2") or a range of them ("0-3"); the result lists each chosen
 // harmonic once, in increasing order.
-std::vector<int> chosen_harmonics(const std::vector<std::string>& items) {
+std::vector<int> chosen_harmonics(const std::vector<std::string>& given) {
   std::array<bool, berg::kHarmonics> chosen{};
-  for (const std::string& item : items) {
+  for (const std::string& item : items_of(given, ',')) {
     const std::size_t dash = item.find('-');
     const int first = harmonic_number(std::string_view(item).substr(0, dash));
     const int last = dash == std::string::npos
@@ -124,7 +132,7 @@ std::vector<int> chosen_harmonics(const std::vector<std::string>& items) {
 
 std::vector<quantity::Id> shown_quantities(const std::vector<std::string>& names) {
   std::vector<quantity::Id> shown;
-  for (const std::string& name : names) {
+  for (const std::string& name : items_of(names, ',')) {
     const std::optional<quantity::Id> id = quantity::named(name);
     if (!id) reject("--show", "'" + name + "' is not one of " + quantity::names());
     if (std::find(shown.begin(), shown.end(), *id) == shown.end()) shown.push_back(*id);
@@ -198,63 +206,122 @@ void resolve_harmonics(Options& options, const Given& given) {
 Answer answer_of(const Given& given) {
   if (given.stage) return Answer::stage;
   if (given.optimum) return Answer::optimum;
-  if (given.angle_for_g1) return Answer::angle_for_g1;
+  if (given.has("--angle-for-g1")) return Answer::angle_for_g1;
   return Answer::rows;
 }
 
-// A value that is itself an option was almost surely meant as the next option.
-void check_not_an_option(std::string_view option, const std::string& value) {
-  if (value.starts_with("--")) {
-    reject(option, "'" + value + "' is an option, not a value: give the value first");
-  }
+// The option library takes the argument after an option for its value whatever it is: one that
+// is itself an option means the value was left out (the next one's value then looks like an
+// argument of none).
+std::string not_an_option(const std::string& value) {
+  return value.starts_with("--") ? "lacks its value: '" + value + "' is an option" : "";
 }
 
 // The options that only a stage takes, --xi aside, which the table's efficiency takes too.
-struct StageText {
-  const char* option;
-  std::string Given::*text;
-};
-constexpr StageText kStageTexts[] = {
-    {"--supply", &Given::supply},         {"--power", &Given::power},
-    {"--saturation", &Given::saturation}, {"--slope", &Given::slope},
-    {"--cutoff", &Given::cutoff},         {"--harmonic", &Given::harmonic}};
+constexpr const char* kStageOptions[] = {"--supply", "--power",  "--saturation",
+                                         "--slope",  "--cutoff", "--harmonic"};
 
 // Which of the stage's options go together, and that --stage has what it needs.
 void check_stage_given(const Given& given) {
-  for (const StageText& option : kStageTexts) {
-    if (!given.stage && !(given.*option.text).empty()) reject(option.option, "is for --stage only");
-    if (given.stage) check_not_an_option(option.option, given.*option.text);
+  for (const char* option : kStageOptions) {
+    if (!given.stage && given.has(option)) reject(option, "is for --stage only");
   }
   if (!given.stage) return;
   if (given.optimum) reject("--stage", "cannot be given with --optimum");
-  if (given.angle_for_g1) reject("--stage", "cannot be given with --angle-for-g1");
-  if (given.supply.empty()) reject("--stage", "needs the supply voltage, --supply E");
-  if (given.power.empty()) reject("--stage", "needs the output power, --power P");
-  if (given.xi.empty() == given.saturation.empty()) {
+  if (given.has("--angle-for-g1")) reject("--stage", "cannot be given with --angle-for-g1");
+  if (!given.has("--supply")) reject("--stage", "needs the supply voltage, --supply E");
+  if (!given.has("--power")) reject("--stage", "needs the output power, --power P");
+  if (given.has("--xi") == given.has("--saturation")) {
     reject("--stage",
            "needs either the voltage utilisation --xi X or the saturation slope --saturation S, "
            "one of the two");
   }
-  if (given.slope.empty() != given.cutoff.empty()) {
-    reject(given.slope.empty() ? "--cutoff" : "--slope",
+  if (given.has("--slope") != given.has("--cutoff")) {
+    reject(given.has("--slope") ? "--slope" : "--cutoff",
            "needs the other half of the device's law, --slope S --cutoff E'");
   }
 }
 
-void check_values(const Given& given) {
-  check_stage_given(given);
-  check_not_an_option("--svg", given.svg_file);
-  for (const std::string& name : given.shown) check_not_an_option("--show", name);
-  for (const std::string& item : given.harmonics) check_not_an_option("--harmonics", item);
+// How an answer uses an option that not every answer uses.
+enum class Use {
+  never,
+  for_the_chart,   // with --svg: the chart of --optimum and --angle-for-g1 draws the rows
+  for_efficiency,  // for eta and etan in --show
+  always,
+};
+
+// Each such option and its use by each answer, in the order of Answer.
+struct OptionUse {
+  const char* option;
+  std::array<Use, 4> by_answer;
+};
+constexpr Use kNever = Use::never, kChart = Use::for_the_chart, kAlways = Use::always;
+constexpr OptionUse kOptionUses[] = {
+    {"--from", {kAlways, kChart, kChart, kAlways}},
+    {"--to", {kAlways, kChart, kChart, kAlways}},
+    {"--step", {kAlways, kChart, kChart, kAlways}},
+    {"--harmonics", {kAlways, kAlways, kChart, kNever}},
+    {"--show", {kAlways, kChart, kChart, kNever}},
+    {"--phases", {kAlways, kNever, kNever, kNever}},
+    {"--exact", {kAlways, kChart, kChart, kNever}},
+    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways}},
+};
+
+std::string answer_name(Answer answer) {
+  switch (answer) {
+    case Answer::rows:
+      break;
+    case Answer::optimum:
+      return "--optimum";
+    case Answer::angle_for_g1:
+      return "--angle-for-g1";
+    case Answer::stage:
+      return "--stage";
+  }
+  return "the table";
+}
+
+bool shows_efficiency(const Given& given) {
+  const std::vector<std::string> names = items_of(given.shown, ',');
+  return std::find(names.begin(), names.end(), "eta") != names.end() ||
+         std::find(names.begin(), names.end(), "etan") != names.end();
+}
+
+// The option meant where `option` is not used, if it is a likely slip.
+std::string hint_for(std::string_view option, Answer answer) {
+  return option == "--harmonics" && answer == Answer::stage ? ": its harmonic is --harmonic N" : "";
+}
+
+// An option the answer would ignore is a slip (--harmonics for --harmonic), not a wish.
+void check_used(const Given& given) {
+  const Answer answer = answer_of(given);
+  const std::string name = answer_name(answer);
+  for (const OptionUse& option : kOptionUses) {
+    if (!given.has(option.option)) continue;
+    switch (option.by_answer[static_cast<std::size_t>(answer)]) {
+      case Use::never:
+        reject(option.option, "is not used by " + name + hint_for(option.option, answer));
+      case Use::for_the_chart:
+        if (!given.has("--svg"))
+          reject(option.option, "is used by " + name + " only for its chart, with --svg");
+        break;
+      case Use::for_efficiency:
+        if (!shows_efficiency(given))
+          reject(option.option, "is used by " + name + " only for eta and etan in --show");
+        break;
+      case Use::always:
+        break;
+    }
+  }
 }
 
 void resolve_stage(stage::Inputs& inputs, const Given& given) {
   inputs.supply = number("--supply", given.supply);
   inputs.power = number("--power", given.power);
-  if (!given.harmonic.empty()) inputs.harmonic = whole_number("--harmonic", given.harmonic);
-  if (!given.xi.empty()) inputs.xi = number("--xi", given.xi);
-  if (!given.saturation.empty()) inputs.saturation = number("--saturation", given.saturation);
-  if (!given.slope.empty()) {
+  if (given.has("--harmonic")) inputs.harmonic = whole_number("--harmonic", given.harmonic);
+  if (given.has("--xi")) inputs.xi = number("--xi", given.xi);
+  if (given.has("--saturation")) inputs.saturation = number("--saturation", given.saturation);
+  if (given.has("--slope")) {
     inputs.device = stage::Device{number("--slope", given.slope), number("--cutoff", given.cutoff)};
   }
 }
@@ -316,8 +383,13 @@ void check_searches(const Options& options) {
 
 }  // namespace
 
+bool Given::has(std::string_view option) const {
+  return std::find(named.begin(), named.end(), option) != named.end();
+}
+
 Options resolve(const Given& given) {
-  check_values(given);
+  check_stage_given(given);
+  check_used(given);
   Options options;
   options.answer = answer_of(given);
   options.csv = given.csv;
@@ -325,7 +397,7 @@ Options resolve(const Given& given) {
   options.exponents = exponents_of(given.exponents);
   options.angles = {number("--from", given.from), number("--to", given.to),
                     number("--step", given.step)};
-  options.view.xi = given.xi.empty() ? 1.0 : number("--xi", given.xi);
+  options.view.xi = given.has("--xi") ? number("--xi", given.xi) : 1.0;
   options.view.phases = given.phases;
   options.view.decimal_comma = given.decimal_comma;
   if (options.answer == Answer::angle_for_g1) {
@@ -369,7 +441,7 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::stage) check_stage(options.stage);
   check_rows(options);
   check_searches(options);
-  if (given.svg && options.svg_file.empty()) reject("--svg", "the file name is empty");
+  if (given.has("--svg") && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {
     const std::string refusal = too_many_curves(
         options.exponents.size(),
@@ -402,9 +474,8 @@ Command parse_command_line(int argc, const char* const* argv) {
                  "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
                  "table as many of 0-9 as fit in 79 columns; 0-9\n"
                  "in CSV, 0-3 on the chart, 1-9 with --optimum]")
-      ->delimiter(',')
       ->type_name("LIST");
-  app.add_option("--show", given.shown, show_help())->delimiter(',')->type_name("LIST");
+  app.add_option("--show", given.shown, show_help())->type_name("LIST");
   app.add_option("--xi", given.xi, "Voltage utilisation ξ of η and of a stage,\n0 < ξ <= 1 [1]")
       ->type_name("X");
   CLI::Option* optimum = app.add_flag("--optimum", given.optimum)
@@ -426,11 +497,14 @@ Command parse_command_line(int argc, const char* const* argv) {
   app.add_flag("--decimal-comma", given.decimal_comma,
                "Numbers with a decimal comma, and CSV fields\nseparated by ;, as a Russian-locale "
                "spreadsheet\nopens them");
-  CLI::Option* svg = app.add_option("--svg", given.svg_file,
-                                    "Also draw the Berg chart as SVG into FILE; with\n"
-                                    "FILE -, on standard output instead of the table")
-                         ->type_name("FILE");
+  app.add_option("--svg", given.svg_file,
+                 "Also draw the Berg chart as SVG into FILE; with\n"
+                 "FILE -, on standard output instead of the table")
+      ->type_name("FILE");
   add_stage_options(app, given);
+  for (CLI::Option* option : app.get_options()) {
+    if (option->get_type_size_max() > 0) option->check(not_an_option);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& shown) {
@@ -440,8 +514,9 @@ Command parse_command_line(int argc, const char* const* argv) {
   } catch (const CLI::ParseError& error) {
     throw textio::Error(error.what());
   }
-  given.angle_for_g1 = target->count() > 0;
-  given.svg = svg->count() > 0;
+  for (const CLI::Option* option : app.get_options()) {
+    if (option->count() > 0) given.named.push_back(option->get_name());
+  }
   const Options options = resolve(given);
   check(options, given);
   return {true, "", options};

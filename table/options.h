@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/quantity.h"
@@ -36,8 +37,11 @@ struct Given {
   std::string from = "5", to = "180", step = "5", xi, target_g1, svg_file;
   std::string supply, power, saturation, slope, cutoff, harmonic;
   std::vector<std::string> harmonics, shown;
-  bool optimum = false, angle_for_g1 = false, csv = false, phases = false, svg = false,
-       decimal_comma = false, stage = false, exact = false;
+  bool optimum = false, csv = false, phases = false, decimal_comma = false, stage = false,
+       exact = false;
+  std::vector<std::string> named;  // the options given ("--from"), those with an empty value too
+
+  bool has(std::string_view option) const;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "engine/grid.h"
 
@@ -70,6 +71,27 @@ TEST(Stage, TheLimitsOfTheCriticalRegimeAndOfTheHarmonic) {
   EXPECT_DOUBLE_EQ(beyond.most_power, 9.765625);
   for (double alpha_n : {0.0, 1e-17, -0.04244}) {
     EXPECT_EQ(stage::design(inputs, 90, 1, 1 / kPi, alpha_n).verdict, Verdict::no_harmonic);
+  }
+}
+
+// A value of the stage that a double cannot hold (an infinity, a NaN, an underflow) refuses the
+// angle, naming the input furthest from 1 among those the value follows: at 90 degrees,
+// exponent 1, 2 P / U_m overflows, the critical regime's load is inf / inf, its most power
+// underflows, R_e = U_m / I_mn underflows, I_max / S overflows.
+TEST(Stage, ValuesBeyondTheDoublesNameTheInputAtFault) {
+  using stage::Input;
+  const std::pair<stage::Inputs, stage::Fault> cases[] = {
+      {{12.5, 1e308, 1, 1.0, std::nullopt, std::nullopt}, {Input::power, true}},
+      {{1e308, 1e308, 1, std::nullopt, 1e308, std::nullopt}, {Input::supply, true}},
+      {{1e-300, 1, 1, std::nullopt, 1.0, std::nullopt}, {Input::supply, false}},
+      {{12.5, 8, 1, 1e-300, std::nullopt, std::nullopt}, {Input::xi, false}},
+      {{12.5, 8, 1, 1.0, std::nullopt, stage::Device{1e-310, 0}}, {Input::slope, false}},
+  };
+  for (const auto& [inputs, fault] : cases) {
+    const stage::Design d = stage::design(inputs, 90, 1, 1 / kPi, 0.5);
+    ASSERT_EQ(d.verdict, Verdict::beyond_numbers) << inputs.supply;
+    EXPECT_EQ(d.fault.input, fault.input) << inputs.supply;
+    EXPECT_EQ(d.fault.too_large, fault.too_large) << inputs.supply;
   }
 }
 

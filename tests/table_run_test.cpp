@@ -203,6 +203,7 @@ TEST(TableRun, TheStageAndItsRefusals) {
     more.insert(more.begin(), amplifier.begin(), amplifier.end());
     return more;
   };
+  const std::string beyond = " has values beyond the numbers this program can hold";
   const std::pair<std::vector<const char*>, std::string> refused[] = {
       {with({"--power", "10", "--from", "90", "--to", "90"}),
        "--power: 10 W is more than the critical regime gives at 90 degrees and exponent 1.000: "
@@ -213,6 +214,13 @@ TEST(TableRun, TheStageAndItsRefusals) {
       {with({"--power", "1", "--harmonic", "3", "--from", "90", "--to", "180", "--step", "10"}),
        "--stage: no angle from 90 to 180 works at exponent 1.000: alpha3 is not above 0 or the "
        "power is beyond the critical regime at each"},
+      {{"--stage", "--supply", "1e308", "--power", "1e308", "--saturation", "1e308"},
+       "--supply: 1e+308 is too large: the stage at 5 degrees and exponent 1.000" + beyond},
+      {{"--stage", "--supply", "12.5", "--power", "1e308", "--xi", "1"},
+       "--power: 1e+308 is too large: the stage at 5 degrees and exponent 1.000" + beyond},
+      {{"--stage", "--supply", "1e-300", "--power", "1", "--saturation", "1", "--from", "90",
+        "--to", "90"},
+       "--supply: 1e-300 is too small: the stage at 90 degrees and exponent 1.000" + beyond},
   };
   for (const auto& [arguments, expected] : refused) {
     FakeFiles files;

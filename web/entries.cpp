@@ -62,9 +62,15 @@ std::string range_of(const NumberEntry& entry) {
   return range;
 }
 
-}  // namespace
+// A number as typed: digits with a decimal point or a decimal comma, an optional sign and
+// exponent ("1e-3"), blanks around it ignored; nothing else. As k-berg-table reads it, a number
+// that rounds to an infinity, or to 0 when it is not 0, is beyond the doubles.
+struct Read {
+  double value;
+  bool beyond;
+};
 
-std::optional<double> read_number(std::string_view typed) {
+std::optional<Read> read_typed(std::string_view typed) {
   std::string text(trimmed(typed));
   const std::size_t comma = text.find(',');
   if (comma != std::string::npos && text.find_first_of(",.", comma + 1) == std::string::npos &&
@@ -74,9 +80,13 @@ std::optional<double> read_number(std::string_view typed) {
   if (!looks_like_number(text)) return std::nullopt;
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
+  if (end != text.c_str() + text.size()) return std::nullopt;
+  const std::string_view digits = std::string_view(text).substr(0, text.find_first_of("eE"));
+  const bool not_zero = digits.find_first_of("123456789") != std::string_view::npos;
+  return Read{value, !std::isfinite(value) || (value == 0.0 && not_zero)};
 }
+
+}  // namespace
 
 std::string quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
 
@@ -114,14 +124,18 @@ std::optional<double> Entries::checked(const NumberEntry& entry, std::string_vie
     refuse(entry.name, label + ": введите число" + range);
     return std::nullopt;
   }
-  const std::optional<double> value = read_number(typed);
-  if (!value) {
+  const std::optional<Read> number = read_typed(typed);
+  if (!number) {
     refuse(entry.name, label + ": " + quoted(typed) + " — не число");
-  } else if (!within(entry, *value)) {
+  } else if (number->beyond) {
+    refuse(entry.name,
+           label + ": " + quoted(typed) + " — за пределами чисел, которые может хранить программа");
+  } else if (!within(entry, number->value)) {
     refuse(entry.name, label + ": " + quoted(typed) + " — нужно число" + range);
-    return std::nullopt;
+  } else {
+    return number->value;
   }
-  return value;
+  return std::nullopt;
 }
 
 std::optional<double> Entries::number(const NumberEntry& entry) {

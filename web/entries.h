@@ -28,10 +28,6 @@ struct NumberEntry {
   bool above = false;
 };
 
-// A number as typed: digits with a decimal point or a decimal comma, an optional sign and
-// exponent ("1e-3"), blanks around it ignored; nothing else.
-std::optional<double> read_number(std::string_view text);
-
 class Entries {
  public:
   // `lines` holds one entry a line, "name=text"; a name may come more than once.

@@ -82,6 +82,43 @@ struct StageEntries {
   std::vector<stage::Block> blocks;
 };
 
+const NumberEntry& entry_of(stage::Input input) {
+  switch (input) {
+    case stage::Input::supply:
+      return kSupply;
+    case stage::Input::power:
+      return kPower;
+    case stage::Input::xi:
+      return kXi;
+    case stage::Input::saturation:
+      return kSaturation;
+    case stage::Input::slope:
+      return kSlope;
+    case stage::Input::cutoff:
+      break;
+  }
+  return kCutoff;
+}
+
+// A row whose values are beyond the doubles refuses the input at fault. True if one did.
+bool refuse_beyond_numbers(Entries& entries, const stage::Inputs& inputs,
+                           const stage::Block& block) {
+  const auto beyond = std::find_if(block.rows.begin(), block.rows.end(), [](const stage::Row& row) {
+    return row.design.verdict == stage::Verdict::beyond_numbers;
+  });
+  if (beyond == block.rows.end()) return false;
+  const stage::Fault& fault = beyond->design.fault;
+  const NumberEntry& entry = entry_of(fault.input);
+  entries.refuse(entry.name, std::string(entry.label) + ": " +
+                                 textio::shortest_text(*stage::value_of(inputs, fault.input)) +
+                                 (fault.too_large ? " — слишком велико" : " — слишком мало") +
+                                 ": при θ = " + textio::shortest_text(beyond->angle) +
+                                 "° и степени функции " + textio::parameter_text(block.exponent) +
+                                 " величины каскада выходят за пределы чисел, которые может "
+                                 "хранить программа");
+  return true;
+}
+
 // Why a block has no row to show: the one angle does not work, or none of the range does.
 void refuse_block(Entries& entries, const stage::Inputs& inputs, const sweep::Range& range,
                   const stage::Block& block) {
@@ -113,6 +150,7 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
   StageEntries stage{*inputs, {}};
   for (double exponent : *exponents) {
     stage.blocks.push_back(stage::over_range(*inputs, angles->range, angles->count, exponent));
+    if (refuse_beyond_numbers(entries, *inputs, stage.blocks.back())) return std::nullopt;
     const std::vector<stage::Row>& rows = stage.blocks.back().rows;
     if (std::none_of(rows.begin(), rows.end(),
                      [](const stage::Row& row) { return stage::works(row.design); })) {

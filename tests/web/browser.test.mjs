@@ -174,12 +174,16 @@ test('the best angles and the angles for g1 are the native ones', { skip }, asyn
 });
 
 // Each entry that is refused, and what the page says beside it.
+const beyond = 'за пределами чисел, которые может хранить программа';
+const stageBeyond = (entry, value, size, angle) => `${entry}: ${value} — слишком ${size}: при ` +
+  `θ = ${angle}° и степени функции 1.000 величины каскада выходят за пределы чисел, которые ` +
+  'может хранить программа';
 const refusals = [
   ['calculation', { angle: '' }, 'angle', 'Угол отсечки: введите число от 4.9 до 180.1'],
   ['calculation', { angle: '90x' }, 'angle', 'Угол отсечки: «90x» — не число'],
   ['calculation', { angle: 'nan' }, 'angle', 'Угол отсечки: «nan» — не число'],
   ['calculation', { angle: '4,89' }, 'angle', 'Угол отсечки: «4,89» — нужно число от 4.9 до 180.1'],
-  ['calculation', { angle: '1e999' }, 'angle', 'Угол отсечки: «1e999» — не число'],
+  ['calculation', { angle: '1e999' }, 'angle', `Угол отсечки: «1e999» — ${beyond}`],
   ['calculation', { exponent: '5.02' }, 'exponent',
     'Степень функции: «5.02» — нужно число от 0.93 до 5.01'],
   ['optimum', { exponent: '1;0.9' }, 'exponent',
@@ -213,6 +217,13 @@ const refusals = [
     'α2 не больше 0 при θ = 180° и степени функции 1.000: гармоники 2 нет'],
   ['stage', { power: '1000' }, 'from', 'Ни при одном угле от 5 до 180° при степени функции ' +
     '1.000 каскад не получается: α1 не больше 0 или критический режим не дает P1'],
+  ['stage', { slope: '1', cutoff: '1e-400' }, 'cutoff', `E': «1e-400» — ${beyond}`],
+  ['stage', { supply: '1e308', power: '1e308', saturation: '1e308' }, 'supply',
+    stageBeyond('E', '1e+308', 'велико', 5)],
+  ['stage', { power: '1e308', saturation: '', xi: '1' }, 'power',
+    stageBeyond('P', '1e+308', 'велико', 5)],
+  ['stage', { supply: '1e-300', from: '90', to: '90' }, 'supply',
+    stageBeyond('E', '1e-300', 'мало', 90)],
 ];
 
 test('every refusal says what is wrong beside its entry, and no answer is shown', { skip },
