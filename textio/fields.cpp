@@ -66,16 +66,16 @@ std::string edited(double value, Edit edit, bool signed_zero) {
   return field;
 }
 
-// Below a hundredth five decimals would show fewer than four digits; from 10^15 up the fixed
-// form would be as long as a row and show digits that a double does not hold.
+// Below a hundredth five decimals would show fewer than four digits; from a million up the
+// fixed form would no longer fit a column of nine, and would grow without bound (to 311
+// characters) where its power of ten keeps its width.
 constexpr double kLeastFixed = 0.01;
-constexpr double kMostFixed = 1e15;
-// The longest fixed form: 16 integer digits (after rounding up), the point, one decimal and
-// the sign.
-constexpr int kWidestFixed = 19;
+constexpr double kMostFixed = 1e6;
+// The longest fixed form: "-1000000.0", what rounds up to a million.
+constexpr int kWidestFixed = 10;
 
 // Four significant digits and a power of ten, without a "+" or leading zeros: "4.287e-6",
-// "1.900e15", so that a small value still fits a column of nine.
+// "1.900e12", so that a value of any size fits a column of nine, or one or two more.
 std::string exponent_form(double value) {
   std::array<char, 32> text;
   const auto written = std::to_chars(text.data(), text.data() + text.size(), value,

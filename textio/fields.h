@@ -39,15 +39,15 @@ std::string row_field(double value, Edit edit);
 std::string trimmed_field(double value, Edit edit);
 
 // A value of any size (kilovolts, microamperes) right-aligned in `width` columns, with four
-// significant digits at least: from a hundredth to 10^15 in fixed form with one decimal at
+// significant digits at least: from a hundredth to a million in fixed form with one decimal at
 // least (a whole number would end in a bare point) and five at most, "12.54", "0.01234",
-// "441045.0"; below and above that with a power of ten, "4.287e-6", "1.900e15". Only zero
+// "441045.0"; below and above that with a power of ten, "4.287e-6", "4.410e12". Only zero
 // is a plain zero, "0.000"; not-a-number and infinities are words, as in fixed_field. A blank
 // always comes first: a value too long for the field is not cut but widens it, so that two
 // values never run together.
 std::string significant_field(double value, int width);
 
-// `count` blanks.
+// `count` blanks; none where `count` is below 1.
 std::string blanks(int count);
 
 // The columns `text` takes on a terminal: UTF-8 continuation bytes take none, every other
