@@ -19,12 +19,20 @@ std::optional<double> critical_xi(const Inputs& inputs, double alpha_n) {
   return 0.5 * (1.0 + std::sqrt(1.0 - load));
 }
 
+// What the rounding of an angle in degrees, and of pi, leaves of its cosine, with a margin
+// for the few roundings of from + i * step.
+constexpr double kCosineNoise = 1e-14;
+
 // The drive amplitude and bias that give the peak I_max through the device's law:
 // I_max = S (U_g (1 - cos theta))^p.
 void add_drive(const Device& device, double angle, double exponent, Design& design) {
   const double cos_theta = std::cos((grid::kPi * angle) / 180.0);
   design.u_drive = std::pow(design.i_max / device.slope, 1.0 / exponent) / (1.0 - cos_theta);
   design.e_bias = device.cutoff - design.u_drive * cos_theta;
+  // Near 90 degrees cos theta is no truer than the angle's own rounding (a few 1e-16): a bias
+  // below what that leaves of U_g cos theta is none, not a value to print to four digits.
+  const double noise = kCosineNoise * (std::fabs(device.cutoff) + design.u_drive);
+  if (std::fabs(design.e_bias) < noise) design.e_bias = 0.0;
 }
 
 constexpr unsigned bit(Input input) { return 1U << static_cast<unsigned>(input); }

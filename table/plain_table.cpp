@@ -48,7 +48,7 @@ std::string cell(const View& view, const Column& column, const berg::Result& row
   const double value = phase_follows(view, column) ? row.modulus(column.harmonic)
                                                    : quantity::value_of(column, row, view.xi);
   if (std::isinf(value)) return textio::right_aligned(kNoValue, kValueWidth);
-  return textio::fixed_field(value, {kValueWidth, quantity::describe(column.id).decimals});
+  return textio::row_field(value, {kValueWidth, quantity::describe(column.id).decimals});
 }
 
 }  // namespace
@@ -96,11 +96,11 @@ void PlainTable::start_block(double exponent) {
 }
 
 void PlainTable::write_row(const berg::Result& row) {
-  std::string line = textio::fixed_field(row.angle(), kAngleColumn);
+  std::string line = textio::row_field(row.angle(), kAngleColumn);
   for (const Column& column : columns_) {
     line += cell(view_, column, row);
     if (phase_follows(view_, column)) {
-      line += textio::fixed_field(row.phase(column.harmonic), kPhaseColumn);
+      line += textio::row_field(row.phase(column.harmonic), kPhaseColumn);
     }
   }
   out_.formatted(textio::with_decimal_mark(line, view_.decimal_comma));

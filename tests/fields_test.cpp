@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kMax = std::numeric_limits<double>::max();
+constexpr double kLeast = std::numeric_limits<double>::denorm_min();
 
 struct FixedCase {
   double value;
@@ -29,7 +34,8 @@ TEST(FixedField, EditsValuesIntoTheirColumns) {
       {0.35, 7, 1, "    0.3"}, {0.999996, 9, 5, "  1.00000"}, {-0.0, 7, 1, "   -0.0"},
       {-0.04, 7, 1, "   -0.0"}, {99999.94, 7, 1, "99999.9"}, {99999.96, 7, 1, "*******"},
       {-9999.0, 7, 1, "-9999.0"}, {-10000.0, 7, 1, "*******"},
-      {std::numeric_limits<double>::max(), 9, 5, "*********"}, {kNaN, 7, 1, "    NaN"},
+      {kMax, 9, 5, "*********"}, {-1e308, 10, 3, "**********"}, {kLeast, 9, 5, "  0.00000"},
+      {-kLeast, 9, 5, " -0.00000"}, {kNaN, 7, 1, "    NaN"},
       {-kNaN, 10, 3, "       NaN"}, {kInf, 7, 1, "    Inf"}, {-kInf, 7, 1, "   -Inf"},
       {kInf, 8, 3, "Infinity"}, {-kInf, 8, 3, "    -Inf"}, {-kInf, 9, 5, "-Infinity"},
       {-kInf, 3, 1, "***"}};
@@ -37,6 +43,24 @@ TEST(FixedField, EditsValuesIntoTheirColumns) {
   for (const FixedCase& c : cases) {
     EXPECT_EQ(textio::fixed_field(c.value, {c.width, c.decimals}), c.expected)
         << c.value << " as F" << c.width << "." << c.decimals;
+  }
+}
+
+// The rows of k-berg-table and the page: what rounds to zero has no sign, whatever the value's
+// sign; everything else as the results screen edits it.
+TEST(RowField, ShowsZeroWithoutASign) {
+  for (const auto& [value, field] : {std::pair{-0.0, "  0.00000"},
+                                     {-0.000004, "  0.00000"},
+                                     {-kLeast, "  0.00000"},
+                                     {-0.000006, " -0.00001"},
+                                     {-0.25, " -0.25000"},
+                                     {-kInf, "-Infinity"},
+                                     {kNaN, "      NaN"},
+                                     {-1e308, "*********"}}) {
+    EXPECT_EQ(textio::row_field(value, textio::kModulusEdit), field) << value;
+    EXPECT_EQ(textio::trimmed_field(value, textio::kModulusEdit),
+              std::string(field).substr(std::string(field).find_first_not_of(' ')))
+        << value;
   }
 }
 
@@ -48,20 +72,53 @@ TEST(IntegerField, EditsValuesIntoTheirColumns) {
     EXPECT_EQ(textio::integer_field(value, 3), field);
 }
 
-// Four significant digits from milliamperes to kilovolts, one decimal at least and five at most,
-// a plain zero for what rounds to nothing, and a blank before every value: one too long for the
-// field widens it rather than running into its neighbour or turning into asterisks.
+// Four significant digits from microamperes to megohms: one decimal at least and five at most
+// from a hundredth to a million, a power of ten below and above, zero only for zero; a blank
+// before every value: one too long for the field widens it rather than running into its
+// neighbour or turning into asterisks, and no value of any size makes a field longer than a
+// few columns beyond its own.
 TEST(SignificantField, KeepsFourDigitsAndABlankBefore) {
   for (const auto& [value, field] : {std::pair{0.785398, "   0.7854"},
                                      {12.54, "    12.54"},
                                      {-1234.56, "  -1234.6"},
-                                     {0.00123456, "  0.00123"},
-                                     {-0.000004, "    0.000"},
+                                     {0.0123456, "  0.01235"},
+                                     {0.01, "  0.01000"},
+                                     {0.00999996, " 1.000e-2"},
+                                     {0.00123456, " 1.235e-3"},
+                                     {4.28700183e-06, " 4.287e-6"},
+                                     {-0.000004, " -4.000e-6"},
+                                     {1.5e-10, " 1.500e-10"},
+                                     {kLeast, " 4.941e-324"},
+                                     {0.0, "    0.000"},
+                                     {-0.0, "    0.000"},
                                      {104022.2, " 104022.2"},
                                      {-103641.54, " -103641.5"},
-                                     {1.5e12, " 1500000000000.0"},
+                                     {999999.94, " 999999.9"},
+                                     {999999.96, " 1000000.0"},
+                                     {1e6, "  1.000e6"},
+                                     {1.5e12, " 1.500e12"},
+                                     {-1e308, " -1.000e308"},
+                                     {kMax, " 1.798e308"},
+                                     {kInf, " Infinity"},
+                                     {-kInf, " -Infinity"},
+                                     {kNaN, "      NaN"},
                                      {9.99996, "   10.000"}})
     EXPECT_EQ(textio::significant_field(value, 9), field) << value;
+}
+
+// Every field of any double has its width or, for a value of any size, a few columns more;
+// the shortest text reads back as the value.
+TEST(Fields, AnyDoubleGivesABoundedField) {
+  for (double value : {kNaN, kInf, -kInf, kMax, -kMax, 1e308, -1e308, kLeast, -kLeast, -0.0}) {
+    EXPECT_EQ(textio::fixed_field(value, textio::kParameterEdit).size(), 10u) << value;
+    EXPECT_EQ(textio::row_field(value, textio::kPhaseEdit).size(), 7u) << value;
+    EXPECT_LE(textio::parameter_text(value).size(), 10u) << value;
+    EXPECT_LE(textio::significant_field(value, 9).size(), 12u) << value;
+    EXPECT_EQ(textio::parameter_fields("x", value).size(), 11u) << value;
+    EXPECT_EQ(textio::harmonic_row_fields(1, value, value).size(), 35u) << value;
+    const std::string shortest = textio::shortest_text(value);
+    EXPECT_TRUE(std::isnan(value) || std::strtod(shortest.c_str(), nullptr) == value) << shortest;
+  }
 }
 
 }  // namespace

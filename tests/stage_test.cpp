@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "engine/grid.h"
+#include "engine/sweep.h"
 
 namespace {
 
@@ -92,6 +93,19 @@ TEST(Stage, ValuesBeyondTheDoublesNameTheInputAtFault) {
     ASSERT_EQ(d.verdict, Verdict::beyond_numbers) << inputs.supply;
     EXPECT_EQ(d.fault.input, fault.input) << inputs.supply;
     EXPECT_EQ(d.fault.too_large, fault.too_large) << inputs.supply;
+  }
+}
+
+// Class B from a device cut off at 0 V: at 90 degrees, and at the 90 degrees of a sweep that
+// rounding puts a little off it, the bias is none, not what the rounding of cos theta leaves;
+// a thousandth of a degree away it is the bias of that angle.
+TEST(Stage, NoBiasAtNinetyDegreesFromACutOffAtZero) {
+  const stage::Inputs inputs{12.5, 8, 1, 1.0, std::nullopt, stage::Device{0.5, 0.0}};
+  const double swept = sweep::angle_at({4.9, 180.1, 0.1}, 851);
+  ASSERT_NE(swept, 90.0);
+  for (double angle : {90.0, swept, 90.001}) {
+    const stage::Design d = stage::design(inputs, angle, 1, 1 / kPi, 0.5);
+    EXPECT_EQ(d.e_bias, angle == 90.001 ? -d.u_drive * std::cos(angle * kPi / 180) : 0.0) << angle;
   }
 }
 

@@ -250,6 +250,18 @@ TEST(TableCsv, TheUsualColumnsThenEachQuantityShown) {
       "90,000;1,000;0,31831;0,21221;0,0;0,0;0,66667;0,30000\r\n");
 }
 
+// A value that rounds to zero is a zero without a sign: alpha_9 of exponent 5.01 at 90
+// degrees, a little below zero, and cos theta of the 90 degrees of a sweep from 4.9, which
+// rounding puts a little beyond it.
+TEST(TableRows, ZeroHasNoSign) {
+  const View view{{9}, {Id::alpha, Id::cos}};
+  const sweep::Range range{4.9, 90, 85.1};
+  EXPECT_TRUE(written<table::PlainTable>(view, {5.01}, range)
+                  .ends_with("\r\n 90.000  0.00000  0.00000\r\n"));
+  EXPECT_TRUE(written<table::CsvTable>(view, {5.01}, range)
+                  .ends_with("\r\n90.000,5.010,0.00000,180.0,0.00000,0.00000\r\n"));
+}
+
 // Keeps every row, as the chart sees them.
 struct Kept : table::RowWriter {
   std::vector<berg::Result> rows;

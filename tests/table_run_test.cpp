@@ -239,6 +239,13 @@ TEST(TableRun, TheStageAndItsRefusals) {
             std::string::npos)
       << drive.output;
   EXPECT_NE(drive.output.find("    3.592    0.000\r\n"), std::string::npos) << drive.output;
+  // Microamperes and microwatts with their four digits, as a power of ten.
+  const Ran tiny = run({"--stage", "--supply", "3.3", "--power", "0.00001", "--xi", "0.9", "--from",
+                        "90", "--to", "90"},
+                       files);
+  EXPECT_TRUE(tiny.output.ends_with(
+      " 90.000   0.9000 441045.0 1.347e-5 4.287e-6 1.415e-5 4.147e-6   0.7069    6.270\r\n"))
+      << tiny.output;
   EXPECT_TRUE(
       text.output.ends_with(" Пустые строки: α1 не больше 0 или критический режим не дает P1\r\n"));
   const Ran csv = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "30", "--csv",

@@ -35,9 +35,81 @@ std::string rounded_magnitude(double magnitude, int decimals) {
   return digits;
 }
 
+// Fw.d; `signed_zero` keeps the "-" of a negative value that rounds to zero, as the results
+// screen and the report file have always printed it.
+std::string edited(double value, Edit edit, bool signed_zero) {
+  const int width = edit.width;
+  if (!std::isfinite(value)) return special_field(value, width);
+
+  std::string digits = rounded_magnitude(std::fabs(value), edit.decimals);
+  std::size_t point = digits.find('.');
+  if (point == std::string::npos) {  // no decimals: the point ends the field
+    point = digits.size();
+    digits += '.';
+  }
+  // A lone zero before the point is not an integer digit; it comes back only if there is room.
+  std::string_view integer_part(digits.data(), digits[0] == '0' ? 0 : point);
+  std::string_view fraction(digits.data() + point, digits.size() - point);
+
+  const bool rounds_to_zero = digits.find_first_not_of("0.") == std::string::npos;
+  bool negative = std::signbit(value) && (signed_zero || !rounds_to_zero);
+  int room = width - static_cast<int>(integer_part.size() + fraction.size()) - (negative ? 1 : 0);
+  bool leading_zero = integer_part.empty() && room > 0;
+  if (leading_zero) --room;
+  if (room < 0) return std::string(static_cast<std::size_t>(width), '*');
+
+  std::string field = blanks(room);
+  if (negative) field += '-';
+  if (leading_zero) field += '0';
+  field += integer_part;
+  field += fraction;
+  return field;
+}
+
+// Below a hundredth five decimals would show fewer than four digits; from a million up the
+// fixed form would no longer fit a column of nine, and would grow without bound (to 311
+// characters) where its power of ten keeps its width.
+constexpr double kLeastFixed = 0.01;
+constexpr double kMostFixed = 1e6;
+// The longest fixed form: "-1000000.0", what rounds up to a million.
+constexpr int kWidestFixed = 10;
+
+// Four significant digits and a power of ten, without a "+" or leading zeros: "4.287e-6",
+// "1.900e12", so that a value of any size fits a column of nine, or one or two more.
+std::string exponent_form(double value) {
+  std::array<char, 32> text;
+  const auto written = std::to_chars(text.data(), text.data() + text.size(), value,
+                                     std::chars_format::scientific, 3);
+  const std::string_view digits(text.data(), written.ptr);
+  const std::size_t e = digits.find('e');
+  const std::size_t power_start = digits[e + 1] == '+' ? e + 2 : e + 1;
+  int power = 0;
+  std::from_chars(digits.data() + power_start, written.ptr, power);
+  return std::string(digits.substr(0, e + 1)) + std::to_string(power);
+}
+
+// One decimal at least (a whole number would end in a bare point), four significant digits
+// at least and five decimals at most.
+std::string fixed_form(double value) {
+  const double magnitude = std::fabs(value);
+  const int digits_before = static_cast<int>(std::floor(std::log10(magnitude)));
+  const int decimals = std::clamp(3 - digits_before, 1, 5);
+  return trimmed_field(value, {kWidestFixed, decimals});
+}
+
+std::string significant_text(double value) {
+  if (!std::isfinite(value)) return trimmed_field(value, {kWidestFixed, 0});
+  if (value == 0.0) return "0.000";
+  const double magnitude = std::fabs(value);
+  if (magnitude < kLeastFixed || magnitude >= kMostFixed) return exponent_form(value);
+  return fixed_form(value);
+}
+
 }  // namespace
 
-std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
+std::string blanks(int count) {
+  return std::string(static_cast<std::size_t>(std::max(count, 0)), ' ');
+}
 
 int display_width(std::string_view text) {
   return static_cast<int>(
@@ -66,49 +138,18 @@ std::string integer_field(std::int64_t value, int width) {
   return fitted(text, width);
 }
 
-std::string fixed_field(double value, Edit edit) {
-  const int width = edit.width;
-  if (!std::isfinite(value)) return special_field(value, width);
+std::string fixed_field(double value, Edit edit) { return edited(value, edit, true); }
 
-  std::string digits = rounded_magnitude(std::fabs(value), edit.decimals);
-  std::size_t point = digits.find('.');
-  if (point == std::string::npos) {  // no decimals: the point ends the field
-    point = digits.size();
-    digits += '.';
-  }
-  // A lone zero before the point is not an integer digit; it comes back only if there is room.
-  std::string_view integer_part(digits.data(), digits[0] == '0' ? 0 : point);
-  std::string_view fraction(digits.data() + point, digits.size() - point);
-
-  bool negative = std::signbit(value);
-  int room = width - static_cast<int>(integer_part.size() + fraction.size()) - (negative ? 1 : 0);
-  bool leading_zero = integer_part.empty() && room > 0;
-  if (leading_zero) --room;
-  if (room < 0) return std::string(static_cast<std::size_t>(width), '*');
-
-  std::string field = blanks(room);
-  if (negative) field += '-';
-  if (leading_zero) field += '0';
-  field += integer_part;
-  field += fraction;
-  return field;
-}
+std::string row_field(double value, Edit edit) { return edited(value, edit, false); }
 
 std::string trimmed_field(double value, Edit edit) {
-  const std::string field = fixed_field(value, edit);
+  const std::string field = row_field(value, edit);
   return field.substr(field.find_first_not_of(' '));
 }
 
 std::string significant_field(double value, int width) {
-  if (std::fabs(value) < 0.000005) value = 0.0;
-  const double magnitude = std::fabs(value);
-  const int digits_before =
-      magnitude > 0.0 ? static_cast<int>(std::floor(std::log10(magnitude))) : 0;
-  const int decimals = std::clamp(3 - digits_before, 1, 5);
-  // Wide enough for any double, so that no digit is ever lost to asterisks.
-  constexpr int kWidest = 330;
-  const std::string digits = trimmed_field(value, {kWidest, decimals});
-  return blanks(std::max(1, width - static_cast<int>(digits.size()))) + digits;
+  const std::string text = significant_text(value);
+  return blanks(std::max(1, width - static_cast<int>(text.size()))) + text;
 }
 
 std::string parameter_fields(std::string_view label, double value) {

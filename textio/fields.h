@@ -30,17 +30,24 @@ std::string integer_field(std::int64_t value, int width);
 // "NaN"; an infinity is "Infinity" or, in a narrow field, "Inf", with "-" when negative.
 std::string fixed_field(double value, Edit edit);
 
-// The field fixed_field(value, edit) without its leading blanks: the same digits, for output
+// Fw.d as k-berg-table's rows and the page show a value: fixed_field(value, edit), except
+// that what rounds to zero is a zero without a sign, whatever the value's sign.
+std::string row_field(double value, Edit edit);
+
+// The field row_field(value, edit) without its leading blanks: the same digits, for output
 // where columns are separated otherwise, such as CSV.
 std::string trimmed_field(double value, Edit edit);
 
-// A value of any size (kilovolts, milliamperes) right-aligned in `width` columns: four
-// significant digits at least, one decimal at least (a whole number would end in a bare point)
-// and five at most; what rounds to nothing is a plain zero. A blank always comes first: a
-// value too long for the field is not cut but widens it, so that two values never run together.
+// A value of any size (kilovolts, microamperes) right-aligned in `width` columns, with four
+// significant digits at least: from a hundredth to a million in fixed form with one decimal at
+// least (a whole number would end in a bare point) and five at most, "12.54", "0.01234",
+// "441045.0"; below and above that with a power of ten, "4.287e-6", "4.410e12". Only zero
+// is a plain zero, "0.000"; not-a-number and infinities are words, as in fixed_field. A blank
+// always comes first: a value too long for the field is not cut but widens it, so that two
+// values never run together.
 std::string significant_field(double value, int width);
 
-// `count` blanks.
+// `count` blanks; none where `count` is below 1.
 std::string blanks(int count);
 
 // The columns `text` takes on a terminal: UTF-8 continuation bytes take none, every other

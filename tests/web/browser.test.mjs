@@ -316,6 +316,9 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
       cutoff: '0,6', from: '4.9', to: '180.1', step: '7', exponent: '0.93;2.5' },
     { supply: '300', power: '5', xi: '', saturation: '0.02', harmonic: '3', slope: '',
       cutoff: '', from: '20', to: '100', step: '2.5', exponent: '5.01' },
+    // Microamperes and microvolts, as powers of ten.
+    { supply: '3,3', power: '0.00001', xi: '0.9', saturation: '', harmonic: '1', slope: '1',
+      cutoff: '0', from: '85', to: '95', step: '5', exponent: '1' },
   ]) {
     await enter(page, 'stage', entries);
     const options = optionsOf(page.url());
