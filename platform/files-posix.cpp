@@ -23,6 +23,10 @@ constexpr std::chrono::milliseconds kPoll{10};
 constexpr int kMostLinks = 40;  // as many symbolic links in a row as Linux follows
 constexpr mode_t kNewFileMode = 0666;
 constexpr const char* kOwnDescriptors = "/proc/self/fd";
+// A note of the user's own holds what it saves, which is nobody else's business.
+constexpr mode_t kOwnFileMode = 0600;
+// Never follows a link, never opens what is there (a FIFO would make it wait).
+constexpr int kCreateOwn = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 bool failed(std::string* error) {
   *error = std::strerror(errno);
@@ -88,6 +92,27 @@ bool read_whole(int fd, std::uint64_t offset, std::size_t length, std::string* b
 bool is_regular(int fd) {
   struct stat info;
   return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// A regular file of the process's user with no other name: nobody else can have written it,
+// or have linked it here from where the user keeps it for something else.
+bool is_own_regular(const struct stat& info) {
+  return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1;
+}
+
+// Creates `path` anew, removing an old regular file of the user's own of that name first;
+// anything else there is refused (EEXIST). In a sticky folder, such as /tmp, nobody else may
+// remove or replace the user's file between the look and the removal.
+int create_own(const std::string& path) {
+  const int fd = ::open(path.c_str(), kCreateOwn, kOwnFileMode);
+  if (fd >= 0 || errno != EEXIST) return fd;
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !is_own_regular(info)) {
+    errno = EEXIST;
+    return -1;
+  }
+  if (::unlink(path.c_str()) != 0) return -1;
+  return ::open(path.c_str(), kCreateOwn, kOwnFileMode);
 }
 
 // Opened without waiting (for a FIFO's reader, or for a lease to be given up), then made
@@ -349,12 +374,38 @@ class PosixFileSystem : public FileSystem {
     return ok;
   }
 
-  bool write_whole(const std::string& path, std::string_view bytes, std::string* error) override {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, kNewFileMode);
+  // Judged by the descriptor opened, which is what is read: nothing can be swapped in between.
+  // Opened without following a link or waiting for a FIFO's writer. A file that cannot be
+  // opened is judged by its name, as nothing of it is read.
+  bool read_own(const std::string& path, std::size_t limit, std::string* bytes, Ownership* found,
+                std::string* error) override {
+    bytes->clear();
+    struct stat info;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+      const int code = errno;
+      *found = Ownership::absent;
+      if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT || failed(error);
+      *found = is_own_regular(info) ? Ownership::own : Ownership::other;
+      errno = code;
+      return *found == Ownership::other || failed(error);
+    }
+    const bool own = ::fstat(fd, &info) == 0 && is_own_regular(info);
+    *found = own ? Ownership::own : Ownership::other;
+    const bool ok = !own || read_whole(fd, 0, limit, bytes, error);
+    ::close(fd);
+    return ok;
+  }
+
+  // The file was created by this call, so that removing it where the write failed removes
+  // nobody else's.
+  bool write_own(const std::string& path, std::string_view bytes, std::string* error) override {
+    const int fd = create_own(path);
     if (fd < 0) return failed(error);
     std::size_t written = 0;
     bool ok = write_out(fd, false, 0, bytes, &written, error) && sync_descriptor(fd, error);
     if (::close(fd) != 0 && ok) ok = failed(error);
+    if (!ok) ::unlink(path.c_str());
     return ok && sync_folder_of(folder_of(path), error);
   }
 

@@ -215,6 +215,42 @@ std::string final_name(HANDLE handle) {
 
 bool not_found(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
 
+// The user's own note, as Windows can tell it: a file on a disk with no other name, opened as
+// itself where it is a link (a reparse point). Its owner is not compared: Windows gives the
+// files of a program run as administrator to the Administrators group, which would disown the
+// user's own note, and a folder that other users may write to is rare there.
+constexpr DWORD kAsItself = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+
+bool is_plain_file(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  return is_disk(handle) && GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & kNotPlain) == 0 && info.nNumberOfLinks == 1;
+}
+
+// Deleted through the handle, which is the file itself, not a name that may have changed.
+void delete_file(HANDLE handle) {
+  FILE_DISPOSITION_INFO gone{TRUE};
+  SetFileInformationByHandle(handle, FileDispositionInfo, &gone, sizeof gone);
+}
+
+// A new file, never a link's target; an old plain file of that name is deleted first.
+HANDLE create_own(const std::string& path) {
+  constexpr DWORD kAccess = GENERIC_WRITE | DELETE;
+  HANDLE handle = open_file(path, kAccess, CREATE_NEW, kAsItself);
+  if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
+  HANDLE old = open_file(path, DELETE | FILE_READ_ATTRIBUTES, OPEN_EXISTING, kAsItself);
+  if (old == INVALID_HANDLE_VALUE) return old;
+  const bool plain = is_plain_file(old);
+  if (plain) delete_file(old);
+  CloseHandle(old);
+  if (!plain) {
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+  }
+  return open_file(path, kAccess, CREATE_NEW, kAsItself);
+}
+
 class WindowsFileSystem : public FileSystem {
  public:
   // Reading and writing, then writing alone, then reading alone. Writing includes the right
@@ -247,12 +283,28 @@ class WindowsFileSystem : public FileSystem {
     return ok;
   }
 
-  bool write_whole(const std::string& path, std::string_view bytes, std::string* error) override {
-    HANDLE handle = open_file(path, GENERIC_WRITE, CREATE_ALWAYS);
+  // A file that cannot be opened is taken for another's, except where it is absent.
+  bool read_own(const std::string& path, std::size_t limit, std::string* bytes, Ownership* found,
+                std::string* error) override {
+    bytes->clear();
+    HANDLE handle = open_file(path, GENERIC_READ, OPEN_EXISTING, kAsItself);
+    if (handle == INVALID_HANDLE_VALUE) {
+      *found = not_found(GetLastError()) ? Ownership::absent : Ownership::other;
+      return true;
+    }
+    *found = is_plain_file(handle) ? Ownership::own : Ownership::other;
+    const bool ok = *found == Ownership::other || read_handle(handle, 0, limit, bytes, error);
+    CloseHandle(handle);
+    return ok;
+  }
+
+  bool write_own(const std::string& path, std::string_view bytes, std::string* error) override {
+    HANDLE handle = create_own(path);
     if (handle == INVALID_HANDLE_VALUE) return failed(error);
     std::size_t written = 0;
     const DWORD code = write_handle(handle, bytes, &written);
     const bool ok = (code == ERROR_SUCCESS || failed_with(code, error)) && flush(handle, error);
+    if (!ok) delete_file(handle);
     CloseHandle(handle);
     return ok;
   }

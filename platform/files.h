@@ -47,6 +47,9 @@ class ReportFile {
   virtual bool sync(std::string* error) = 0;
 };
 
+// Whose a file is, as read_own tells it: `other` is another user's, a link, or no regular file.
+enum class Ownership { absent, own, other };
+
 // What a path names, as the chart's rules look at it.
 struct FileFacts {
   // A device is one that hands the bytes on (a terminal, /dev/null); a block device holds a
@@ -99,8 +102,16 @@ class FileSystem {
   // Reads at most `limit` bytes from the start of `path`; `found` is false where it is absent.
   virtual bool read_start(const std::string& path, std::size_t limit, std::string* bytes,
                           bool* found, std::string* error) = 0;
-  // Makes `bytes` the whole of `path`, created if absent, flushed with its folder entry.
-  virtual bool write_whole(const std::string& path, std::string_view bytes, std::string* error) = 0;
+  // Reads at most `limit` bytes from the start of `path` only where it is a regular file of
+  // the process's user with no other name, opened without following a link: a note that
+  // nobody else can have put there. Any other file of that name is left unread (`other`).
+  virtual bool read_own(const std::string& path, std::size_t limit, std::string* bytes,
+                        Ownership* found, std::string* error) = 0;
+  // Makes `bytes` the whole of `path` as a new regular file of the process's user, flushed with
+  // its folder entry. An old one of the user's own is replaced; a link, a FIFO, a folder or
+  // another user's file of that name is neither followed, opened nor removed, and refused. A
+  // write that fails leaves no file behind.
+  virtual bool write_own(const std::string& path, std::string_view bytes, std::string* error) = 0;
   // Removes `path`; a path that is already absent is no failure.
   virtual bool remove(const std::string& path, std::string* error) = 0;
 

@@ -111,13 +111,14 @@ std::string journal_text(const Journal& journal) {
          std::to_string(journal.block.size()) + " bytes" + written + ":\n" + journal.block;
 }
 
-// The journal a save left, if it left a whole one: a save killed while it wrote the journal
-// had not begun its block.
-std::optional<Journal> read_journal(platform::FileSystem& files) {
+// The journal a save left, if it left a whole one of the user's own: a save killed while it
+// wrote the journal had not begun its block. Only the user can have written their own; a file
+// of that name that is another user's, a link or no regular file could be anyone's, and is
+// `found` as `other`.
+std::optional<Journal> read_journal(platform::FileSystem& files, platform::Ownership* found) {
   std::string text, ignored;
-  bool found = false;
-  if (!files.read_start(kJournalName, kLongestJournal, &text, &found, &ignored) || !found ||
-      !text.starts_with(kJournalHeading)) {
+  if (!files.read_own(kJournalName, kLongestJournal, &text, found, &ignored) ||
+      *found != platform::Ownership::own || !text.starts_with(kJournalHeading)) {
     return std::nullopt;
   }
   const std::size_t line_end = text.find('\n');
@@ -141,9 +142,9 @@ std::optional<Journal> read_journal(platform::FileSystem& files) {
 // that its journal holds and the file still ends in, and nothing else. Returns the size the
 // file then has. A file that refuses to be cut (one that may only be appended to) keeps it,
 // and the new block follows; so does one that may not be read, whose end cannot be checked.
-std::uint64_t cut_off_unfinished_block(platform::FileSystem& files, platform::ReportFile& file,
-                                       std::uint64_t size, textio::Records& screen) {
-  const std::optional<Journal> journal = read_journal(files);
+std::uint64_t cut_off_unfinished_block(const std::optional<Journal>& journal,
+                                       platform::ReportFile& file, std::uint64_t size,
+                                       textio::Records& screen) {
   if (!journal || journal->offset >= size || size - journal->offset >= journal->block.size())
     return size;
   const std::size_t torn = static_cast<std::size_t>(size - journal->offset);
@@ -171,39 +172,54 @@ std::uint64_t cut_off_unfinished_block(platform::FileSystem& files, platform::Re
 
 // Appends the block. When the write or the flush fails after some of the block went in, the
 // file is cut back to the size it had, so that a save is whole or absent; a cut-back that
-// fails is reported as well, and the journal notes how much the next save is to cut. The
-// requests that end the process wait from the write until the flush or the cut-back is done,
-// so that they never leave a part of the block.
-void append_whole(platform::FileSystem& files, platform::ReportFile& file, Journal journal) {
+// fails is reported as well, and the journal, where this save `noted` one, then says how much
+// the next save is to cut. Otherwise the journal goes. The requests that end the process wait
+// from the write until the file and the journal are left as a save leaves them.
+void append_whole(platform::FileSystem& files, platform::ReportFile& file, Journal journal,
+                  bool noted) {
   const platform::EndingSignalsHeld held;
-  std::string error;
+  std::string error, ignored;
   std::size_t written = 0;
-  if (file.append(journal.block, &written, &error) && file.sync(&error)) return;
+  const bool whole = file.append(journal.block, &written, &error) && file.sync(&error);
   std::string cut_back_error;
-  if (written > 0 && !file.cut_back(journal.offset, &cut_back_error)) {
+  if (!whole && written > 0 && !file.cut_back(journal.offset, &cut_back_error)) {
     error += "; cannot remove the " + std::to_string(written) + " bytes written: " + cut_back_error;
     journal.written = written;
-    files.write_whole(kJournalName, journal_text(journal), &cut_back_error);
+    if (noted) files.write_own(kJournalName, journal_text(journal), &ignored);
+    throw write_failure(error);
   }
-  throw write_failure(error);
+  if (noted) files.remove(kJournalName, &ignored);
+  if (!whole) throw write_failure(error);
+}
+
+// Notes where the block goes before it is appended; a journal that cannot be written leaves
+// the block without that evidence, which is told.
+bool note(platform::FileSystem& files, const Journal& journal, textio::Records& screen) {
+  std::string error;
+  if (files.write_own(kJournalName, journal_text(journal), &error)) return true;
+  screen.text(std::string("Не удалось записать ") + kJournalName + " (" + error +
+              "): обрывок, если запись прервут, не будет удален");
+  return false;
 }
 
 // A regular file gets the block under the journal: the journal first, flushed, then the
-// block, then the journal goes. A journal that cannot be written leaves the block without
-// that evidence, which is told. The journal stays where the block could not be cut back.
+// block, then the journal goes. A file of the journal's name that is not the user's own is
+// neither believed nor written nor removed, and told.
 void save_to_regular_file(platform::FileSystem& files, platform::ReportFile& file,
                           std::string_view bytes, textio::Records& screen) {
   std::uint64_t size = 0;
   std::string error;
   if (!file.size(&size, &error)) throw write_failure(error);
-  const Journal journal{
-      cut_off_unfinished_block(files, file, size, screen), std::string(bytes), {}};
-  if (!files.write_whole(kJournalName, journal_text(journal), &error)) {
-    screen.text(std::string("Не удалось записать ") + kJournalName + " (" + error +
-                "): обрывок, если запись прервут, не будет удален");
+  platform::Ownership found = platform::Ownership::absent;
+  const std::optional<Journal> left = read_journal(files, &found);
+  const bool others = found == platform::Ownership::other;
+  if (others) {
+    screen.text(std::string("Файл ") + kJournalName +
+                " не принадлежит вам или не является обычным файлом: он оставлен без внимания, "
+                "и обрывок, если запись прервут, не будет удален");
   }
-  append_whole(files, file, journal);
-  files.remove(kJournalName, &error);
+  const Journal journal{cut_off_unfinished_block(left, file, size, screen), std::string(bytes), {}};
+  append_whole(files, file, journal, !others && note(files, journal, screen));
 }
 
 // A FIFO or a device hands the block on, and nothing of it can be taken back; the ending

@@ -13,11 +13,13 @@ namespace printer {
 // under a lock that keeps other savers out, before this returns. A file that cannot be opened
 // or written throws textio::Failure; what the failed save wrote is cut back off, so that a
 // save is whole or absent (a cut-back that fails is named in the report). Before it appends,
-// a save notes where its block starts in K-Berg.txt.saving, and removes the note once the
-// block is on disk; where a save was killed and the file still ends in the part of its block
-// that the note holds, the next save cuts that part off first, and nothing else, ever.
-// `screen` gets a line where that happens (or where that part must stay), and while the save
-// waits for another saver, or for a program's lease on the file.
+// a save notes where its block starts in K-Berg.txt.saving, a new file of the user's own, and
+// removes the note once the block is on disk or cut back; where a save was killed and the file
+// still ends in the part of its block that the note holds, the next save cuts that part off
+// first, and nothing else, ever. A K-Berg.txt.saving that is not the user's own regular file
+// is neither believed, written through nor removed. `screen` gets a line where a part is cut
+// (or must stay), where there is no note of the user's own, and while the save waits for
+// another saver, or for a program's lease on the file.
 void output_printer(const berg::HarmonicTable& table, const double& exponent,
                     const double& cutoff_angle, platform::FileSystem& files,
                     textio::Records& screen);

@@ -7,9 +7,9 @@ namespace testing_support {
 namespace {
 
 constexpr const char* kStepNames[] = {
-    "lock",    "size",       "read",  "write",       "cut",         "sync",
-    "reserve", "attributes", "open",  "read_start",  "write_whole", "remove",
-    "look",    "create",     "place", "sync_folder", "name"};
+    "lock",    "size",       "read",   "write",      "cut",         "sync",
+    "reserve", "attributes", "open",   "read_start", "read_own",    "write_own",
+    "remove",  "look",       "create", "place",      "sync_folder", "name"};
 
 // An open file: K-Berg.txt as a save has it, or a chart's file.
 class FakeFile : public platform::ReportFile, public platform::ChartFile {
@@ -107,6 +107,23 @@ bool FakeFiles::read_start(const std::string& path, std::size_t limit, std::stri
   *found = files.count(path) > 0;
   *bytes = *found ? files[path].substr(0, limit) : "";
   return take(Step::read_start, error);
+}
+
+bool FakeFiles::read_own(const std::string& path, std::size_t limit, std::string* bytes,
+                         platform::Ownership* found, std::string* error) {
+  using enum platform::Ownership;
+  *found = files.count(path) == 0 ? absent : not_own.count(path) > 0 ? other : own;
+  *bytes = *found == own ? files[path].substr(0, limit) : "";
+  return take(Step::read_own, error);
+}
+
+// Only a file of the user's own is replaced, as the system's primitive does.
+bool FakeFiles::write_own(const std::string& path, std::string_view bytes, std::string* error) {
+  if (!take(Step::write_own, error)) return false;
+  const bool own = not_own.count(path) == 0;
+  if (own) files[path] = bytes;
+  if (!own) *error = "File exists";
+  return own;
 }
 
 bool FakeFiles::look_at(const std::string& path, platform::FileFacts* found, std::string* error) {

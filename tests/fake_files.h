@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,8 @@ enum class Step : char {
   attributes,
   open,
   read_start,
-  write_whole,
+  read_own,
+  write_own,
   remove,
   look,
   create,
@@ -48,9 +50,10 @@ class FakeFiles : public platform::FileSystem {
   std::function<void(Step)> on_step = [](Step) {};   // called as each step begins
   std::map<std::string, std::string> files;          // every other file's bytes, by path
   std::map<std::string, platform::FileFacts> facts;  // the paths that are no plain file
-  std::string standard_output;                       // the path that names standard output
-  bool unnamed_files = true;  // the system makes unnamed files (else temporaries get names)
-  std::string unnamed;        // the bytes of the unnamed file made last
+  std::set<std::string> not_own;  // another user's, a link, a FIFO: read_own leaves them unread
+  std::string standard_output;    // the path that names standard output
+  bool unnamed_files = true;      // the system makes unnamed files (else temporaries get names)
+  std::string unnamed;            // the bytes of the unnamed file made last
 
   // Takes a step: false, with its error, where it is to fail.
   bool take(Step step, std::string* error);
@@ -60,11 +63,9 @@ class FakeFiles : public platform::FileSystem {
                                   std::string* error) override;
   bool read_start(const std::string& path, std::size_t limit, std::string* bytes, bool* found,
                   std::string* error) override;
-  bool write_whole(const std::string& path, std::string_view bytes, std::string* error) override {
-    const bool ok = take(Step::write_whole, error);
-    if (ok) files[path] = bytes;
-    return ok;
-  }
+  bool read_own(const std::string& path, std::size_t limit, std::string* bytes,
+                platform::Ownership* found, std::string* error) override;
+  bool write_own(const std::string& path, std::string_view bytes, std::string* error) override;
   bool remove(const std::string& path, std::string* error) override {
     const bool ok = take(Step::remove, error);
     if (ok) files.erase(path);

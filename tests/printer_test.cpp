@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -57,7 +58,7 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
   using enum Step;
   const std::string cannot = "Cannot write to file 'K-Berg.txt': ";
   const auto to_write = [](std::vector<Step> more) {
-    more.insert(more.begin(), {open, lock, size, read_start, write_whole, write});
+    more.insert(more.begin(), {open, lock, size, read_own, write_own, write});
     return more;
   };
   // Failing steps, bytes a failing write takes, waits for a lease and the lock, read-only?,
@@ -66,17 +67,17 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
   const std::tuple<std::vector<Step>, std::size_t, int, bool, bool, std::string, std::size_t,
                    std::vector<Step>> cases[] = {
       {{}, 0, 2, false, false, "", kBlockSize,
-       {open, open, open, lock, lock, lock, size, read_start, write_whole, write, sync, remove}},
+       {open, open, open, lock, lock, lock, size, read_own, write_own, write, sync, remove}},
       {{open}, 0, 0, false, false, "Cannot open file 'K-Berg.txt': open failed", 0, {open}},
       {{}, 0, 0, true, false, "Cannot write to file opened for READ", 0, {open}},
       {{lock}, 0, 0, false, false, cannot + "lock failed", 0, {open, lock}},
       {{size}, 0, 0, false, false, cannot + "size failed", 0, {open, lock, size}},
-      {{write}, 0, 0, false, false, cannot + "write failed", 0, to_write({})},
-      {{write}, 1, 0, false, false, cannot + "write failed", 0, to_write({cut})},
-      {{sync}, 0, 0, false, false, cannot + "sync failed", 0, to_write({sync, cut})},
+      {{write}, 0, 0, false, false, cannot + "write failed", 0, to_write({remove})},
+      {{write}, 1, 0, false, false, cannot + "write failed", 0, to_write({cut, remove})},
+      {{sync}, 0, 0, false, false, cannot + "sync failed", 0, to_write({sync, cut, remove})},
       {{write, cut}, 100, 0, false, false,
        cannot + "write failed; cannot remove the 100 bytes written: cut failed", 100,
-       to_write({cut, write_whole})},
+       to_write({cut, write_own})},
       {{write}, 100, 0, false, true, cannot + "write failed", 100, {open, lock, write}}};
   // clang-format on
   for (const auto& [failing, takes, busy, read_only, stream, reason, kept, steps] : cases) {
@@ -93,7 +94,8 @@ TEST(Printer, ASaveIsWholeOrAbsent) {
     EXPECT_EQ(saved.screen, busy > 0 ? kWaitNotice : "");
     EXPECT_EQ(files.content, kEarlier + block_of(90.0).substr(0, kept));
     EXPECT_EQ(files.steps, steps);
-    EXPECT_EQ(files.files.size(), steps.size() > 5 && !reason.empty() ? 1U : 0U);  // the journal
+    // The journal stays only where the block could not be cut back, saying how much was left.
+    EXPECT_EQ(files.files.size(), steps.back() == write_own ? 1U : 0U);
   }
 }
 
@@ -133,17 +135,21 @@ TEST(Printer, CutsOffWhatAKilledSaveLeftAndNothingElse) {
     EXPECT_EQ(save(files).screen, "");
     EXPECT_EQ(files.content, end + block);
   }
-  // A save killed as it wrote stops at a multiple of 512 bytes of the file: only there is it cut.
-  for (const std::size_t torn : {492, 491}) {
-    testing_support::FakeFiles files;
-    files.content = kEarlier;  // 20 bytes
-    files.on_step = [&](Step step) {
-      if (step == Step::write) throw files.content += block.substr(0, torn);
-    };
-    EXPECT_THROW(save(files), std::string);
-    files.on_step = [](Step) {};
-    save(files);
-    EXPECT_EQ(files.content, kEarlier + block.substr(0, torn == 492 ? 0 : torn) + block);
+  // A save killed as it wrote stops at a multiple of 512 bytes of the file, wherever that falls
+  // in its block: only there is it cut. The kill abandons the save once `torn` bytes went in.
+  for (std::size_t torn = 1; torn < kBlockSize; ++torn) {
+    for (const std::size_t before : {1024 - torn, 1023 - torn}) {
+      testing_support::FakeFiles files;
+      files.content = std::string(before, 'x');
+      files.on_step = [&](Step step) {
+        if (step == Step::write) throw files.content += block.substr(0, torn);
+      };
+      ASSERT_THROW(save(files), std::string);
+      files.on_step = [](Step) {};
+      save(files);
+      const std::size_t left = before + torn == 1024 ? 0 : torn;
+      ASSERT_EQ(files.content, std::string(before, 'x') + block.substr(0, left) + block) << torn;
+    }
   }
   testing_support::FakeFiles followed;
   fail_a_save(followed, block, 300);
@@ -173,11 +179,38 @@ TEST(Printer, WhatCannotBeCutIsKeptAndTold) {
             "(байт: 250) не проверен и оставлен\r\n");
   EXPECT_EQ(write_only.content, kEarlier + block.substr(0, 250) + block);
   testing_support::FakeFiles no_journal;
-  no_journal.failing = {Step::write_whole};
+  no_journal.failing = {Step::write_own};
   EXPECT_EQ(save(no_journal).screen,
-            " Не удалось записать K-Berg.txt.saving (write_whole failed): обрывок, если запись "
+            " Не удалось записать K-Berg.txt.saving (write_own failed): обрывок, если запись "
             "прервут, не будет удален\r\n");
   EXPECT_EQ(no_journal.content, block);
+}
+
+const std::string kNotOwnNotice =
+    " Файл K-Berg.txt.saving не принадлежит вам или не является обычным файлом: он оставлен без "
+    "внимания, и обрывок, если запись прервут, не будет удален\r\n";
+
+// A journal that is not the saver's own (another user's, a link, a FIFO) may say anything: it
+// is neither believed, nor written over, nor removed, and the save says so, also where the
+// block cannot be cut back.
+TEST(Printer, AJournalNotOfTheSaversOwnIsLeftAlone) {
+  using enum Step;
+  const std::string block = block_of(90.0);
+  for (const bool cut_fails : {false, true}) {
+    testing_support::FakeFiles files;
+    fail_a_save(files, kEarlier, 250);  // a journal telling to cut the 250 bytes left
+    const std::string planted = files.files.at("K-Berg.txt.saving");
+    files.not_own.insert("K-Berg.txt.saving");
+    files.steps.clear();
+    if (cut_fails) files.failing = {write, cut};
+    const Saved saved = save(files);
+    EXPECT_EQ(saved.screen, kNotOwnNotice);
+    EXPECT_EQ(files.content,
+              kEarlier + block.substr(0, 250) + block.substr(0, cut_fails ? 250 : 580));
+    EXPECT_EQ(files.files.at("K-Berg.txt.saving"), planted);
+    const std::vector<Step> steps = {open, lock, size, read_own, write, cut_fails ? cut : sync};
+    EXPECT_EQ(files.steps, steps);
+  }
 }
 
 // What only the system shows: the lock between processes, a lease, the file-size limit, a FIFO,
@@ -217,10 +250,21 @@ TEST_F(SystemReportFile, ASaveWaitsForALockAndALease) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
 }
 
-// Beyond the file-size limit a save is cut back; where the file may only be appended to
-// (chattr +a) its part stays, and the next save keeps it, says so, and goes through.
+// Beyond the file-size limit a save is cut back and leaves no journal, also where the journal
+// itself goes beyond it; where the file may only be appended to (chattr +a) its part stays,
+// noted in the journal, and the next save keeps it, says so, and goes through.
 TEST_F(SystemReportFile, AWriteBeyondTheFileSizeLimit) {
   const std::string block = block_of(90.0), before = block_of(120.0) + "\r\n";
+  folder_.write("K-Berg.txt", before);
+  {
+    const testing_support::FileSizeLimit limited(100);
+    const Saved saved = save();
+    EXPECT_EQ(saved.reason, "Cannot write to file 'K-Berg.txt': File too large");
+    EXPECT_EQ(saved.screen,
+              " Не удалось записать K-Berg.txt.saving (File too large): обрывок, "
+              "если запись прервут, не будет удален\r\n");
+  }
+  EXPECT_FALSE(std::filesystem::exists("K-Berg.txt.saving"));
   for (const bool append_only : {false, true}) {
     folder_.write("K-Berg.txt", before);
     if (append_only && std::system("chattr +a K-Berg.txt 2>/dev/null") != 0)
@@ -232,6 +276,7 @@ TEST_F(SystemReportFile, AWriteBeyondTheFileSizeLimit) {
                                                              "written: Operation not permitted"
                                                            : ""));
     }
+    EXPECT_EQ(std::filesystem::exists("K-Berg.txt.saving"), append_only);
     const Saved saved = save();
     EXPECT_EQ(saved.reason, "");
     EXPECT_EQ(saved.screen, append_only ? " Обрывок прерванной записи в конце K-Berg.txt (байт: "
@@ -242,6 +287,54 @@ TEST_F(SystemReportFile, AWriteBeyondTheFileSizeLimit) {
               before + (append_only ? block.substr(0, 577) : "") + block);
     static_cast<void>(std::system("chattr -a K-Berg.txt 2>/dev/null"));
   }
+}
+
+// In a sticky folder everyone may write to, another user (nobody, uid 65534) plants the
+// journal's name: a journal that tells to cut the whole file, a link to the report or to a
+// file of the saver's, a FIFO. Each is left as it is, and so is all the saver had.
+TEST_F(SystemReportFile, AJournalAnotherUserPlantedIsLeftAlone) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can act as another user here";
+  const std::string journal = "K-Berg.txt.saving", block = block_of(90.0);
+  const std::string forged =
+      "k-berg: a save appends at 0, 580 bytes, 20 written:\n" + kEarlier + std::string(560, ' ');
+  const std::function<int()> plants[] = {[&] {
+                                           folder_.write(journal, forged);
+                                           return 0;
+                                         },
+                                         [&] { return symlink("K-Berg.txt", journal.c_str()); },
+                                         [&] { return symlink("private", journal.c_str()); },
+                                         [&] { return mkfifo(journal.c_str(), 0666); }};
+  std::filesystem::permissions(".",
+                               std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+  alarm(20);  // a save that waits for a FIFO's reader would wait for ever
+  for (const auto& plant : plants) {
+    folder_.write("K-Berg.txt", kEarlier);
+    folder_.write("private", "the saver's own");
+    const pid_t child = fork();
+    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 ? plant() : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(status, 0);
+    struct stat planted;
+    ASSERT_EQ(lstat(journal.c_str(), &planted), 0);
+    const Saved saved = save();
+    EXPECT_EQ(saved.reason, "");
+    EXPECT_EQ(saved.screen, kNotOwnNotice);
+    EXPECT_EQ(folder_.read("K-Berg.txt"), kEarlier + block);
+    EXPECT_EQ(folder_.read("private"), "the saver's own");
+    std::string bytes, error;
+    EXPECT_FALSE(platform::system_files().write_own(journal, "mine", &error));
+    EXPECT_EQ(error, "File exists");
+    platform::Ownership found = platform::Ownership::own;
+    EXPECT_TRUE(platform::system_files().read_own(journal, 100, &bytes, &found, &error));
+    EXPECT_EQ(found, platform::Ownership::other);
+    struct stat after;
+    ASSERT_EQ(lstat(journal.c_str(), &after), 0);
+    EXPECT_EQ(std::tie(after.st_ino, after.st_uid, after.st_size),
+              std::tie(planted.st_ino, planted.st_uid, planted.st_size));
+    std::filesystem::remove(journal);
+  }
+  alarm(0);
 }
 
 TEST_F(SystemReportFile, AFifoGetsTheBlockOnlyWhileSomeoneReadsIt) {
@@ -269,7 +362,7 @@ TEST(EndingSignals, WaitWhileAFileCanBeLeftHalfWritten) {
   using enum Step;
   const std::tuple<bool, bool, std::vector<Step>> cases[] = {
       // a chart?, a FIFO?, steps told
-      {false, false, {open, lock, size, read_start, write_whole, write, sync}},
+      {false, false, {open, lock, size, read_own, write_own, write, sync, remove}},
       {false, true, {open, lock}},
       {true, false, {look, create, attributes, write, sync, name, place, sync_folder}},
       {true, true, {look, open}}};
