@@ -15,7 +15,6 @@ namespace {
 // The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
 // shows them.
 constexpr textio::Edit kSearchAngleEdit{10, 2};
-constexpr NumberEntry kAngle{"angle", "Угол отсечки", berg::kLowestAngle, berg::kHighestAngle, ""};
 constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
 
 std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }

@@ -14,19 +14,20 @@ namespace {
 
 constexpr int kHighestHarmonic = 9;
 
-std::string_view trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+// Every name the page's forms and links use: k-berg-table's long options that the page has,
+// the calculation's "angle", and "half" of a table computed in two halves.
+constexpr std::string_view kNames[] = {
+    "angle",   "exponent",   "from",  "to",     "step",         "harmonics",    "show",
+    "xi",      "exact",      "half",  "stage",  "supply",       "power",        "harmonic",
+    "optimum", "saturation", "slope", "cutoff", "angle-for-g1", "decimal-comma"};
 
-// The items of a list, each trimmed; an empty list has none.
+// The items of a list, each as typed: an empty item stays, to be refused as what it is, as
+// k-berg-table refuses it.
 std::vector<std::string_view> items_of(std::string_view list, char separator) {
   std::vector<std::string_view> items;
-  if (trimmed(list).empty()) return items;
   for (std::size_t start = 0;;) {
     const std::size_t end = list.find(separator, start);
-    items.push_back(trimmed(list.substr(start, end - start)));
+    items.push_back(list.substr(start, end - start));
     if (end == std::string_view::npos) return items;
     start = end + 1;
   }
@@ -63,15 +64,15 @@ std::string range_of(const NumberEntry& entry) {
 }
 
 // A number as typed: digits with a decimal point or a decimal comma, an optional sign and
-// exponent ("1e-3"), blanks around it ignored; nothing else. As k-berg-table reads it, a number
-// that rounds to an infinity, or to 0 when it is not 0, is beyond the doubles.
+// exponent ("1e-3"); nothing else, not even blanks, which k-berg-table refuses too. As k-berg-table
+// reads it, a number that rounds to an infinity, or to 0 when it is not 0, is beyond the doubles.
 struct Read {
   double value;
   bool beyond;
 };
 
 std::optional<Read> read_typed(std::string_view typed) {
-  std::string text(trimmed(typed));
+  std::string text(typed);
   const std::size_t comma = text.find(',');
   if (comma != std::string::npos && text.find_first_of(",.", comma + 1) == std::string::npos &&
       text.find('.') == std::string::npos) {
@@ -91,10 +92,14 @@ std::optional<Read> read_typed(std::string_view typed) {
 std::string quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
 
 Entries::Entries(std::string_view lines) {
+  if (lines.empty()) return;
   for (std::string_view line : items_of(lines, '\n')) {
     const std::size_t equals = line.find('=');
-    pairs_.emplace_back(line.substr(0, equals),
-                        equals == std::string_view::npos ? "" : line.substr(equals + 1));
+    const std::string_view name = line.substr(0, equals);
+    pairs_.emplace_back(name, equals == std::string_view::npos ? "" : line.substr(equals + 1));
+    if (std::find(std::begin(kNames), std::end(kNames), name) == std::end(kNames)) {
+      refuse(name, quoted(name) + " — нет такого поля");
+    }
   }
 }
 
@@ -105,9 +110,11 @@ bool Entries::has(std::string_view name) const {
 
 std::string Entries::text(std::string_view name) const {
   std::string text;
+  bool first = true;
   for (const auto& [key, value] : pairs_) {
-    if (key != name || trimmed(value).empty()) continue;
-    text.append(text.empty() ? "" : ";").append(trimmed(value));
+    if (key != name) continue;
+    text.append(first ? "" : ";").append(value);
+    first = false;
   }
   return text;
 }
@@ -139,15 +146,23 @@ std::optional<double> Entries::checked(const NumberEntry& entry, std::string_vie
 }
 
 std::optional<double> Entries::number(const NumberEntry& entry) {
-  const std::string typed = text(entry.name);
-  return checked(entry, typed.empty() ? entry.given : std::string_view(typed));
+  const std::string typed = has(entry.name) ? text(entry.name) : std::string(entry.given);
+  return checked(entry, typed);
 }
 
 std::optional<std::vector<double>> Entries::numbers(const NumberEntry& entry, std::size_t most) {
-  const std::string typed = text(entry.name);
+  const std::string typed = has(entry.name) ? text(entry.name) : std::string(entry.given);
   std::vector<double> values;
   bool all_read = true;
-  for (std::string_view item : items_of(typed.empty() ? entry.given : typed, ';')) {
+  for (std::string_view item : items_of(typed, ';')) {
+    // "1,5" was a list of two to earlier versions of k-berg-table, which refuses it as it does.
+    if (item.find(',') != std::string_view::npos) {
+      refuse(entry.name, std::string(entry.label) + ": " + quoted(item) +
+                             " — неоднозначно: одно число пишите с точкой (1.5), несколько — "
+                             "через ;");
+      all_read = false;
+      continue;
+    }
     const std::optional<double> value = checked(entry, item);
     if (value) values.push_back(*value);
     all_read = all_read && value;
@@ -157,22 +172,19 @@ std::optional<std::vector<double>> Entries::numbers(const NumberEntry& entry, st
            std::string(entry.label) + ": не больше " + std::to_string(most) + " значений");
     return std::nullopt;
   }
-  if (!all_read || values.empty()) {
-    if (values.empty() && all_read) checked(entry, "");
-    return std::nullopt;
-  }
+  if (!all_read) return std::nullopt;
   return values;
 }
 
 std::optional<std::vector<int>> Entries::harmonics(std::vector<int> given) {
+  if (!has("harmonics")) return given;
   const std::string typed = text("harmonics");
-  if (typed.empty()) return given;
   std::array<bool, kHighestHarmonic + 1> chosen{};
   for (std::string_view item : items_of(typed, ',')) {
     const std::size_t dash = item.find('-');
-    const int first = harmonic_number(trimmed(item.substr(0, dash)));
+    const int first = harmonic_number(item.substr(0, dash));
     const int last =
-        dash == std::string_view::npos ? first : harmonic_number(trimmed(item.substr(dash + 1)));
+        dash == std::string_view::npos ? first : harmonic_number(item.substr(dash + 1));
     if (first < 0 || last < first) {
       refuse("harmonics",
              "Гармоники: " + quoted(item) + " — не номер от 0 до 9 и не диапазон вида 0-3");
@@ -191,6 +203,7 @@ std::optional<std::vector<std::string>> Entries::names(std::string_view name,
                                                        std::string_view label,
                                                        const std::vector<std::string_view>& known) {
   std::vector<std::string> chosen;
+  if (!has(name)) return chosen;
   const std::string typed = text(name);
   for (std::string_view item : items_of(typed, ',')) {
     if (std::find(known.begin(), known.end(), item) == known.end()) {

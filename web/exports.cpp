@@ -34,6 +34,10 @@ enum class Kind {
 // Answers the request in the buffer; the answer stays until the next one.
 extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind) {
   web::Entries entries(request);
+  if (!entries.refusals().empty()) {
+    answer = web::refused(entries);
+    return answer.data();
+  }
   switch (static_cast<Kind>(kind)) {
     case Kind::calculation:
       answer = web::calculation(entries);

@@ -235,11 +235,11 @@ function mark(view, refusals) {
 // been answered meanwhile. Until it comes, the answer shown is marked as one to older entries
 // (and dimmed where the wait is long enough to be seen).
 let answers = 0;
-async function answer(view) {
+async function answer(view, pairs = pairsOf(view)) {
   const asked = ++answers;
   const area = section(view).querySelector('.answer');
   area.setAttribute('aria-busy', 'true');
-  const reply = await (views[view].ask || ask)(views[view].kind, pairsOf(view));
+  const reply = await (views[view].ask || ask)(views[view].kind, pairs);
   if (asked !== answers) return;
   const unplaced = mark(view, reply.refusals || []);
   if (reply.refusals) {
@@ -259,12 +259,14 @@ function update(view) {
   answer(view);
 }
 
+// A link's entries are answered as it gives them, as k-berg-table answers its options: with
+// the blanks and the empty values that a form's entries lose, and the names no form has.
 function openFragment() {
   const pairs = [...new URLSearchParams(location.hash.slice(1))];
   const view = viewOf(pairs);
   if (pairs.length > 0) fill(view, pairs);
   choose(view);
-  answer(view);
+  answer(view, pairs.length > 0 ? pairs : pairsOf(view));
 }
 
 // A table in one block that scrolls sideways on its own where it is wider than the screen.

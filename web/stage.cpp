@@ -2,6 +2,7 @@
 #include "engine/stage.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <span>
@@ -21,30 +22,17 @@ constexpr int kHighestHarmonic = 9;
 // As wide as k-berg-table's columns, trimmed: the same digits.
 constexpr int kValueWidth = 9;
 
-constexpr NumberEntry kSupply{"supply", "E", 0.0, kNoBound, "", true};
-constexpr NumberEntry kPower{"power", "P", 0.0, kNoBound, "", true};
-constexpr NumberEntry kHarmonic{"harmonic", "Гармоника n", 1.0, kHighestHarmonic, "1"};
+constexpr std::string_view kHarmonic = "harmonic";
 constexpr NumberEntry kSaturation{"saturation", "Sкр", 0.0, kNoBound, "", true};
 constexpr NumberEntry kSlope{"slope", "S", 0.0, kNoBound, "", true};
 constexpr NumberEntry kCutoff{"cutoff", "E'", -kNoBound, kNoBound, ""};
 
-// A number that is given only where its entry has text.
+// A number that is read only where its entry is given.
 std::optional<double> given_number(Entries& entries, const NumberEntry& entry, bool& all_read) {
-  if (entries.text(entry.name).empty()) return std::nullopt;
+  if (!entries.has(entry.name)) return std::nullopt;
   const std::optional<double> value = entries.number(entry);
   all_read = all_read && value;
   return value;
-}
-
-std::optional<int> harmonic_of(Entries& entries) {
-  const std::optional<double> n = entries.number(kHarmonic);
-  if (!n) return std::nullopt;
-  if (*n != std::floor(*n)) {
-    entries.refuse(kHarmonic.name, "Гармоника n: " + quoted(entries.text(kHarmonic.name)) +
-                                       " — нужно целое число от 1 до 9");
-    return std::nullopt;
-  }
-  return static_cast<int>(*n);
 }
 
 // What the designer gives: the supply, the power, the harmonic, xi or the critical regime's
@@ -59,13 +47,12 @@ std::optional<stage::Inputs> inputs_of(Entries& entries) {
   inputs.saturation = given_number(entries, kSaturation, all_read);
   const std::optional<double> slope = given_number(entries, kSlope, all_read);
   const std::optional<double> cutoff = given_number(entries, kCutoff, all_read);
-  const bool xi_given = !entries.text(kXi.name).empty();
-  if (xi_given == !entries.text(kSaturation.name).empty()) {
+  if (entries.has(kXi.name) == entries.has(kSaturation.name)) {
     entries.refuse(kXi.name, "Задайте одно из двух: ξ или Sкр (критический режим)");
     all_read = false;
   }
-  if (entries.text(kSlope.name).empty() != entries.text(kCutoff.name).empty()) {
-    const NumberEntry& missing = entries.text(kSlope.name).empty() ? kSlope : kCutoff;
+  if (entries.has(kSlope.name) != entries.has(kCutoff.name)) {
+    const NumberEntry& missing = entries.has(kSlope.name) ? kCutoff : kSlope;
     entries.refuse(missing.name, "Закон прибора: задайте и S, и E', или ни одного");
     all_read = false;
   }
@@ -133,7 +120,7 @@ void refuse_block(Entries& entries, const stage::Inputs& inputs, const sweep::Ra
   const stage::Row& row = block.rows.front();
   const std::string where = " при θ = " + textio::shortest_text(row.angle) + "° и " + exponent;
   if (row.design.verdict == stage::Verdict::no_harmonic) {
-    entries.refuse(kHarmonic.name, "α" + n + " не больше 0" + where + ": гармоники " + n + " нет");
+    entries.refuse(kHarmonic, "α" + n + " не больше 0" + where + ": гармоники " + n + " нет");
     return;
   }
   entries.refuse(kPower.name, "P: " + textio::shortest_text(inputs.power) +
@@ -183,6 +170,17 @@ void write_table(Json& json, const stage::Block& block, std::span<const stage::C
 }
 
 }  // namespace
+
+// Whole, as k-berg-table reads its --harmonic: "2.0" and "+2" are not.
+std::optional<int> harmonic_of(Entries& entries) {
+  const std::string typed = entries.has(kHarmonic) ? entries.text(kHarmonic) : "1";
+  int n = 0;
+  const char* end = typed.data() + typed.size();
+  const auto read = std::from_chars(typed.data(), end, n);
+  if (read.ec == std::errc() && read.ptr == end && n >= 1 && n <= kHighestHarmonic) return n;
+  entries.refuse(kHarmonic, "Гармоника n: " + quoted(typed) + " — нужно целое число от 1 до 9");
+  return std::nullopt;
+}
 
 std::string stage_design(Entries& entries) {
   const std::optional<StageEntries> stage = stage_entries(entries);

@@ -24,10 +24,6 @@ const std::vector<int> kChartHarmonics = {0, 1, 2, 3};
 // A row of a table has no value for a quantity that is an infinity there.
 constexpr std::string_view kNoValue = "—";
 
-constexpr NumberEntry kFrom{"from", "Начальный угол", berg::kLowestAngle, berg::kHighestAngle, "5"};
-constexpr NumberEntry kTo{"to", "Конечный угол", berg::kLowestAngle, berg::kHighestAngle, "180"};
-constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
-
 // What a table shows, from its entries.
 struct TableEntries {
   Angles angles;
@@ -69,7 +65,7 @@ std::optional<TableEntries> table_entries(Entries& entries) {
                       half.empty() ? 1 : 2,
                       *exponents,
                       view,
-                      !entries.text("harmonics").empty(),
+                      entries.has("harmonics"),
                       entries.has("exact") ? berg::compute_exact : berg::compute};
 }
 

@@ -150,7 +150,7 @@ test('the calculation shows the native digits for 200 angles and exponents', { s
 
 test('the best angles and the angles for g1 are the native ones', { skip }, async () => {
   const page = await open('#optimum');
-  for (const [exponent, harmonics] of [['0.93', ''], ['1', '1-9'], ['1,5', '2'],
+  for (const [exponent, harmonics] of [['0.93', ''], ['1', '1-9'], ['1.5', '2'],
     ['2.5;4', '1,3'], ['5.01', '9']]) {
     await enter(page, 'optimum', { exponent, harmonics });
     const options = exponent.replace(',', '.').split(';').flatMap(e => ['--exponent', e]);
@@ -210,7 +210,7 @@ const refusals = [
   ['stage', { power: '-8' }, 'power', 'P: «-8» — нужно число больше 0'],
   ['stage', { xi: '0.9' }, 'xi', 'Задайте одно из двух: ξ или Sкр (критический режим)'],
   ['stage', { slope: '0.05' }, 'cutoff', 'Закон прибора: задайте и S, и E\', или ни одного'],
-  ['stage', { harmonic: '1,5' }, 'harmonic', 'Гармоника n: «1,5» — нужно целое число от 1 до 9'],
+  ['stage', { harmonic: '2.0' }, 'harmonic', 'Гармоника n: «2.0» — нужно целое число от 1 до 9'],
   ['stage', { power: '10', from: '90', to: '90' }, 'power', 'P: 10 Вт — больше, чем дает ' +
     'критический режим при θ = 90° и степени функции 1.000: не больше 9.7656 Вт'],
   ['stage', { harmonic: '2', from: '180', to: '180' }, 'harmonic',
@@ -277,10 +277,21 @@ test('a link shows its answer without a keystroke, and typing makes the link', {
     await followed.waitForSelector('#table:not([hidden])');
     assert.deepEqual(asShown(await shown(followed)), answer(followed.url()));
     await followed.close();
-    const refused = await open('#from=5&show=alpha,peak');
-    assert.match(await refused.textContent('#table .answer'),
-      /Нет ответа.*Показать: «peak» — не одно/);
-    await refused.close();
+    for (const [link, refusal] of [['#from=5&show=alpha,peak', /Показать: «peak» — не одно/],
+      ['#angel=90', /«angel» — нет такого поля/], ['#from=%2090', /«\s90» — не число/]]) {
+      const refused = await open(link);
+      assert.match(await refused.textContent('#table .answer'), /Нет ответа/);
+      assert.match(await refused.textContent('#table'), refusal, link);
+      await refused.close();
+    }
+    // The chart draws what the table shows, the larger value the higher: γ1 here.
+    const charted = await open('#from=30&to=120&step=15&harmonics=1&show=gamma');
+    const heights = (await charted.getAttribute('#table polyline', 'points')).split(' ')
+      .map(point => -point.split(',')[1]);
+    const order = values => values.map((_, i) => i).sort((i, j) => values[i] - values[j]).join();
+    assert.equal(order(heights), order((await shown(charted))[0].rows.map(row => +row[1])));
+    assert.match(await charted.textContent('#table .legend'), /^ γ1,/);
+    await charted.close();
     const page = await open();
     await page.fill('#calculation-angle', '');
     await page.locator('#calculation-angle').pressSequentially('60,5');

@@ -1,0 +1,138 @@
+// The page's C++ natively: its JSON, its entries read as k-berg-table reads its options, and
+// the chart's curves.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/berg.h"
+#include "table/options.h"
+#include "textio/error.h"
+#include "web/answers.h"
+#include "web/json.h"
+
+namespace {
+
+// The text of the JSON string that is all of `json`, by JSON's rules; nothing where it is not
+// one.
+std::optional<std::string> read_json_string(std::string_view json) {
+  constexpr std::string_view kEscapes = "\"\"\\\\//b\bf\fn\nr\rt\t";
+  if (json.size() < 2 || json.front() != '"' || json.back() != '"') return std::nullopt;
+  std::string text;
+  for (std::size_t i = 1; i + 1 < json.size(); ++i) {
+    const auto c = static_cast<unsigned char>(json[i]);
+    if (c == '"' || c < 0x20) return std::nullopt;
+    if (c != '\\') {
+      text += json[i];
+    } else if (json.substr(i + 1, 3) == "u00" && i + 6 < json.size()) {
+      text += static_cast<char>(std::stoi(std::string(json.substr(i + 4, 2)), nullptr, 16));
+      i += 5;
+    } else if (const std::size_t e = kEscapes.find(json[++i]); e % 2 == 0 && i + 1 < json.size()) {
+      text += kEscapes[e + 1];
+    } else {
+      return std::nullopt;
+    }
+  }
+  return text;
+}
+
+// Every byte a user can type, UTF-8 as it is, reads back from the string written.
+TEST(WebJson, EveryCharacterReadsBack) {
+  std::string ascii;
+  for (int c = 0; c < 0x80; ++c) ascii += static_cast<char>(c);
+  for (const std::string& text :
+       {ascii, std::string("9\"0"), std::string("\\"), std::string("θ ξ «» —"), std::string()}) {
+    web::Json json;
+    EXPECT_EQ(read_json_string(json.string(text).text()), text) << json.text();
+  }
+}
+
+// What a view draws of a table: gamma_k where gamma is shown without alpha, alpha_k otherwise.
+TEST(WebTable, ChartDrawsWhatIsShown) {
+  const berg::Result at30 = berg::compute(30.0, 1.0);
+  for (const auto& [shown, quantity, value] :
+       {std::tuple{"gamma", "γ", at30.gamma(1)},
+        std::tuple{"gamma,alpha", "α", at30.signed_value(1)}}) {
+    web::Entries entries(std::string("from=30\nto=30\nharmonics=1\nshow=") + shown);
+    EXPECT_NE(web::table(entries).find(std::string(R"("chart":{"quantity":")") + quantity +
+                                       R"(","harmonics":[1],"angles":[30.000],"curves":[[[)" +
+                                       web::coefficient(value) + "]]]}"),
+              std::string::npos)
+        << web::table(entries);
+  }
+}
+
+// Each entry of the page that reads numbers (and a name it does not have), and the options of
+// k-berg-table that read the same, the entry's text in place of "%".
+const std::pair<std::string_view, std::vector<std::string>> kEntries[] = {
+    {"angle", {"--from", "%"}},
+    {"from", {"--from", "%"}},
+    {"to", {"--to", "%"}},
+    {"step", {"--step", "%"}},
+    {"exponent", {"--exponent", "%"}},
+    {"harmonics", {"--harmonics", "%"}},
+    {"xi", {"--xi", "%", "--show", "eta"}},
+    {"harmonic", {"--harmonic", "%", "--stage", "--supply", "1", "--power", "1", "--xi", "1"}},
+    {"supply", {"--supply", "%", "--stage", "--power", "1", "--xi", "1"}},
+    {"power", {"--power", "%", "--stage", "--supply", "1", "--xi", "1"}},
+    {"angel", {"--angel", "%"}}};
+
+using Numbers = std::optional<std::vector<double>>;
+
+Numbers read_by_program(std::vector<std::string> options, const std::string& text) {
+  std::vector<const char*> arguments{"k-berg-table"};
+  for (std::string& option : options) arguments.push_back((option == "%" ? text : option).c_str());
+  try {
+    const table::Options o =
+        table::parse_command_line(static_cast<int>(arguments.size()), arguments.data()).options;
+    if (options[0] == "--exponent") return o.exponents;
+    if (options[0] == "--harmonics") return {{o.view.harmonics.begin(), o.view.harmonics.end()}};
+    const std::map<std::string, double> read = {
+        {"--from", o.angles.from},       {"--to", o.angles.to},
+        {"--step", o.angles.step},       {"--xi", o.view.xi},
+        {"--supply", o.stage.supply},    {"--power", o.stage.power},
+        {"--harmonic", o.stage.harmonic}};
+    return {{read.at(options[0])}};
+  } catch (const textio::Error&) {
+    return std::nullopt;
+  }
+}
+
+Numbers read_by_page(std::string_view name, const std::string& text) {
+  web::Entries entries(std::string(name) + "=" + text);
+  const std::map<std::string_view, web::NumberEntry> numbers = {
+      {"angle", web::kAngle}, {"from", web::kFrom},     {"to", web::kTo},      {"step", web::kStep},
+      {"xi", web::kXi},       {"supply", web::kSupply}, {"power", web::kPower}};
+  if (!entries.refusals().empty()) return std::nullopt;
+  if (name == "exponent") return entries.numbers(web::kExponent, web::kMostExponents);
+  if (name == "harmonics") {
+    const std::optional<std::vector<int>> read = entries.harmonics({});
+    return read ? Numbers{{read->begin(), read->end()}} : std::nullopt;
+  }
+  if (name == "harmonic") {
+    const std::optional<int> read = web::harmonic_of(entries);
+    return read ? Numbers{{double(*read)}} : std::nullopt;
+  }
+  const std::optional<double> number = entries.number(numbers.at(name));
+  return number ? Numbers{{*number}} : std::nullopt;
+}
+
+// The page and k-berg-table take the same texts, as the same numbers, and refuse the same.
+TEST(WebEntries, ReadAsTheProgramReadsItsOptions) {
+  for (const auto& [name, options] : kEntries) {
+    for (const std::string text :
+         {"2.0", "+2", "1,5", "1;1,5", " 90", "90 ", "1e1", "0x10", "inf", "nan", "", "3"}) {
+      EXPECT_EQ(read_by_page(name, text), read_by_program(options, text)) << name << "=" << text;
+    }
+  }
+}
+
+TEST(WebEntries, UnknownNameRefusedByName) {
+  EXPECT_EQ(web::refused(web::Entries("angle=90\nangel=90")),
+            R"({"refusals":[{"entry":"angel","text":"«angel» — нет такого поля"}]})");
+}
+
+}  // namespace
