@@ -37,7 +37,9 @@ double number(std::string_view option, const std::string& typed) {
       text.find('.') == std::string::npos) {
     text[comma] = '.';
   }
-  const char* begin = text.data() + (text.starts_with('+') ? 1 : 0);
+  // A plus sign is skipped as the dialogue skips it; a sign after it is no number ("+-2").
+  const bool plus = text.starts_with('+') && !text.starts_with("+-");
+  const char* begin = text.data() + (plus ? 1 : 0);
   const char* end = text.data() + text.size();
   double value = 0.0;
   const auto result = std::from_chars(begin, end, value);

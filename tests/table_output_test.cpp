@@ -102,6 +102,7 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
        "--show: '' is not one of alpha, gamma, g1, eta, db, cos, gn, etan"},
       {{"--harmonics", "", "--csv"}, "--harmonics: '" + not_harmonics},
       {{"--angle-for-g1", "nan"}, "--angle-for-g1: 'nan' is not a number"},
+      {{"--angle-for-g1", "+-2"}, "--angle-for-g1: '+-2' is not a number"},
       {{"--exponent", "1e-400"},
        "--exponent: '1e-400' is beyond the numbers this program can hold"},
       {{"--harmonic", ""}, "--harmonic: is for --stage only"},
