@@ -1,8 +1,8 @@
 // The files the programs write: the report file, to which each save appends under a lock, the
 // small note a save leaves while it writes, and the chart, replaced whole. Everything goes
 // through FileSystem, whose primitives differ between operating systems (files-posix.cpp and
-// files-windows.cpp, the build picks one) and whose chart rules, the same everywhere, are in
-// files.cpp on top of them; tests stand a fake in for the primitives.
+// files-windows.cpp, the build picks one); the rules of the report file and of the chart are
+// the report layer's, on top of them, and tests stand a fake in for the primitives.
 #pragma once
 
 #include <chrono>
@@ -85,11 +85,11 @@ class ChartFile {
   virtual bool give_name(const std::string& path, std::string* error) = 0;
 };
 
-// Where the programs' files are: the system's, or a fake in tests. The primitives are the
-// system's calls; replace_file and check_chart_target are rules built on them.
+// Where the programs' files are: the system's, or a fake in tests; each operation is one of
+// the system's calls, or a few of them that belong together.
 class FileSystem {
  public:
-  virtual ~FileSystem();
+  virtual ~FileSystem() = default;
 
   // Opens `name` for reading and writing at its end, created if absent. Where that is refused
   // for lack of permission, opens it for writing alone, else for reading alone (see
@@ -134,56 +134,7 @@ class FileSystem {
   // or a file the output was sent to: what goes there should then follow the output, not
   // replace the file under it.
   virtual bool is_standard_output(const std::string& path) = 0;
-
-  // Writes `bytes` to `path` as an editor saves a file. A symbolic link is followed and its
-  // target replaced. A regular file is replaced whole: the bytes go to a new temporary file
-  // beside it, which is flushed, given the old file's permissions and owner, and renamed over
-  // it; the folder is flushed after that. The temporary file has no name until just before
-  // the rename where the system can make such a file, else a random name after
-  // kTemporaryChartName: either way no other user can take it first. A file its user may not
-  // write is refused ("Permission denied"), and so is a block device. A device, a FIFO and a
-  // file with several hard links are written in place, so that every name of it shows the new
-  // bytes; such a file is given the space for them first, and where they cannot all be
-  // written its old bytes are written back (the error says whether that worked). Only a
-  // process that lives on can do that: one killed outright (SIGKILL) while the bytes go in
-  // can leave the new chart's start over the rest of the old one, and a crash of the system
-  // any mix of the two. The ending signals are held meanwhile, except for a FIFO or a device,
-  // which may take for ever.
-  // Standard output is refused: the caller writes the chart after its output instead.
-  bool replace_file(const std::string& path, std::string_view bytes, std::string* error);
-
-  // Checks, before anything is written, that replace_file may write the chart to `path`:
-  // refuses a folder, a block device, a folder to put it in where no temporary file can be
-  // made (one is made and removed to see), a file that may not be written, a non-empty file
-  // that is not an SVG document (such as K-Berg.txt), and a FIFO that no program reads. A
-  // FIFO that is read is kept open for the replace_file that follows. Standard output is
-  // always fine. `error` gets one line naming the path and the reason.
-  bool check_chart_target(const std::string& path, std::string* error);
-
- private:
-  bool write_new(const FileFacts& facts, bool replacing, std::string_view bytes,
-                 std::string* error);
-  bool write_in_place(const std::string& path, const FileFacts& facts, std::string_view bytes,
-                      std::string* error);
-  std::unique_ptr<ChartFile> create_temporary(const std::string& target, std::string* name,
-                                              std::string* error);
-  bool name_temporary(ChartFile& file, const std::string& target, std::string* name,
-                      std::string* error);
-  bool may_make_temporary(const std::string& target, std::string* error);
-  std::unique_ptr<ChartFile> open_target(const std::string& path, std::string* error);
-
-  std::string checked_fifo_path_;  // a FIFO check_chart_target opened, kept for the chart
-  std::unique_ptr<ChartFile> checked_fifo_;
 };
-
-// The start of a temporary chart's name: visible, and saying what it is, so that one a killed
-// run left is seen and can be removed.
-constexpr std::string_view kTemporaryChartName = "k-berg-table-unfinished-chart-";
-
-// Whether a file that starts with `start` is an SVG document, which a chart may replace: its
-// root element is svg (svg:svg with a prefix), and the document says it is SVG, by the SVG
-// namespace on that element, an XML declaration or a document type svg.
-bool is_svg_document(std::string_view start);
 
 // The folder `path` is in: "." for a bare name.
 std::string folder_of(const std::string& path);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/design.h"
+#include "report/chart_file.h"
 #include "table/answers.h"
 #include "table/chart.h"
 #include "table/csv.h"
@@ -30,10 +31,10 @@ class Outputs {
       : options_(options), output_(output), files_(files), records_(output, false) {
     if (options.svg_file.empty()) return;
     chart_.emplace(chart);
+    if (options.svg_file == "-") return;
     std::string error;
-    if (options.svg_file != "-" && !files.check_chart_target(options.svg_file, &error)) {
-      throw textio::Error("--svg: " + error);
-    }
+    target_ = chart_file::check_chart_target(files, options.svg_file, &error);
+    if (!target_) throw textio::Error("--svg: " + error);
   }
 
   // Where the answer goes, or nothing when the chart takes its place.
@@ -45,12 +46,12 @@ class Outputs {
     records_.flush();
     if (!chart_) return;
     const std::string svg = std::move(*chart_).finish();
-    if (options_.svg_file == "-" || files_.is_standard_output(options_.svg_file)) {
+    if (!target_ || target_->standard_output) {
       output_.write(svg);
       return;
     }
     std::string error;
-    if (!files_.replace_file(options_.svg_file, svg, &error)) {
+    if (!chart_file::write_chart(files_, *target_, svg, &error)) {
       throw textio::Error("--svg: cannot write '" + options_.svg_file + "': " + error);
     }
   }
@@ -61,6 +62,7 @@ class Outputs {
   platform::FileSystem& files_;
   textio::Records records_;
   std::optional<Chart> chart_;
+  std::optional<chart_file::ChartTarget> target_;  // none where the chart goes to the output
 };
 
 // The Berg chart of the options, its marks named for the answer.

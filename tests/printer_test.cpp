@@ -14,6 +14,7 @@
 #include <thread>
 #include <tuple>
 
+#include "report/chart_file.h"
 #include "tests/fake_files.h"
 #include "tests/run_program.h"
 #include "textio/failure.h"
@@ -380,7 +381,8 @@ TEST(EndingSignals, WaitWhileAFileCanBeLeftHalfWritten) {
         static_cast<void>(::write(steps[1], &step, 1));
       };
       std::string error;
-      _exit(chart ? files.replace_file("chart.svg", "new", &error) : save(files).reason.empty());
+      _exit(chart ? chart_file::replace_file(files, "chart.svg", "new", &error)
+                  : save(files).reason.empty());
     }
     close(steps[1]);
     std::vector<Step> told;

@@ -1,3 +1,5 @@
+#include "report/chart_file.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,16 +11,16 @@
 #include <string>
 #include <tuple>
 
-#include "platform/files.h"
 #include "tests/fake_files.h"
 #include "tests/run_program.h"
 
+namespace chart_file {
 namespace {
 
 using Kind = platform::FileFacts::Kind;
 using testing_support::Step;
 
-const std::string kTemporary = std::string(platform::kTemporaryChartName) + "0";
+const std::string kTemporary = std::string(kTemporaryChartName) + "0";
 
 // Whatever step fails, the old chart stays and no temporary file is left; one written in place
 // gets its space first and its old bytes back. A taken temporary name is passed over.
@@ -60,7 +62,7 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
     files.write_takes = 4;
     std::string error;
     SCOPED_TRACE(expected_error);
-    EXPECT_EQ(files.replace_file("chart.svg", "new chart", &error), expected_error.empty());
+    EXPECT_EQ(replace_file(files, "chart.svg", "new chart", &error), expected_error.empty());
     EXPECT_EQ(error, expected_error);
     EXPECT_EQ(files.files,
               (std::map<std::string, std::string>{{"chart.svg", chart}, {kTemporary, "left"}}));
@@ -68,7 +70,7 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
   testing_support::FakeFiles files;
   files.standard_output = "chart.svg";
   std::string error;
-  EXPECT_FALSE(files.replace_file("chart.svg", "new", &error) || files.files.size() > 0);
+  EXPECT_FALSE(replace_file(files, "chart.svg", "new", &error) || files.files.size() > 0);
   EXPECT_EQ(error, "it is standard output, which gets the chart after what was written there");
 }
 
@@ -77,7 +79,7 @@ TEST(ReplaceFile, WholeOrTheOldOneStays) {
 TEST(ReplaceFile, TemporaryNamesCannotBeTakenFirst) {
   testing_support::FakeFiles files;
   files.unnamed_files = false;
-  const std::string prefix(platform::kTemporaryChartName);
+  const std::string prefix(kTemporaryChartName);
   for (int number = 0; number < 100; ++number) files.files[prefix + std::to_string(number)];
   const std::size_t held = files.files.size();
   std::set<std::string> names;
@@ -87,10 +89,10 @@ TEST(ReplaceFile, TemporaryNamesCannotBeTakenFirst) {
     }
   };
   std::string error;
-  EXPECT_TRUE(files.replace_file("chart.svg", "new", &error)) << error;
-  EXPECT_TRUE(files.replace_file("chart.svg", "newer", &error)) << error;
+  EXPECT_TRUE(replace_file(files, "chart.svg", "new", &error)) << error;
+  EXPECT_TRUE(replace_file(files, "chart.svg", "newer", &error)) << error;
   files.failing = {Step::sync};
-  EXPECT_FALSE(files.replace_file("chart.svg", "newest", &error));
+  EXPECT_FALSE(replace_file(files, "chart.svg", "newest", &error));
   EXPECT_EQ(names.size(), 3u);
   for (const std::string& name : names) {
     EXPECT_TRUE(name.starts_with(prefix) &&
@@ -129,7 +131,7 @@ TEST(IsSvgDocument, TheRootElementSaysIt) {
       {"<!-- <svg" + ns + "> -->", false},
       {" Угол отсечки <svg" + ns + ">", false},
       {"", false}};
-  for (const auto& [start, svg] : cases) EXPECT_EQ(platform::is_svg_document(start), svg) << start;
+  for (const auto& [start, svg] : cases) EXPECT_EQ(is_svg_document(start), svg) << start;
 }
 
 // The checks before anything is written, each refusal one line naming the path.
@@ -163,7 +165,7 @@ TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
       files.facts["c.svg"].size = bytes.size();
       if (folder_refuses) files.failing = {Step::create};
       std::string error;
-      EXPECT_EQ(files.check_chart_target("c.svg", &error), refusal.empty()) << refusal;
+      EXPECT_EQ(check_chart_target(files, "c.svg", &error).has_value(), refusal.empty()) << refusal;
       EXPECT_EQ(error, refusal);
       EXPECT_EQ(files.files.size(), facts.kind == Kind::regular ? 1u : 0u) << "a file was left";
     }
@@ -183,7 +185,7 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
            " ]";
   };
   const std::string long_name(251, 'c');
-  const std::string prefix(platform::kTemporaryChartName);
+  const std::string prefix(kTemporaryChartName);
   const std::string taken = prefix + "[0-9] " + prefix + "[0-9][0-9]";
   const std::tuple<std::string, std::string, std::string> cases[] = {
       {"", "", replaced_with("640:root:root:1")},
@@ -210,7 +212,7 @@ TEST(SystemChart, WritesAsAnEditorSaves) {
     testing_support::CurrentTempDir folder;
     ASSERT_EQ(std::system(setup.c_str()), 0) << setup;
     std::string error;
-    EXPECT_EQ(platform::system_files().replace_file("chart.svg", "new\n", &error),
+    EXPECT_EQ(replace_file(platform::system_files(), "chart.svg", "new\n", &error),
               expected_error.empty())
         << setup;
     EXPECT_EQ(error, expected_error) << setup;
@@ -229,7 +231,7 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   const long open_before = testing_support::open_descriptors();
   platform::FileSystem& files = platform::system_files();
   std::string error;
-  ASSERT_TRUE(files.replace_file("chart.svg", "new\n", &error)) << error;
+  ASSERT_TRUE(replace_file(files, "chart.svg", "new\n", &error)) << error;
   char bytes[8] = {};
   EXPECT_EQ(read(reader, bytes, sizeof bytes), 4);
   EXPECT_STREQ(bytes, "old\n");
@@ -238,22 +240,22 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   std::filesystem::create_hard_link("chart.svg", "other.svg");
   {
     const testing_support::FileSizeLimit limit(8);
-    EXPECT_FALSE(files.replace_file("chart.svg", "a longer chart\n", &error));
+    EXPECT_FALSE(replace_file(files, "chart.svg", "a longer chart\n", &error));
   }
   EXPECT_EQ(error, "File too large; the old chart was written back");
   EXPECT_EQ(folder.read("other.svg"), "new\n");
   ASSERT_EQ(mkfifo("fifo.svg", 0600), 0);
-  EXPECT_FALSE(files.check_chart_target("missing/c.svg", &error));
+  EXPECT_FALSE(check_chart_target(files, "missing/c.svg", &error).has_value());
   EXPECT_EQ(error,
             "cannot write the chart to 'missing/c.svg': no file can be made in 'missing': "
             "No such file or directory");
-  EXPECT_FALSE(files.check_chart_target("fifo.svg", &error));
+  EXPECT_FALSE(check_chart_target(files, "fifo.svg", &error).has_value());
   EXPECT_EQ(error, "cannot write the chart to 'fifo.svg': it is a FIFO that no program reads");
   const int fifo_reader = open("fifo.svg", O_RDONLY | O_NONBLOCK);
-  EXPECT_TRUE(files.check_chart_target("fifo.svg", &error));
-  EXPECT_TRUE(files.replace_file("fifo.svg", "new\n", &error)) << error;
+  const auto target = check_chart_target(files, "fifo.svg", &error);
+  EXPECT_TRUE(target && write_chart(files, *target, "new\n", &error)) << error;
   EXPECT_EQ(read(fifo_reader, bytes, sizeof bytes), 4);
-  EXPECT_TRUE(files.check_chart_target("new.svg", &error)) << error;
+  EXPECT_TRUE(check_chart_target(files, "new.svg", &error).has_value()) << error;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
   close(fifo_reader);
   // A removed file reached through /proc is written in place, not the file that now has the
@@ -261,7 +263,7 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   const int gone = open("gone", O_RDWR | O_CREAT, 0600);
   unlink("gone");
   folder.write("gone (deleted)", "other\n");
-  EXPECT_TRUE(files.replace_file("/proc/self/fd/" + std::to_string(gone), "new\n", &error));
+  EXPECT_TRUE(replace_file(files, "/proc/self/fd/" + std::to_string(gone), "new\n", &error));
   EXPECT_EQ(folder.read("gone (deleted)"), "other\n");
   EXPECT_EQ(pread(gone, bytes, sizeof bytes, 0), 4);
   close(gone);
@@ -281,3 +283,4 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
 }
 
 }  // namespace
+}  // namespace chart_file
