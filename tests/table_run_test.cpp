@@ -208,6 +208,10 @@ TEST(TableRun, TheStageAndItsRefusals) {
       {with({"--power", "10", "--from", "90", "--to", "90"}),
        "--power: 10 W is more than the critical regime gives at 90 degrees and exponent 1.000: "
        "at most 9.7656 W"},
+      {{"--stage", "--supply", "125", "--saturation", "1", "--power", "1e3", "--from", "90", "--to",
+        "90"},
+       "--power: 1000 W is more than the critical regime gives at 90 degrees and exponent "
+       "1.000: at most 976.56 W"},
       {with({"--power", "1", "--harmonic", "3", "--from", "90", "--to", "90"}),
        "--harmonic: at 90 degrees and exponent 1.000 alpha3 is not above 0: the pulse gives no "
        "harmonic 3 to design for"},

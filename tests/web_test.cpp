@@ -123,8 +123,8 @@ Numbers read_by_page(std::string_view name, const std::string& text) {
 // The page and k-berg-table take the same texts, as the same numbers, and refuse the same.
 TEST(WebEntries, ReadAsTheProgramReadsItsOptions) {
   for (const auto& [name, options] : kEntries) {
-    for (const std::string text :
-         {"2.0", "+2", "1,5", "1;1,5", " 90", "90 ", "1e1", "0x10", "inf", "nan", "", "3"}) {
+    for (const std::string text : {"2.0", "+2", "+-2", "1,5", "1;1,5", " 90", "90 ", "1e1", "0x10",
+                                   "inf", "nan", "", "3", "9"}) {
       EXPECT_EQ(read_by_page(name, text), read_by_program(options, text)) << name << "=" << text;
     }
   }
