@@ -130,9 +130,12 @@ TEST(WebEntries, ReadAsTheProgramReadsItsOptions) {
   }
 }
 
-TEST(WebEntries, UnknownNameRefusedByName) {
-  EXPECT_EQ(web::refused(web::Entries("angle=90\nangel=90")),
-            R"({"refusals":[{"entry":"angel","text":"«angel» — нет такого поля"}]})");
+TEST(WebEntries, RefusalsNameTheirEntry) {
+  web::Entries entries("angle=200\nangel=90");
+  EXPECT_FALSE(entries.number(web::kAngle));
+  EXPECT_EQ(web::refused(entries),
+            R"({"refusals":[{"entry":"angel","text":"«angel» — нет такого поля"},)"
+            R"({"entry":"angle","text":"Угол отсечки: «200» — нужно число от 4.9 до 180.1"}]})");
 }
 
 }  // namespace
