@@ -12,8 +12,9 @@ constexpr std::int64_t kLimit = 100000;
 // The last angle is the last one not above `to`, or `to` when past it by rounding alone.
 TEST(Sweep, AnglesEndAtTheLastNotAboveTo) {
   const std::tuple<sweep::Range, std::int64_t, double> cases[] = {
-      {{5, 180, 5}, 36, 180},      {{4.9, 180.1, 0.1}, 1753, 180.1}, {{90, 90, 1}, 1, 90},
-      {{10, 20, 0.75}, 14, 19.75}, {{4.9, 5.2, 0.1}, 4, 5.2},        {{100, 180.1, 20}, 5, 180}};
+      {{5, 180, 5}, 36, 180},    {{4.9, 180.1, 0.1}, 1753, 180.1},
+      {{90, 90, 1}, 1, 90},      {{10, 10.0109999, 0.001}, 11, 10.01},
+      {{4.9, 5.2, 0.1}, 4, 5.2}, {{100, 180.1, 20}, 5, 180}};
   for (const auto& [range, count, last] : cases) {
     EXPECT_EQ(sweep::count(range, kLimit), count) << range.from << " " << range.to;
     EXPECT_EQ(sweep::angle_at(range, count - 1), last) << range.from << " " << range.to;
