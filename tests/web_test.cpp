@@ -130,6 +130,12 @@ TEST(WebEntries, ReadAsTheProgramReadsItsOptions) {
   }
 }
 
+// The table shows harmonics 0 to 9 where none are chosen.
+TEST(WebTable, AllHarmonicsWhereNoneAreChosen) {
+  web::Entries entries("from=30\nto=30");
+  EXPECT_NE(web::table(entries).find(R"("α5","α6","α7","α8","α9"],)"), std::string::npos);
+}
+
 TEST(WebEntries, RefusalsNameTheirEntry) {
   web::Entries entries("angle=200\nangel=90");
   EXPECT_FALSE(entries.number(web::kAngle));
