@@ -134,6 +134,13 @@ TEST(IsSvgDocument, TheRootElementSaysIt) {
   for (const auto& [start, svg] : cases) EXPECT_EQ(is_svg_document(start), svg) << start;
 }
 
+// A temporary chart stands in its target's folder, where a rename can put it in place.
+TEST(Paths, BesideIsInTheSameFolder) {
+  EXPECT_EQ(platform::beside("/srv/charts/c.svg", "t"), "/srv/charts/t");
+  EXPECT_EQ(platform::beside("c.svg", "t"), "t");
+  EXPECT_EQ(platform::folder_of("c.svg"), ".");
+}
+
 // The checks before anything is written, each refusal one line naming the path.
 TEST(CheckChartTarget, RefusesWhatTheChartMustNotReplace) {
   const std::string cannot = "cannot write the chart to 'c.svg': ";
