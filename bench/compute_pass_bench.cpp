@@ -21,9 +21,9 @@
 #include "engine/integral.h"
 #include "engine/ishsignal.h"
 #include "engine/nml1.h"
+#include "engine/rows.h"
 #include "table/options.h"
 #include "table/plain_table.h"
-#include "table/rows.h"
 #include "table/run.h"
 #include "textio/channels.h"
 #include "textio/records.h"
@@ -141,7 +141,7 @@ void WholeTable(benchmark::State& state) {
   for (auto _ : state) {
     textio::Records out(sink, false);
     table::PlainTable writer(out, view);
-    table::compute_rows({1.0}, range, {&writer});
+    rows::compute_rows({1.0}, range, {&writer});
     out.flush();
   }
   ::close(null_device);

@@ -451,7 +451,7 @@ std::string too_many_curves(std::size_t exponents, std::size_t series) {
 Chart::Chart(const ChartView& view)
     : view_(view),
       angle_axis_(angle_axis(view.angles)),
-      angles_(static_cast<std::size_t>(sweep::count(view.angles, kMostRows))) {}
+      angles_(static_cast<std::size_t>(sweep::count(view.angles, rows::kMostRows))) {}
 
 void Chart::start_block(double exponent) {
   exponents_.push_back(exponent);

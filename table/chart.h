@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/design.h"
-#include "table/rows.h"
+#include "engine/rows.h"
 
 namespace table {
 
@@ -122,7 +122,7 @@ std::vector<double> ticks(const Chart::Axis& axis);
 ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const sweep::Range& angles);
 
 // Hands each row's alpha_n (or gamma_n) of the chart's harmonics to the chart.
-class BergCurves : public RowWriter {
+class BergCurves : public rows::RowWriter {
  public:
   BergCurves(Chart& chart, const std::vector<int>& harmonics, bool gamma);
   void start_block(double exponent) override;

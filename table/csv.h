@@ -2,14 +2,14 @@
 #pragma once
 
 #include "engine/quantity.h"
-#include "table/rows.h"
+#include "engine/rows.h"
 #include "textio/records.h"
 
 namespace table {
 
 // Writes a header line, then one line per row of every block, each as it comes and ending in
 // CR LF, in the form the view asks for.
-class CsvTable : public RowWriter {
+class CsvTable : public rows::RowWriter {
  public:
   CsvTable(textio::Records& out, const quantity::View& view);
   void start_block(double exponent) override;

@@ -169,22 +169,23 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
 void check_rows(const Options& options) {
   const sweep::Range& angles = options.angles;
   const auto exponents = static_cast<std::int64_t>(options.exponents.size());
-  if (exponents > kMostRows) {
-    reject("--exponent", "the list has more than " + std::to_string(kMostRows) + " values");
+  if (exponents > rows::kMostRows) {
+    reject("--exponent", "the list has more than " + std::to_string(rows::kMostRows) + " values");
   }
-  const std::int64_t count = sweep::count(angles, kMostRows);
+  const std::int64_t count = sweep::count(angles, rows::kMostRows);
   if (const std::optional<double> repeated = sweep::first_repeated(angles, count)) {
     reject("--step", textio::shortest_text(angles.step) +
                          " is too small: neighbouring angles near " +
                          textio::shortest_text(*repeated) + " are equal");
   }
-  if (count > kMostRows) {
+  if (count > rows::kMostRows) {
     reject("--step", textio::shortest_text(angles.step) + " makes more than " +
-                         std::to_string(kMostRows) + " rows");
+                         std::to_string(rows::kMostRows) + " rows");
   }
-  if (count * exponents > kMostRows) {
+  if (count * exponents > rows::kMostRows) {
     reject("--exponent", std::to_string(exponents) + " exponents of " + std::to_string(count) +
-                             " angles each make more than " + std::to_string(kMostRows) + " rows");
+                             " angles each make more than " + std::to_string(rows::kMostRows) +
+                             " rows");
   }
 }
 
@@ -377,9 +378,9 @@ void check_searches(const Options& options) {
   const std::int64_t searches = options.answer == Answer::optimum        ? exponents * harmonics
                                 : options.answer == Answer::angle_for_g1 ? exponents
                                                                          : 0;
-  if (searches > kMostSearches) {
+  if (searches > rows::kMostSearches) {
     reject("--exponent", std::to_string(exponents) + " exponents make " + std::to_string(searches) +
-                             " searches, more than " + std::to_string(kMostSearches));
+                             " searches, more than " + std::to_string(rows::kMostSearches));
   }
 }
 
@@ -395,7 +396,7 @@ Options resolve(const Given& given) {
   Options options;
   options.answer = answer_of(given);
   options.csv = given.csv;
-  options.pass = given.exact ? Pass::exact : Pass::sampled;
+  options.pass = given.exact ? rows::Pass::exact : rows::Pass::sampled;
   options.exponents = exponents_of(given.exponents);
   options.angles = {number("--from", given.from), number("--to", given.to),
                     number("--step", given.step)};

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/quantity.h"
+#include "engine/rows.h"
 #include "engine/stage.h"
-#include "table/rows.h"
 
 namespace table {
 
@@ -22,13 +22,13 @@ struct Options {
   Answer answer = Answer::rows;
   double target_g1 = 0.0;  // the value asked for by --angle-for-g1
   bool csv = false;
-  Pass pass = Pass::sampled;           // the rows from the samples, or exact with --exact
-  quantity::View view;                 // what the table or the CSV shows of each row
-  std::vector<int> optimum_harmonics;  // those of --optimum, 1 to 9, in increasing order
-  std::vector<int> chart_harmonics;    // the curves of the chart, in increasing order
-  bool chart_gamma = false;            // the chart draws gamma_k instead of alpha_k
-  std::string svg_file;                // empty when no chart is asked for; "-" for standard output
-  stage::Inputs stage;                 // what --stage designs for
+  rows::Pass pass = rows::Pass::sampled;  // the rows from the samples, or exact with --exact
+  quantity::View view;                    // what the table or the CSV shows of each row
+  std::vector<int> optimum_harmonics;     // those of --optimum, 1 to 9, in increasing order
+  std::vector<int> chart_harmonics;       // the curves of the chart, in increasing order
+  bool chart_gamma = false;               // the chart draws gamma_k instead of alpha_k
+  std::string svg_file;  // empty when no chart is asked for; "-" for standard output
+  stage::Inputs stage;   // what --stage designs for
 };
 
 // The options as the user typed them, before any is read as a number or given its default.

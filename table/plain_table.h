@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/quantity.h"
-#include "table/rows.h"
+#include "engine/rows.h"
 #include "textio/records.h"
 
 namespace table {
@@ -30,7 +30,7 @@ void write_ruled_heading(textio::Records& out, const std::string& heading);
 // the view asks for it, the coefficient's modulus then taking the place of its signed value,
 // as on the dialogue's results screen. Every value is rounded as the dialogue's results screen
 // rounds it; a level in decibels has two decimals, and "—" stands where a quantity has no value.
-class PlainTable : public RowWriter {
+class PlainTable : public rows::RowWriter {
  public:
   PlainTable(textio::Records& out, const quantity::View& view);
   void start_block(double exponent) override;

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "engine/design.h"
+#include "engine/rows.h"
 #include "report/chart_file.h"
 #include "table/answers.h"
 #include "table/chart.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
-#include "table/rows.h"
 #include "table/stage.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
@@ -89,7 +89,8 @@ class BergOutputs : public Outputs {
 
   // Draws the rows of the range on the chart, if there is one.
   void draw_rows() {
-    if (curves_) compute_rows(options_.exponents, options_.angles, {&*curves_}, options_.pass);
+    if (curves_)
+      rows::compute_rows(options_.exponents, options_.angles, {&*curves_}, options_.pass);
   }
 
  private:
@@ -97,7 +98,7 @@ class BergOutputs : public Outputs {
   std::optional<BergCurves> curves_;
 };
 
-std::unique_ptr<RowWriter> table_writer(const Options& options, textio::Records& out) {
+std::unique_ptr<rows::RowWriter> table_writer(const Options& options, textio::Records& out) {
   if (options.csv) return std::make_unique<CsvTable>(out, options.view);
   return std::make_unique<PlainTable>(out, options.view);
 }
@@ -127,14 +128,14 @@ std::vector<berg::Result> angles_for_g1(const Options& options, Progress& progre
 
 void answer_rows(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
   BergOutputs outputs(options, output, files);
-  std::vector<RowWriter*> writers;
+  std::vector<rows::RowWriter*> writers;
   if (outputs.curves() != nullptr) writers.push_back(outputs.curves());
-  std::unique_ptr<RowWriter> table;
+  std::unique_ptr<rows::RowWriter> table;
   if (textio::Records* out = outputs.answer()) {
     table = table_writer(options, *out);
     writers.push_back(table.get());
   }
-  compute_rows(options.exponents, options.angles, writers, options.pass);
+  rows::compute_rows(options.exponents, options.angles, writers, options.pass);
   outputs.finish();
 }
 

@@ -5,10 +5,10 @@
 #include <span>
 #include <string>
 
+#include "engine/rows.h"
 #include "report/csv.h"
 #include "report/stage_text.h"
 #include "table/plain_table.h"
-#include "table/rows.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
 
@@ -163,7 +163,7 @@ std::vector<stage::Block> design_stages(const Options& options) {
   std::vector<stage::Block> blocks;
   for (double exponent : options.exponents) {
     blocks.push_back(stage::over_range(options.stage, options.angles,
-                                       sweep::count(options.angles, kMostRows), exponent));
+                                       sweep::count(options.angles, rows::kMostRows), exponent));
     check_block(options, blocks.back());
   }
   return blocks;

@@ -8,11 +8,11 @@
 #include <tuple>
 
 #include "engine/grid.h"
+#include "engine/rows.h"
 #include "table/chart.h"
 #include "table/csv.h"
 #include "table/options.h"
 #include "table/plain_table.h"
-#include "table/rows.h"
 #include "table/stage.h"
 #include "textio/failure.h"
 
@@ -171,7 +171,7 @@ std::string written(const View& view, const std::vector<double>& exponents, swee
   textio::StringSink sink;
   textio::Records out(sink, false);
   Writer writer(out, view);
-  table::compute_rows(exponents, range, {&writer});
+  rows::compute_rows(exponents, range, {&writer});
   out.flush();
   return sink.text();
 }
@@ -264,7 +264,7 @@ TEST(TableRows, ZeroHasNoSign) {
 }
 
 // Keeps every row, as the chart sees them.
-struct Kept : table::RowWriter {
+struct Kept : rows::RowWriter {
   std::vector<berg::Result> rows;
   void start_block(double) override {}
   void write_row(const berg::Result& row) override { rows.push_back(row); }
@@ -281,7 +281,7 @@ std::string chart(const Drawn& view, const std::vector<double>& exponents,
   table::Chart drawn(table::berg_chart(view.harmonics, view.gamma, view.angles));
   table::BergCurves curves(drawn, view.harmonics, view.gamma);
   Kept kept;
-  table::compute_rows(exponents, view.angles, {&curves, &kept});
+  rows::compute_rows(exponents, view.angles, {&curves, &kept});
   for (std::size_t b = 0; b < exponents.size() && maxima; ++b) {
     curves.mark_maxima(b, design::optima(exponents[b], view.harmonics));
   }
@@ -486,7 +486,7 @@ double berg(int n, double t) {
 // worst error.
 TEST(TableAccuracy, ExponentOneWithinTheAliasingBoundOverTheWholeRange) {
   Kept kept;
-  table::compute_rows({1.0}, {4.9, 180.1, 0.1}, {&kept});
+  rows::compute_rows({1.0}, {4.9, 180.1, 0.1}, {&kept});
   double worst = 0.0, worst_angle = 0.0;
   for (const berg::Result& row : kept.rows) {
     const double t = kPi * std::min(row.angle(), 360.0 - row.angle()) / 180.0;

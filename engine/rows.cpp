@@ -1,6 +1,6 @@
-#include "table/rows.h"
+#include "engine/rows.h"
 
-namespace table {
+namespace rows {
 
 void compute_rows(const std::vector<double>& exponents, const sweep::Range& range,
                   const std::vector<RowWriter*>& writers, Pass pass) {
@@ -15,4 +15,4 @@ void compute_rows(const std::vector<double>& exponents, const sweep::Range& rang
   }
 }
 
-}  // namespace table
+}  // namespace rows

@@ -1,15 +1,14 @@
 // The rows of a Berg table: one compute pass per angle, one block of angles per exponent,
-// handed to the outputs as they are computed, and what the outputs show of each row.
+// handed to the outputs as they are computed.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "engine/berg.h"
-#include "engine/quantity.h"
 #include "engine/sweep.h"
 
-namespace table {
+namespace rows {
 
 // The most rows one run computes, over all its blocks.
 constexpr std::int64_t kMostRows = 100000;
@@ -34,4 +33,4 @@ enum class Pass { sampled, exact };
 void compute_rows(const std::vector<double>& exponents, const sweep::Range& range,
                   const std::vector<RowWriter*>& writers, Pass pass = Pass::sampled);
 
-}  // namespace table
+}  // namespace rows
