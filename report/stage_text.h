@@ -2,10 +2,13 @@
 // the stage is, what it was designed from, and why rows are empty.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/stage.h"
+#include "engine/sweep.h"
+#include "report/refusals.h"
 
 namespace stage_text {
 
@@ -22,5 +25,12 @@ std::string empty_rows_note(const stage::Inputs& inputs);
 // The most power an angle gives, cut down (never rounded up) to five significant digits, so
 // that asking for the number shown works.
 std::string most_power_text(double watts);
+
+// Why a block of the range is refused, if it is: a row whose values are beyond the doubles
+// (the input at fault), the one angle of the range where no stage can be made (the harmonic or
+// the power), or a range where none can be made (the stage as a whole).
+std::optional<refusals::Refusal> refusal_of_block(const stage::Inputs& inputs,
+                                                  const sweep::Range& range,
+                                                  const stage::Block& block);
 
 }  // namespace stage_text
