@@ -15,7 +15,6 @@ namespace {
 // The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
 // shows them.
 constexpr textio::Edit kSearchAngleEdit{10, 2};
-constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
 
 std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }
 
@@ -28,8 +27,7 @@ std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
     if (k >= 1) harmonics.push_back(k);
   }
   if (harmonics.empty()) {
-    entries.refuse("harmonics", "Гармоники: " + quoted(entries.text("harmonics")) +
-                                    " — нет ни одной от 1 до 9, у которой искать максимум");
+    entries.refuse({"harmonics", refusals::Kind::no_maxima, {entries.text("harmonics")}});
     return std::nullopt;
   }
   return harmonics;
@@ -52,15 +50,6 @@ std::vector<std::string> top_lobes(const std::vector<design::Optimum>& optima) {
   return notes;
 }
 
-// Where g1 cannot take the wanted value at `exponent`: the values it takes.
-std::string out_of_reach(double g1, double exponent) {
-  const design::Reach reach = design::g1_reach(exponent);
-  return "g1 = " + coefficient(g1) + " недостижимо при степени функции " +
-         textio::parameter_text(exponent) + ": между " + textio::shortest_text(berg::kLowestAngle) +
-         " и " + textio::shortest_text(berg::kHighestAngle) + "° g1 принимает значения от " +
-         coefficient(reach.lowest) + " до " + coefficient(reach.highest);
-}
-
 }  // namespace
 
 std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
@@ -68,16 +57,17 @@ std::string coefficient(double value) { return textio::trimmed_field(value, text
 std::string refused(const Entries& entries) {
   Json json;
   json.open_object().name("refusals").open_array();
-  for (const Refusal& refusal : entries.refusals()) {
-    json.open_object().name("entry").string(refusal.entry).name("text").string(refusal.text);
+  for (const refusals::Refusal& refusal : entries.refusals()) {
+    json.open_object().name("entry").string(refusal.entry).name("text");
+    json.string(refusals::worded(refusal, refusals::Language::russian));
     json.close_object();
   }
   return json.close_array().close_object().text();
 }
 
 std::string calculation(Entries& entries) {
-  const std::optional<double> angle = entries.number(kAngle);
-  const std::optional<double> exponent = entries.number(kExponent);
+  const std::optional<double> angle = entries.number(entry_rules::kAngle);
+  const std::optional<double> exponent = entries.number(entry_rules::kExponent);
   if (!angle || !exponent) return refused(entries);
   const berg::Result result = berg::compute(*angle, *exponent);
   Json json;
@@ -94,7 +84,8 @@ std::string calculation(Entries& entries) {
 }
 
 std::string best_angles(Entries& entries) {
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries);
   if (!exponents || !harmonics) return refused(entries);
   Json json;
@@ -114,15 +105,16 @@ std::string best_angles(Entries& entries) {
 }
 
 std::string angle_for_g1(Entries& entries) {
-  const std::optional<double> g1 = entries.number(kWantedG1);
-  const std::optional<double> xi = entries.number(kXi);
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<double> g1 = entries.number(entry_rules::kAngleForG1);
+  const std::optional<double> xi = entries.number(entry_rules::kXi);
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
   if (!g1 || !xi || !exponents) return refused(entries);
   std::vector<berg::Result> found;
   for (double exponent : *exponents) {
     const std::optional<double> angle = design::angle_for_g1(exponent, *g1);
     if (!angle) {
-      entries.refuse(kWantedG1.name, out_of_reach(*g1, exponent));
+      entries.refuse(entry_rules::g1_out_of_reach(*g1, exponent));
       return refused(entries);
     }
     found.push_back(berg::compute(*angle, exponent));

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -13,23 +12,8 @@
 
 namespace web {
 
-constexpr double kNoBound = std::numeric_limits<double>::infinity();
 // More exponents than a page can show side by side.
 constexpr std::size_t kMostExponents = 10;
-
-// The entries that take numbers.
-constexpr NumberEntry kExponent{"exponent", "Степень функции", berg::kLowestExponent,
-                                berg::kHighestExponent, "1"};
-constexpr NumberEntry kXi{"xi", "ξ", 0.0, 1.0, "1", true};
-constexpr NumberEntry kAngle{"angle", "Угол отсечки", berg::kLowestAngle, berg::kHighestAngle, ""};
-constexpr NumberEntry kFrom{"from", "Начальный угол", berg::kLowestAngle, berg::kHighestAngle, "5"};
-constexpr NumberEntry kTo{"to", "Конечный угол", berg::kLowestAngle, berg::kHighestAngle, "180"};
-constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
-constexpr NumberEntry kSupply{"supply", "E", 0.0, kNoBound, "", true};
-constexpr NumberEntry kPower{"power", "P", 0.0, kNoBound, "", true};
-
-// The stage's harmonic, "harmonic": a whole number from 1 to 9 as typed, 1 where absent.
-std::optional<int> harmonic_of(Entries& entries);
 
 // The angles of a range, "from", "to" and "step", and how many there are.
 struct Angles {

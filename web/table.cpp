@@ -40,23 +40,14 @@ struct TableEntries {
   berg::Result (*compute)(double angle, double exponent);
 };
 
-std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
-  std::vector<std::string_view> known;
-  for (const quantity::Description& each : quantity::all()) known.emplace_back(each.name);
-  const std::optional<std::vector<std::string>> names = entries.names("show", "Показать", known);
-  if (!names) return std::nullopt;
-  std::vector<quantity::Id> shown;
-  for (const std::string& name : *names) shown.push_back(*quantity::named(name));
-  return shown;
-}
-
 std::optional<TableEntries> table_entries(Entries& entries) {
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
   const auto angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<std::vector<int>> harmonics =
       entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-  const std::optional<std::vector<quantity::Id>> shown = shown_of(entries);
-  const std::optional<double> xi = entries.number(kXi);
+  const std::optional<std::vector<quantity::Id>> shown = entries.shown();
+  const std::optional<double> xi = entries.number(entry_rules::kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
   const std::string half = entries.text("half");
@@ -134,26 +125,29 @@ class Chart {
 }  // namespace
 
 std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
-  const std::optional<double> from = entries.number(kFrom);
-  const std::optional<double> to = entries.number(kTo);
-  const std::optional<double> step = entries.number(kStep);
+  using refusals::Kind;
+  const std::optional<double> from = entries.number(entry_rules::kFrom);
+  const std::optional<double> to = entries.number(entry_rules::kTo);
+  const std::optional<double> step = entries.number(entry_rules::kStep);
   if (!from || !to || !step) return std::nullopt;
   if (*from > *to) {
-    entries.refuse(kFrom.name, "Начальный угол " + textio::parameter_text(*from) +
-                                   " больше конечного " + textio::parameter_text(*to));
+    entries.refuse({"from",
+                    Kind::from_above_to,
+                    {textio::shortest_text(*from), textio::shortest_text(*to),
+                     textio::parameter_text(*from), textio::parameter_text(*to)}});
     return std::nullopt;
   }
   const sweep::Range range{*from, *to, *step};
   const std::int64_t count = sweep::count(range, kMostRows);
+  const std::string typed = entries.text("step");
+  const std::string step_text = textio::shortest_text(*step);
   if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) + " — получится больше " +
-                                   std::to_string(kMostRows) + " строк");
+    entries.refuse({"step", Kind::too_many_rows, {typed, step_text, std::to_string(kMostRows)}});
     return std::nullopt;
   }
   if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) +
-                                   " — слишком мал: соседние углы около " +
-                                   textio::shortest_text(*repeated) + " совпадают");
+    entries.refuse(
+        {"step", Kind::step_too_small, {typed, step_text, textio::shortest_text(*repeated)}});
     return std::nullopt;
   }
   return Angles{range, count};
