@@ -13,8 +13,8 @@ namespace {
 using entry_rules::Description;
 using entry_rules::Grammar;
 
-// The words of each kind, in the order of Kind: {0}, {1}... stand for the values, {label} for
-// the entry as the page names it, {range} for its bounds in words.
+// The words of each kind, in the order of Kind: {0}, {1}... stand for the values, {label} and
+// {unit} for the entry's label and unit, {range} for its bounds in words.
 constexpr std::string_view kEnglish[] = {
     "is not an option",
     "lacks its value: '{0}' is an option",
@@ -68,8 +68,8 @@ constexpr std::string_view kRussian[] = {
     "{label}: {0} — слишком мало: при θ = {1}° и степени функции {2} величины каскада выходят "
     "за пределы чисел, которые может хранить программа",
     "α{2} не больше 0 при θ = {0}° и степени функции {1}: гармоники {2} нет",
-    "{label}: {0} Вт — больше, чем дает критический режим при θ = {1}° и степени функции {2}: не "
-    "больше {3} Вт",
+    "{label}: {0} {unit} — больше, чем дает критический режим при θ = {1}° и степени функции {2}: "
+    "не больше {3} {unit}",
     "Ни при одном угле от {0} до {1}° при степени функции {2} каскад не получается: {4}",
     "g1 = {1} недостижимо при степени функции {2}: между {5} и {6}° g1 принимает значения от {3} "
     "до {4}",
@@ -127,7 +127,7 @@ std::string_view russian_words(const Refusal& refusal, const Description& entry)
 
 // `words` with each of its places filled.
 std::string filled(std::string_view words, const std::vector<std::string>& values,
-                   std::string_view label, const std::string& range) {
+                   const Description& entry, const std::string& range) {
   std::string text;
   for (std::size_t at = 0; at < words.size();) {
     const std::size_t open = words.find('{', at);
@@ -136,7 +136,9 @@ std::string filled(std::string_view words, const std::vector<std::string>& value
     if (open == std::string_view::npos) break;
     const std::string_view place = words.substr(open + 1, close - open - 1);
     if (place == "label") {
-      text += label;
+      text += entry.label;
+    } else if (place == "unit") {
+      text += entry.unit;
     } else if (place == "range") {
       text += range;
     } else {
@@ -153,9 +155,9 @@ std::string worded(const Refusal& refusal, Language language) {
   const Description entry = description_of(refusal);
   if (language == Language::english) {
     return "--" + refusal.entry + ": " +
-           filled(english_words(refusal, entry), refusal.values, "", english_range(entry));
+           filled(english_words(refusal, entry), refusal.values, entry, english_range(entry));
   }
-  return filled(russian_words(refusal, entry), refusal.values, entry.label, russian_range(entry));
+  return filled(russian_words(refusal, entry), refusal.values, entry, russian_range(entry));
 }
 
 }  // namespace refusals

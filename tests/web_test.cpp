@@ -153,6 +153,36 @@ TEST(WebTable, AllHarmonicsWhereNoneAreChosen) {
   EXPECT_NE(web::table(entries).find(R"("α5","α6","α7","α8","α9"],)"), std::string::npos);
 }
 
+// Each slip of a range, a stage or a search, refused as a value naming its entry and kind.
+TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
+  using refusals::Kind;
+  const std::string stage = "supply=12.5\nsaturation=1\npower=";
+  const std::tuple<std::string (*)(web::Entries&), std::string, std::string, Kind> slips[] = {
+      {web::table, "from=100\nto=50", "from", Kind::from_above_to},
+      {web::table, "from=4.9\nto=180.1\nstep=0,008", "step", Kind::too_many_rows},
+      {web::table, "from=180\nto=180.0000000001\nstep=1e-14", "step", Kind::step_too_small},
+      {web::best_angles, "exponent=1;1;1;1;1;1;1;1;1;1;1", "exponent", Kind::too_many_values},
+      {web::best_angles, "harmonics=0", "harmonics", Kind::no_maxima},
+      {web::angle_for_g1, "angle-for-g1=2.5", "angle-for-g1", Kind::g1_out_of_reach},
+      {web::stage_design, stage + "8\nxi=0.9", "xi", Kind::one_of_two},
+      {web::stage_design, stage + "8\nslope=0.05", "cutoff", Kind::half_a_law},
+      {web::stage_design, stage + "10\nfrom=90\nto=90", "power", Kind::too_much_power},
+      {web::stage_design, stage + "8\nharmonic=2\nfrom=180\nto=180", "harmonic", Kind::no_harmonic},
+      {web::stage_design, stage + "1000", "from", Kind::no_angle_works},
+      {web::stage_design, "supply=1e308\npower=1e308\nsaturation=1e308", "supply",
+       Kind::too_large_for_stage},
+      {web::stage_csv, "supply=1e-300\npower=8\nsaturation=1\nfrom=90\nto=90", "supply",
+       Kind::too_small_for_stage},
+      {web::calculation, "angle=90\nangel=90", "angel", Kind::unknown_name}};
+  for (const auto& [answer, lines, entry, kind] : slips) {
+    web::Entries entries(lines);
+    answer(entries);
+    ASSERT_FALSE(entries.refusals().empty()) << lines;
+    EXPECT_EQ(entries.refusals().back().entry, entry) << lines;
+    EXPECT_EQ(entries.refusals().back().kind, kind) << lines;
+  }
+}
+
 TEST(WebEntries, RefusalsNameTheirEntry) {
   web::Entries entries("angle=200\nangel=90");
   EXPECT_FALSE(entries.number(entry_rules::kAngle));
