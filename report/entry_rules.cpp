@@ -199,6 +199,24 @@ Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given
   return read;
 }
 
+Refusal from_above_to(const sweep::Range& range) {
+  return refusal(kFrom, Kind::from_above_to,
+                 {textio::shortest_text(range.from), textio::shortest_text(range.to),
+                  textio::parameter_text(range.from), textio::parameter_text(range.to)});
+}
+
+Refusal step_too_small(const sweep::Range& range, std::string_view typed_step, double repeated) {
+  return refusal(kStep, Kind::step_too_small,
+                 {std::string(typed_step), textio::shortest_text(range.step),
+                  textio::shortest_text(repeated)});
+}
+
+Refusal too_many_rows(const sweep::Range& range, std::string_view typed_step, std::int64_t most) {
+  return refusal(
+      kStep, Kind::too_many_rows,
+      {std::string(typed_step), textio::shortest_text(range.step), std::to_string(most)});
+}
+
 Refusal g1_out_of_reach(double g1, double exponent) {
   const design::Reach reach = design::g1_reach(exponent);
   const auto coefficient = [](double value) {

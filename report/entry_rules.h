@@ -4,6 +4,7 @@
 // read through the same ones, so that they take and refuse the same texts.
 #pragma once
 
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "engine/berg.h"
 #include "engine/quantity.h"
+#include "engine/sweep.h"
 #include "report/refusals.h"
 
 namespace entry_rules {
@@ -32,9 +34,9 @@ struct Description {
   std::string_view name;  // the long option without dashes, the page's name for it too
   // The help of --help, with {lowest}, {highest}, {default} and {quantities} standing for
   // the bounds, the default and the list of quantities; empty for an entry of the page alone.
-  std::string_view help;
-  std::string_view label;  // as the page's refusals name it
-  std::string_view unit;   // as the page writes it; empty for a pure number
+  std::string_view help = "";
+  std::string_view label = "";  // as the page's refusals name it
+  std::string_view unit = "";   // as the page writes it; empty for a pure number
   Grammar grammar = Grammar::number;
   double lowest = -kNoBound;  // an infinite bound is no bound; a finite number is asked for
   double highest = kNoBound;
@@ -44,121 +46,129 @@ struct Description {
   std::string_view absent = "";
 };
 
-inline constexpr Description kAngle{
-    "angle", "", "Угол отсечки", "°", Grammar::number, berg::kLowestAngle, berg::kHighestAngle};
-inline constexpr Description kFrom{"from",
-                                   "First cut-off angle θ, degrees, {lowest} to {highest} "
-                                   "[{default}]",
-                                   "Начальный угол",
-                                   "°",
-                                   Grammar::number,
-                                   berg::kLowestAngle,
-                                   berg::kHighestAngle,
-                                   false,
-                                   "5"};
-inline constexpr Description kTo{"to",
-                                 "Last cut-off angle θ at most, {lowest} to {highest} [{default}]",
-                                 "Конечный угол",
-                                 "°",
-                                 Grammar::number,
-                                 berg::kLowestAngle,
-                                 berg::kHighestAngle,
-                                 false,
-                                 "180"};
-inline constexpr Description kStep{"step",
-                                   "Step between angles, degrees, above {lowest} [{default}]",
-                                   "Шаг",
-                                   "°",
-                                   Grammar::number,
-                                   0.0,
-                                   kNoBound,
-                                   true,
-                                   "5"};
-inline constexpr Description kExponent{"exponent",
-                                       "Exponent of the pulse function, {lowest} to {highest};\n"
-                                       "repeat the option (or separate exponents by ;)\n"
-                                       "for one block of rows each [{default}]",
-                                       "Степень функции",
-                                       "",
-                                       Grammar::numbers,
-                                       berg::kLowestExponent,
-                                       berg::kHighestExponent,
-                                       false,
-                                       "1"};
-inline constexpr Description kHarmonics{"harmonics",
-                                        "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
-                                        "table as many of 0-9 as fit in 79 columns; 0-9\n"
-                                        "in CSV, 0-3 on the chart, 1-9 with --optimum]",
-                                        "Гармоники",
-                                        "",
-                                        Grammar::harmonics,
-                                        0.0,
-                                        berg::kHarmonics - 1};
-inline constexpr Description kShow{"show",
-                                   "What each row shows, any of:\n{quantities}"
-                                   "CSV adds their columns to its usual ones; the\n"
-                                   "chart draws γ when gamma is shown without alpha",
-                                   "Показать", "", Grammar::names};
-inline constexpr Description kXi{"xi",
-                                 "Voltage utilisation ξ of η and of a stage,\n"
-                                 "{lowest} < ξ <= {highest} [{default}]",
-                                 "ξ",
-                                 "",
-                                 Grammar::number,
-                                 0.0,
-                                 1.0,
-                                 true,
-                                 "1"};
-inline constexpr Description kExact{"exact",
-                                    "Rows, CSV and chart from the true Berg integral\n"
-                                    "instead of the dialogue's 4096 samples",
-                                    "Точно", "", Grammar::flag};
-inline constexpr Description kAngleForG1{"angle-for-g1",
-                                         "Instead of the rows: for each exponent the angle\n"
-                                         "at which g1 = α1/α0 equals G, and η there",
-                                         "g1", "", Grammar::number};
+inline constexpr Description kAngle{.name = "angle",
+                                    .label = "Угол отсечки",
+                                    .unit = "°",
+                                    .lowest = berg::kLowestAngle,
+                                    .highest = berg::kHighestAngle};
+inline constexpr Description kFrom{
+    .name = "from",
+    .help = "First cut-off angle θ, degrees, {lowest} to {highest} [{default}]",
+    .label = "Начальный угол",
+    .unit = "°",
+    .lowest = berg::kLowestAngle,
+    .highest = berg::kHighestAngle,
+    .absent = "5"};
+inline constexpr Description kTo{
+    .name = "to",
+    .help = "Last cut-off angle θ at most, {lowest} to {highest} [{default}]",
+    .label = "Конечный угол",
+    .unit = "°",
+    .lowest = berg::kLowestAngle,
+    .highest = berg::kHighestAngle,
+    .absent = "180"};
+inline constexpr Description kStep{
+    .name = "step",
+    .help = "Step between angles, degrees, above {lowest} [{default}]",
+    .label = "Шаг",
+    .unit = "°",
+    .lowest = 0.0,
+    .above = true,
+    .absent = "5"};
+inline constexpr Description kExponent{
+    .name = "exponent",
+    .help =
+        "Exponent of the pulse function, {lowest} to {highest};\n"
+        "repeat the option (or separate exponents by ;)\n"
+        "for one block of rows each [{default}]",
+    .label = "Степень функции",
+    .grammar = Grammar::numbers,
+    .lowest = berg::kLowestExponent,
+    .highest = berg::kHighestExponent,
+    .absent = "1"};
+inline constexpr Description kHarmonics{.name = "harmonics",
+                                        .help =
+                                            "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
+                                            "table as many of 0-9 as fit in 79 columns; 0-9\n"
+                                            "in CSV, 0-3 on the chart, 1-9 with --optimum]",
+                                        .label = "Гармоники",
+                                        .grammar = Grammar::harmonics,
+                                        .lowest = 0.0,
+                                        .highest = berg::kHarmonics - 1};
+inline constexpr Description kShow{.name = "show",
+                                   .help =
+                                       "What each row shows, any of:\n{quantities}"
+                                       "CSV adds their columns to its usual ones; the\n"
+                                       "chart draws γ when gamma is shown without alpha",
+                                   .label = "Показать",
+                                   .grammar = Grammar::names};
+inline constexpr Description kXi{.name = "xi",
+                                 .help =
+                                     "Voltage utilisation ξ of η and of a stage,\n"
+                                     "{lowest} < ξ <= {highest} [{default}]",
+                                 .label = "ξ",
+                                 .lowest = 0.0,
+                                 .highest = 1.0,
+                                 .above = true,
+                                 .absent = "1"};
+inline constexpr Description kExact{.name = "exact",
+                                    .help =
+                                        "Rows, CSV and chart from the true Berg integral\n"
+                                        "instead of the dialogue's 4096 samples",
+                                    .label = "По интегралу Берга",
+                                    .grammar = Grammar::flag};
+inline constexpr Description kAngleForG1{.name = "angle-for-g1",
+                                         .help =
+                                             "Instead of the rows: for each exponent the angle\n"
+                                             "at which g1 = α1/α0 equals G, and η there",
+                                         .label = "g1"};
 inline constexpr Description kDecimalComma{
-    "decimal-comma",
-    "Numbers with a decimal comma, and CSV fields\nseparated by ;, as a Russian-locale "
-    "spreadsheet\nopens them",
-    "Десятичная запятая", "", Grammar::flag};
-inline constexpr Description kSupply{
-    "supply", "Supply voltage E of the stage, volts", "E", "В", Grammar::number, 0.0, kNoBound,
-    true};
-inline constexpr Description kPower{
-    "power", "Output power at the harmonic, watts", "P", "Вт", Grammar::number, 0.0, kNoBound,
-    true};
-inline constexpr Description kHarmonic{"harmonic",
-                                       "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
-                                       "for a frequency multiplier [{default}]",
-                                       "Гармоника n",
-                                       "",
-                                       Grammar::whole_number,
-                                       1.0,
-                                       berg::kHarmonics - 1,
-                                       false,
-                                       "1"};
-inline constexpr Description kSaturation{"saturation",
-                                         "Slope of the saturation line, A/V: the stage in\n"
-                                         "the critical regime (instead of --xi)",
-                                         "Sкр",
-                                         "А/В",
-                                         Grammar::number,
-                                         0.0,
-                                         kNoBound,
-                                         true};
-inline constexpr Description kSlope{"slope",
-                                    "Slope S of the device's law i = S (u - E')^p",
-                                    "S",
-                                    "",
-                                    Grammar::number,
-                                    0.0,
-                                    kNoBound,
-                                    true};
-inline constexpr Description kCutoff{"cutoff",
-                                     "Cut-off voltage E' of that law, volts: with\n"
-                                     "--slope, the drive and the bias",
-                                     "E'", "В", Grammar::number};
+    .name = "decimal-comma",
+    .help =
+        "Numbers with a decimal comma, and CSV fields\n"
+        "separated by ;, as a Russian-locale spreadsheet\nopens them",
+    .label = "Десятичная запятая",
+    .grammar = Grammar::flag};
+inline constexpr Description kSupply{.name = "supply",
+                                     .help = "Supply voltage E of the stage, volts",
+                                     .label = "E",
+                                     .unit = "В",
+                                     .lowest = 0.0,
+                                     .above = true};
+inline constexpr Description kPower{.name = "power",
+                                    .help = "Output power at the harmonic, watts",
+                                    .label = "P",
+                                    .unit = "Вт",
+                                    .lowest = 0.0,
+                                    .above = true};
+inline constexpr Description kHarmonic{.name = "harmonic",
+                                       .help =
+                                           "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
+                                           "for a frequency multiplier [{default}]",
+                                       .label = "Гармоника n",
+                                       .grammar = Grammar::whole_number,
+                                       .lowest = 1.0,
+                                       .highest = berg::kHarmonics - 1,
+                                       .absent = "1"};
+inline constexpr Description kSaturation{.name = "saturation",
+                                         .help =
+                                             "Slope of the saturation line, A/V: the stage in\n"
+                                             "the critical regime (instead of --xi)",
+                                         .label = "Sкр",
+                                         .unit = "А/В",
+                                         .lowest = 0.0,
+                                         .above = true};
+inline constexpr Description kSlope{.name = "slope",
+                                    .help = "Slope S of the device's law i = S (u - E')^p",
+                                    .label = "S",
+                                    .lowest = 0.0,
+                                    .above = true};
+inline constexpr Description kCutoff{.name = "cutoff",
+                                     .help =
+                                         "Cut-off voltage E' of that law, volts: with\n"
+                                         "--slope, the drive and the bias",
+                                     .label = "E'",
+                                     .unit = "В"};
 
 // Every entry, for a name looked up.
 inline constexpr const Description* kAll[] = {
@@ -198,6 +208,15 @@ Read<int> read_whole_number(const Description& entry, std::string_view typed);
 Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
 // The quantities of each text given, each once, in the order given.
 Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
+
+// The refusals of a range of angles: its first angle above its last; a step (typed as
+// `typed_step`) too small to tell the angles near `repeated` apart, or that makes more than
+// `most` rows.
+refusals::Refusal from_above_to(const sweep::Range& range);
+refusals::Refusal step_too_small(const sweep::Range& range, std::string_view typed_step,
+                                 double repeated);
+refusals::Refusal too_many_rows(const sweep::Range& range, std::string_view typed_step,
+                                std::int64_t most);
 
 // The refusal of a wanted g1 that `exponent` cannot reach between the lowest and the highest
 // angle.

@@ -79,7 +79,7 @@ constexpr std::string_view kRussian[] = {
 // An entry the refusal names that is no entry (a name mistyped, --stage) is named as it is.
 Description description_of(const Refusal& refusal) {
   const Description* entry = entry_rules::named(refusal.entry);
-  return entry ? *entry : Description{refusal.entry, "", refusal.entry, ""};
+  return entry ? *entry : Description{.name = refusal.entry, .label = refusal.entry};
 }
 
 // The bounds as a refusal in English states them: "from 4.9 to 180.1", "above 0 and at most

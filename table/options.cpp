@@ -78,21 +78,19 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
 }
 
 // The angles must rise from one row to the next.
-void check_rows(const Options& options) {
+void check_rows(const Options& options, const Given& given) {
   const sweep::Range& angles = options.angles;
+  const std::string& step = given.step;
   const auto exponents = static_cast<std::int64_t>(options.exponents.size());
   if (exponents > rows::kMostRows) {
     refuse(entry_rules::kExponent, Kind::too_many_values, {std::to_string(rows::kMostRows)});
   }
   const std::int64_t count = sweep::count(angles, rows::kMostRows);
   if (const std::optional<double> repeated = sweep::first_repeated(angles, count)) {
-    const std::string step = textio::shortest_text(angles.step);
-    refuse(entry_rules::kStep, Kind::step_too_small,
-           {step, step, textio::shortest_text(*repeated)});
+    throw Refused(entry_rules::step_too_small(angles, step, *repeated));
   }
   if (count > rows::kMostRows) {
-    const std::string step = textio::shortest_text(angles.step);
-    refuse(entry_rules::kStep, Kind::too_many_rows, {step, step, std::to_string(rows::kMostRows)});
+    throw Refused(entry_rules::too_many_rows(angles, step, rows::kMostRows));
   }
   if (count * exponents > rows::kMostRows) {
     refuse(entry_rules::kExponent, Kind::too_many_exponent_rows,
@@ -327,9 +325,7 @@ void check(const Options& options, const Given& given) {
   check_range(entry_rules::kTo, angles.to);
   check_range(entry_rules::kStep, angles.step);
   if (angles.from > angles.to) {
-    refuse(entry_rules::kFrom, Kind::from_above_to,
-           {textio::shortest_text(angles.from), textio::shortest_text(angles.to),
-            textio::parameter_text(angles.from), textio::parameter_text(angles.to)});
+    throw Refused(entry_rules::from_above_to(angles));
   }
   check_range(entry_rules::kXi, options.view.xi);
   if (options.view.phases && !options.view.shown.empty() &&
@@ -343,7 +339,7 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::angle_for_g1)
     check_range(entry_rules::kAngleForG1, options.target_g1);
   if (options.answer == Answer::stage) check_stage(options.stage);
-  check_rows(options);
+  check_rows(options, given);
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {

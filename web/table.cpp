@@ -125,29 +125,22 @@ class Chart {
 }  // namespace
 
 std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
-  using refusals::Kind;
   const std::optional<double> from = entries.number(entry_rules::kFrom);
   const std::optional<double> to = entries.number(entry_rules::kTo);
   const std::optional<double> step = entries.number(entry_rules::kStep);
   if (!from || !to || !step) return std::nullopt;
+  const sweep::Range range{*from, *to, *step};
   if (*from > *to) {
-    entries.refuse({"from",
-                    Kind::from_above_to,
-                    {textio::shortest_text(*from), textio::shortest_text(*to),
-                     textio::parameter_text(*from), textio::parameter_text(*to)}});
+    entries.refuse(entry_rules::from_above_to(range));
     return std::nullopt;
   }
-  const sweep::Range range{*from, *to, *step};
   const std::int64_t count = sweep::count(range, kMostRows);
-  const std::string typed = entries.text("step");
-  const std::string step_text = textio::shortest_text(*step);
   if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
-    entries.refuse({"step", Kind::too_many_rows, {typed, step_text, std::to_string(kMostRows)}});
+    entries.refuse(entry_rules::too_many_rows(range, entries.text("step"), kMostRows));
     return std::nullopt;
   }
   if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
-    entries.refuse(
-        {"step", Kind::step_too_small, {typed, step_text, textio::shortest_text(*repeated)}});
+    entries.refuse(entry_rules::step_too_small(range, entries.text("step"), *repeated));
     return std::nullopt;
   }
   return Angles{range, count};
