@@ -74,7 +74,7 @@ std::string program_chart(std::vector<const char*> options) {
 }
 
 // Each view draws the program's chart of the same entries, byte for byte: γ where γ is shown
-// without α, the larger value the higher.
+// without α, the larger value the higher; none of more curves than can be told apart.
 TEST(WebCharts, AreThePrograms) {
   using Answer = std::string (*)(web::Entries&);
   const std::tuple<Answer, std::string, std::vector<const char*>> kCases[] = {
@@ -101,6 +101,8 @@ TEST(WebCharts, AreThePrograms) {
     const std::string chart = chart_of(answer(entries));
     EXPECT_TRUE(chart == program_chart(options)) << fragment << "\n" << chart.substr(0, 300);
   }
+  web::Entries many("stage\nsupply=12.5\npower=8\nxi=1\nexponent=1;1.5;2;2.5;3;3.5;4");
+  EXPECT_NE(web::stage_design(many).find(R"("chart_note":)"), std::string::npos);
 }
 
 // The curves' values of a half of a table, by exponent and curve.
@@ -126,10 +128,9 @@ TEST(WebCharts, HalvesJoinIntoTheWholeChart) {
   const auto odd = curves_of(web::table(first)), even = curves_of(web::table(second));
   ASSERT_EQ(odd.size(), 4u);
   std::string values;
-  for (std::size_t c = 0; c < odd.size(); ++c) {
+  for (std::size_t c = 0; c < odd.size(); ++c)
     for (std::size_t i = 0; i < odd[c].size(); ++i)
       values += odd[c][i] + " " + (i < even[c].size() ? even[c][i] + " " : "");
-  }
   values.pop_back();
   EXPECT_EQ(chart_of(web::table_chart(entries, values)), chart_of(web::table(entries)));
   EXPECT_NE(web::table_chart(entries, values + " 1").find("refusals"), std::string::npos);
