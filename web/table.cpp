@@ -39,7 +39,7 @@ struct TableEntries {
   std::int64_t stride;
   std::vector<double> exponents;
   quantity::View view;
-  answer_charts::BergChoice chart;
+  answer_charts::BergChoice chart;  // the curves of its chart
   // The dialogue's 4096 samples, or with "exact" the Berg integral itself.
   berg::Result (*compute)(double angle, double exponent);
 };
