@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/stage.h"
+#include "engine/sweep.h"
 
 namespace answer {
 
@@ -36,5 +38,10 @@ class Renderer {
 
 // The caption of an exponent's table in every answer: "Степень функции = 1.000".
 std::string exponent_caption(double exponent, bool decimal_comma);
+
+// The names the CSV of an answer is downloaded under, from what it was asked: short, and
+// without a character that Windows refuses in a file name.
+std::string table_csv_name(const sweep::Range& range, const std::vector<double>& exponents);
+std::string stage_csv_name(const stage::Inputs& inputs);
 
 }  // namespace answer

@@ -108,6 +108,16 @@ TEST(WebJson, TheModelOfEachAnswer) {
   }
 }
 
+// The names of the downloads say what they hold, without a character Windows refuses.
+TEST(WebJson, CsvNamesSayWhatTheyHold) {
+  EXPECT_EQ(answer::table_csv_name({5, 180, 5}, {1.0}), "k-berg-table-5-180-5-p1.csv");
+  EXPECT_EQ(answer::table_csv_name({90.5, 90.5, 5}, {1, 2.25}), "k-berg-table-90.5-p1_2.25.csv");
+  EXPECT_EQ(answer::stage_csv_name({12.5, 8, 1, std::nullopt, 1.0, std::nullopt}),
+            "k-berg-stage-E12.5-P8-Scr1.csv");
+  EXPECT_EQ(answer::stage_csv_name({24, 1e-5, 2, 0.9, std::nullopt, stage::Device{0.05, -0.6}}),
+            "k-berg-stage-E24-P1e-05-n2-xi0.9-S0.05-Ec-0.6.csv");
+}
+
 // What a view draws of a table: gamma_k where gamma is shown without alpha, alpha_k otherwise.
 TEST(WebTable, ChartDrawsWhatIsShown) {
   const berg::Result at30 = berg::compute(30.0, 1.0);

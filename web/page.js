@@ -6,10 +6,12 @@
 
 // Each view: the number of its answer in the module, the name whose presence in a fragment
 // asks for it (a flag without a value where the view has no entry of that name), and the
-// number of its CSV; a fragment that names none of them asks for the table, an empty one for
-// the calculation.
+// number of its CSV with the entries that ask for it; a fragment that names none of them asks
+// for the table, an empty one for the calculation. The calculation's CSV is the table's at its
+// one angle.
 const views = {
-  calculation: {kind: 0, named: 'angle'},
+  calculation: {kind: 0, named: 'angle', csvKind: 4, csvPairs: pairs => pairs.flatMap(
+    ([name, text]) => (name === 'angle' ? [['from', text], ['to', text]] : [[name, text]]))},
   table: {kind: 3, csvKind: 4, ask: askTable},
   optimum: {kind: 1, named: 'optimum', flag: true},
   g1: {kind: 2, named: 'angle-for-g1'},
@@ -165,11 +167,12 @@ function offerQuantities(form) {
   form.dataset.shown = 'alpha';
 }
 
-// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
+// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`. Its
+// file is named for what it holds.
 function download(view, comma) {
-  const pairs = pairsOf(view);
-  const {csv} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
-  const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
+  const pairs = (views[view].csvPairs ?? (given => given))(pairsOf(view));
+  const {csv, name} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
+  const link = Object.assign(document.createElement('a'), {download: name});
   link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href));

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "report/answer.h"
 #include "report/csv.h"
 #include "report/stage_text.h"
 #include "textio/fields.h"
@@ -180,7 +181,9 @@ std::string stage_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::stage_csv_name(stage->inputs));
+  return json.close_object().text();
 }
 
 }  // namespace web

@@ -7,6 +7,7 @@
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/sweep.h"
+#include "report/answer.h"
 #include "report/berg_answers.h"
 #include "report/csv.h"
 #include "report/headings.h"
@@ -186,7 +187,9 @@ std::string table_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::table_csv_name(table->angles.range, table->exponents));
+  return json.close_object().text();
 }
 
 std::string quantities() {
