@@ -142,6 +142,8 @@ void angles_for_g1(answer::Renderer& out, double g1, double xi,
   }
 }
 
+// The columns of the results screen's rows (textio::harmonic_row_fields), and the signed
+// coefficient after them.
 void calculation(answer::Renderer& out, const berg::Result& result) {
   out.start_table({"Угол отсечки = " + textio::parameter_text(result.angle()) +
                        ", степень функции = " + textio::parameter_text(result.exponent()),
