@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "engine/berg.h"
+#include "report/headings.h"
 #include "table/chart.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
@@ -147,7 +148,8 @@ std::string show_help() {
   std::string help = "What each row shows, any of:\n";
   for (const quantity::Description& quantity : quantity::all()) {
     const std::string name = quantity.name;
-    help += "  " + name + std::string(7 - name.size(), ' ') + quantity.meaning + "\n";
+    help +=
+        "  " + name + std::string(7 - name.size(), ' ') + headings::meaning_of(quantity.id) + "\n";
   }
   return help +
          "CSV adds their columns to its usual ones; the\n"

@@ -5,6 +5,7 @@
 
 #include "engine/berg.h"
 #include "engine/design.h"
+#include "report/berg_answers.h"
 #include "textio/fields.h"
 #include "web/json.h"
 
@@ -12,12 +13,7 @@ namespace web {
 
 namespace {
 
-// The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
-// shows them.
-constexpr textio::Edit kSearchAngleEdit{10, 2};
 constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
-
-std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }
 
 // The first maxima of the harmonics from 1 up among `harmonics`, refused when there is none.
 std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
@@ -33,23 +29,6 @@ std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
     return std::nullopt;
   }
   return harmonics;
-}
-
-// A sentence for each coefficient whose highest maximum in range is not its first, as
-// k-berg-table writes it under the table.
-std::vector<std::string> top_lobes(const std::vector<design::Optimum>& optima) {
-  std::vector<std::string> notes;
-  const auto add = [&notes](const std::string& coefficient_name,
-                            const std::optional<design::Peak>& top) {
-    if (!top) return;
-    notes.push_back("Наибольший максимум " + coefficient_name + " не первый: " +
-                    coefficient(top->value) + " при θ = " + search_angle(top->angle) + "°");
-  };
-  for (const design::Optimum& optimum : optima) {
-    add("α" + std::to_string(optimum.harmonic), optimum.alpha_top);
-    add("γ" + std::to_string(optimum.harmonic), optimum.gamma_top);
-  }
-  return notes;
 }
 
 // Where g1 cannot take the wanted value at `exponent`: the values it takes.
@@ -79,18 +58,11 @@ std::string calculation(Entries& entries) {
   const std::optional<double> angle = entries.number(kAngle);
   const std::optional<double> exponent = entries.number(kExponent);
   if (!angle || !exponent) return refused(entries);
-  const berg::Result result = berg::compute(*angle, *exponent);
   Json json;
-  json.open_object();
-  json.name("angle").string(textio::parameter_text(result.angle()));
-  json.name("exponent").string(textio::parameter_text(result.exponent()));
-  json.name("rows").open_array();
-  for (int k = 0; k < berg::kHarmonics; ++k) {
-    json.strings({std::to_string(k), coefficient(result.modulus(k)),
-                  textio::trimmed_field(result.phase(k), textio::kPhaseEdit),
-                  coefficient(result.signed_value(k))});
-  }
-  return json.close_array().close_object().text();
+  JsonAnswer model(json.open_object());
+  berg_answers::calculation(model, berg::compute(*angle, *exponent));
+  model.finish();
+  return json.close_object().text();
 }
 
 std::string best_angles(Entries& entries) {
@@ -98,19 +70,13 @@ std::string best_angles(Entries& entries) {
   const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries);
   if (!exponents || !harmonics) return refused(entries);
   Json json;
-  json.open_object().name("blocks").open_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::optima_title(model);
   for (double exponent : *exponents) {
-    const std::vector<design::Optimum> optima = design::optima(exponent, *harmonics);
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
-    for (const design::Optimum& optimum : optima) {
-      json.strings({std::to_string(optimum.harmonic), search_angle(optimum.alpha.angle),
-                    coefficient(optimum.alpha.value), search_angle(optimum.gamma.angle),
-                    coefficient(optimum.gamma.value)});
-    }
-    json.close_array().name("notes").strings(top_lobes(optima)).close_object();
+    berg_answers::optima(model, {exponent, design::optima(exponent, *harmonics)}, false);
   }
-  return json.close_array().close_object().text();
+  model.finish();
+  return json.close_object().text();
 }
 
 std::string angle_for_g1(Entries& entries) {
@@ -128,17 +94,10 @@ std::string angle_for_g1(Entries& entries) {
     found.push_back(berg::compute(*angle, exponent));
   }
   Json json;
-  json.open_object()
-      .name("g1")
-      .string(coefficient(*g1))
-      .name("xi")
-      .string(textio::parameter_text(*xi));
-  json.name("rows").open_array();
-  for (const berg::Result& at : found) {
-    json.strings({textio::parameter_text(at.exponent()), search_angle(at.angle()),
-                  coefficient(at.g1()), coefficient(at.efficiency(*xi))});
-  }
-  return json.close_array().close_object().text();
+  JsonAnswer model(json.open_object());
+  berg_answers::angles_for_g1(model, *g1, *xi, found, false);
+  model.finish();
+  return json.close_object().text();
 }
 
 }  // namespace web

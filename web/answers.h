@@ -1,5 +1,7 @@
 // The page's answers, each from the entries of its form and as the JSON the page shows: the
-// answer's own object, or {"refusals": [{"entry", "text"}...]} naming every wrong entry.
+// answer's model as web::JsonAnswer writes it ({"titles", "tables"}, the same titles, tables,
+// cells and notes as k-berg-table's text), or {"refusals": [{"entry", "text"}...]} naming
+// every wrong entry.
 #pragma once
 
 #include <cstddef>
@@ -47,28 +49,29 @@ std::string coefficient(double value);
 // The answer that names every wrong entry.
 std::string refused(const Entries& entries);
 
-// The dialogue's calculation: "angle" and "exponent" give the cut-off angle and the exponent
-// as the results screen shows them and a row per harmonic: k, the modulus, the phase, the
+// The dialogue's calculation: "angle" and "exponent" give a table whose caption names them as
+// the results screen shows them, and a row per harmonic: k, the modulus, the phase, the
 // coefficient with its sign.
 std::string calculation(Entries& entries);
 
 // The first maxima of k-berg-table --optimum: "exponent" (a list) and "harmonics" (1 to 9 by
-// default) give a block per exponent with a row per harmonic: n, the angle and the value of
-// the maximum of alpha_n, the same for gamma_n.
+// default) give a table per exponent with a row per harmonic: n, the angle and the value of
+// the maximum of alpha_n, the same for gamma_n; and the notes under it.
 std::string best_angles(Entries& entries);
 
 // The angle of k-berg-table --angle-for-g1: "angle-for-g1", "xi" and "exponent" (a list) give
-// the wanted g1 and xi as shown, and a row per exponent: the exponent, the angle, g1 there and
-// the efficiency.
+// the title naming the wanted g1 and xi, and a row per exponent: the exponent, the angle, g1
+// there and the efficiency.
 std::string angle_for_g1(Entries& entries);
 
 // The rows of k-berg-table: "from", "to", "step", "exponent" (a list), "harmonics" (0 to 9 by
 // default), "show" (the quantities' names, alpha when none), "xi" and "exact" (the Berg
-// integral instead of the samples) give the columns' headings, a block of rows per exponent
-// with each cell as the table edits it ("—" where a quantity has no value), and the chart's
-// curves: the signed alpha (gamma when gamma is shown without alpha) of the harmonics chosen
-// (0 to 3 by default) at each angle. With "half" 1 or 2, only every other angle from the first
-// or from the second: the page computes the two halves at once, in two threads, and joins them.
+// integral instead of the samples) give k-berg-table's title and a table of rows per exponent
+// with each cell as the table edits it ("—" where a quantity has no value), the exponents as
+// shown ("exponents"), and the chart's curves: the signed alpha (gamma when gamma is shown
+// without alpha) of the harmonics chosen (0 to 3 by default) at each angle. With "half" 1 or
+// 2, only every other angle from the first or from the second: the page computes the two
+// halves at once, in two threads, and joins them.
 std::string table(Entries& entries);
 
 // The same rows as k-berg-table --csv writes them, CR LF line ends, with a decimal comma and
@@ -77,10 +80,10 @@ std::string table_csv(Entries& entries);
 
 // The stage of k-berg-table --stage: "supply", "power", "harmonic" (1 by default), "xi" or
 // "saturation", "slope" with "cutoff" (the device's law, for the drive), the range and the
-// exponents give the lines that say what the stage is, and a block per exponent with its
-// tables (the main one, and the drive's with the device's law), a row per angle with each
-// value as the program's table edits it (nothing where no stage can be made), and the note
-// that says why rows are empty.
+// exponents give the title lines that say what the stage is, and per exponent its tables (the
+// main one, and the drive's with the device's law), a row per angle with each value as the
+// program's table edits it (empty where no stage can be made), and the note that says why
+// rows are empty.
 std::string stage_design(Entries& entries);
 
 // The stage's lines as k-berg-table --stage --csv writes them: {"csv": text}.

@@ -4,16 +4,18 @@
 // the answer, or the module's refusal beside each wrong entry. Every number shown is text the
 // module edited as the programs edit it.
 
-// Each view: the number of its answer in the module, how its answer is shown, and the name
-// whose presence in a fragment asks for it (a flag without a value where the view has no entry
-// of that name); a fragment that names none of them asks for the table, an empty one for the
-// calculation.
+// Each view: the number of its answer in the module, the name whose presence in a fragment
+// asks for it (a flag without a value where the view has no entry of that name), and the
+// number of its CSV with the entries that ask for it; a fragment that names none of them asks
+// for the table, an empty one for the calculation. The calculation's CSV is the table's at its
+// one angle.
 const views = {
-  calculation: {kind: 0, show: showCalculation, named: 'angle'},
-  table: {kind: 3, show: showTable, csvKind: 4, ask: askTable},
-  optimum: {kind: 1, show: showOptima, named: 'optimum', flag: true},
-  g1: {kind: 2, show: showAnglesForG1, named: 'angle-for-g1'},
-  stage: {kind: 6, show: showStage, named: 'stage', flag: true, csvKind: 7},
+  calculation: {kind: 0, named: 'angle', csvKind: 4, csvPairs: pairs => pairs.flatMap(
+    ([name, text]) => (name === 'angle' ? [['from', text], ['to', text]] : [[name, text]]))},
+  table: {kind: 3, csvKind: 4, ask: askTable},
+  optimum: {kind: 1, named: 'optimum', flag: true},
+  g1: {kind: 2, named: 'angle-for-g1'},
+  stage: {kind: 6, named: 'stage', flag: true, csvKind: 7},
 };
 const quantitiesKind = 5;
 
@@ -126,7 +128,7 @@ async function askTable(kind, pairs) {
   helper?.expect(performance.now() - started);
   if (reply.refusals) return reply;
   const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
-  reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
+  reply.tables.forEach((table, t) => { table.rows = alternated(table.rows, rest.tables[t].rows); });
   reply.chart.angles = alternated(reply.chart.angles, rest.chart.angles);
   reply.chart.curves = reply.chart.curves.map((curves, b) =>
     curves.map((curve, h) => alternated(curve, rest.chart.curves[b][h])));
@@ -165,11 +167,12 @@ function offerQuantities(form) {
   form.dataset.shown = 'alpha';
 }
 
-// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
+// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`. Its
+// file is named for what it holds.
 function download(view, comma) {
-  const pairs = pairsOf(view);
-  const {csv} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
-  const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
+  const pairs = (views[view].csvPairs ?? (given => given))(pairsOf(view));
+  const {csv, name} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
+  const link = Object.assign(document.createElement('a'), {download: name});
   link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href));
@@ -246,7 +249,7 @@ async function answer(view, pairs = pairsOf(view)) {
     area.replaceChildren(html('p', {class: 'no-answer'}, 'Нет ответа: исправьте отмеченное выше.'),
       ...unplaced.map(refusal => html('p', {class: 'refusal'}, refusal.text)));
   } else {
-    views[view].show(area, reply);
+    show(view, area, reply);
   }
   area.setAttribute('aria-busy', 'false');
   // The time of the latest answer, for the developer tools and the browser test.
@@ -304,22 +307,18 @@ function slicesAfter(rows, columns) {
   return places;
 }
 
-function table(headings, rows, caption, notes = []) {
+// A table of the answer with the notes under it; one without a caption is named for a reader
+// by `label`, what stands above it.
+function table({caption, headings, rows, notes}, label) {
   const head = html('thead', {}, html('tr', {},
     ...headings.map(heading => html('th', {scope: 'col'}, heading))));
   const first = slice(rows.slice(0, firstRows(rows)), headings.length,
-    html('caption', {}, caption), head);
+    ...(caption ? [html('caption', {}, caption)] : []), head);
   const sliced = rows.length > wholeRows ? ' sliced' : '';
   const attributes = {'class': `block${sliced}`, 'tabindex': '0', 'role': 'region',
-    'aria-label': caption};
-  return html('div', attributes, first, ...slicesAfter(rows, headings.length), ...notes);
-}
-
-const note = text => html('p', {class: 'note'}, text);
-
-function showCalculation(area, reply) {
-  const caption = `Угол отсечки = ${reply.angle}, степень функции = ${reply.exponent}`;
-  area.replaceChildren(table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption));
+    'aria-label': caption || label};
+  return html('div', attributes, first, ...slicesAfter(rows, headings.length),
+    ...notes.map(text => html('p', {class: 'note'}, text)));
 }
 
 // The view's CSV in both forms, asked for when a button is pressed.
@@ -333,21 +332,15 @@ function downloads(view) {
     button('Скачать CSV с запятой (;)', true));
 }
 
-function showTable(area, reply) {
-  const exponents = reply.blocks.map(block => block.exponent);
-  area.replaceChildren(chart(reply.chart, exponents, Math.min(1000, area.clientWidth)),
-    downloads('table'), ...reply.blocks.map(block => table(reply.headings, block.rows,
-      `Степень функции = ${block.exponent}`)));
-}
-
-// What the stage is, then for each exponent its table, the drive's with the device's law, and
-// why rows are empty where some are.
-function showStage(area, reply) {
-  const captions = [', каскад', ', возбуждение'];
-  area.replaceChildren(...reply.lines.map(line => html('p', {class: 'stage-line'}, line)),
-    downloads('stage'), ...reply.blocks.flatMap(block => block.tables.map(({headings, rows}, t) =>
-      table(headings, rows, `Степень функции = ${block.exponent}${captions[t]}`,
-        t === block.tables.length - 1 && block.note ? [note(block.note)] : []))));
+// Every answer as the module builds it: its title lines, a table's chart, the downloads of a
+// view that has them, then each table.
+function show(view, area, reply) {
+  const labels = [reply.titles.at(-1) ?? ''];
+  for (const {caption} of reply.tables) labels.push(caption || labels.at(-1));
+  area.replaceChildren(...reply.titles.map(line => html('p', {class: 'title'}, line)),
+    ...(reply.chart ? [chart(reply.chart, reply.exponents, Math.min(1000, area.clientWidth))] : []),
+    ...(views[view].csvKind === undefined ? [] : [downloads(view)]),
+    ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
 
 const colours = ['#1f6fd1', '#d12f2f', '#2a9d3a', '#9b4dca', '#e07b00', '#0f9aa8', '#8c5a2b',
@@ -402,19 +395,6 @@ function chart({quantity, harmonics, angles, curves}, exponents, width) {
     'aria-label': `${quantity}n по углу отсечки θ`}, ...lines);
   return html('figure', {}, picture, html('figcaption', {}, html('ul', {class: 'legend'},
     ...legend)));
-}
-
-// Each exponent's first maxima, and under them each highest maximum that is not the first.
-function showOptima(area, reply) {
-  const headings = ['n', 'θ(α макс.)', 'α макс.', 'θ(γ макс.)', 'γ макс.'];
-  area.replaceChildren(...reply.blocks.map(block => table(headings, block.rows,
-    `Степень функции = ${block.exponent}`, block.notes.map(note))));
-}
-
-function showAnglesForG1(area, reply) {
-  const caption =
-    `Угол отсечки θ, при котором g1 = α1/α0 = ${reply.g1}, и КПД η при ξ = ${reply.xi}`;
-  area.replaceChildren(table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption));
 }
 
 // Gives each entry a place for its refusal, tied to it and read out by screen readers when it

@@ -1,6 +1,5 @@
 // The table view's answers: the rows over a range of angles, their chart and their CSV.
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -8,7 +7,10 @@
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/sweep.h"
+#include "report/answer.h"
+#include "report/berg_answers.h"
 #include "report/csv.h"
+#include "report/headings.h"
 #include "textio/fields.h"
 #include "web/answers.h"  // declares them
 #include "web/json.h"
@@ -21,8 +23,6 @@ namespace {
 constexpr std::int64_t kMostRows = 20000;
 // The harmonics the chart draws unless others are chosen.
 const std::vector<int> kChartHarmonics = {0, 1, 2, 3};
-// A row of a table has no value for a quantity that is an infinity there.
-constexpr std::string_view kNoValue = "—";
 
 // What a table shows, from its entries.
 struct TableEntries {
@@ -71,15 +71,6 @@ std::optional<TableEntries> table_entries(Entries& entries) {
 
 bool shows(const quantity::View& view, quantity::Id id) {
   return std::find(view.shown.begin(), view.shown.end(), id) != view.shown.end();
-}
-
-// A quantity's value edited with its decimals; nothing where the row has none.
-std::optional<std::string> edited(const quantity::Column& column, const berg::Result& row,
-                                  double xi) {
-  const double value = quantity::value_of(column, row, xi);
-  if (std::isinf(value)) return std::nullopt;
-  return textio::trimmed_field(
-      value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
 }
 
 // The chart of a table: for each exponent, a curve of each harmonic drawn, its value at
@@ -163,29 +154,22 @@ std::string table(Entries& entries) {
   std::optional<TableEntries> table = table_entries(entries);
   if (!table) return refused(entries);
   Chart chart(*table);
-  quantity::View& view = table->view;
-  if (view.shown.empty()) view.shown = {quantity::Id::alpha};
-  const std::vector<quantity::Column> columns = quantity::columns_of(view);
   Json json;
-  json.open_object().name("headings").open_array().string("Угол");
-  for (const quantity::Column& column : columns) json.string(quantity::heading_of(column));
-  json.close_array().name("blocks").open_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::RowsAnswer rows(model, table->view);
+  std::vector<std::string> exponents;
   for (double exponent : table->exponents) {
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
+    exponents.push_back(textio::parameter_text(exponent));
+    rows.start_block(exponent);
     chart.start_block();
     for (std::int64_t i = table->first; i < table->angles.count; i += table->stride) {
       const berg::Result row = table->compute(sweep::angle_at(table->angles.range, i), exponent);
+      rows.write_row(row);
       chart.add(row);
-      json.open_array().string(textio::parameter_text(row.angle()));
-      for (const quantity::Column& column : columns) {
-        json.string(edited(column, row, view.xi).value_or(std::string(kNoValue)));
-      }
-      json.close_array();
     }
-    json.close_array().close_object();
   }
-  json.close_array();
+  model.finish();
+  json.name("exponents").strings(exponents);  // for the chart's legend
   chart.write(json);
   return json.close_object().text();
 }
@@ -203,16 +187,17 @@ std::string table_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::table_csv_name(table->angles.range, table->exponents));
+  return json.close_object().text();
 }
 
 std::string quantities() {
   Json json;
   json.open_array();
   for (const quantity::Description& each : quantity::all()) {
-    const bool harmonics = quantity::of_harmonics(each);
     json.open_object().name("name").string(each.name).name("label");
-    json.string(std::string(each.heading) + (harmonics ? "n" : "") + each.unit).close_object();
+    json.string(headings::label_of(each.id)).close_object();
   }
   return json.close_array().text();
 }
