@@ -12,6 +12,7 @@
 
 #include "engine/berg.h"
 #include "report/chart.h"
+#include "report/headings.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
 #include "textio/error.h"
@@ -146,7 +147,8 @@ std::string show_help() {
   std::string help = "What each row shows, any of:\n";
   for (const quantity::Description& quantity : quantity::all()) {
     const std::string name = quantity.name;
-    help += "  " + name + std::string(7 - name.size(), ' ') + quantity.meaning + "\n";
+    help +=
+        "  " + name + std::string(7 - name.size(), ' ') + headings::meaning_of(quantity.id) + "\n";
   }
   return help +
          "CSV adds their columns to its usual ones; the\n"

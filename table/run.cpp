@@ -9,9 +9,9 @@
 #include "engine/design.h"
 #include "engine/rows.h"
 #include "report/answer_charts.h"
+#include "report/berg_answers.h"
 #include "report/chart.h"
 #include "report/chart_file.h"
-#include "table/answers.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
@@ -148,17 +148,20 @@ void answer_optimum(const Options& options, textio::ByteSink& output, platform::
                     Progress& progress) {
   BergOutputs outputs(options, output, files);
   textio::Records* out = outputs.answer();
-  const Form form{options.csv, options.view.decimal_comma};
-  if (out != nullptr) write_optima_title(*out, form);
+  const bool comma = options.view.decimal_comma;
+  std::optional<TextAnswer> text;
+  if (out != nullptr && !options.csv) text.emplace(*out);
+  if (text) berg_answers::optima_title(*text);
+  if (out != nullptr && options.csv) write_optima_header(*out, comma);
   outputs.draw_rows();
   for (std::size_t b = 0; b < options.exponents.size(); ++b) {
     progress.searched(b, options.exponents.size());
     const double exponent = options.exponents[b];
-    const ExponentOptima block{exponent, design::optima(exponent, options.optimum_harmonics)};
-    if (out != nullptr) {
-      write_optima(*out, form, block);
-      out->flush();
-    }
+    const berg_answers::ExponentOptima block{exponent,
+                                             design::optima(exponent, options.optimum_harmonics)};
+    if (text) berg_answers::optima(*text, block, comma);
+    if (out != nullptr && options.csv) write_optima_csv(*out, block, comma);
+    if (out != nullptr) out->flush();
     if (outputs.curves() != nullptr) outputs.curves()->mark_maxima(b, block.optima);
   }
   progress.finish();
@@ -171,8 +174,13 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
   progress.finish();
   BergOutputs outputs(options, output, files);
   if (textio::Records* out = outputs.answer()) {
-    write_angles_for_g1(*out, {options.csv, options.view.decimal_comma}, options.target_g1,
-                        options.view.xi, found);
+    const bool comma = options.view.decimal_comma;
+    if (options.csv) {
+      write_angles_for_g1_csv(*out, options.view.xi, found, comma);
+    } else {
+      TextAnswer text(*out);
+      berg_answers::angles_for_g1(text, options.target_g1, options.view.xi, found, comma);
+    }
   }
   outputs.draw_rows();
   for (std::size_t b = 0; b < found.size() && outputs.curves() != nullptr; ++b) {

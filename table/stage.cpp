@@ -1,7 +1,6 @@
 #include "table/stage.h"
 
 #include <algorithm>
-#include <span>
 #include <string>
 
 #include "engine/rows.h"
@@ -16,9 +15,6 @@ namespace table {
 namespace {
 
 using stage::Verdict;
-
-constexpr int kValueWidth = 9;
-constexpr textio::Edit kAngleColumn{7, textio::kParameterEdit.decimals};
 
 std::string harmonic_text(int n) { return std::to_string(n); }
 
@@ -86,34 +82,6 @@ void check_block(const Options& options, const stage::Block& block) {
   }
 }
 
-// ---- The text ----
-
-void write_title(textio::Records& out, const Options& options) {
-  for (const std::string& line : stage_text::heading_lines(options.stage)) {
-    out.text(textio::with_decimal_mark(line, options.view.decimal_comma));
-  }
-}
-
-void write_table(textio::Records& out, const stage::Block& block,
-                 std::span<const stage::Column> columns, bool comma) {
-  std::string heading = textio::right_aligned("Угол", kAngleColumn.width);
-  for (const stage::Column& column : columns)
-    heading += textio::right_aligned(column.heading, kValueWidth);
-  write_ruled_heading(out, heading);
-  for (const stage::Row& row : block.rows) {
-    std::string line = textio::fixed_field(row.angle, kAngleColumn);
-    for (const stage::Column& column : columns) {
-      if (works(row)) line += textio::significant_field(row.design.*column.value, kValueWidth);
-    }
-    out.formatted(textio::with_decimal_mark(line, comma));
-  }
-}
-
-void write_note(textio::Records& out, const Options& options, const stage::Block& block) {
-  if (std::all_of(block.rows.begin(), block.rows.end(), works)) return;
-  out.text(stage_text::empty_rows_note(options.stage));
-}
-
 }  // namespace
 
 std::vector<stage::Block> design_stages(const Options& options) {
@@ -128,16 +96,8 @@ std::vector<stage::Block> design_stages(const Options& options) {
 
 void write_stage_text(textio::Records& out, const Options& options,
                       const std::vector<stage::Block>& blocks) {
-  write_title(out, options);
-  for (const stage::Block& block : blocks) {
-    write_exponent_line(out, block.exponent, options.view.decimal_comma);
-    write_table(out, block, stage::kMainColumns, options.view.decimal_comma);
-    if (options.stage.device) {
-      out.write_empty();
-      write_table(out, block, stage::kDriveColumns, options.view.decimal_comma);
-    }
-    write_note(out, options, block);
-  }
+  TextAnswer text(out);
+  stage_text::stage_answer(text, options.stage, blocks, options.view.decimal_comma);
 }
 
 void write_stage_csv(textio::Records& out, const Options& options,

@@ -2,6 +2,7 @@
 // its charts as k-berg-table draws them.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <regex>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "engine/berg.h"
+#include "report/berg_answers.h"
+#include "report/stage_text.h"
 #include "table/options.h"
 #include "table/run.h"
 #include "tests/fake_files.h"
@@ -52,6 +55,71 @@ TEST(WebJson, EveryCharacterReadsBack) {
     web::Json json;
     EXPECT_EQ(read_json_string(json.string(text).text()), text) << json.text();
   }
+}
+
+// The model of each answer as the page's JSON: its titles, then each table with its caption,
+// headings, rows and notes, all arrays there even where empty.
+TEST(WebJson, TheModelOfEachAnswer) {
+  using quantity::Id;
+  const stage::Inputs multiplier{12.5, 2, 2, std::nullopt, 1.0, stage::Device{0.05, 0.6}};
+  const std::pair<std::function<void(answer::Renderer&)>, std::string> cases[] = {
+      {[](answer::Renderer& out) {
+         berg_answers::RowsAnswer rows(out, {{2}, {Id::alpha, Id::eta, Id::db}, true, 0.9, true});
+         rows::compute_rows({1.0}, {90, 90, 1}, {&rows});
+       },
+       R"j("titles":["Коэффициенты Берга, ξ = 0,900"],"tables":[{"caption":"Степень функции = )j"
+       R"j(1,000","headings":["Угол","|α2|","φ2","η","α2, дБ"],"rows":[["90,000","0,21221",)j"
+       R"j("0,0","0,70686","-7,44"]],"notes":[]}])j"},
+      {[](answer::Renderer& out) {
+         berg_answers::optima_title(out);
+         berg_answers::optima(out, {1.0, design::optima(1.0, {9})}, false);
+       },
+       R"j("titles":["Первые максимумы коэффициентов Берга по углу отсечки"],"tables":[{"caption")j"
+       R"j(:"Степень функции = 1.000","headings":["n","θ(α макс.)","α макс.","θ(γ макс.)",)j"
+       R"j("γ макс."],"rows":[["9","13.26","0.06169","20.00","0.00272"]],"notes":["Наибольший )j"
+       R"j(максимум γ9 не первый: 0.00784 при θ = 100.00°"]}])j"},
+      {[](answer::Renderer& out) {
+         berg_answers::angles_for_g1(out, 1.5708, 1.0, {berg::compute(90, 1)}, true);
+       },
+       R"j("titles":["Угол отсечки θ, при котором g1 = α1/α0 = 1,57080, и КПД η при ξ = 1,000"],)j"
+       R"j("tables":[{"caption":"","headings":["Степень","θ, °","g1","η"],"rows":[["1,000",)j"
+       R"j("90,00","1,57080","0,78540"]],"notes":[]}])j"},
+      {[](answer::Renderer& out) { berg_answers::calculation(out, berg::compute(60, 1)); },
+       R"j("titles":[],"tables":[{"caption":"Угол отсечки = 60.000, степень функции = 1.000",)j"
+       R"j("headings":["№ гарм.","|Коэфф.|","Фаза","αn"],"rows":[["0","0.21800","0.0","0.21800"],)j"
+       R"j(["1","0.39100","0.0","0.39100"],["2","0.27566","0.0","0.27566"],["3","0.13783","0.0",)j"
+       R"j("0.13783"],["4","0.02757","0.0","0.02757"],["5","0.02757","180.0","-0.02757"],["6",)j"
+       R"j("0.03150","180.0","-0.03150"],["7","0.00985","180.0","-0.00985"],["8","0.00985","0.0",)j"
+       R"j("0.00985"],["9","0.01378","0.0","0.01378"]],"notes":[]}])j"},
+      {[&](answer::Renderer& out) {
+         stage_text::stage_answer(out, multiplier,
+                                  {stage::over_range(multiplier, {90, 180, 90}, 2, 1.0)}, false);
+       },
+       R"j("titles":["Каскад умножителя частоты на 2","E = 12.5 В, P2 = 2 Вт, критический режим, )j"
+       R"j(Sкр = 1 А/В","Прибор i = S (u - E')^p: S = 0.05, E' = 0.6 В"],"tables":[{"caption":)j"
+       R"j("Степень функции = 1.000","headings":["Угол","ξ","Rэ, Ом","Iмакс, А","I0, А","P0, Вт",)j"
+       R"j("Pрас, Вт","η","Uмакс, В"],"rows":[["90.000","0.8597","28.87","1.754","0.5584",)j"
+       R"j("6.979","4.979","0.2866","23.25"],["180.000","","","","","","","",""]],"notes":[]},)j"
+       R"j({"caption":"","headings":["Угол","Uм, В","Iм, А","Uвозб, В","Eсм, В"],"rows":[)j"
+       R"j(["90.000","10.75","0.3722","35.08","0.6000"],["180.000","","","",""]],"notes":[)j"
+       R"j("Пустые строки: α2 не больше 0 или критический режим не дает P2"]}])j"}};
+  for (const auto& [build, expected] : cases) {
+    web::Json json;
+    web::JsonAnswer model(json.open_object());
+    build(model);
+    model.finish();
+    EXPECT_EQ(json.close_object().text(), "{" + expected + "}");
+  }
+}
+
+// The names of the downloads say what they hold, without a character Windows refuses.
+TEST(WebJson, CsvNamesSayWhatTheyHold) {
+  EXPECT_EQ(answer::table_csv_name({5, 180, 5}, {1.0}), "k-berg-table-5-180-5-p1.csv");
+  EXPECT_EQ(answer::table_csv_name({90.5, 90.5, 5}, {1, 2.25}), "k-berg-table-90.5-p1_2.25.csv");
+  EXPECT_EQ(answer::stage_csv_name({12.5, 8, 1, std::nullopt, 1.0, std::nullopt}),
+            "k-berg-stage-E12.5-P8-Scr1.csv");
+  EXPECT_EQ(answer::stage_csv_name({24, 1e-5, 2, 0.9, std::nullopt, stage::Device{0.05, -0.6}}),
+            "k-berg-stage-E24-P1e-05-n2-xi0.9-S0.05-Ec-0.6.csv");
 }
 
 // The chart of an answer's JSON, its last member.

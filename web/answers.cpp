@@ -7,6 +7,7 @@
 #include "engine/berg.h"
 #include "engine/design.h"
 #include "engine/rows.h"
+#include "report/berg_answers.h"
 #include "report/chart.h"
 #include "textio/fields.h"
 #include "web/json.h"
@@ -15,12 +16,7 @@ namespace web {
 
 namespace {
 
-// The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
-// shows them.
-constexpr textio::Edit kSearchAngleEdit{10, 2};
 constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
-
-std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }
 
 // The harmonics from 1 up among those `chosen`, whose first maxima are sought; refused when
 // there is none.
@@ -37,23 +33,6 @@ std::optional<std::vector<int>> harmonics_with_maxima(
     return std::nullopt;
   }
   return harmonics;
-}
-
-// A sentence for each coefficient whose highest maximum in range is not its first, as
-// k-berg-table writes it under the table.
-std::vector<std::string> top_lobes(const std::vector<design::Optimum>& optima) {
-  std::vector<std::string> notes;
-  const auto add = [&notes](const std::string& coefficient_name,
-                            const std::optional<design::Peak>& top) {
-    if (!top) return;
-    notes.push_back("Наибольший максимум " + coefficient_name + " не первый: " +
-                    coefficient(top->value) + " при θ = " + search_angle(top->angle) + "°");
-  };
-  for (const design::Optimum& optimum : optima) {
-    add("α" + std::to_string(optimum.harmonic), optimum.alpha_top);
-    add("γ" + std::to_string(optimum.harmonic), optimum.gamma_top);
-  }
-  return notes;
 }
 
 // Where g1 cannot take the wanted value at `exponent`: the values it takes.
@@ -116,18 +95,11 @@ std::string calculation(Entries& entries) {
   const std::optional<double> angle = entries.number(kAngle);
   const std::optional<double> exponent = entries.number(kExponent);
   if (!angle || !exponent) return refused(entries);
-  const berg::Result result = berg::compute(*angle, *exponent);
   Json json;
-  json.open_object();
-  json.name("angle").string(textio::parameter_text(result.angle()));
-  json.name("exponent").string(textio::parameter_text(result.exponent()));
-  json.name("rows").open_array();
-  for (int k = 0; k < berg::kHarmonics; ++k) {
-    json.strings({std::to_string(k), coefficient(result.modulus(k)),
-                  textio::trimmed_field(result.phase(k), textio::kPhaseEdit),
-                  coefficient(result.signed_value(k))});
-  }
-  return json.close_array().close_object().text();
+  JsonAnswer model(json.open_object());
+  berg_answers::calculation(model, berg::compute(*angle, *exponent));
+  model.finish();
+  return json.close_object().text();
 }
 
 std::string best_angles(Entries& entries) {
@@ -138,21 +110,15 @@ std::string best_angles(Entries& entries) {
   const std::optional<answer_charts::BergChoice> choice = berg_choice_of(entries, chosen);
   if (!exponents || !harmonics || !angles || !choice) return refused(entries);
   Json json;
-  json.open_object().name("blocks").open_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::optima_title(model);
   std::vector<std::vector<design::Optimum>> all_optima;
   for (double exponent : *exponents) {
-    const std::vector<design::Optimum>& optima =
-        all_optima.emplace_back(design::optima(exponent, *harmonics));
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
-    for (const design::Optimum& optimum : optima) {
-      json.strings({std::to_string(optimum.harmonic), search_angle(optimum.alpha.angle),
-                    coefficient(optimum.alpha.value), search_angle(optimum.gamma.angle),
-                    coefficient(optimum.gamma.value)});
-    }
-    json.close_array().name("notes").strings(top_lobes(optima)).close_object();
+    const berg_answers::ExponentOptima block{exponent, design::optima(exponent, *harmonics)};
+    berg_answers::optima(model, block, false);
+    all_optima.push_back(block.optima);
   }
-  json.close_array();
+  model.finish();
   write_chart(json, exponents->size(), choice->harmonics.size(), [&] {
     chart::Chart drawn(answer_charts::optimum_chart(*choice, angles->range));
     answer_charts::BergCurves curves(drawn, *choice);
@@ -181,17 +147,9 @@ std::string angle_for_g1(Entries& entries) {
     found.push_back(berg::compute_exact(*angle, exponent));
   }
   Json json;
-  json.open_object()
-      .name("g1")
-      .string(coefficient(*g1))
-      .name("xi")
-      .string(textio::parameter_text(*xi));
-  json.name("rows").open_array();
-  for (const berg::Result& at : found) {
-    json.strings({textio::parameter_text(at.exponent()), search_angle(at.angle()),
-                  coefficient(at.g1()), coefficient(at.efficiency(*xi))});
-  }
-  json.close_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::angles_for_g1(model, *g1, *xi, found, false);
+  model.finish();
   write_chart(json, exponents->size(), choice->harmonics.size(), [&] {
     chart::Chart drawn(
         answer_charts::g1_chart(*choice, angles->range, *g1, entries.has("decimal-comma")));

@@ -4,16 +4,21 @@
 // the answer, or the module's refusal beside each wrong entry. Every number shown is text the
 // module edited as the programs edit it.
 
-// Each view: the number of its answer in the module, how its answer is shown, and the name
-// whose presence in a fragment asks for it (a flag without a value where the view has no entry
-// of that name); a fragment that names none of them asks for the table, an empty one for the
-// calculation.
+// Each view: the number of its answer in the module, the name whose presence in a fragment
+// asks for it (a flag without a value where the view has no entry of that name), the words
+// that stand for its chart where it has one, and the number of its CSV with the entries that
+// ask for it; a fragment that names none of them asks for the table, an empty one for the
+// calculation. The calculation's CSV is the table's at its one angle.
+const bergChart = 'Диаграмма: коэффициенты Берга по углу отсечки θ';
 const views = {
-  calculation: {kind: 0, show: showCalculation, named: 'angle'},
-  table: {kind: 3, show: showTable, csvKind: 4, ask: askTable},
-  optimum: {kind: 1, show: showOptima, named: 'optimum', flag: true},
-  g1: {kind: 2, show: showAnglesForG1, named: 'angle-for-g1'},
-  stage: {kind: 6, show: showStage, named: 'stage', flag: true, csvKind: 7},
+  calculation: {kind: 0, named: 'angle', csvKind: 4, csvPairs: pairs => pairs.flatMap(
+    ([name, text]) => (name === 'angle' ? [['from', text], ['to', text]] : [[name, text]]))},
+  table: {kind: 3, csvKind: 4, ask: askTable, chartAlt: bergChart},
+  optimum: {kind: 1, named: 'optimum', flag: true,
+    chartAlt: `${bergChart}, первые максимумы отмечены`},
+  g1: {kind: 2, named: 'angle-for-g1', chartAlt: `${bergChart}, углы для g1 отмечены`},
+  stage: {kind: 6, named: 'stage', flag: true, csvKind: 7,
+    chartAlt: 'Диаграмма: КПД η, Pрас / Pn и Iмакс каскада по углу отсечки θ'},
 };
 const quantitiesKind = 5;
 const tableChartKind = 8;
@@ -127,7 +132,7 @@ async function askTable(kind, pairs) {
   helper?.expect(performance.now() - started);
   if (reply.refusals) return reply;
   const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
-  reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
+  reply.tables.forEach((table, t) => { table.rows = alternated(table.rows, rest.tables[t].rows); });
   const values = reply.curves.flatMap((curves, b) =>
     curves.map((curve, c) => alternated(curve, rest.curves[b][c]).join(' '))).join(' ');
   const chart = askTableChart(pairs, values);
@@ -175,11 +180,12 @@ function offerQuantities(form) {
   form.dataset.shown = 'alpha';
 }
 
-// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
+// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`. Its
+// file is named for what it holds.
 function download(view, comma) {
-  const pairs = pairsOf(view);
-  const {csv} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
-  const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
+  const pairs = (views[view].csvPairs ?? (given => given))(pairsOf(view));
+  const {csv, name} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
+  const link = Object.assign(document.createElement('a'), {download: name});
   link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href));
@@ -254,7 +260,7 @@ async function answer(view, pairs = pairsOf(view)) {
     area.replaceChildren(html('p', {class: 'no-answer'}, 'Нет ответа: исправьте отмеченное выше.'),
       ...unplaced.map(refusal => html('p', {class: 'refusal'}, refusal.text)));
   } else {
-    views[view].show(area, reply);
+    show(view, area, reply);
   }
   area.setAttribute('aria-busy', 'false');
   // The time of the latest answer, for the developer tools and the browser test.
@@ -312,15 +318,17 @@ function slicesAfter(rows, columns) {
   return places;
 }
 
-function table(headings, rows, caption, notes = []) {
+// A table of the answer with the notes under it; one without a caption is named for a reader
+// by `label`, what stands above it.
+function table({caption, headings, rows, notes}, label) {
   const head = html('thead', {}, html('tr', {},
     ...headings.map(heading => html('th', {scope: 'col'}, heading))));
   const first = slice(rows.slice(0, firstRows(rows)), headings.length,
-    html('caption', {}, caption), head);
+    ...(caption ? [html('caption', {}, caption)] : []), head);
   const sliced = rows.length > wholeRows ? ' sliced' : '';
   const attributes = {'class': `block${sliced}`, 'tabindex': '0', 'role': 'region',
-    'aria-label': caption};
-  return html('div', attributes, first, ...slicesAfter(rows, headings.length), ...notes);
+    'aria-label': caption || label};
+  return html('div', attributes, first, ...slicesAfter(rows, headings.length), ...notes.map(note));
 }
 
 const note = text => html('p', {class: 'note'}, text);
@@ -337,11 +345,6 @@ function picture(area, reply, alt) {
   return html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660});
 }
 
-function showCalculation(area, reply) {
-  const caption = `Угол отсечки = ${reply.angle}, степень функции = ${reply.exponent}`;
-  area.replaceChildren(table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption));
-}
-
 // The view's CSV in both forms, asked for when a button is pressed.
 function downloads(view) {
   const button = (text, comma) => {
@@ -353,38 +356,16 @@ function downloads(view) {
     button('Скачать CSV с запятой (;)', true));
 }
 
-function showTable(area, reply) {
-  area.replaceChildren(picture(area, reply, 'Диаграмма: коэффициенты Берга по углу отсечки θ'),
-    downloads('table'), ...reply.blocks.map(block => table(reply.headings, block.rows,
-      `Степень функции = ${block.exponent}`)));
-}
-
-// What the stage is, then for each exponent its table, the drive's with the device's law, and
-// why rows are empty where some are.
-function showStage(area, reply) {
-  const captions = [', каскад', ', возбуждение'];
-  area.replaceChildren(...reply.lines.map(line => html('p', {class: 'stage-line'}, line)),
-    picture(area, reply, 'Диаграмма: КПД η, Pрас / Pn и Iмакс каскада по углу отсечки θ'),
-    downloads('stage'), ...reply.blocks.flatMap(block => block.tables.map(({headings, rows}, t) =>
-      table(headings, rows, `Степень функции = ${block.exponent}${captions[t]}`,
-        t === block.tables.length - 1 && block.note ? [note(block.note)] : []))));
-}
-
-// Each exponent's first maxima, and under them each highest maximum that is not the first.
-function showOptima(area, reply) {
-  const headings = ['n', 'θ(α макс.)', 'α макс.', 'θ(γ макс.)', 'γ макс.'];
-  area.replaceChildren(...reply.blocks.map(block => table(headings, block.rows,
-    `Степень функции = ${block.exponent}`, block.notes.map(note))),
-  picture(area, reply,
-    'Диаграмма: коэффициенты Берга по углу отсечки θ, первые максимумы отмечены'));
-}
-
-function showAnglesForG1(area, reply) {
-  const caption =
-    `Угол отсечки θ, при котором g1 = α1/α0 = ${reply.g1}, и КПД η при ξ = ${reply.xi}`;
-  area.replaceChildren(table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption),
-    picture(area, reply,
-      `Диаграмма: коэффициенты Берга по углу отсечки θ, углы для g1 = ${reply.g1} отмечены`));
+// Every answer as the module builds it: its title lines, the chart of a view that draws one,
+// the downloads of a view that has them, then each table.
+function show(view, area, reply) {
+  const labels = [reply.titles.at(-1) ?? ''];
+  for (const {caption} of reply.tables) labels.push(caption || labels.at(-1));
+  const {chartAlt, csvKind} = views[view];
+  area.replaceChildren(...reply.titles.map(line => html('p', {class: 'title'}, line)),
+    ...(chartAlt === undefined ? [] : [picture(area, reply, chartAlt)]),
+    ...(csvKind === undefined ? [] : [downloads(view)]),
+    ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
 
 // Gives each entry a place for its refusal, tied to it and read out by screen readers when it

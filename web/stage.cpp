@@ -3,12 +3,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <optional>
-#include <span>
 #include <utility>
 #include <vector>
 
+#include "report/answer.h"
 #include "report/answer_charts.h"
 #include "report/chart.h"
 #include "report/csv.h"
@@ -22,8 +21,6 @@ namespace web {
 namespace {
 
 constexpr int kHighestHarmonic = 9;
-// As wide as k-berg-table's columns, trimmed: the same digits.
-constexpr int kValueWidth = 9;
 
 constexpr std::string_view kHarmonic = "harmonic";
 constexpr NumberEntry kSaturation{"saturation", "Sкр", 0.0, kNoBound, "", true};
@@ -152,27 +149,6 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
   return stage;
 }
 
-std::string cell(double value) {
-  const std::string field = textio::significant_field(value, kValueWidth);
-  return field.substr(field.find_first_not_of(' '));
-}
-
-// A table of the block: the angle, then each column's value, or nothing where no stage can be
-// made at the angle.
-void write_table(Json& json, const stage::Block& block, std::span<const stage::Column> columns) {
-  json.open_object().name("headings").open_array().string("Угол");
-  for (const stage::Column& column : columns) json.string(column.heading);
-  json.close_array().name("rows").open_array();
-  for (const stage::Row& row : block.rows) {
-    json.open_array().string(textio::parameter_text(row.angle));
-    for (const stage::Column& column : columns) {
-      json.string(stage::works(row.design) ? cell(row.design.*column.value) : "");
-    }
-    json.close_array();
-  }
-  json.close_array().close_object();
-}
-
 }  // namespace
 
 // Whole, as k-berg-table reads its --harmonic: "2.0" and "+2" are not.
@@ -190,21 +166,9 @@ std::string stage_design(Entries& entries) {
   const std::optional<StageEntries> stage = stage_entries(entries);
   if (!stage) return refused(entries);
   Json json;
-  json.open_object().name("lines").strings(stage_text::heading_lines(stage->inputs));
-  json.name("blocks").open_array();
-  for (const stage::Block& block : stage->blocks) {
-    json.open_object().name("exponent").string(textio::parameter_text(block.exponent));
-    json.name("tables").open_array();
-    write_table(json, block, stage::kMainColumns);
-    if (stage->inputs.device) write_table(json, block, stage::kDriveColumns);
-    const bool all_work =
-        std::all_of(block.rows.begin(), block.rows.end(),
-                    [](const stage::Row& row) { return stage::works(row.design); });
-    json.close_array().name("note").string(all_work ? ""
-                                                    : stage_text::empty_rows_note(stage->inputs));
-    json.close_object();
-  }
-  json.close_array();
+  JsonAnswer model(json.open_object());
+  stage_text::stage_answer(model, stage->inputs, stage->blocks, false);
+  model.finish();
   write_chart(json, stage->blocks.size(), answer_charts::kStageSeries, [&] {
     chart::Chart drawn(answer_charts::stage_chart(stage->inputs.harmonic, stage->angles));
     answer_charts::draw_stages(drawn, stage->blocks);
@@ -226,7 +190,9 @@ std::string stage_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::stage_csv_name(stage->inputs));
+  return json.close_object().text();
 }
 
 }  // namespace web

@@ -1,7 +1,6 @@
 // The table view's answers: the rows over a range of angles, their chart and their CSV.
 #include <array>
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -12,9 +11,12 @@
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/sweep.h"
+#include "report/answer.h"
 #include "report/answer_charts.h"
+#include "report/berg_answers.h"
 #include "report/chart.h"
 #include "report/csv.h"
+#include "report/headings.h"
 #include "textio/fields.h"
 #include "web/answers.h"  // declares them
 #include "web/json.h"
@@ -25,8 +27,6 @@ namespace {
 
 // More rows than a page shows without keeping its reader waiting.
 constexpr std::int64_t kMostRows = 20000;
-// A row of a table has no value for a quantity that is an infinity there.
-constexpr std::string_view kNoValue = "—";
 
 // What a table shows, from its entries.
 struct TableEntries {
@@ -62,15 +62,6 @@ std::optional<TableEntries> table_entries(Entries& entries) {
       view,
       answer_charts::berg_choice(entries.has("harmonics") ? harmonics : std::nullopt, *shown),
       entries.has("exact") ? berg::compute_exact : berg::compute};
-}
-
-// A quantity's value edited with its decimals; nothing where the row has none.
-std::optional<std::string> edited(const quantity::Column& column, const berg::Result& row,
-                                  double xi) {
-  const double value = quantity::value_of(column, row, xi);
-  if (std::isinf(value)) return std::nullopt;
-  return textio::trimmed_field(
-      value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
 }
 
 // The chart of a table, drawn as its rows are computed; of a half of the table, the values
@@ -172,29 +163,19 @@ std::string table(Entries& entries) {
   std::optional<TableEntries> table = table_entries(entries);
   if (!table) return refused(entries);
   TableChart chart(*table);
-  quantity::View& view = table->view;
-  if (view.shown.empty()) view.shown = {quantity::Id::alpha};
-  const std::vector<quantity::Column> columns = quantity::columns_of(view);
   Json json;
-  json.open_object().name("headings").open_array().string("Угол");
-  for (const quantity::Column& column : columns) json.string(quantity::heading_of(column));
-  json.close_array().name("blocks").open_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::RowsAnswer rows(model, table->view);
   for (double exponent : table->exponents) {
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
+    rows.start_block(exponent);
     chart.start_block(exponent);
     for (std::int64_t i = table->first; i < table->angles.count; i += table->stride) {
       const berg::Result row = table->compute(sweep::angle_at(table->angles.range, i), exponent);
+      rows.write_row(row);
       chart.add(row);
-      json.open_array().string(textio::parameter_text(row.angle()));
-      for (const quantity::Column& column : columns) {
-        json.string(edited(column, row, view.xi).value_or(std::string(kNoValue)));
-      }
-      json.close_array();
     }
-    json.close_array().close_object();
   }
-  json.close_array();
+  model.finish();
   std::move(chart).write(json);
   return json.close_object().text();
 }
@@ -240,16 +221,17 @@ std::string table_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::table_csv_name(table->angles.range, table->exponents));
+  return json.close_object().text();
 }
 
 std::string quantities() {
   Json json;
   json.open_array();
   for (const quantity::Description& each : quantity::all()) {
-    const bool harmonics = quantity::of_harmonics(each);
     json.open_object().name("name").string(each.name).name("label");
-    json.string(std::string(each.heading) + (harmonics ? "n" : "") + each.unit).close_object();
+    json.string(headings::label_of(each.id)).close_object();
   }
   return json.close_array().text();
 }

@@ -73,7 +73,7 @@ function nativeCsv(...options) {
 // Each table of the visible answer: its caption and the cells of the rows put in place.
 function shown(page) {
   return page.$$eval('section:not([hidden]) .answer .block', blocks => blocks.map(block => ({
-    caption: block.querySelector('caption').textContent,
+    caption: block.querySelector('caption')?.textContent ?? '',
     rows: [...block.querySelectorAll('tbody tr')].map(row =>
       [...row.cells].map(cell => cell.textContent)),
     notes: [...block.querySelectorAll('.note')].map(note => note.textContent),
@@ -166,6 +166,9 @@ test('the calculation shows the native digits for 200 angles and exponents', { s
       const lines = nativeCsv('--from', angle, '--to', angle, '--exponent', exponent,
         '--show', 'alpha');
       assert.deepEqual(asCsv.calculation(await shown(page)), lines, `${angle}, ${exponent}`);
+      // Its CSV is the table's at its one angle.
+      if (i === 0) assert.equal(await downloaded(page, false),
+        native('--csv', '--from', angle, '--to', angle, '--exponent', exponent));
     }
     await page.close();
   });
@@ -188,9 +191,8 @@ test('the best angles and the angles for g1 are the native ones', { skip }, asyn
     await enter(g1Page, 'g1', { 'angle-for-g1': g1, xi, exponent });
     const options = ['--angle-for-g1', g1, '--xi', xi || '1',
       ...exponent.split(';').flatMap(e => ['--exponent', e])];
-    const tables = await shown(g1Page);
-    assert.equal(tables[0]?.caption, native(...options).split('\r\n')[0].trim());
-    assert.deepEqual(asCsv.g1(tables), nativeCsv(...options), `${g1}, ${xi}, ${exponent}`);
+    assert.equal(await g1Page.textContent('#g1 .title'), native(...options).split('\r\n')[0].trim());
+    assert.deepEqual(asCsv.g1(await shown(g1Page)), nativeCsv(...options), `${g1}, ${xi}, ${exponent}`);
   }
   await g1Page.close();
 });
@@ -360,7 +362,7 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
     assert.deepEqual(stageRows(tables), nativeRows(...options), options.join(' '));
     const notes = native(...options).split('\r\n').filter(line => /Пустые строки/.test(line));
     assert.deepEqual(tables.flatMap(table => table.notes), notes.map(line => line.trim()));
-    const lines = await page.$$eval('#stage .stage-line', all => all.map(line => line.textContent));
+    const lines = await page.$$eval('#stage .title', all => all.map(line => line.textContent));
     assert.deepEqual(lines, native(...options).split('\r\n').slice(0, lines.length)
       .map(line => line.trim()));
     assert.equal(await downloaded(page, false), native('--csv', ...options));
