@@ -103,7 +103,7 @@ std::string table(Entries& entries);
 std::string table_chart(Entries& entries, std::string_view values);
 
 // The same rows as k-berg-table --csv writes them, CR LF line ends, with a decimal comma and
-// ";" between fields where "decimal-comma" is given: {"csv": text}.
+// ";" between fields where "decimal-comma" is given: {"csv": text, "name": the file's name}.
 std::string table_csv(Entries& entries);
 
 // The stage of k-berg-table --stage: "supply", "power", "harmonic" (1 by default), "xi" or
@@ -114,7 +114,8 @@ std::string table_csv(Entries& entries);
 // rows are empty; and the chart of --stage --svg.
 std::string stage_design(Entries& entries);
 
-// The stage's lines as k-berg-table --stage --csv writes them: {"csv": text}.
+// The stage's lines as k-berg-table --stage --csv writes them, with their file's name, as
+// table_csv gives a table's.
 std::string stage_csv(Entries& entries);
 
 // The quantities a table can show, for the page's choice: [{"name", "label"}...].
