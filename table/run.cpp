@@ -8,9 +8,10 @@
 
 #include "engine/design.h"
 #include "engine/rows.h"
+#include "report/answer_charts.h"
 #include "report/berg_answers.h"
+#include "report/chart.h"
 #include "report/chart_file.h"
-#include "table/chart.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
@@ -27,7 +28,7 @@ namespace {
 class Outputs {
  public:
   Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
-          const ChartView& chart)
+          const chart::ChartView& chart)
       : options_(options), output_(output), files_(files), records_(output, false) {
     if (options.svg_file.empty()) return;
     chart_.emplace(chart);
@@ -39,7 +40,7 @@ class Outputs {
 
   // Where the answer goes, or nothing when the chart takes its place.
   textio::Records* answer() { return options_.svg_file == "-" ? nullptr : &records_; }
-  Chart* chart() { return chart_ ? &*chart_ : nullptr; }
+  chart::Chart* chart() { return chart_ ? &*chart_ : nullptr; }
 
   // Sends what was written on, then puts the chart in place.
   void finish() {
@@ -61,20 +62,23 @@ class Outputs {
   textio::ByteSink& output_;
   platform::FileSystem& files_;
   textio::Records records_;
-  std::optional<Chart> chart_;
+  std::optional<chart::Chart> chart_;
   std::optional<chart_file::ChartTarget> target_;  // none where the chart goes to the output
 };
 
 // The Berg chart of the options, its marks named for the answer.
-ChartView chart_of(const Options& options) {
-  ChartView view = berg_chart(options.chart_harmonics, options.chart_gamma, options.angles);
-  if (options.answer == Answer::optimum) view.mark_label = "первый максимум";
-  if (options.answer == Answer::angle_for_g1) {
-    view.mark_label = "g1 = " + textio::with_decimal_mark(
-                                    textio::trimmed_field(options.target_g1, textio::kModulusEdit),
-                                    options.view.decimal_comma);
+chart::ChartView chart_of(const Options& options) {
+  switch (options.answer) {
+    case Answer::optimum:
+      return answer_charts::optimum_chart(options.chart, options.angles);
+    case Answer::angle_for_g1:
+      return answer_charts::g1_chart(options.chart, options.angles, options.target_g1,
+                                     options.view.decimal_comma);
+    case Answer::rows:
+    case Answer::stage:
+      break;
   }
-  return view;
+  return answer_charts::rows_chart(options.chart, options.angles);
 }
 
 // A run whose chart, if any, is the Berg chart of the options.
@@ -82,10 +86,10 @@ class BergOutputs : public Outputs {
  public:
   BergOutputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files)
       : Outputs(options, output, files, chart_of(options)), options_(options) {
-    if (chart() != nullptr) curves_.emplace(*chart(), options.chart_harmonics, options.chart_gamma);
+    if (chart() != nullptr) curves_.emplace(*chart(), options.chart);
   }
 
-  BergCurves* curves() { return curves_ ? &*curves_ : nullptr; }
+  answer_charts::BergCurves* curves() { return curves_ ? &*curves_ : nullptr; }
 
   // Draws the rows of the range on the chart, if there is one.
   void draw_rows() {
@@ -95,7 +99,7 @@ class BergOutputs : public Outputs {
 
  private:
   const Options& options_;
-  std::optional<BergCurves> curves_;
+  std::optional<answer_charts::BergCurves> curves_;
 };
 
 std::unique_ptr<rows::RowWriter> table_writer(const Options& options, textio::Records& out) {
@@ -188,7 +192,8 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
 // Every angle is designed, and any refusal made, before anything is written.
 void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
   const std::vector<stage::Block> blocks = design_stages(options);
-  Outputs outputs(options, output, files, stage_chart(options));
+  Outputs outputs(options, output, files,
+                  answer_charts::stage_chart(options.stage.harmonic, options.angles));
   if (textio::Records* out = outputs.answer()) {
     if (options.csv) {
       write_stage_csv(*out, options, blocks);
@@ -196,7 +201,7 @@ void answer_stage(const Options& options, textio::ByteSink& output, platform::Fi
       write_stage_text(*out, options, blocks);
     }
   }
-  if (outputs.chart() != nullptr) draw_stages(*outputs.chart(), blocks);
+  if (outputs.chart() != nullptr) answer_charts::draw_stages(*outputs.chart(), blocks);
   outputs.finish();
 }
 

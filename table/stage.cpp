@@ -1,7 +1,6 @@
 #include "table/stage.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 #include "engine/rows.h"
@@ -64,11 +63,6 @@ std::string refusal(const Options& options, double angle, double exponent,
 
 bool works(const stage::Row& row) { return stage::works(row.design); }
 
-// Beyond five times, a linear axis leaves η, at most 1, a fifth of the chart's height or less;
-// near an angle where alpha_n nears 0 the ratios grow by millions, and only a logarithmic axis
-// shows them and η at once.
-constexpr double kWidestLinearRatio = 5.0;
-
 void check_block(const Options& options, const stage::Block& block) {
   for (const stage::Row& row : block.rows) {
     if (row.design.verdict == Verdict::beyond_numbers) {
@@ -88,44 +82,7 @@ void check_block(const Options& options, const stage::Block& block) {
   }
 }
 
-double least_peak_current(const std::vector<stage::Block>& blocks) {
-  double least = std::numeric_limits<double>::infinity();
-  for (const stage::Block& block : blocks) {
-    for (const stage::Row& row : block.rows) {
-      if (works(row)) least = std::min(least, row.design.i_max);
-    }
-  }
-  return least;
-}
-
 }  // namespace
-
-ChartView stage_chart(const Options& options) {
-  const std::string n = harmonic_text(options.stage.harmonic);
-  ChartView view;
-  view.title = options.stage.harmonic == 1 ? "Усилитель мощности" : "Умножитель частоты на " + n;
-  view.value_axis = "η,  Pрас / P" + n + ",  Iмакс / наименьший Iмакс";
-  view.series = {{"η", "data-quantity=\"eta\"", 2},
-                 {"Pрас / P" + n, "data-quantity=\"dissipation\"", 1},
-                 {"Iмакс / наим.", "data-quantity=\"peak\"", 0}};
-  view.angles = options.angles;
-  view.widest_linear = kWidestLinearRatio;
-  return view;
-}
-
-void draw_stages(Chart& chart, const std::vector<stage::Block>& blocks) {
-  const double least = least_peak_current(blocks);
-  const double none = std::numeric_limits<double>::quiet_NaN();
-  for (const stage::Block& block : blocks) {
-    chart.start_block(block.exponent);
-    for (const stage::Row& row : block.rows) {
-      const stage::Design& d = row.design;
-      chart.add(row.angle, works(row)
-                               ? std::vector<double>{d.eta, d.p_diss / d.p_n, d.i_max / least}
-                               : std::vector<double>{none, none, none});
-    }
-  }
-}
 
 std::vector<stage::Block> design_stages(const Options& options) {
   std::vector<stage::Block> blocks;

@@ -1,10 +1,11 @@
 // The page's C++ natively: its JSON, its entries read as k-berg-table reads its options, and
-// the chart's curves.
+// its charts as k-berg-table draws them.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
 #include <optional>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,6 +14,9 @@
 #include "report/berg_answers.h"
 #include "report/stage_text.h"
 #include "table/options.h"
+#include "table/run.h"
+#include "tests/fake_files.h"
+#include "textio/channels.h"
 #include "textio/error.h"
 #include "web/answers.h"
 #include "web/json.h"
@@ -118,19 +122,86 @@ TEST(WebJson, CsvNamesSayWhatTheyHold) {
             "k-berg-stage-E24-P1e-05-n2-xi0.9-S0.05-Ec-0.6.csv");
 }
 
-// What a view draws of a table: gamma_k where gamma is shown without alpha, alpha_k otherwise.
-TEST(WebTable, ChartDrawsWhatIsShown) {
-  const berg::Result at30 = berg::compute(30.0, 1.0);
-  for (const auto& [shown, quantity, value] :
-       {std::tuple{"gamma", "γ", at30.gamma(1)},
-        std::tuple{"gamma,alpha", "α", at30.signed_value(1)}}) {
-    web::Entries entries(std::string("from=30\nto=30\nharmonics=1\nshow=") + shown);
-    EXPECT_NE(web::table(entries).find(std::string(R"("chart":{"quantity":")") + quantity +
-                                       R"(","harmonics":[1],"angles":[30.000],"curves":[[[)" +
-                                       web::coefficient(value) + "]]]}"),
-              std::string::npos)
-        << web::table(entries);
+// The chart of an answer's JSON, its last member.
+std::string chart_of(const std::string& answer) {
+  const std::size_t at = answer.find(R"("chart":")");
+  if (at == std::string::npos) return "no chart: " + answer.substr(0, 300);
+  return read_json_string(std::string_view(answer).substr(at + 8, answer.size() - at - 9))
+      .value_or("not a string");
+}
+
+// The chart k-berg-table writes with `options` and --svg -.
+std::string program_chart(std::vector<const char*> options) {
+  options.insert(options.begin(), "k-berg-table");
+  options.insert(options.end(), {"--svg", "-"});
+  textio::StringSink output;
+  testing_support::FakeFiles files;
+  table::run(table::parse_command_line(static_cast<int>(options.size()), options.data()).options,
+             output, files, table::no_progress());
+  return output.text();
+}
+
+// Each view draws the program's chart of the same entries, byte for byte: γ where γ is shown
+// without α, the larger value the higher; none of more curves than can be told apart.
+TEST(WebCharts, AreThePrograms) {
+  using Answer = std::string (*)(web::Entries&);
+  const std::tuple<Answer, std::string, std::vector<const char*>> kCases[] = {
+      {web::table,
+       "from=30\nto=120\nstep=15\nharmonics=1\nshow=gamma",
+       {"--from", "30", "--to", "120", "--step", "15", "--harmonics", "1", "--show", "gamma"}},
+      {web::table, "exponent=1;2\nexact", {"--exponent", "1;2", "--exact"}},
+      {web::best_angles,
+       "optimum\nharmonics=1-3\nto=100",
+       {"--optimum", "--harmonics", "1-3", "--to", "100"}},
+      {web::angle_for_g1,
+       "angle-for-g1=1.8\nexponent=1;2",
+       {"--angle-for-g1", "1.8", "--exponent", "1;2"}},
+      {web::stage_design,
+       "stage\nsupply=12.5\npower=8\nsaturation=1\nslope=0.05\ncutoff=0.6\nstep=15",
+       {"--stage", "--supply", "12.5", "--power", "8", "--saturation", "1", "--slope", "0.05",
+        "--cutoff", "0.6", "--step", "15"}},
+      {web::stage_design,
+       "stage\nsupply=12.5\npower=8\nxi=0.9\nharmonic=2\nexponent=1;2",
+       {"--stage", "--supply", "12.5", "--power", "8", "--xi", "0.9", "--harmonic", "2",
+        "--exponent", "1;2"}}};
+  for (const auto& [answer, fragment, options] : kCases) {
+    web::Entries entries(fragment);
+    const std::string chart = chart_of(answer(entries));
+    EXPECT_TRUE(chart == program_chart(options)) << fragment << "\n" << chart.substr(0, 300);
   }
+  web::Entries many("stage\nsupply=12.5\npower=8\nxi=1\nexponent=1;1.5;2;2.5;3;3.5;4");
+  EXPECT_NE(web::stage_design(many).find(R"("chart_note":)"), std::string::npos);
+}
+
+// The curves' values of a half of a table, by exponent and curve.
+std::vector<std::vector<std::string>> curves_of(const std::string& answer) {
+  const std::regex curve(R"re(\[("[^"\]]*"(,"[^"\]]*")*)\])re"), value(R"re("([^"]*)")re");
+  std::vector<std::vector<std::string>> curves;
+  const std::string all = answer.substr(answer.find(R"("curves":)"));
+  for (std::sregex_iterator c(all.begin(), all.end(), curve); c != std::sregex_iterator(); ++c) {
+    const std::string texts = (*c)[1];
+    curves.emplace_back();
+    for (std::sregex_iterator v(texts.begin(), texts.end(), value); v != std::sregex_iterator();
+         ++v)
+      curves.back().push_back((*v)[1]);
+  }
+  return curves;
+}
+
+// A table's halves, their values joined alternately as the page joins them, give the chart of
+// the whole table; values that do not make the whole table give none.
+TEST(WebCharts, HalvesJoinIntoTheWholeChart) {
+  const std::string whole = "from=4.9\nto=180.1\nstep=10\nexponent=1;2\nharmonics=1,3\nshow=gamma";
+  web::Entries first(whole + "\nhalf=1"), second(whole + "\nhalf=2"), entries(whole);
+  const auto odd = curves_of(web::table(first)), even = curves_of(web::table(second));
+  ASSERT_EQ(odd.size(), 4u);
+  std::string values;
+  for (std::size_t c = 0; c < odd.size(); ++c)
+    for (std::size_t i = 0; i < odd[c].size(); ++i)
+      values += odd[c][i] + " " + (i < even[c].size() ? even[c][i] + " " : "");
+  values.pop_back();
+  EXPECT_EQ(chart_of(web::table_chart(entries, values)), chart_of(web::table(entries)));
+  EXPECT_NE(web::table_chart(entries, values + " 1").find("refusals"), std::string::npos);
 }
 
 // Each entry of the page that reads numbers (and a name it does not have), and the options of

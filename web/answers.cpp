@@ -1,11 +1,14 @@
 #include "web/answers.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/berg.h"
 #include "engine/design.h"
+#include "engine/rows.h"
 #include "report/berg_answers.h"
+#include "report/chart.h"
 #include "textio/fields.h"
 #include "web/json.h"
 
@@ -15,9 +18,10 @@ namespace {
 
 constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
 
-// The first maxima of the harmonics from 1 up among `harmonics`, refused when there is none.
-std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
-  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+// The harmonics from 1 up among those `chosen`, whose first maxima are sought; refused when
+// there is none.
+std::optional<std::vector<int>> harmonics_with_maxima(
+    Entries& entries, const std::optional<std::vector<int>>& chosen) {
   if (!chosen) return std::nullopt;
   std::vector<int> harmonics;
   for (int k : *chosen) {
@@ -40,7 +44,40 @@ std::string out_of_reach(double g1, double exponent) {
          coefficient(reach.lowest) + " до " + coefficient(reach.highest);
 }
 
+rows::Pass pass_of(const Entries& entries) {
+  return entries.has("exact") ? rows::Pass::exact : rows::Pass::sampled;
+}
+
 }  // namespace
+
+std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
+  std::vector<std::string_view> known;
+  for (const quantity::Description& each : quantity::all()) known.emplace_back(each.name);
+  const std::optional<std::vector<std::string>> names = entries.names("show", "Показать", known);
+  if (!names) return std::nullopt;
+  std::vector<quantity::Id> shown;
+  for (const std::string& name : *names) shown.push_back(*quantity::named(name));
+  return shown;
+}
+
+std::optional<answer_charts::BergChoice> berg_choice_of(
+    Entries& entries, const std::optional<std::vector<int>>& read) {
+  const std::optional<std::vector<quantity::Id>> shown = shown_of(entries);
+  if (!shown || !read) return std::nullopt;
+  return answer_charts::berg_choice(entries.has("harmonics") ? read : std::nullopt, *shown);
+}
+
+void write_chart(Json& json, std::size_t exponents, std::size_t series,
+                 const std::function<std::string()>& draw) {
+  if (chart::too_many_curves(exponents, series).empty()) {
+    json.name("chart").string(draw());
+  } else {
+    json.name("chart_note")
+        .string(
+            "Диаграммы нет: столько кривых на ней не различить. Возьмите меньше степеней функции " +
+            std::string(series > 1 ? "или кривых." : "."));
+  }
+}
 
 std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
 
@@ -67,15 +104,28 @@ std::string calculation(Entries& entries) {
 
 std::string best_angles(Entries& entries) {
   const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
-  const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries);
-  if (!exponents || !harmonics) return refused(entries);
+  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries, chosen);
+  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  const std::optional<answer_charts::BergChoice> choice = berg_choice_of(entries, chosen);
+  if (!exponents || !harmonics || !angles || !choice) return refused(entries);
   Json json;
   JsonAnswer model(json.open_object());
   berg_answers::optima_title(model);
+  std::vector<std::vector<design::Optimum>> all_optima;
   for (double exponent : *exponents) {
-    berg_answers::optima(model, {exponent, design::optima(exponent, *harmonics)}, false);
+    const berg_answers::ExponentOptima block{exponent, design::optima(exponent, *harmonics)};
+    berg_answers::optima(model, block, false);
+    all_optima.push_back(block.optima);
   }
   model.finish();
+  write_chart(json, exponents->size(), choice->harmonics.size(), [&] {
+    chart::Chart drawn(answer_charts::optimum_chart(*choice, angles->range));
+    answer_charts::BergCurves curves(drawn, *choice);
+    rows::compute_rows(*exponents, angles->range, {&curves}, pass_of(entries));
+    for (std::size_t b = 0; b < all_optima.size(); ++b) curves.mark_maxima(b, all_optima[b]);
+    return std::move(drawn).finish();
+  });
   return json.close_object().text();
 }
 
@@ -83,7 +133,10 @@ std::string angle_for_g1(Entries& entries) {
   const std::optional<double> g1 = entries.number(kWantedG1);
   const std::optional<double> xi = entries.number(kXi);
   const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
-  if (!g1 || !xi || !exponents) return refused(entries);
+  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  const std::optional<answer_charts::BergChoice> choice =
+      berg_choice_of(entries, entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  if (!g1 || !xi || !exponents || !angles || !choice) return refused(entries);
   std::vector<berg::Result> found;
   for (double exponent : *exponents) {
     const std::optional<double> angle = design::angle_for_g1(exponent, *g1);
@@ -91,12 +144,20 @@ std::string angle_for_g1(Entries& entries) {
       entries.refuse(kWantedG1.name, out_of_reach(*g1, exponent));
       return refused(entries);
     }
-    found.push_back(berg::compute(*angle, exponent));
+    found.push_back(berg::compute_exact(*angle, exponent));
   }
   Json json;
   JsonAnswer model(json.open_object());
   berg_answers::angles_for_g1(model, *g1, *xi, found, false);
   model.finish();
+  write_chart(json, exponents->size(), choice->harmonics.size(), [&] {
+    chart::Chart drawn(
+        answer_charts::g1_chart(*choice, angles->range, *g1, entries.has("decimal-comma")));
+    answer_charts::BergCurves curves(drawn, *choice);
+    rows::compute_rows(*exponents, angles->range, {&curves}, pass_of(entries));
+    for (std::size_t b = 0; b < found.size(); ++b) curves.mark_angle(b, found[b]);
+    return std::move(drawn).finish();
+  });
   return json.close_object().text();
 }
 

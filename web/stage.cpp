@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "report/answer.h"
+#include "report/answer_charts.h"
+#include "report/chart.h"
 #include "report/csv.h"
 #include "report/stage_text.h"
 #include "textio/fields.h"
@@ -63,6 +66,7 @@ std::optional<stage::Inputs> inputs_of(Entries& entries) {
 
 struct StageEntries {
   stage::Inputs inputs;
+  sweep::Range angles;
   std::vector<stage::Block> blocks;
 };
 
@@ -131,7 +135,7 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
   const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   if (!inputs || !exponents || !angles) return std::nullopt;
-  StageEntries stage{*inputs, {}};
+  StageEntries stage{*inputs, angles->range, {}};
   for (double exponent : *exponents) {
     stage.blocks.push_back(stage::over_range(*inputs, angles->range, angles->count, exponent));
     if (refuse_beyond_numbers(entries, *inputs, stage.blocks.back())) return std::nullopt;
@@ -165,6 +169,11 @@ std::string stage_design(Entries& entries) {
   JsonAnswer model(json.open_object());
   stage_text::stage_answer(model, stage->inputs, stage->blocks, false);
   model.finish();
+  write_chart(json, stage->blocks.size(), answer_charts::kStageSeries, [&] {
+    chart::Chart drawn(answer_charts::stage_chart(stage->inputs.harmonic, stage->angles));
+    answer_charts::draw_stages(drawn, stage->blocks);
+    return std::move(drawn).finish();
+  });
   return json.close_object().text();
 }
 
