@@ -18,19 +18,11 @@ double gn(const berg::Result& row, int k, double) {
 double etan(const berg::Result& row, int k, double xi) { return 0.5 * xi * gn(row, k, xi); }
 
 const std::vector<Description> kAll = {
-    {Id::alpha, "alpha", 0, "α", "", "alpha", 5, "αn with its sign (the default)", alpha},
-    {Id::gamma, "gamma", 0, "γ", "", "gamma", 5, "γn = αn (1 - cos θ)^p", gamma},
-    {Id::g1, "g1", kWholeRow, "g1", "", "g1", 5, "α1/α0", g1},
-    {Id::eta, "eta", kWholeRow, "η", "", "eta", 5, "the efficiency η = ξ g1 / 2", eta},
-    {Id::db, "db", 2, "α", ", дБ", "db", 2, "αn against α1 in dB, n >= 2", db},
-    {Id::cos, "cos", kWholeRow, "cos θ", "", "cos_theta", 5, "cos θ", cos},
-    {Id::gn, "gn", 1, "g", "", "g", 5, "gn = αn/α0, n >= 1", gn},
-    {Id::etan, "etan", 1, "η", "", "eta", 5, "ηn = ξ gn / 2, n >= 1", etan},
+    {Id::alpha, "alpha", 0, 5, alpha}, {Id::gamma, "gamma", 0, 5, gamma},
+    {Id::g1, "g1", kWholeRow, 5, g1},  {Id::eta, "eta", kWholeRow, 5, eta},
+    {Id::db, "db", 2, 2, db},          {Id::cos, "cos", kWholeRow, 5, cos},
+    {Id::gn, "gn", 1, 5, gn},          {Id::etan, "etan", 1, 5, etan},
 };
-
-std::string number_of(const Column& column) {
-  return of_harmonics(describe(column.id)) ? std::to_string(column.harmonic) : "";
-}
 
 }  // namespace
 
@@ -71,15 +63,6 @@ std::vector<Column> columns_of(const View& view) {
 
 double value_of(const Column& column, const berg::Result& row, double xi) {
   return describe(column.id).value(row, column.harmonic, xi);
-}
-
-std::string heading_of(const Column& column) {
-  const Description& quantity = describe(column.id);
-  return quantity.heading + number_of(column) + quantity.unit;
-}
-
-std::string csv_name_of(const Column& column) {
-  return describe(column.id).column + number_of(column);
 }
 
 }  // namespace quantity

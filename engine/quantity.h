@@ -1,6 +1,6 @@
 // The quantities a row of a Berg table can show, each described once: the name --show takes,
-// its heading in a table, its column in CSV, its decimals and how it is computed from a
-// result. Every front end that shows rows (the table, CSV, a page) reads them from here.
+// its decimals and how it is computed from a result. Every front end that shows rows (the
+// table, CSV, a page) computes them from here.
 #pragma once
 
 #include <limits>
@@ -24,11 +24,7 @@ struct Description {
   // Which columns the quantity has: one for each harmonic shown from this one up, or one for
   // the row (kWholeRow).
   int first_harmonic;
-  const char* heading;  // in a table; the harmonic's number follows, then `unit`
-  const char* unit;
-  const char* column;  // in CSV; the harmonic's number follows
   int decimals;
-  const char* meaning;  // one line of help
   // The value for `harmonic` of `row` at the voltage utilisation `xi`; an infinity where the
   // quantity has none (shown as a dash, or an empty CSV field).
   double (*value)(const berg::Result& row, int harmonic, double xi);
@@ -64,7 +60,5 @@ struct Column {
 std::vector<Column> columns_of(const View& view);
 
 double value_of(const Column& column, const berg::Result& row, double xi);
-std::string heading_of(const Column& column);
-std::string csv_name_of(const Column& column);
 
 }  // namespace quantity

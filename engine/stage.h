@@ -3,7 +3,6 @@
 // efficiency, the heat to carry away and, where the device's law is known, the drive.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -95,27 +94,5 @@ struct Block {
 // true Berg integral's coefficients.
 Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t count,
                  double exponent);
-
-// A column of a stage's table: its heading, with the unit, and what it shows.
-struct Column {
-  const char* heading;
-  double Design::*value;
-};
-
-// The main table: xi, the load, the peak and direct currents, the powers, the efficiency and
-// the peak voltage.
-constexpr std::array<Column, 8> kMainColumns = {{{"ξ", &Design::xi},
-                                                 {"Rэ, Ом", &Design::r_e},
-                                                 {"Iмакс, А", &Design::i_max},
-                                                 {"I0, А", &Design::i_0},
-                                                 {"P0, Вт", &Design::p_0},
-                                                 {"Pрас, Вт", &Design::p_diss},
-                                                 {"η", &Design::eta},
-                                                 {"Uмакс, В", &Design::u_peak}}};
-// With the device's law, the drive's table.
-constexpr std::array<Column, 4> kDriveColumns = {{{"Uм, В", &Design::u_m},
-                                                  {"Iм, А", &Design::i_mn},
-                                                  {"Uвозб, В", &Design::u_drive},
-                                                  {"Eсм, В", &Design::e_bias}}};
 
 }  // namespace stage

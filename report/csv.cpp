@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "report/headings.h"
 #include "textio/fields.h"
 
 namespace csv {
@@ -63,7 +64,7 @@ std::string table_header(const quantity::View& view, const std::vector<Column>& 
   std::string line = "angle,exponent";
   for (int k : view.harmonics) line.append(",a").append(std::to_string(k));
   for (int k : view.harmonics) line.append(",phi").append(std::to_string(k));
-  for (const Column& column : columns) line.append(",").append(quantity::csv_name_of(column));
+  for (const Column& column : columns) line.append(",").append(headings::csv_name_of(column));
   return line;
 }
 

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "engine/design.h"
+#include "report/headings.h"
 #include "textio/fields.h"
 
 namespace entry_rules {
@@ -31,7 +32,8 @@ std::string quantities_help() {
   std::string help;
   for (const quantity::Description& quantity : quantity::all()) {
     const std::string name = quantity.name;
-    help += "  " + name + std::string(7 - name.size(), ' ') + quantity.meaning + "\n";
+    help +=
+        "  " + name + std::string(7 - name.size(), ' ') + headings::meaning_of(quantity.id) + "\n";
   }
   return help;
 }

@@ -45,6 +45,7 @@ constexpr std::string_view kEnglish[] = {
     "g1 = {0} is out of reach at exponent {2}, where g1 runs from {3} to {4} between {5} and {6} "
     "degrees",
     "'{0}' has no harmonic from 1 to 9 for --optimum",
+    "the values of the chart's curves do not read back",
 };
 
 constexpr std::string_view kRussian[] = {
@@ -74,6 +75,7 @@ constexpr std::string_view kRussian[] = {
     "g1 = {1} недостижимо при степени функции {2}: между {5} и {6}° g1 принимает значения от {3} "
     "до {4}",
     "{label}: «{0}» — нет ни одной от 1 до 9, у которой искать максимум",
+    "Диаграмма: значения кривых не прочитаны",
 };
 
 // An entry the refusal names that is no entry (a name mistyped, --stage) is named as it is.

@@ -34,6 +34,7 @@ enum class Kind {
   g1_out_of_reach,         // {shortest g1, g1 as a coefficient, exponent, lowest g1, highest g1,
                            //  lowest angle, highest angle}
   no_maxima,               // {typed harmonics}: none from 1 up, where the first maxima are sought
+  curves_unread,           // {}: the page's halves of a table gave curves that do not read back
 };
 
 // A refusal of one entry: its name (a long option without dashes, as the page names it too),

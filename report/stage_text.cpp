@@ -1,11 +1,65 @@
 #include "report/stage_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
 
 #include "textio/fields.h"
 
 namespace stage_text {
+
+namespace {
+
+// As wide as a value with four significant digits and a blank before it needs.
+constexpr int kValueWidth = 9;
+constexpr textio::Edit kAngleEdit{7, textio::kParameterEdit.decimals};
+
+// A column of a stage's table: its heading, with the unit, and what it shows.
+struct Column {
+  const char* heading;
+  double stage::Design::*value;
+};
+
+// The main table: xi, the load, the peak and direct currents, the powers, the efficiency and
+// the peak voltage.
+constexpr std::array<Column, 8> kMainColumns = {{{"ξ", &stage::Design::xi},
+                                                 {"Rэ, Ом", &stage::Design::r_e},
+                                                 {"Iмакс, А", &stage::Design::i_max},
+                                                 {"I0, А", &stage::Design::i_0},
+                                                 {"P0, Вт", &stage::Design::p_0},
+                                                 {"Pрас, Вт", &stage::Design::p_diss},
+                                                 {"η", &stage::Design::eta},
+                                                 {"Uмакс, В", &stage::Design::u_peak}}};
+// With the device's law, the drive's table.
+constexpr std::array<Column, 4> kDriveColumns = {{{"Uм, В", &stage::Design::u_m},
+                                                  {"Iм, А", &stage::Design::i_mn},
+                                                  {"Uвозб, В", &stage::Design::u_drive},
+                                                  {"Eсм, В", &stage::Design::e_bias}}};
+
+bool works(const stage::Row& row) { return stage::works(row.design); }
+
+std::string value_cell(double value) {
+  const std::string field = textio::significant_field(value, kValueWidth);
+  return field.substr(field.find_first_not_of(' '));
+}
+
+void write_table(answer::Renderer& out, const std::string& caption, const stage::Block& block,
+                 std::span<const Column> columns, bool decimal_comma) {
+  answer::Table table{caption, {{"Угол", kAngleEdit.width}}};
+  for (const Column& column : columns) table.columns.push_back({column.heading, kValueWidth});
+  out.start_table(table);
+  for (const stage::Row& row : block.rows) {
+    std::vector<std::string> cells = {textio::trimmed_field(row.angle, kAngleEdit)};
+    for (const Column& column : columns) {
+      cells.push_back(works(row) ? value_cell(row.design.*column.value) : "");
+    }
+    for (std::string& cell : cells) cell = textio::with_decimal_mark(cell, decimal_comma);
+    out.row(cells);
+  }
+}
+
+}  // namespace
 
 std::vector<std::string> heading_lines(const stage::Inputs& inputs) {
   const std::string n = std::to_string(inputs.harmonic);
@@ -90,7 +144,6 @@ Refusal refusal_of_row(const stage::Inputs& inputs, const stage::Row& row, doubl
 
 std::optional<Refusal> refusal_of_block(const stage::Inputs& inputs, const sweep::Range& range,
                                         const stage::Block& block) {
-  const auto works = [](const stage::Row& row) { return stage::works(row.design); };
   for (const stage::Row& row : block.rows) {
     if (row.design.verdict == stage::Verdict::beyond_numbers) {
       return refusal_of_row(inputs, row, block.exponent);
@@ -105,6 +158,21 @@ std::optional<Refusal> refusal_of_block(const stage::Inputs& inputs, const sweep
                  {textio::shortest_text(range.from), textio::shortest_text(range.to),
                   textio::parameter_text(block.exponent), std::to_string(inputs.harmonic),
                   why_no_stage(inputs)}};
+}
+
+void stage_answer(answer::Renderer& out, const stage::Inputs& inputs,
+                  const std::vector<stage::Block>& blocks, bool decimal_comma) {
+  for (const std::string& line : heading_lines(inputs)) {
+    out.title(textio::with_decimal_mark(line, decimal_comma));
+  }
+  for (const stage::Block& block : blocks) {
+    write_table(out, answer::exponent_caption(block.exponent, decimal_comma), block, kMainColumns,
+                decimal_comma);
+    if (inputs.device) write_table(out, "", block, kDriveColumns, decimal_comma);
+    if (!std::all_of(block.rows.begin(), block.rows.end(), works)) {
+      out.note(empty_rows_note(inputs));
+    }
+  }
 }
 
 }  // namespace stage_text

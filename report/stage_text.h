@@ -1,5 +1,5 @@
-// The words around a stage's tables, which k-berg-table prints and the page shows alike: what
-// the stage is, what it was designed from, and why rows are empty.
+// A stage's answer, which k-berg-table prints and the page shows alike: what the stage is,
+// what it was designed from, its tables, and why rows are empty.
 #pragma once
 
 #include <optional>
@@ -8,6 +8,7 @@
 
 #include "engine/stage.h"
 #include "engine/sweep.h"
+#include "report/answer.h"
 #include "report/refusals.h"
 
 namespace stage_text {
@@ -32,5 +33,13 @@ std::string most_power_text(double watts);
 std::optional<refusals::Refusal> refusal_of_block(const stage::Inputs& inputs,
                                                   const sweep::Range& range,
                                                   const stage::Block& block);
+
+// The stage's answer: the lines of heading_lines, then for each block a table with one row per
+// angle: xi, the load, the peak and direct currents, the powers, the efficiency, the peak
+// voltage, and, with the device's law, a second table of the drive. A row at which no stage
+// can be made is its angle alone, with a note under the block's tables. Numbers carry four
+// significant digits at least.
+void stage_answer(answer::Renderer& out, const stage::Inputs& inputs,
+                  const std::vector<stage::Block>& blocks, bool decimal_comma);
 
 }  // namespace stage_text

@@ -11,7 +11,8 @@
 #include <string_view>
 
 #include "engine/berg.h"
-#include "table/chart.h"
+#include "report/chart.h"
+#include "report/headings.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
 #include "textio/error.h"
@@ -22,7 +23,6 @@ namespace table {
 namespace {
 
 constexpr int kHighestHarmonic = berg::kHarmonics - 1;
-constexpr int kLastChartHarmonicByDefault = 3;
 
 using entry_rules::Description;
 using refusals::Kind;
@@ -99,18 +99,16 @@ void check_rows(const Options& options, const Given& given) {
 }
 
 // The harmonics each view takes when --harmonics is not given: the table as many as fit, CSV
-// all, the chart 0 to 3, --optimum 1 to 9.
+// all, --optimum 1 to 9, the chart its own.
 void resolve_harmonics(Options& options, const Given& given) {
-  if (!given.harmonics.empty()) {
-    options.view.harmonics = read_or_refuse(entry_rules::read_harmonics(given.harmonics));
-    options.chart_harmonics = options.view.harmonics;
-  } else {
-    options.view.harmonics =
-        options.csv ? harmonics_from(0, kHighestHarmonic) : fitting_harmonics(options.view);
-    options.chart_harmonics = harmonics_from(0, kLastChartHarmonicByDefault);
-  }
-  const std::vector<int>& candidates =
-      given.harmonics.empty() ? harmonics_from(1, kHighestHarmonic) : options.chart_harmonics;
+  std::optional<std::vector<int>> chosen;
+  if (!given.harmonics.empty())
+    chosen = read_or_refuse(entry_rules::read_harmonics(given.harmonics));
+  options.view.harmonics = chosen        ? *chosen
+                           : options.csv ? harmonics_from(0, kHighestHarmonic)
+                                         : fitting_harmonics(options.view);
+  options.chart = answer_charts::berg_choice(chosen, options.view.shown);
+  const std::vector<int> candidates = chosen ? *chosen : harmonics_from(1, kHighestHarmonic);
   std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(options.optimum_harmonics),
                [](int k) { return k >= 1; });
 }
@@ -309,8 +307,6 @@ Options resolve(const Given& given) {
   }
   options.view.shown = read_or_refuse(entry_rules::read_shown(given.shown));
   resolve_harmonics(options, given);
-  options.chart_gamma = shows(options.view.shown, quantity::Id::gamma) &&
-                        !shows(options.view.shown, quantity::Id::alpha);
   options.svg_file = given.svg_file;
   if (given.stage) resolve_stage(options.stage, given);
   return options;
@@ -343,9 +339,9 @@ void check(const Options& options, const Given& given) {
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {
-    const std::string refusal = too_many_curves(
-        options.exponents.size(),
-        options.answer == Answer::stage ? kStageSeries : options.chart_harmonics.size());
+    const std::string refusal = chart::too_many_curves(
+        options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
+                                                                  : options.chart.harmonics.size());
     if (!refusal.empty()) reject("--svg", refusal);
   }
 }

@@ -10,6 +10,7 @@
 #include "engine/quantity.h"
 #include "engine/rows.h"
 #include "engine/stage.h"
+#include "report/answer_charts.h"
 #include "report/entry_rules.h"
 #include "report/refusals.h"
 #include "textio/error.h"
@@ -29,8 +30,7 @@ struct Options {
   rows::Pass pass = rows::Pass::sampled;  // the rows from the samples, or exact with --exact
   quantity::View view;                    // what the table or the CSV shows of each row
   std::vector<int> optimum_harmonics;     // those of --optimum, 1 to 9, in increasing order
-  std::vector<int> chart_harmonics;       // the curves of the chart, in increasing order
-  bool chart_gamma = false;               // the chart draws gamma_k instead of alpha_k
+  answer_charts::BergChoice chart;        // the curves of the Berg chart
   std::string svg_file;  // empty when no chart is asked for; "-" for standard output
   stage::Inputs stage;   // what --stage designs for
 };
@@ -73,8 +73,7 @@ struct Command {
 // Refused.
 Command parse_command_line(int argc, const char* const* argv);
 
-// The run the given texts describe, with the defaults of what was not given: the chart draws
-// gamma_k when --show names gamma and not alpha, and alpha_k otherwise. A text that is not a
+// The run the given texts describe, with the defaults of what was not given. A text that is not a
 // number raises a Refused naming the option and the text.
 Options resolve(const Given& given);
 

@@ -1,5 +1,5 @@
-// The Berg table as text for a terminal: a Russian heading like the dialogue's, then for each
-// exponent a block with one row per angle, the columns aligned.
+// Answers as text for a terminal: the model of each answer (report/answer.h) in CR LF records,
+// its columns aligned, as k-berg-table has always written them.
 #pragma once
 
 #include <string>
@@ -7,6 +7,8 @@
 
 #include "engine/quantity.h"
 #include "engine/rows.h"
+#include "report/answer.h"
+#include "report/berg_answers.h"
 #include "textio/records.h"
 
 namespace table {
@@ -19,29 +21,32 @@ constexpr int kTableWidth = 79;
 // harmonic 0.
 std::vector<int> fitting_harmonics(const quantity::View& view);
 
-// The line that starts each exponent's block in every text answer, after an empty one.
-void write_exponent_line(textio::Records& out, double exponent, bool decimal_comma);
-
-// The column headings between two rules as long as they are.
-void write_ruled_heading(textio::Records& out, const std::string& heading);
-
-// Writes the table as CR LF records, each row as it comes: the angle, then for each quantity
-// shown (the signed alpha_k when none is) its columns, with the phase beside each alpha_k when
-// the view asks for it, the coefficient's modulus then taking the place of its signed value,
-// as on the dialogue's results screen. Every value is rounded as the dialogue's results screen
-// rounds it; a level in decibels has two decimals, and "—" stands where a quantity has no value.
-class PlainTable : public rows::RowWriter {
+// Each title and note a text record; each table after an empty line, under its caption, with
+// its headings between two rules as long as they are; each cell right-aligned in its column,
+// with a blank at least before it, and nothing for a cell without a value.
+class TextAnswer : public answer::Renderer {
  public:
-  PlainTable(textio::Records& out, const quantity::View& view);
-  void start_block(double exponent) override;
-  void write_row(const berg::Result& row) override;
+  explicit TextAnswer(textio::Records& out) : out_(out) {}
+  void title(const std::string& line) override;
+  void start_table(const answer::Table& table) override;
+  void row(const std::vector<std::string>& cells) override;
+  void note(const std::string& text) override;
 
  private:
   textio::Records& out_;
-  quantity::View view_;
-  std::vector<quantity::Column> columns_;
-  std::string heading_;
-  bool titled_ = false;
+  std::vector<answer::Column> columns_;
+};
+
+// The rows of a Berg table as text, each as it comes.
+class PlainTable : public rows::RowWriter {
+ public:
+  PlainTable(textio::Records& out, const quantity::View& view) : text_(out), rows_(text_, view) {}
+  void start_block(double exponent) override { rows_.start_block(exponent); }
+  void write_row(const berg::Result& row) override { rows_.write_row(row); }
+
+ private:
+  TextAnswer text_;
+  berg_answers::RowsAnswer rows_;
 };
 
 }  // namespace table

@@ -8,9 +8,10 @@
 
 #include "engine/design.h"
 #include "engine/rows.h"
+#include "report/answer_charts.h"
+#include "report/berg_answers.h"
+#include "report/chart.h"
 #include "report/chart_file.h"
-#include "table/answers.h"
-#include "table/chart.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
@@ -27,7 +28,7 @@ namespace {
 class Outputs {
  public:
   Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
-          const ChartView& chart)
+          const chart::ChartView& chart)
       : options_(options), output_(output), files_(files), records_(output, false) {
     if (options.svg_file.empty()) return;
     chart_.emplace(chart);
@@ -39,7 +40,7 @@ class Outputs {
 
   // Where the answer goes, or nothing when the chart takes its place.
   textio::Records* answer() { return options_.svg_file == "-" ? nullptr : &records_; }
-  Chart* chart() { return chart_ ? &*chart_ : nullptr; }
+  chart::Chart* chart() { return chart_ ? &*chart_ : nullptr; }
 
   // Sends what was written on, then puts the chart in place.
   void finish() {
@@ -61,20 +62,23 @@ class Outputs {
   textio::ByteSink& output_;
   platform::FileSystem& files_;
   textio::Records records_;
-  std::optional<Chart> chart_;
+  std::optional<chart::Chart> chart_;
   std::optional<chart_file::ChartTarget> target_;  // none where the chart goes to the output
 };
 
 // The Berg chart of the options, its marks named for the answer.
-ChartView chart_of(const Options& options) {
-  ChartView view = berg_chart(options.chart_harmonics, options.chart_gamma, options.angles);
-  if (options.answer == Answer::optimum) view.mark_label = "первый максимум";
-  if (options.answer == Answer::angle_for_g1) {
-    view.mark_label = "g1 = " + textio::with_decimal_mark(
-                                    textio::trimmed_field(options.target_g1, textio::kModulusEdit),
-                                    options.view.decimal_comma);
+chart::ChartView chart_of(const Options& options) {
+  switch (options.answer) {
+    case Answer::optimum:
+      return answer_charts::optimum_chart(options.chart, options.angles);
+    case Answer::angle_for_g1:
+      return answer_charts::g1_chart(options.chart, options.angles, options.target_g1,
+                                     options.view.decimal_comma);
+    case Answer::rows:
+    case Answer::stage:
+      break;
   }
-  return view;
+  return answer_charts::rows_chart(options.chart, options.angles);
 }
 
 // A run whose chart, if any, is the Berg chart of the options.
@@ -82,10 +86,10 @@ class BergOutputs : public Outputs {
  public:
   BergOutputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files)
       : Outputs(options, output, files, chart_of(options)), options_(options) {
-    if (chart() != nullptr) curves_.emplace(*chart(), options.chart_harmonics, options.chart_gamma);
+    if (chart() != nullptr) curves_.emplace(*chart(), options.chart);
   }
 
-  BergCurves* curves() { return curves_ ? &*curves_ : nullptr; }
+  answer_charts::BergCurves* curves() { return curves_ ? &*curves_ : nullptr; }
 
   // Draws the rows of the range on the chart, if there is one.
   void draw_rows() {
@@ -95,7 +99,7 @@ class BergOutputs : public Outputs {
 
  private:
   const Options& options_;
-  std::optional<BergCurves> curves_;
+  std::optional<answer_charts::BergCurves> curves_;
 };
 
 std::unique_ptr<rows::RowWriter> table_writer(const Options& options, textio::Records& out) {
@@ -138,17 +142,20 @@ void answer_optimum(const Options& options, textio::ByteSink& output, platform::
                     Progress& progress) {
   BergOutputs outputs(options, output, files);
   textio::Records* out = outputs.answer();
-  const Form form{options.csv, options.view.decimal_comma};
-  if (out != nullptr) write_optima_title(*out, form);
+  const bool comma = options.view.decimal_comma;
+  std::optional<TextAnswer> text;
+  if (out != nullptr && !options.csv) text.emplace(*out);
+  if (text) berg_answers::optima_title(*text);
+  if (out != nullptr && options.csv) write_optima_header(*out, comma);
   outputs.draw_rows();
   for (std::size_t b = 0; b < options.exponents.size(); ++b) {
     progress.searched(b, options.exponents.size());
     const double exponent = options.exponents[b];
-    const ExponentOptima block{exponent, design::optima(exponent, options.optimum_harmonics)};
-    if (out != nullptr) {
-      write_optima(*out, form, block);
-      out->flush();
-    }
+    const berg_answers::ExponentOptima block{exponent,
+                                             design::optima(exponent, options.optimum_harmonics)};
+    if (text) berg_answers::optima(*text, block, comma);
+    if (out != nullptr && options.csv) write_optima_csv(*out, block, comma);
+    if (out != nullptr) out->flush();
     if (outputs.curves() != nullptr) outputs.curves()->mark_maxima(b, block.optima);
   }
   progress.finish();
@@ -161,8 +168,13 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
   progress.finish();
   BergOutputs outputs(options, output, files);
   if (textio::Records* out = outputs.answer()) {
-    write_angles_for_g1(*out, {options.csv, options.view.decimal_comma}, options.target_g1,
-                        options.view.xi, found);
+    const bool comma = options.view.decimal_comma;
+    if (options.csv) {
+      write_angles_for_g1_csv(*out, options.view.xi, found, comma);
+    } else {
+      TextAnswer text(*out);
+      berg_answers::angles_for_g1(text, options.target_g1, options.view.xi, found, comma);
+    }
   }
   outputs.draw_rows();
   for (std::size_t b = 0; b < found.size() && outputs.curves() != nullptr; ++b) {
@@ -174,7 +186,8 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
 // Every angle is designed, and any refusal made, before anything is written.
 void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
   const std::vector<stage::Block> blocks = design_stages(options);
-  Outputs outputs(options, output, files, stage_chart(options));
+  Outputs outputs(options, output, files,
+                  answer_charts::stage_chart(options.stage.harmonic, options.angles));
   if (textio::Records* out = outputs.answer()) {
     if (options.csv) {
       write_stage_csv(*out, options, blocks);
@@ -182,7 +195,7 @@ void answer_stage(const Options& options, textio::ByteSink& output, platform::Fi
       write_stage_text(*out, options, blocks);
     }
   }
-  if (outputs.chart() != nullptr) draw_stages(*outputs.chart(), blocks);
+  if (outputs.chart() != nullptr) answer_charts::draw_stages(*outputs.chart(), blocks);
   outputs.finish();
 }
 

@@ -5,15 +5,10 @@
 #include <vector>
 
 #include "engine/stage.h"
-#include "table/chart.h"
 #include "table/options.h"
 #include "textio/records.h"
 
 namespace table {
-
-// The curves of a stage's chart: the efficiency, the dissipation related to the output power,
-// and the peak current related to the least of the range.
-constexpr std::size_t kStageSeries = 3;
 
 // The stage at every angle of the range, one block per exponent, on the true Berg integral.
 // A single angle at which no stage can be made, or a block in which no angle can, raises a
@@ -26,12 +21,6 @@ std::vector<stage::Block> design_stages(const Options& options);
 // under its table. Numbers carry four significant digits at least.
 void write_stage_text(textio::Records& out, const Options& options,
                       const std::vector<stage::Block>& blocks);
-
-// The chart of the trade-off against the angle, for each exponent: the efficiency, the power
-// the device dissipates per watt of output, and the peak current the device must give,
-// related to the least of all drawn.
-ChartView stage_chart(const Options& options);
-void draw_stages(Chart& chart, const std::vector<stage::Block>& blocks);
 
 // One line per angle and exponent: angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,
 // eta,p_diss,r_e,u_peak and, with the device's law, u_drive,e_bias; nine significant digits,

@@ -9,7 +9,8 @@
 
 #include "engine/grid.h"
 #include "engine/rows.h"
-#include "table/chart.h"
+#include "report/answer_charts.h"
+#include "report/chart.h"
 #include "table/csv.h"
 #include "table/options.h"
 #include "table/plain_table.h"
@@ -34,8 +35,8 @@ std::string options(std::vector<const char*> arguments) {
     for (double exponent : o.exponents) text << exponent << ' ';
     text << "| " << o.angles.from << ".." << o.angles.to << " by " << o.angles.step << " | ";
     for (int k : o.view.harmonics) text << k;
-    text << " | " << (o.chart_gamma ? "γ" : "");
-    for (int k : o.chart_harmonics) text << k;
+    text << " | " << (o.chart.gamma ? "γ" : "");
+    for (int k : o.chart.harmonics) text << k;
     text << " | ";
     for (int k : o.optimum_harmonics) text << k;
   } catch (const textio::Error& error) {
@@ -278,8 +279,9 @@ struct Drawn {
 };
 std::string chart(const Drawn& view, const std::vector<double>& exponents,
                   std::vector<berg::Result>* rows = nullptr, bool maxima = false) {
-  table::Chart drawn(table::berg_chart(view.harmonics, view.gamma, view.angles));
-  table::BergCurves curves(drawn, view.harmonics, view.gamma);
+  const answer_charts::BergChoice choice{view.harmonics, view.gamma};
+  chart::Chart drawn(answer_charts::rows_chart(choice, view.angles));
+  answer_charts::BergCurves curves(drawn, choice);
   Kept kept;
   rows::compute_rows(exponents, view.angles, {&curves, &kept});
   for (std::size_t b = 0; b < exponents.size() && maxima; ++b) {
@@ -406,10 +408,10 @@ TEST(TableChart, TicksOfNiceStepsWhateverTheSpan) {
       {0.003, 1.1e6, true}, {1e-300, 1e308, true}, {least, most, true}};
   for (const auto& [lowest, highest, logarithmic] : spans) {
     SCOPED_TRACE(std::to_string(lowest) + " to " + std::to_string(highest));
-    const table::Chart::Axis axis = logarithmic ? table::logarithmic_axis(lowest, highest)
-                                                : table::linear_axis(lowest, highest);
-    const std::size_t labels = table::ticks(axis).size();
-    EXPECT_TRUE(labels >= 2 && labels <= table::kMostIntervals + 1) << labels;
+    const chart::Chart::Axis axis = logarithmic ? chart::logarithmic_axis(lowest, highest)
+                                                : chart::linear_axis(lowest, highest);
+    const std::size_t labels = chart::ticks(axis).size();
+    EXPECT_TRUE(labels >= 2 && labels <= chart::kMostIntervals + 1) << labels;
     const double mantissa = axis.step / std::pow(10.0, std::floor(std::log10(axis.step)));
     EXPECT_TRUE(std::fabs(mantissa - 1) < 1e-9 || std::fabs(mantissa - 2) < 1e-9 ||
                 std::fabs(mantissa - 5) < 1e-9)
@@ -425,7 +427,7 @@ TEST(TableChart, TicksOfNiceStepsWhateverTheSpan) {
 // that of the finite values.
 TEST(TableChart, ValuesNotFiniteAreNotDrawn) {
   const double infinite = std::numeric_limits<double>::infinity();
-  table::Chart drawn(table::berg_chart({1}, false, {10, 50, 10}));
+  chart::Chart drawn(answer_charts::rows_chart({{1}, false}, {10, 50, 10}));
   drawn.start_block(1.0);
   for (const auto& [angle, value] :
        {std::pair{10.0, 0.5}, {20.0, infinite}, {30.0, 0.7}, {40.0, 0.6}, {50.0, -infinite}})
@@ -454,8 +456,8 @@ TEST(TableChart, SizeBoundedWhateverTheValues) {
     line.insert(line.end(), arguments.begin(), arguments.end());
     const table::Options options =
         table::parse_command_line(static_cast<int>(line.size()), line.data()).options;
-    table::Chart drawn(table::stage_chart(options));
-    table::draw_stages(drawn, table::design_stages(options));
+    chart::Chart drawn(answer_charts::stage_chart(options.stage.harmonic, options.angles));
+    answer_charts::draw_stages(drawn, table::design_stages(options));
     const std::string svg = std::move(drawn).finish();
     EXPECT_LT(svg.size(), 1000000u);
     EXPECT_LT(lines(svg, "<line").size(), 60u);

@@ -1,17 +1,24 @@
 // The page's C++ natively: its JSON, its entries read as k-berg-table reads its options, and
-// the chart's curves.
+// its charts as k-berg-table draws them.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <variant>
 #include <vector>
 
 #include "engine/berg.h"
+#include "report/berg_answers.h"
 #include "report/entry_rules.h"
+#include "report/stage_text.h"
 #include "table/options.h"
+#include "table/run.h"
+#include "tests/fake_files.h"
+#include "textio/channels.h"
 #include "textio/error.h"
 #include "web/answers.h"
 #include "web/json.h"
@@ -52,19 +59,151 @@ TEST(WebJson, EveryCharacterReadsBack) {
   }
 }
 
-// What a view draws of a table: gamma_k where gamma is shown without alpha, alpha_k otherwise.
-TEST(WebTable, ChartDrawsWhatIsShown) {
-  const berg::Result at30 = berg::compute(30.0, 1.0);
-  for (const auto& [shown, quantity, value] :
-       {std::tuple{"gamma", "γ", at30.gamma(1)},
-        std::tuple{"gamma,alpha", "α", at30.signed_value(1)}}) {
-    web::Entries entries(std::string("from=30\nto=30\nharmonics=1\nshow=") + shown);
-    EXPECT_NE(web::table(entries).find(std::string(R"("chart":{"quantity":")") + quantity +
-                                       R"(","harmonics":[1],"angles":[30.000],"curves":[[[)" +
-                                       web::coefficient(value) + "]]]}"),
-              std::string::npos)
-        << web::table(entries);
+// The model of each answer as the page's JSON: its titles, then each table with its caption,
+// headings, rows and notes, all arrays there even where empty.
+TEST(WebJson, TheModelOfEachAnswer) {
+  using quantity::Id;
+  const stage::Inputs multiplier{12.5, 2, 2, std::nullopt, 1.0, stage::Device{0.05, 0.6}};
+  const std::pair<std::function<void(answer::Renderer&)>, std::string> cases[] = {
+      {[](answer::Renderer& out) {
+         berg_answers::RowsAnswer rows(out, {{2}, {Id::alpha, Id::eta, Id::db}, true, 0.9, true});
+         rows::compute_rows({1.0}, {90, 90, 1}, {&rows});
+       },
+       R"j("titles":["Коэффициенты Берга, ξ = 0,900"],"tables":[{"caption":"Степень функции = )j"
+       R"j(1,000","headings":["Угол","|α2|","φ2","η","α2, дБ"],"rows":[["90,000","0,21221",)j"
+       R"j("0,0","0,70686","-7,44"]],"notes":[]}])j"},
+      {[](answer::Renderer& out) {
+         berg_answers::optima_title(out);
+         berg_answers::optima(out, {1.0, design::optima(1.0, {9})}, false);
+       },
+       R"j("titles":["Первые максимумы коэффициентов Берга по углу отсечки"],"tables":[{"caption")j"
+       R"j(:"Степень функции = 1.000","headings":["n","θ(α макс.)","α макс.","θ(γ макс.)",)j"
+       R"j("γ макс."],"rows":[["9","13.26","0.06169","20.00","0.00272"]],"notes":["Наибольший )j"
+       R"j(максимум γ9 не первый: 0.00784 при θ = 100.00°"]}])j"},
+      {[](answer::Renderer& out) {
+         berg_answers::angles_for_g1(out, 1.5708, 1.0, {berg::compute(90, 1)}, true);
+       },
+       R"j("titles":["Угол отсечки θ, при котором g1 = α1/α0 = 1,57080, и КПД η при ξ = 1,000"],)j"
+       R"j("tables":[{"caption":"","headings":["Степень","θ, °","g1","η"],"rows":[["1,000",)j"
+       R"j("90,00","1,57080","0,78540"]],"notes":[]}])j"},
+      {[](answer::Renderer& out) { berg_answers::calculation(out, berg::compute(60, 1)); },
+       R"j("titles":[],"tables":[{"caption":"Угол отсечки = 60.000, степень функции = 1.000",)j"
+       R"j("headings":["№ гарм.","|Коэфф.|","Фаза","αn"],"rows":[["0","0.21800","0.0","0.21800"],)j"
+       R"j(["1","0.39100","0.0","0.39100"],["2","0.27566","0.0","0.27566"],["3","0.13783","0.0",)j"
+       R"j("0.13783"],["4","0.02757","0.0","0.02757"],["5","0.02757","180.0","-0.02757"],["6",)j"
+       R"j("0.03150","180.0","-0.03150"],["7","0.00985","180.0","-0.00985"],["8","0.00985","0.0",)j"
+       R"j("0.00985"],["9","0.01378","0.0","0.01378"]],"notes":[]}])j"},
+      {[&](answer::Renderer& out) {
+         stage_text::stage_answer(out, multiplier,
+                                  {stage::over_range(multiplier, {90, 180, 90}, 2, 1.0)}, false);
+       },
+       R"j("titles":["Каскад умножителя частоты на 2","E = 12.5 В, P2 = 2 Вт, критический режим, )j"
+       R"j(Sкр = 1 А/В","Прибор i = S (u - E')^p: S = 0.05, E' = 0.6 В"],"tables":[{"caption":)j"
+       R"j("Степень функции = 1.000","headings":["Угол","ξ","Rэ, Ом","Iмакс, А","I0, А","P0, Вт",)j"
+       R"j("Pрас, Вт","η","Uмакс, В"],"rows":[["90.000","0.8597","28.87","1.754","0.5584",)j"
+       R"j("6.979","4.979","0.2866","23.25"],["180.000","","","","","","","",""]],"notes":[]},)j"
+       R"j({"caption":"","headings":["Угол","Uм, В","Iм, А","Uвозб, В","Eсм, В"],"rows":[)j"
+       R"j(["90.000","10.75","0.3722","35.08","0.6000"],["180.000","","","",""]],"notes":[)j"
+       R"j("Пустые строки: α2 не больше 0 или критический режим не дает P2"]}])j"}};
+  for (const auto& [build, expected] : cases) {
+    web::Json json;
+    web::JsonAnswer model(json.open_object());
+    build(model);
+    model.finish();
+    EXPECT_EQ(json.close_object().text(), "{" + expected + "}");
   }
+}
+
+// The names of the downloads say what they hold, without a character Windows refuses.
+TEST(WebJson, CsvNamesSayWhatTheyHold) {
+  EXPECT_EQ(answer::table_csv_name({5, 180, 5}, {1.0}), "k-berg-table-5-180-5-p1.csv");
+  EXPECT_EQ(answer::table_csv_name({90.5, 90.5, 5}, {1, 2.25}), "k-berg-table-90.5-p1_2.25.csv");
+  EXPECT_EQ(answer::stage_csv_name({12.5, 8, 1, std::nullopt, 1.0, std::nullopt}),
+            "k-berg-stage-E12.5-P8-Scr1.csv");
+  EXPECT_EQ(answer::stage_csv_name({24, 1e-5, 2, 0.9, std::nullopt, stage::Device{0.05, -0.6}}),
+            "k-berg-stage-E24-P1e-05-n2-xi0.9-S0.05-Ec-0.6.csv");
+}
+
+// The chart of an answer's JSON, its last member.
+std::string chart_of(const std::string& answer) {
+  const std::size_t at = answer.find(R"("chart":")");
+  if (at == std::string::npos) return "no chart: " + answer.substr(0, 300);
+  return read_json_string(std::string_view(answer).substr(at + 8, answer.size() - at - 9))
+      .value_or("not a string");
+}
+
+// The chart k-berg-table writes with `options` and --svg -.
+std::string program_chart(std::vector<const char*> options) {
+  options.insert(options.begin(), "k-berg-table");
+  options.insert(options.end(), {"--svg", "-"});
+  textio::StringSink output;
+  testing_support::FakeFiles files;
+  table::run(table::parse_command_line(static_cast<int>(options.size()), options.data()).options,
+             output, files, table::no_progress());
+  return output.text();
+}
+
+// Each view draws the program's chart of the same entries, byte for byte: γ where γ is shown
+// without α, the larger value the higher; none of more curves than can be told apart.
+TEST(WebCharts, AreThePrograms) {
+  using Answer = std::string (*)(web::Entries&);
+  const std::tuple<Answer, std::string, std::vector<const char*>> kCases[] = {
+      {web::table,
+       "from=30\nto=120\nstep=15\nharmonics=1\nshow=gamma",
+       {"--from", "30", "--to", "120", "--step", "15", "--harmonics", "1", "--show", "gamma"}},
+      {web::table, "exponent=1;2\nexact", {"--exponent", "1;2", "--exact"}},
+      {web::best_angles,
+       "optimum\nharmonics=1-3\nto=100",
+       {"--optimum", "--harmonics", "1-3", "--to", "100"}},
+      {web::angle_for_g1,
+       "angle-for-g1=1.8\nexponent=1;2",
+       {"--angle-for-g1", "1.8", "--exponent", "1;2"}},
+      {web::stage_design,
+       "stage\nsupply=12.5\npower=8\nsaturation=1\nslope=0.05\ncutoff=0.6\nstep=15",
+       {"--stage", "--supply", "12.5", "--power", "8", "--saturation", "1", "--slope", "0.05",
+        "--cutoff", "0.6", "--step", "15"}},
+      {web::stage_design,
+       "stage\nsupply=12.5\npower=8\nxi=0.9\nharmonic=2\nexponent=1;2",
+       {"--stage", "--supply", "12.5", "--power", "8", "--xi", "0.9", "--harmonic", "2",
+        "--exponent", "1;2"}}};
+  for (const auto& [answer, fragment, options] : kCases) {
+    web::Entries entries(fragment);
+    const std::string chart = chart_of(answer(entries));
+    EXPECT_TRUE(chart == program_chart(options)) << fragment << "\n" << chart.substr(0, 300);
+  }
+  web::Entries many("stage\nsupply=12.5\npower=8\nxi=1\nexponent=1;1.5;2;2.5;3;3.5;4");
+  EXPECT_NE(web::stage_design(many).find(R"("chart_note":)"), std::string::npos);
+}
+
+// The curves' values of a half of a table, by exponent and curve.
+std::vector<std::vector<std::string>> curves_of(const std::string& answer) {
+  const std::regex curve(R"re(\[("[^"\]]*"(,"[^"\]]*")*)\])re"), value(R"re("([^"]*)")re");
+  std::vector<std::vector<std::string>> curves;
+  const std::string all = answer.substr(answer.find(R"("curves":)"));
+  for (std::sregex_iterator c(all.begin(), all.end(), curve); c != std::sregex_iterator(); ++c) {
+    const std::string texts = (*c)[1];
+    curves.emplace_back();
+    for (std::sregex_iterator v(texts.begin(), texts.end(), value); v != std::sregex_iterator();
+         ++v)
+      curves.back().push_back((*v)[1]);
+  }
+  return curves;
+}
+
+// A table's halves, their values joined alternately as the page joins them, give the chart of
+// the whole table; values that do not make the whole table give none.
+TEST(WebCharts, HalvesJoinIntoTheWholeChart) {
+  const std::string whole = "from=4.9\nto=180.1\nstep=10\nexponent=1;2\nharmonics=1,3\nshow=gamma";
+  web::Entries first(whole + "\nhalf=1"), second(whole + "\nhalf=2"), entries(whole);
+  const auto odd = curves_of(web::table(first)), even = curves_of(web::table(second));
+  ASSERT_EQ(odd.size(), 4u);
+  std::string values;
+  for (std::size_t c = 0; c < odd.size(); ++c)
+    for (std::size_t i = 0; i < odd[c].size(); ++i)
+      values += odd[c][i] + " " + (i < even[c].size() ? even[c][i] + " " : "");
+  values.pop_back();
+  EXPECT_EQ(chart_of(web::table_chart(entries, values)), chart_of(web::table(entries)));
+  EXPECT_NE(web::table_chart(entries, values + " 1").find("refusals"), std::string::npos);
 }
 
 // Each entry of the page that reads numbers (and a name it does not have), and the options of

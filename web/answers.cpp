@@ -1,10 +1,14 @@
 #include "web/answers.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/berg.h"
 #include "engine/design.h"
+#include "engine/rows.h"
+#include "report/berg_answers.h"
+#include "report/chart.h"
 #include "textio/fields.h"
 #include "web/json.h"
 
@@ -12,15 +16,10 @@ namespace web {
 
 namespace {
 
-// The angles the designer's searches find, to a hundredth of a degree, as k-berg-table
-// shows them.
-constexpr textio::Edit kSearchAngleEdit{10, 2};
-
-std::string search_angle(double value) { return textio::trimmed_field(value, kSearchAngleEdit); }
-
-// The first maxima of the harmonics from 1 up among `harmonics`, refused when there is none.
-std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
-  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+// The harmonics from 1 up among those `chosen`, whose first maxima are sought; refused when
+// there is none.
+std::optional<std::vector<int>> harmonics_with_maxima(
+    Entries& entries, const std::optional<std::vector<int>>& chosen) {
   if (!chosen) return std::nullopt;
   std::vector<int> harmonics;
   for (int k : *chosen) {
@@ -33,24 +32,30 @@ std::optional<std::vector<int>> harmonics_with_maxima(Entries& entries) {
   return harmonics;
 }
 
-// A sentence for each coefficient whose highest maximum in range is not its first, as
-// k-berg-table writes it under the table.
-std::vector<std::string> top_lobes(const std::vector<design::Optimum>& optima) {
-  std::vector<std::string> notes;
-  const auto add = [&notes](const std::string& coefficient_name,
-                            const std::optional<design::Peak>& top) {
-    if (!top) return;
-    notes.push_back("Наибольший максимум " + coefficient_name + " не первый: " +
-                    coefficient(top->value) + " при θ = " + search_angle(top->angle) + "°");
-  };
-  for (const design::Optimum& optimum : optima) {
-    add("α" + std::to_string(optimum.harmonic), optimum.alpha_top);
-    add("γ" + std::to_string(optimum.harmonic), optimum.gamma_top);
-  }
-  return notes;
+rows::Pass pass_of(const Entries& entries) {
+  return entries.has("exact") ? rows::Pass::exact : rows::Pass::sampled;
 }
 
 }  // namespace
+
+std::optional<answer_charts::BergChoice> berg_choice_of(
+    Entries& entries, const std::optional<std::vector<int>>& read) {
+  const std::optional<std::vector<quantity::Id>> shown = entries.shown();
+  if (!shown || !read) return std::nullopt;
+  return answer_charts::berg_choice(entries.has("harmonics") ? read : std::nullopt, *shown);
+}
+
+void write_chart(Json& json, std::size_t exponents, std::size_t series,
+                 const std::function<std::string()>& draw) {
+  if (chart::too_many_curves(exponents, series).empty()) {
+    json.name("chart").string(draw());
+  } else {
+    json.name("chart_note")
+        .string(
+            "Диаграммы нет: столько кривых на ней не различить. Возьмите меньше степеней функции " +
+            std::string(series > 1 ? "или кривых." : "."));
+  }
+}
 
 std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
 
@@ -69,39 +74,39 @@ std::string calculation(Entries& entries) {
   const std::optional<double> angle = entries.number(entry_rules::kAngle);
   const std::optional<double> exponent = entries.number(entry_rules::kExponent);
   if (!angle || !exponent) return refused(entries);
-  const berg::Result result = berg::compute(*angle, *exponent);
   Json json;
-  json.open_object();
-  json.name("angle").string(textio::parameter_text(result.angle()));
-  json.name("exponent").string(textio::parameter_text(result.exponent()));
-  json.name("rows").open_array();
-  for (int k = 0; k < berg::kHarmonics; ++k) {
-    json.strings({std::to_string(k), coefficient(result.modulus(k)),
-                  textio::trimmed_field(result.phase(k), textio::kPhaseEdit),
-                  coefficient(result.signed_value(k))});
-  }
-  return json.close_array().close_object().text();
+  JsonAnswer model(json.open_object());
+  berg_answers::calculation(model, berg::compute(*angle, *exponent));
+  model.finish();
+  return json.close_object().text();
 }
 
 std::string best_angles(Entries& entries) {
   const std::optional<std::vector<double>> exponents =
       entries.numbers(entry_rules::kExponent, kMostExponents);
-  const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries);
-  if (!exponents || !harmonics) return refused(entries);
+  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries, chosen);
+  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  const std::optional<answer_charts::BergChoice> choice = berg_choice_of(entries, chosen);
+  if (!exponents || !harmonics || !angles || !choice) return refused(entries);
   Json json;
-  json.open_object().name("blocks").open_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::optima_title(model);
+  std::vector<std::vector<design::Optimum>> all_optima;
   for (double exponent : *exponents) {
-    const std::vector<design::Optimum> optima = design::optima(exponent, *harmonics);
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
-    for (const design::Optimum& optimum : optima) {
-      json.strings({std::to_string(optimum.harmonic), search_angle(optimum.alpha.angle),
-                    coefficient(optimum.alpha.value), search_angle(optimum.gamma.angle),
-                    coefficient(optimum.gamma.value)});
-    }
-    json.close_array().name("notes").strings(top_lobes(optima)).close_object();
+    const berg_answers::ExponentOptima block{exponent, design::optima(exponent, *harmonics)};
+    berg_answers::optima(model, block, false);
+    all_optima.push_back(block.optima);
   }
-  return json.close_array().close_object().text();
+  model.finish();
+  write_chart(json, exponents->size(), choice->harmonics.size(), [&] {
+    chart::Chart drawn(answer_charts::optimum_chart(*choice, angles->range));
+    answer_charts::BergCurves curves(drawn, *choice);
+    rows::compute_rows(*exponents, angles->range, {&curves}, pass_of(entries));
+    for (std::size_t b = 0; b < all_optima.size(); ++b) curves.mark_maxima(b, all_optima[b]);
+    return std::move(drawn).finish();
+  });
+  return json.close_object().text();
 }
 
 std::string angle_for_g1(Entries& entries) {
@@ -109,7 +114,10 @@ std::string angle_for_g1(Entries& entries) {
   const std::optional<double> xi = entries.number(entry_rules::kXi);
   const std::optional<std::vector<double>> exponents =
       entries.numbers(entry_rules::kExponent, kMostExponents);
-  if (!g1 || !xi || !exponents) return refused(entries);
+  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  const std::optional<answer_charts::BergChoice> choice =
+      berg_choice_of(entries, entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  if (!g1 || !xi || !exponents || !angles || !choice) return refused(entries);
   std::vector<berg::Result> found;
   for (double exponent : *exponents) {
     const std::optional<double> angle = design::angle_for_g1(exponent, *g1);
@@ -117,20 +125,21 @@ std::string angle_for_g1(Entries& entries) {
       entries.refuse(entry_rules::g1_out_of_reach(*g1, exponent));
       return refused(entries);
     }
-    found.push_back(berg::compute(*angle, exponent));
+    found.push_back(berg::compute_exact(*angle, exponent));
   }
   Json json;
-  json.open_object()
-      .name("g1")
-      .string(coefficient(*g1))
-      .name("xi")
-      .string(textio::parameter_text(*xi));
-  json.name("rows").open_array();
-  for (const berg::Result& at : found) {
-    json.strings({textio::parameter_text(at.exponent()), search_angle(at.angle()),
-                  coefficient(at.g1()), coefficient(at.efficiency(*xi))});
-  }
-  return json.close_array().close_object().text();
+  JsonAnswer model(json.open_object());
+  berg_answers::angles_for_g1(model, *g1, *xi, found, false);
+  model.finish();
+  write_chart(json, exponents->size(), choice->harmonics.size(), [&] {
+    chart::Chart drawn(
+        answer_charts::g1_chart(*choice, angles->range, *g1, entries.has("decimal-comma")));
+    answer_charts::BergCurves curves(drawn, *choice);
+    rows::compute_rows(*exponents, angles->range, {&curves}, pass_of(entries));
+    for (std::size_t b = 0; b < found.size(); ++b) curves.mark_angle(b, found[b]);
+    return std::move(drawn).finish();
+  });
+  return json.close_object().text();
 }
 
 }  // namespace web

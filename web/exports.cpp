@@ -1,14 +1,17 @@
 // The functions the page's script calls: it writes the entries of a form into the request
-// buffer, one "name=text" a line in UTF-8, asks for one answer, and reads the answer's JSON
-// from the module's memory.
+// buffer, one "name=text" a line in UTF-8 (and for a table's chart the curves' values into
+// the values buffer), asks for one answer, and reads the answer's JSON from the module's
+// memory.
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "web/answers.h"
 
 namespace {
 
 std::string request;
+std::string values;
 std::string answer;
 
 }  // namespace
@@ -17,6 +20,12 @@ std::string answer;
 extern "C" [[clang::export_name("request_buffer")]] char* request_buffer(std::size_t length) {
   request.assign(length, '\0');
   return request.data();
+}
+
+// The buffer of `length` bytes into which the script writes the values of a table's curves.
+extern "C" [[clang::export_name("values_buffer")]] char* values_buffer(std::size_t length) {
+  values.assign(length, '\0');
+  return values.data();
 }
 
 // The kinds of answer, in the order the script numbers them.
@@ -28,7 +37,8 @@ enum class Kind {
   table_csv,
   quantities,
   stage,
-  stage_csv
+  stage_csv,
+  table_chart
 };
 
 // Answers the request in the buffer; the answer stays until the next one.
@@ -62,6 +72,9 @@ extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind)
       break;
     case Kind::stage_csv:
       answer = web::stage_csv(entries);
+      break;
+    case Kind::table_chart:
+      answer = web::table_chart(entries, std::exchange(values, {}));
       break;
   }
   return answer.data();

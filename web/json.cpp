@@ -73,4 +73,51 @@ Json& Json::strings(const std::vector<std::string>& texts) {
   return close_array();
 }
 
+void JsonAnswer::title(const std::string& line) {
+  if (part_ == Part::start) json_.name("titles").open_array();
+  part_ = Part::titles;
+  json_.string(line);
+}
+
+void JsonAnswer::start_table(const answer::Table& table) {
+  to_tables();
+  end_table();
+  json_.open_object().name("caption").string(table.caption).name("headings").open_array();
+  for (const answer::Column& column : table.columns) json_.string(column.heading);
+  json_.close_array().name("rows").open_array();
+  part_ = Part::rows;
+}
+
+void JsonAnswer::row(const std::vector<std::string>& cells) { json_.strings(cells); }
+
+void JsonAnswer::note(const std::string& text) {
+  to_notes();
+  json_.string(text);
+}
+
+void JsonAnswer::finish() {
+  to_tables();
+  end_table();
+  json_.close_array();
+}
+
+void JsonAnswer::to_tables() {
+  if (part_ != Part::start && part_ != Part::titles) return;
+  if (part_ == Part::start) json_.name("titles").open_array();
+  json_.close_array().name("tables").open_array();
+  part_ = Part::tables;
+}
+
+void JsonAnswer::to_notes() {
+  if (part_ == Part::rows) json_.close_array().name("notes").open_array();
+  part_ = Part::notes;
+}
+
+void JsonAnswer::end_table() {
+  if (part_ == Part::tables) return;
+  to_notes();
+  json_.close_array().close_object();
+  part_ = Part::tables;
+}
+
 }  // namespace web

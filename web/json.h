@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "report/answer.h"
+
 namespace web {
 
 class Json {
@@ -29,6 +31,29 @@ class Json {
   std::string text_;
   bool first_ = true;        // nothing yet in the object or array being written
   bool after_name_ = false;  // a member's name was written, its value comes next
+};
+
+// An answer's model as two members of the object being written: "titles", its title lines,
+// and "tables", each {"caption", "headings", "rows", "notes"}, every cell a string.
+class JsonAnswer : public answer::Renderer {
+ public:
+  explicit JsonAnswer(Json& json) : json_(json) {}
+  void title(const std::string& line) override;
+  void start_table(const answer::Table& table) override;
+  void row(const std::vector<std::string>& cells) override;
+  void note(const std::string& text) override;
+  // Closes the members; the object goes on.
+  void finish();
+
+ private:
+  // Where the writing is: each part opens the arrays it fills.
+  enum class Part { start, titles, tables, rows, notes };
+  void to_tables();
+  void to_notes();
+  void end_table();
+
+  Json& json_;
+  Part part_ = Part::start;
 };
 
 }  // namespace web

@@ -4,18 +4,24 @@
 // the answer, or the module's refusal beside each wrong entry. Every number shown is text the
 // module edited as the programs edit it.
 
-// Each view: the number of its answer in the module, how its answer is shown, and the name
-// whose presence in a fragment asks for it (a flag without a value where the view has no entry
-// of that name); a fragment that names none of them asks for the table, an empty one for the
-// calculation.
+// Each view: the number of its answer in the module, the name whose presence in a fragment
+// asks for it (a flag without a value where the view has no entry of that name), the words
+// that stand for its chart where it has one, and the number of its CSV with the entries that
+// ask for it; a fragment that names none of them asks for the table, an empty one for the
+// calculation. The calculation's CSV is the table's at its one angle.
+const bergChart = 'Диаграмма: коэффициенты Берга по углу отсечки θ';
 const views = {
-  calculation: {kind: 0, show: showCalculation, named: 'angle'},
-  table: {kind: 3, show: showTable, csvKind: 4, ask: askTable},
-  optimum: {kind: 1, show: showOptima, named: 'optimum', flag: true},
-  g1: {kind: 2, show: showAnglesForG1, named: 'angle-for-g1'},
-  stage: {kind: 6, show: showStage, named: 'stage', flag: true, csvKind: 7},
+  calculation: {kind: 0, named: 'angle', csvKind: 4, csvPairs: pairs => pairs.flatMap(
+    ([name, text]) => (name === 'angle' ? [['from', text], ['to', text]] : [[name, text]]))},
+  table: {kind: 3, csvKind: 4, ask: askTable, chartAlt: bergChart},
+  optimum: {kind: 1, named: 'optimum', flag: true,
+    chartAlt: `${bergChart}, первые максимумы отмечены`},
+  g1: {kind: 2, named: 'angle-for-g1', chartAlt: `${bergChart}, углы для g1 отмечены`},
+  stage: {kind: 6, named: 'stage', flag: true, csvKind: 7,
+    chartAlt: 'Диаграмма: КПД η, Pрас / Pn и Iмакс каскада по углу отсечки θ'},
 };
 const quantitiesKind = 5;
+const tableChartKind = 8;
 
 let module;
 // A second instance of the module, in a worker: it computes every other angle of a table while
@@ -126,11 +132,20 @@ async function askTable(kind, pairs) {
   helper?.expect(performance.now() - started);
   if (reply.refusals) return reply;
   const rest = (await second) ?? ask(kind, [...pairs, ['half', '2']]);
-  reply.blocks.forEach((block, b) => { block.rows = alternated(block.rows, rest.blocks[b].rows); });
-  reply.chart.angles = alternated(reply.chart.angles, rest.chart.angles);
-  reply.chart.curves = reply.chart.curves.map((curves, b) =>
-    curves.map((curve, h) => alternated(curve, rest.chart.curves[b][h])));
-  return reply;
+  reply.tables.forEach((table, t) => { table.rows = alternated(table.rows, rest.tables[t].rows); });
+  const values = reply.curves.flatMap((curves, b) =>
+    curves.map((curve, c) => alternated(curve, rest.curves[b][c]).join(' '))).join(' ');
+  const chart = askTableChart(pairs, values);
+  return chart.refusals ? chart : {...reply, ...chart};
+}
+
+// The chart of a table from its curves' values, joined from the halves: the module draws it
+// as k-berg-table does, from the same doubles.
+function askTableChart(pairs, values) {
+  const bytes = new TextEncoder().encode(values);
+  const at = module.values_buffer(bytes.length);
+  new Uint8Array(module.memory.buffer, at, bytes.length).set(bytes);
+  return ask(tableChartKind, pairs);
 }
 
 const section = view => document.getElementById(view);
@@ -165,11 +180,12 @@ function offerQuantities(form) {
   form.dataset.shown = 'alpha';
 }
 
-// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`.
+// A view's CSV, asked for when it is downloaded; with a decimal comma and ";" if `comma`. Its
+// file is named for what it holds.
 function download(view, comma) {
-  const pairs = pairsOf(view);
-  const {csv} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
-  const link = Object.assign(document.createElement('a'), {download: 'k-berg.csv'});
+  const pairs = (views[view].csvPairs ?? (given => given))(pairsOf(view));
+  const {csv, name} = ask(views[view].csvKind, comma ? [...pairs, ['decimal-comma', '']] : pairs);
+  const link = Object.assign(document.createElement('a'), {download: name});
   link.href = URL.createObjectURL(new Blob([csv], {type: 'text/csv;charset=utf-8'}));
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href));
@@ -214,8 +230,6 @@ function built(element, attributes, children) {
 }
 const html = (name, attributes = {}, ...children) =>
   built(document.createElement(name), attributes, children);
-const svg = (name, attributes = {}, ...children) =>
-  built(document.createElementNS('http://www.w3.org/2000/svg', name), attributes, children);
 
 // Marks each refused entry and says beside it what is wrong; gives back the refusals that no
 // entry of the form names.
@@ -246,7 +260,7 @@ async function answer(view, pairs = pairsOf(view)) {
     area.replaceChildren(html('p', {class: 'no-answer'}, 'Нет ответа: исправьте отмеченное выше.'),
       ...unplaced.map(refusal => html('p', {class: 'refusal'}, refusal.text)));
   } else {
-    views[view].show(area, reply);
+    show(view, area, reply);
   }
   area.setAttribute('aria-busy', 'false');
   // The time of the latest answer, for the developer tools and the browser test.
@@ -304,22 +318,31 @@ function slicesAfter(rows, columns) {
   return places;
 }
 
-function table(headings, rows, caption, notes = []) {
+// A table of the answer with the notes under it; one without a caption is named for a reader
+// by `label`, what stands above it.
+function table({caption, headings, rows, notes}, label) {
   const head = html('thead', {}, html('tr', {},
     ...headings.map(heading => html('th', {scope: 'col'}, heading))));
   const first = slice(rows.slice(0, firstRows(rows)), headings.length,
-    html('caption', {}, caption), head);
+    ...(caption ? [html('caption', {}, caption)] : []), head);
   const sliced = rows.length > wholeRows ? ' sliced' : '';
   const attributes = {'class': `block${sliced}`, 'tabindex': '0', 'role': 'region',
-    'aria-label': caption};
-  return html('div', attributes, first, ...slicesAfter(rows, headings.length), ...notes);
+    'aria-label': caption || label};
+  return html('div', attributes, first, ...slicesAfter(rows, headings.length), ...notes.map(note));
 }
 
 const note = text => html('p', {class: 'note'}, text);
 
-function showCalculation(area, reply) {
-  const caption = `Угол отсечки = ${reply.angle}, степень функции = ${reply.exponent}`;
-  area.replaceChildren(table(['№ гарм.', '|Коэфф.|', 'Фаза', 'αn'], reply.rows, caption));
+// The answer's chart, the SVG that k-berg-table writes, as a picture of its own: an <img> of a
+// blob: URL, so that nothing of it is parsed into the page, and it runs no script and loads
+// nothing. The URL of the chart it replaces in `area` is let go. Where the chart has too many
+// curves to tell apart, the note that says so.
+function picture(area, reply, alt) {
+  if (area.chartUrl) URL.revokeObjectURL(area.chartUrl);
+  area.chartUrl = undefined;
+  if (reply.chart === undefined) return note(reply.chart_note);
+  area.chartUrl = URL.createObjectURL(new Blob([reply.chart], {type: 'image/svg+xml'}));
+  return html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660});
 }
 
 // The view's CSV in both forms, asked for when a button is pressed.
@@ -333,88 +356,16 @@ function downloads(view) {
     button('Скачать CSV с запятой (;)', true));
 }
 
-function showTable(area, reply) {
-  const exponents = reply.blocks.map(block => block.exponent);
-  area.replaceChildren(chart(reply.chart, exponents, Math.min(1000, area.clientWidth)),
-    downloads('table'), ...reply.blocks.map(block => table(reply.headings, block.rows,
-      `Степень функции = ${block.exponent}`)));
-}
-
-// What the stage is, then for each exponent its table, the drive's with the device's law, and
-// why rows are empty where some are.
-function showStage(area, reply) {
-  const captions = [', каскад', ', возбуждение'];
-  area.replaceChildren(...reply.lines.map(line => html('p', {class: 'stage-line'}, line)),
-    downloads('stage'), ...reply.blocks.flatMap(block => block.tables.map(({headings, rows}, t) =>
-      table(headings, rows, `Степень функции = ${block.exponent}${captions[t]}`,
-        t === block.tables.length - 1 && block.note ? [note(block.note)] : []))));
-}
-
-const colours = ['#1f6fd1', '#d12f2f', '#2a9d3a', '#9b4dca', '#e07b00', '#0f9aa8', '#8c5a2b',
-  '#d6459b', '#6b7280', '#a8a800'];
-const dashes = ['', '9 5', '2 4', '12 4 2 4', '5 3 1 3', '1 7'];
-
-// The largest of `steps` that divides `span` into at most ten parts, as grid lines.
-const gridStep = (span, steps) => steps.find(step => span / step <= 10) || steps.at(-1);
-const ticks = (low, high, step) => {
-  const first = Math.ceil(low / step - 1e-9);
-  const count = Math.floor(high / step + 1e-9) - first + 1;
-  return Array.from({length: count}, (_, i) => (first + i) * step);
-};
-
-// The chart as inline SVG: each harmonic in its colour, each exponent in its dash pattern,
-// against the cut-off angle, with a grid to read the values off.
-function chart({quantity, harmonics, angles, curves}, exponents, width) {
-  const [height, left, right, top, bottom] = [380, 52, 12, 12, 40];
-  let [low, high] = [0, 0];
-  for (const value of curves.flat(2)) [low, high] = [Math.min(low, value), Math.max(high, value)];
-  const step = gridStep(high - low, [0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1]);
-  [low, high] = [Math.floor(low / step - 1e-9) * step, Math.ceil(high / step + 1e-9) * step];
-  const [first, last] = [angles[0], angles.at(-1)];
-  const x = angle => left + (last > first ? (angle - first) / (last - first) : 0.5) *
-    (width - left - right);
-  const y = value => top + (high - value) / (high - low || 1) * (height - top - bottom);
-  const yGrid = ticks(low, high, step);
-  const xGrid = ticks(first, last, gridStep(last - first || 1, [0.1, 0.5, 1, 5, 10, 15, 30, 45]));
-  const label = (atX, atY, anchor, text) => svg('text', {x: atX, y: atY, 'text-anchor': anchor},
-    text);
-  const gridLine = (x1, x2, y1, y2) => svg('line', {class: 'grid', x1, x2, y1, y2});
-  const lines = [
-    ...yGrid.flatMap(v => [gridLine(left, width - right, y(v), y(v)),
-      label(left - 6, y(v) + 4, 'end', v.toFixed(2))]),
-    ...xGrid.flatMap(a => [gridLine(x(a), x(a), top, height - bottom),
-      label(x(a), height - bottom + 16, 'middle', `${+a.toFixed(1)}`)]),
-    label(width - right, height - 4, 'end', 'θ, °'),
-  ];
-  const legend = [];
-  curves.forEach((block, b) => block.forEach((values, h) => {
-    const colour = colours[harmonics[h]];
-    const style = {'stroke': colour, 'stroke-dasharray': dashes[b % dashes.length]};
-    const points = values.map((value, i) => `${x(angles[i]).toFixed(1)},${y(value).toFixed(1)}`)
-      .join(' ');
-    lines.push(values.length > 1 ? svg('polyline', {class: 'curve', ...style, points})
-      : svg('circle', {cx: x(angles[0]), cy: y(values[0]), r: 4, fill: colour}));
-    const sample = svg('svg', {'width': 34, 'height': 10, 'aria-hidden': 'true'},
-      svg('line', {x1: 0, x2: 34, y1: 5, y2: 5, ...style}));
-    legend.push(html('li', {}, sample, ` ${quantity}${harmonics[h]}, степень ${exponents[b]}`));
-  }));
-  const picture = svg('svg', {'class': 'chart', width, height, 'role': 'img',
-    'aria-label': `${quantity}n по углу отсечки θ`}, ...lines);
-  return html('figure', {}, picture, html('figcaption', {}, html('ul', {class: 'legend'},
-    ...legend)));
-}
-
-// Each exponent's first maxima, and under them each highest maximum that is not the first.
-function showOptima(area, reply) {
-  const headings = ['n', 'θ(α макс.)', 'α макс.', 'θ(γ макс.)', 'γ макс.'];
-  area.replaceChildren(...reply.blocks.map(block => table(headings, block.rows,
-    `Степень функции = ${block.exponent}`, block.notes.map(note))));
-}
-
-function showAnglesForG1(area, reply) {
-  const caption =
-    `Угол отсечки θ, при котором g1 = α1/α0 = ${reply.g1}, и КПД η при ξ = ${reply.xi}`;
-  area.replaceChildren(table(['Степень', 'θ, °', 'g1', 'η'], reply.rows, caption));
+// Every answer as the module builds it: its title lines, the chart of a view that draws one,
+// the downloads of a view that has them, then each table.
+function show(view, area, reply) {
+  const labels = [reply.titles.at(-1) ?? ''];
+  for (const {caption} of reply.tables) labels.push(caption || labels.at(-1));
+  const {chartAlt, csvKind} = views[view];
+  area.replaceChildren(...reply.titles.map(line => html('p', {class: 'title'}, line)),
+    ...(chartAlt === undefined ? [] : [picture(area, reply, chartAlt)]),
+    ...(csvKind === undefined ? [] : [downloads(view)]),
+    ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
 
 // Gives each entry a place for its refusal, tied to it and read out by screen readers when it

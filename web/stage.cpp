@@ -2,11 +2,13 @@
 #include "engine/stage.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
-#include <span>
+#include <utility>
 #include <vector>
 
+#include "report/answer.h"
+#include "report/answer_charts.h"
+#include "report/chart.h"
 #include "report/csv.h"
 #include "report/stage_text.h"
 #include "textio/fields.h"
@@ -16,9 +18,6 @@
 namespace web {
 
 namespace {
-
-// As wide as k-berg-table's columns, trimmed: the same digits.
-constexpr int kValueWidth = 9;
 
 // A number that is read only where its entry is given.
 std::optional<double> given_number(Entries& entries, const entry_rules::Description& entry,
@@ -61,6 +60,7 @@ std::optional<stage::Inputs> inputs_of(Entries& entries) {
 
 struct StageEntries {
   stage::Inputs inputs;
+  sweep::Range angles;
   std::vector<stage::Block> blocks;
 };
 
@@ -70,7 +70,7 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
       entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   if (!inputs || !exponents || !angles) return std::nullopt;
-  StageEntries stage{*inputs, {}};
+  StageEntries stage{*inputs, angles->range, {}};
   for (double exponent : *exponents) {
     stage.blocks.push_back(stage::over_range(*inputs, angles->range, angles->count, exponent));
     std::optional<refusals::Refusal> refusal =
@@ -86,48 +86,21 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
   return stage;
 }
 
-std::string cell(double value) {
-  const std::string field = textio::significant_field(value, kValueWidth);
-  return field.substr(field.find_first_not_of(' '));
-}
-
-// A table of the block: the angle, then each column's value, or nothing where no stage can be
-// made at the angle.
-void write_table(Json& json, const stage::Block& block, std::span<const stage::Column> columns) {
-  json.open_object().name("headings").open_array().string("Угол");
-  for (const stage::Column& column : columns) json.string(column.heading);
-  json.close_array().name("rows").open_array();
-  for (const stage::Row& row : block.rows) {
-    json.open_array().string(textio::parameter_text(row.angle));
-    for (const stage::Column& column : columns) {
-      json.string(stage::works(row.design) ? cell(row.design.*column.value) : "");
-    }
-    json.close_array();
-  }
-  json.close_array().close_object();
-}
-
 }  // namespace
 
 std::string stage_design(Entries& entries) {
   const std::optional<StageEntries> stage = stage_entries(entries);
   if (!stage) return refused(entries);
   Json json;
-  json.open_object().name("lines").strings(stage_text::heading_lines(stage->inputs));
-  json.name("blocks").open_array();
-  for (const stage::Block& block : stage->blocks) {
-    json.open_object().name("exponent").string(textio::parameter_text(block.exponent));
-    json.name("tables").open_array();
-    write_table(json, block, stage::kMainColumns);
-    if (stage->inputs.device) write_table(json, block, stage::kDriveColumns);
-    const bool all_work =
-        std::all_of(block.rows.begin(), block.rows.end(),
-                    [](const stage::Row& row) { return stage::works(row.design); });
-    json.close_array().name("note").string(all_work ? ""
-                                                    : stage_text::empty_rows_note(stage->inputs));
-    json.close_object();
-  }
-  return json.close_array().close_object().text();
+  JsonAnswer model(json.open_object());
+  stage_text::stage_answer(model, stage->inputs, stage->blocks, false);
+  model.finish();
+  write_chart(json, stage->blocks.size(), answer_charts::kStageSeries, [&] {
+    chart::Chart drawn(answer_charts::stage_chart(stage->inputs.harmonic, stage->angles));
+    answer_charts::draw_stages(drawn, stage->blocks);
+    return std::move(drawn).finish();
+  });
+  return json.close_object().text();
 }
 
 std::string stage_csv(Entries& entries) {
@@ -143,7 +116,9 @@ std::string stage_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::stage_csv_name(stage->inputs));
+  return json.close_object().text();
 }
 
 }  // namespace web

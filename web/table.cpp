@@ -1,14 +1,22 @@
 // The table view's answers: the rows over a range of angles, their chart and their CSV.
-#include <algorithm>
-#include <cmath>
+#include <array>
+#include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/sweep.h"
+#include "report/answer.h"
+#include "report/answer_charts.h"
+#include "report/berg_answers.h"
+#include "report/chart.h"
 #include "report/csv.h"
+#include "report/headings.h"
 #include "textio/fields.h"
 #include "web/answers.h"  // declares them
 #include "web/json.h"
@@ -19,10 +27,6 @@ namespace {
 
 // More rows than a page shows without keeping its reader waiting.
 constexpr std::int64_t kMostRows = 20000;
-// The harmonics the chart draws unless others are chosen.
-const std::vector<int> kChartHarmonics = {0, 1, 2, 3};
-// A row of a table has no value for a quantity that is an infinity there.
-constexpr std::string_view kNoValue = "—";
 
 // What a table shows, from its entries.
 struct TableEntries {
@@ -35,7 +39,7 @@ struct TableEntries {
   std::int64_t stride;
   std::vector<double> exponents;
   quantity::View view;
-  bool chosen_harmonics;  // harmonics were chosen, for the chart too
+  answer_charts::BergChoice chart;  // the curves of its chart
   // The dialogue's 4096 samples, or with "exact" the Berg integral itself.
   berg::Result (*compute)(double angle, double exponent);
 };
@@ -51,76 +55,82 @@ std::optional<TableEntries> table_entries(Entries& entries) {
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
   const std::string half = entries.text("half");
-  return TableEntries{*angles,
-                      half == "2" ? 1 : 0,
-                      half.empty() ? 1 : 2,
-                      *exponents,
-                      view,
-                      entries.has("harmonics"),
-                      entries.has("exact") ? berg::compute_exact : berg::compute};
+  return TableEntries{
+      *angles,
+      half == "2" ? 1 : 0,
+      half.empty() ? 1 : 2,
+      *exponents,
+      view,
+      answer_charts::berg_choice(entries.has("harmonics") ? harmonics : std::nullopt, *shown),
+      entries.has("exact") ? berg::compute_exact : berg::compute};
 }
 
-bool shows(const quantity::View& view, quantity::Id id) {
-  return std::find(view.shown.begin(), view.shown.end(), id) != view.shown.end();
-}
-
-// A quantity's value edited with its decimals; nothing where the row has none.
-std::optional<std::string> edited(const quantity::Column& column, const berg::Result& row,
-                                  double xi) {
-  const double value = quantity::value_of(column, row, xi);
-  if (std::isinf(value)) return std::nullopt;
-  return textio::trimmed_field(
-      value, {textio::kModulusEdit.width, quantity::describe(column.id).decimals});
-}
-
-// The chart of a table: for each exponent, a curve of each harmonic drawn, its value at
-// each angle, gathered as the rows are computed.
-class Chart {
+// The chart of a table, drawn as its rows are computed; of a half of the table, the values
+// its rows give the chart, for the page to join with the other half's.
+class TableChart {
  public:
-  explicit Chart(const TableEntries& table)
-      : harmonics_(table.chosen_harmonics ? table.view.harmonics : kChartHarmonics),
-        gamma_(shows(table.view, quantity::Id::gamma) && !shows(table.view, quantity::Id::alpha)),
-        angles_(table.angles),
-        first_(table.first),
-        stride_(table.stride) {}
+  explicit TableChart(const TableEntries& table)
+      : table_(table),
+        drawn_(answer_charts::rows_chart(table.chart, table.angles.range)),
+        curves_(drawn_, table.chart) {}
 
-  void start_block() { curves_.emplace_back(harmonics_.size()); }
+  void start_block(double exponent) {
+    if (whole()) return curves_.start_block(exponent);
+    values_.emplace_back(table_.chart.harmonics.size());
+  }
   void add(const berg::Result& row) {
-    for (std::size_t h = 0; h < harmonics_.size(); ++h) {
-      const int k = harmonics_[h];
-      curves_.back()[h].push_back(coefficient(gamma_ ? row.gamma(k) : row.signed_value(k)));
-    }
+    if (whole()) return curves_.write_row(row);
+    const std::vector<double> values = answer_charts::berg_values(table_.chart, row);
+    for (std::size_t c = 0; c < values.size(); ++c)
+      values_.back()[c].push_back(exact_text(values[c]));
   }
 
-  void write(Json& json) const {
-    json.name("chart").open_object().name("quantity").string(gamma_ ? "γ" : "α");
-    json.name("harmonics").open_array();
-    for (int k : harmonics_) json.number(std::to_string(k));
-    json.close_array().name("angles").open_array();
-    for (std::int64_t i = first_; i < angles_.count; i += stride_) {
-      json.number(textio::parameter_text(sweep::angle_at(angles_.range, i)));
+  void write(Json& json) && {
+    if (whole()) {
+      write_chart(json, table_.exponents.size(), table_.chart.harmonics.size(),
+                  [this] { return std::move(drawn_).finish(); });
+      return;
     }
-    json.close_array().name("curves").open_array();
-    for (const std::vector<std::vector<std::string>>& block : curves_) {
+    json.name("curves").open_array();
+    for (const std::vector<std::vector<std::string>>& block : values_) {
       json.open_array();
-      for (const std::vector<std::string>& curve : block) {
-        json.open_array();
-        for (const std::string& value : curve) json.number(value);
-        json.close_array();
-      }
+      for (const std::vector<std::string>& curve : block) json.strings(curve);
       json.close_array();
     }
-    json.close_array().close_object();
+    json.close_array();
   }
 
  private:
-  std::vector<int> harmonics_;
-  bool gamma_;
-  Angles angles_;
-  std::int64_t first_;
-  std::int64_t stride_;
-  std::vector<std::vector<std::vector<std::string>>> curves_;  // by exponent, harmonic, angle
+  bool whole() const { return table_.stride == 1; }
+
+  // The shortest text that reads back as `value`.
+  static std::string exact_text(double value) {
+    std::array<char, 32> text{};
+    return {text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr};
+  }
+
+  const TableEntries& table_;
+  chart::Chart drawn_;
+  answer_charts::BergCurves curves_;
+  std::vector<std::vector<std::vector<std::string>>> values_;  // by exponent, curve, angle
 };
+
+// The values of `text`, separated by blanks; none where one does not read whole. strtod, as
+// the entries are read: the module's library has no std::from_chars for doubles, and the
+// module runs in the "C" locale, where strtod rounds correctly what std::to_chars wrote.
+std::optional<std::vector<double>> values_of(std::string_view text) {
+  const std::string whole(text);
+  std::vector<double> values;
+  const char* at = whole.c_str();
+  const char* end = at + whole.size();
+  while (at < end) {
+    char* read = nullptr;
+    values.push_back(std::strtod(at, &read));
+    if (read == at || (read != end && *read != ' ')) return std::nullopt;
+    at = read + (read == end ? 0 : 1);
+  }
+  return values;
+}
 
 }  // namespace
 
@@ -149,31 +159,49 @@ std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
 std::string table(Entries& entries) {
   std::optional<TableEntries> table = table_entries(entries);
   if (!table) return refused(entries);
-  Chart chart(*table);
-  quantity::View& view = table->view;
-  if (view.shown.empty()) view.shown = {quantity::Id::alpha};
-  const std::vector<quantity::Column> columns = quantity::columns_of(view);
+  TableChart chart(*table);
   Json json;
-  json.open_object().name("headings").open_array().string("Угол");
-  for (const quantity::Column& column : columns) json.string(quantity::heading_of(column));
-  json.close_array().name("blocks").open_array();
+  JsonAnswer model(json.open_object());
+  berg_answers::RowsAnswer rows(model, table->view);
   for (double exponent : table->exponents) {
-    json.open_object().name("exponent").string(textio::parameter_text(exponent));
-    json.name("rows").open_array();
-    chart.start_block();
+    rows.start_block(exponent);
+    chart.start_block(exponent);
     for (std::int64_t i = table->first; i < table->angles.count; i += table->stride) {
       const berg::Result row = table->compute(sweep::angle_at(table->angles.range, i), exponent);
+      rows.write_row(row);
       chart.add(row);
-      json.open_array().string(textio::parameter_text(row.angle()));
-      for (const quantity::Column& column : columns) {
-        json.string(edited(column, row, view.xi).value_or(std::string(kNoValue)));
-      }
-      json.close_array();
     }
-    json.close_array().close_object();
   }
-  json.close_array();
-  chart.write(json);
+  model.finish();
+  std::move(chart).write(json);
+  return json.close_object().text();
+}
+
+std::string table_chart(Entries& entries, std::string_view values) {
+  const std::optional<TableEntries> table = table_entries(entries);
+  if (!table) return refused(entries);
+  const std::optional<std::vector<double>> read = values_of(values);
+  const std::size_t series = table->chart.harmonics.size();
+  const auto count = static_cast<std::size_t>(table->angles.count);
+  if (!read || read->size() != table->exponents.size() * series * count) {
+    entries.refuse({"half", refusals::Kind::curves_unread, {}});
+    return refused(entries);
+  }
+  Json json;
+  json.open_object();
+  write_chart(json, table->exponents.size(), series, [&] {
+    chart::Chart drawn(answer_charts::rows_chart(table->chart, table->angles.range));
+    for (std::size_t b = 0; b < table->exponents.size(); ++b) {
+      drawn.start_block(table->exponents[b]);
+      for (std::size_t i = 0; i < count; ++i) {
+        std::vector<double> at;
+        for (std::size_t c = 0; c < series; ++c)
+          at.push_back((*read)[(b * series + c) * count + i]);
+        drawn.add(sweep::angle_at(table->angles.range, static_cast<std::int64_t>(i)), at);
+      }
+    }
+    return std::move(drawn).finish();
+  });
   return json.close_object().text();
 }
 
@@ -190,16 +218,17 @@ std::string table_csv(Entries& entries) {
     }
   }
   Json json;
-  return json.open_object().name("csv").string(text).close_object().text();
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::table_csv_name(table->angles.range, table->exponents));
+  return json.close_object().text();
 }
 
 std::string quantities() {
   Json json;
   json.open_array();
   for (const quantity::Description& each : quantity::all()) {
-    const bool harmonics = quantity::of_harmonics(each);
     json.open_object().name("name").string(each.name).name("label");
-    json.string(std::string(each.heading) + (harmonics ? "n" : "") + each.unit).close_object();
+    json.string(headings::label_of(each.id)).close_object();
   }
   return json.close_array().text();
 }

@@ -1,17 +1,24 @@
-#include "table/chart.h"
+#include "report/chart.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <string_view>
+#include <utility>
 
-#include "textio/channels.h"
+#include "engine/rows.h"
 #include "textio/fields.h"
-#include "textio/records.h"
 
-namespace table {
+namespace chart {
 
 namespace {
+
+// The SVG document's lines, each ended by CR LF as the programs end every line they write.
+struct Lines {
+  std::string text;
+  void formatted(std::string_view line) { text.append(line).append("\r\n"); }
+};
 
 // The page, in pixels, and the plot area on it; the legend sits right of the plot.
 constexpr int kWidth = 1000;
@@ -282,7 +289,7 @@ std::vector<double> angle_ticks(const Frame& frame) {
   return ticks(frame.angles);
 }
 
-void write_grid(textio::Records& out, const Frame& frame) {
+void write_grid(Lines& out, const Frame& frame) {
   for (double position : faint_lines(frame.values)) {
     const double y = frame.y_at(position);
     out.formatted(
@@ -305,7 +312,7 @@ void write_grid(textio::Records& out, const Frame& frame) {
   }
 }
 
-void write_frame(textio::Records& out, const Frame& frame, const ChartView& view) {
+void write_frame(Lines& out, const Frame& frame, const ChartView& view) {
   out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
   write_grid(out, frame);
   out.formatted("<rect x=\"" + pixels(kPlotLeft) + "\" y=\"" + pixels(kPlotTop) + "\" width=\"" +
@@ -320,7 +327,7 @@ void write_frame(textio::Records& out, const Frame& frame, const ChartView& view
 }
 
 // A sample of a curve, or of a point where the chart is of a single angle.
-void write_legend_line(textio::Records& out, double y, const Style& style, bool points,
+void write_legend_line(Lines& out, double y, const Style& style, bool points,
                        const std::string& label) {
   out.formatted(points ? marker_element("", shape_of(style), kLegendLeft + 18, y, style.colour)
                        : line_element(kLegendLeft, y, kLegendLeft + 36, y, stroke(style)));
@@ -335,7 +342,7 @@ bool turns(double before, double at, double after) {
 // A piece of a curve as a polyline, with a point at each angle where the angles are few. A
 // point less than a pixel from the last one drawn, either way, is left out unless it turns
 // the curve or ends it: a line drawn past it misses it by less than a pixel.
-void write_piece(textio::Records& out, const Frame& frame, const std::vector<Chart::Point>& piece,
+void write_piece(Lines& out, const Frame& frame, const std::vector<Chart::Point>& piece,
                  const Style& style, const std::string& data, bool dots) {
   std::string points;
   double last_x = 0.0, last_y = 0.0;
@@ -362,7 +369,7 @@ void write_piece(textio::Records& out, const Frame& frame, const std::vector<Cha
 }
 
 // Each series' colour, where there are several; each exponent's style; each exponent's mark.
-void write_legend(textio::Records& out, const ChartView& view, const std::vector<double>& exponents,
+void write_legend(Lines& out, const ChartView& view, const std::vector<double>& exponents,
                   bool single_angle, bool marks) {
   const bool several = view.series.size() > 1;
   out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
@@ -525,8 +532,7 @@ std::string Chart::finish() && {
   // A single angle's points stand side by side about it, a step of at most 0.15 degree apart.
   const double side_step =
       std::min(0.15, 1.6 / static_cast<double>(std::max<std::size_t>(curves_.size(), 1)));
-  textio::StringSink sink;
-  textio::Records out(sink, false);
+  Lines out;
   out.formatted("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
   out.formatted("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kWidth) +
                 "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
@@ -560,52 +566,7 @@ std::string Chart::finish() && {
   }
   write_legend(out, view_, exponents_, single_angle, !marks_.empty());
   out.formatted("</svg>");
-  out.flush();
-  return sink.text();
+  return std::move(out.text);
 }
 
-ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const sweep::Range& angles) {
-  const std::string symbol = gamma ? "γ" : "α";
-  ChartView view;
-  const bool one = harmonics.size() == 1;
-  const std::string coefficient = symbol + (one ? std::to_string(harmonics[0]) : "ₙ");
-  view.title = (one ? "Коэффициент Берга " : "Коэффициенты Берга ") + coefficient;
-  view.value_axis = "Коэффициент " + coefficient;
-  for (int k : harmonics) {
-    view.series.push_back({symbol + std::to_string(k),
-                           "data-harmonic=\"" + std::to_string(k) + "\"",
-                           static_cast<std::size_t>(k)});
-  }
-  view.angles = angles;
-  return view;
-}
-
-BergCurves::BergCurves(Chart& chart, const std::vector<int>& harmonics, bool gamma)
-    : chart_(chart), harmonics_(harmonics), gamma_(gamma) {}
-
-void BergCurves::start_block(double exponent) { chart_.start_block(exponent); }
-
-void BergCurves::write_row(const berg::Result& row) {
-  std::vector<double> values;
-  for (int k : harmonics_) values.push_back(gamma_ ? row.gamma(k) : row.signed_value(k));
-  chart_.add(row.angle(), values);
-}
-
-void BergCurves::mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima) {
-  for (const design::Optimum& optimum : optima) {
-    const auto drawn = std::find(harmonics_.begin(), harmonics_.end(), optimum.harmonic);
-    if (drawn == harmonics_.end()) continue;
-    const design::Peak& peak = gamma_ ? optimum.gamma : optimum.alpha;
-    chart_.mark(block, static_cast<std::size_t>(drawn - harmonics_.begin()),
-                {peak.angle, peak.value});
-  }
-}
-
-void BergCurves::mark_angle(std::size_t block, const berg::Result& at) {
-  for (std::size_t i = 0; i < harmonics_.size(); ++i) {
-    const int k = harmonics_[i];
-    chart_.mark(block, i, {at.angle(), gamma_ ? at.gamma(k) : at.signed_value(k)});
-  }
-}
-
-}  // namespace table
+}  // namespace chart

@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/design.h"
-#include "engine/rows.h"
+#include "engine/sweep.h"
 
-namespace table {
+namespace chart {
 
 // Why curves for `exponents` exponents and `series` series could not all be told apart, or ""
 // when they can: with several series each has its colour and each exponent its dash pattern
@@ -118,24 +117,4 @@ Chart::Axis logarithmic_axis(double lowest, double highest);
 // Where an axis is labelled, in its units.
 std::vector<double> ticks(const Chart::Axis& axis);
 
-// The Berg chart of `harmonics`: the signed alpha_n, or gamma_n.
-ChartView berg_chart(const std::vector<int>& harmonics, bool gamma, const sweep::Range& angles);
-
-// Hands each row's alpha_n (or gamma_n) of the chart's harmonics to the chart.
-class BergCurves : public rows::RowWriter {
- public:
-  BergCurves(Chart& chart, const std::vector<int>& harmonics, bool gamma);
-  void start_block(double exponent) override;
-  void write_row(const berg::Result& row) override;
-  // Marks the maxima of the harmonics drawn.
-  void mark_maxima(std::size_t block, const std::vector<design::Optimum>& optima);
-  // Marks the curves of the harmonics drawn at the angle of `at`.
-  void mark_angle(std::size_t block, const berg::Result& at);
-
- private:
-  Chart& chart_;
-  std::vector<int> harmonics_;
-  bool gamma_;
-};
-
-}  // namespace table
+}  // namespace chart
