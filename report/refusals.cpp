@@ -1,6 +1,7 @@
 #include "report/refusals.h"
 
 #include <cmath>
+#include <iterator>
 #include <string_view>
 
 #include "report/entry_rules.h"
@@ -77,6 +78,10 @@ constexpr std::string_view kRussian[] = {
     "{label}: «{0}» — нет ни одной от 1 до 9, у которой искать максимум",
     "Диаграмма: значения кривых не прочитаны",
 };
+
+// A kind added without its words in both catalogues would read beyond them.
+static_assert(std::size(kEnglish) == static_cast<std::size_t>(Kind::curves_unread) + 1 &&
+              std::size(kRussian) == std::size(kEnglish));
 
 // An entry the refusal names that is no entry (a name mistyped, --stage) is named as it is.
 Description description_of(const Refusal& refusal) {
