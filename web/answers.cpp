@@ -9,7 +9,6 @@
 #include "engine/rows.h"
 #include "report/berg_answers.h"
 #include "report/chart.h"
-#include "textio/fields.h"
 #include "web/json.h"
 
 namespace web {
@@ -56,8 +55,6 @@ void write_chart(Json& json, std::size_t exponents, std::size_t series,
             std::string(series > 1 ? "или кривых." : "."));
   }
 }
-
-std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
 
 std::string refused(const Entries& entries) {
   Json json;

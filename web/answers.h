@@ -45,9 +45,6 @@ std::optional<answer_charts::BergChoice> berg_choice_of(
 void write_chart(Json& json, std::size_t exponents, std::size_t series,
                  const std::function<std::string()>& draw);
 
-// A coefficient as the results screen edits it, without blanks.
-std::string coefficient(double value);
-
 // The answer that names every wrong entry.
 std::string refused(const Entries& entries);
 
