@@ -98,6 +98,68 @@ std::string most_power_text(double watts) {
   return textio::shortest_text(std::floor(watts * scale) / scale);
 }
 
+namespace {
+
+using refusals::Kind;
+using refusals::Refusal;
+
+std::string entry_of(stage::Input input) {
+  switch (input) {
+    case stage::Input::supply:
+      return "supply";
+    case stage::Input::power:
+      return "power";
+    case stage::Input::xi:
+      return "xi";
+    case stage::Input::saturation:
+      return "saturation";
+    case stage::Input::slope:
+      return "slope";
+    case stage::Input::cutoff:
+      break;
+  }
+  return "cutoff";
+}
+
+// Why no stage can be made at the row's angle.
+Refusal refusal_of_row(const stage::Inputs& inputs, const stage::Row& row, double exponent) {
+  const std::string angle = textio::shortest_text(row.angle);
+  const std::string at = textio::parameter_text(exponent);
+  const stage::Design& design = row.design;
+  if (design.verdict == stage::Verdict::beyond_numbers) {
+    const stage::Input input = design.fault.input;
+    return {entry_of(input),
+            design.fault.too_large ? Kind::too_large_for_stage : Kind::too_small_for_stage,
+            {textio::shortest_text(*stage::value_of(inputs, input)), angle, at}};
+  }
+  if (design.verdict == stage::Verdict::no_harmonic) {
+    return {"harmonic", Kind::no_harmonic, {angle, at, std::to_string(inputs.harmonic)}};
+  }
+  return {"power",
+          Kind::too_much_power,
+          {textio::shortest_text(inputs.power), angle, at, most_power_text(design.most_power)}};
+}
+
+}  // namespace
+
+std::optional<Refusal> refusal_of_block(const stage::Inputs& inputs, const sweep::Range& range,
+                                        const stage::Block& block) {
+  for (const stage::Row& row : block.rows) {
+    if (row.design.verdict == stage::Verdict::beyond_numbers) {
+      return refusal_of_row(inputs, row, block.exponent);
+    }
+  }
+  if (block.rows.size() == 1 && !works(block.rows.front())) {
+    return refusal_of_row(inputs, block.rows.front(), block.exponent);
+  }
+  if (std::any_of(block.rows.begin(), block.rows.end(), works)) return std::nullopt;
+  return Refusal{"stage",
+                 Kind::no_angle_works,
+                 {textio::shortest_text(range.from), textio::shortest_text(range.to),
+                  textio::parameter_text(block.exponent), std::to_string(inputs.harmonic),
+                  why_no_stage(inputs)}};
+}
+
 void stage_answer(answer::Renderer& out, const stage::Inputs& inputs,
                   const std::vector<stage::Block>& blocks, bool decimal_comma) {
   for (const std::string& line : heading_lines(inputs)) {

@@ -2,11 +2,14 @@
 // what it was designed from, its tables, and why rows are empty.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/stage.h"
+#include "engine/sweep.h"
 #include "report/answer.h"
+#include "report/refusals.h"
 
 namespace stage_text {
 
@@ -23,6 +26,13 @@ std::string empty_rows_note(const stage::Inputs& inputs);
 // The most power an angle gives, cut down (never rounded up) to five significant digits, so
 // that asking for the number shown works.
 std::string most_power_text(double watts);
+
+// Why a block of the range is refused, if it is: a row whose values are beyond the doubles
+// (the input at fault), the one angle of the range where no stage can be made (the harmonic or
+// the power), or a range where none can be made (the stage as a whole).
+std::optional<refusals::Refusal> refusal_of_block(const stage::Inputs& inputs,
+                                                  const sweep::Range& range,
+                                                  const stage::Block& block);
 
 // The stage's answer: the lines of heading_lines, then for each block a table with one row per
 // angle: xi, the load, the peak and direct currents, the powers, the efficiency, the peak

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "platform/faults.h"
 #include "platform/files.h"
+#include "report/refusals.h"
 #include "table/options.h"
 #include "table/progress.h"
 #include "table/run.h"
@@ -26,6 +27,9 @@ std::string with_record_ends(std::string_view text) {
   }
   return records;
 }
+
+// The words of the refusals.
+constexpr refusals::Language kLanguage = refusals::Language::english;
 
 int end_with(const std::string& line) {
   return textio::end_with_report("k-berg-table: " + line + "\n");
@@ -47,6 +51,8 @@ int main(int argc, char** argv) {
     } else {
       standard_output.write(with_record_ends(command.text));
     }
+  } catch (const table::Refused& refused) {
+    return end_with(refusals::worded(refused.refusal(), kLanguage));
   } catch (const textio::Error& error) {
     return end_with(error.what());
   } catch (const std::bad_alloc&) {

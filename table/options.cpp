@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -24,75 +24,30 @@ namespace {
 
 constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 
+using entry_rules::Description;
+using refusals::Kind;
+
 [[noreturn]] void reject(std::string_view option, const std::string& reason) {
   throw textio::Error(std::string(option) + ": " + reason);
 }
 
-// A number as a user types it: with a decimal point, or with a decimal comma as the dialogue
-// takes it ("90,5").
-double number(std::string_view option, const std::string& typed) {
-  std::string text = typed;
-  const std::size_t comma = text.find(',');
-  if (comma != std::string::npos && text.find_first_of(",.", comma + 1) == std::string::npos &&
-      text.find('.') == std::string::npos) {
-    text[comma] = '.';
-  }
-  // A plus sign is skipped as the dialogue skips it; a sign after it is no number ("+-2").
-  const bool plus = text.starts_with('+') && !text.starts_with("+-");
-  const char* begin = text.data() + (plus ? 1 : 0);
-  const char* end = text.data() + text.size();
-  double value = 0.0;
-  const auto result = std::from_chars(begin, end, value);
-  if (result.ec == std::errc::result_out_of_range) {
-    reject(option, "'" + typed + "' is beyond the numbers this program can hold");
-  }
-  if (text.empty() || result.ec != std::errc() || result.ptr != end || std::isnan(value)) {
-    reject(option, "'" + typed + "' is not a number");
-  }
-  return value;
+[[noreturn]] void refuse(const Description& entry, Kind kind, std::vector<std::string> values) {
+  throw Refused({std::string(entry.name), kind, std::move(values)});
 }
 
-// A whole number as typed, such as a harmonic's.
-int whole_number(std::string_view option, const std::string& typed) {
-  int value = 0;
-  const char* end = typed.data() + typed.size();
-  const auto result = std::from_chars(typed.data(), end, value);
-  if (typed.empty() || result.ec != std::errc() || result.ptr != end) {
-    reject(option, "'" + typed + "' is not a whole number");
-  }
-  return value;
+template <typename Value>
+Value read_or_refuse(entry_rules::Read<Value> read) {
+  if (read.refusal) throw Refused(std::move(*read.refusal));
+  return std::move(read.value);
 }
 
-// The items of a list option's values, each value split at `separator`: an empty item stays,
-// to be refused as what it is.
-std::vector<std::string> items_of(const std::vector<std::string>& given, char separator) {
-  std::vector<std::string> items;
-  for (const std::string& value : given) {
-    std::istringstream split(value + separator);
-    for (std::string item; std::getline(split, item, separator);) items.push_back(item);
-  }
-  return items;
+double number(const Description& entry, const std::string& typed) {
+  return read_or_refuse(entry_rules::read_number(entry, typed));
 }
 
-// Each --exponent is one exponent, or several separated by ";". A comma is not read: "1,5"
-// is 1.5 to the dialogue but was a list of two to earlier versions of this program.
-std::vector<double> exponents_of(const std::vector<std::string>& given) {
-  std::vector<double> exponents;
-  for (const std::string& item : items_of(given, ';')) {
-    if (item.find(',') != std::string::npos) {
-      reject("--exponent", "'" + item +
-                               "' is ambiguous: write a decimal point (1.5) for one exponent, "
-                               "or repeat the option (--exponent 1 --exponent 5) for several");
-    }
-    exponents.push_back(number("--exponent", item));
-  }
-  return given.empty() ? std::vector<double>{1.0} : exponents;
-}
-
-void check_range(std::string_view option, double value, double lowest, double highest) {
-  if (value >= lowest && value <= highest) return;
-  reject(option, textio::shortest_text(value) + " is not from " + textio::shortest_text(lowest) +
-                     " to " + textio::shortest_text(highest));
+void check_range(const Description& entry, double value) {
+  const std::string text = textio::shortest_text(value);
+  if (auto refusal = entry_rules::refusal_of_bounds(entry, value, text)) throw Refused(*refusal);
 }
 
 std::vector<int> harmonics_from(int first, int last) {
@@ -101,58 +56,14 @@ std::vector<int> harmonics_from(int first, int last) {
   return harmonics;
 }
 
-// A harmonic number from 0 to 9 taking all of `text`, or -1.
-int harmonic_number(std::string_view text) {
-  int number = -1;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), number);
-  const bool whole = result.ec == std::errc() && result.ptr == text.data() + text.size();
-  return whole && number >= 0 && number <= kHighestHarmonic ? number : -1;
-}
-
-// Each item is a harmonic ("2") or a range of them ("0-3"); the result lists each chosen
-// harmonic once, in increasing order.
-std::vector<int> chosen_harmonics(const std::vector<std::string>& given) {
-  std::array<bool, berg::kHarmonics> chosen{};
-  for (const std::string& item : items_of(given, ',')) {
-    const std::size_t dash = item.find('-');
-    const int first = harmonic_number(std::string_view(item).substr(0, dash));
-    const int last = dash == std::string::npos
-                         ? first
-                         : harmonic_number(std::string_view(item).substr(dash + 1));
-    if (first < 0 || last < first) {
-      reject("--harmonics",
-             "'" + item + "' is neither a harmonic from 0 to 9 nor a range like 0-3");
-    }
-    for (int k = first; k <= last; ++k) chosen[k] = true;
+// The items of a list option's values, each value split at `separator`.
+std::vector<std::string> items_of(const std::vector<std::string>& given, char separator) {
+  std::vector<std::string> items;
+  for (const std::string& value : given) {
+    std::istringstream split(value + separator);
+    for (std::string item; std::getline(split, item, separator);) items.push_back(item);
   }
-  std::vector<int> harmonics;
-  for (int k = 0; k <= kHighestHarmonic; ++k) {
-    if (chosen[k]) harmonics.push_back(k);
-  }
-  return harmonics;
-}
-
-std::vector<quantity::Id> shown_quantities(const std::vector<std::string>& names) {
-  std::vector<quantity::Id> shown;
-  for (const std::string& name : items_of(names, ',')) {
-    const std::optional<quantity::Id> id = quantity::named(name);
-    if (!id) reject("--show", "'" + name + "' is not one of " + quantity::names());
-    if (std::find(shown.begin(), shown.end(), *id) == shown.end()) shown.push_back(*id);
-  }
-  return shown;
-}
-
-// The help of --show: each quantity and what it is.
-std::string show_help() {
-  std::string help = "What each row shows, any of:\n";
-  for (const quantity::Description& quantity : quantity::all()) {
-    const std::string name = quantity.name;
-    help +=
-        "  " + name + std::string(7 - name.size(), ' ') + headings::meaning_of(quantity.id) + "\n";
-  }
-  return help +
-         "CSV adds their columns to its usual ones; the\n"
-         "chart draws γ when gamma is shown without alpha";
+  return items;
 }
 
 // The items of a list option as the user gave them.
@@ -167,26 +78,23 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
 }
 
 // The angles must rise from one row to the next.
-void check_rows(const Options& options) {
+void check_rows(const Options& options, const Given& given) {
   const sweep::Range& angles = options.angles;
+  const std::string& step = given.step;
   const auto exponents = static_cast<std::int64_t>(options.exponents.size());
   if (exponents > rows::kMostRows) {
-    reject("--exponent", "the list has more than " + std::to_string(rows::kMostRows) + " values");
+    refuse(entry_rules::kExponent, Kind::too_many_values, {std::to_string(rows::kMostRows)});
   }
   const std::int64_t count = sweep::count(angles, rows::kMostRows);
   if (const std::optional<double> repeated = sweep::first_repeated(angles, count)) {
-    reject("--step", textio::shortest_text(angles.step) +
-                         " is too small: neighbouring angles near " +
-                         textio::shortest_text(*repeated) + " are equal");
+    throw Refused(entry_rules::step_too_small(angles, step, *repeated));
   }
   if (count > rows::kMostRows) {
-    reject("--step", textio::shortest_text(angles.step) + " makes more than " +
-                         std::to_string(rows::kMostRows) + " rows");
+    throw Refused(entry_rules::too_many_rows(angles, step, rows::kMostRows));
   }
   if (count * exponents > rows::kMostRows) {
-    reject("--exponent", std::to_string(exponents) + " exponents of " + std::to_string(count) +
-                             " angles each make more than " + std::to_string(rows::kMostRows) +
-                             " rows");
+    refuse(entry_rules::kExponent, Kind::too_many_exponent_rows,
+           {std::to_string(exponents), std::to_string(count), std::to_string(rows::kMostRows)});
   }
 }
 
@@ -194,7 +102,8 @@ void check_rows(const Options& options) {
 // all, --optimum 1 to 9, the chart its own.
 void resolve_harmonics(Options& options, const Given& given) {
   std::optional<std::vector<int>> chosen;
-  if (!given.harmonics.empty()) chosen = chosen_harmonics(given.harmonics);
+  if (!given.harmonics.empty())
+    chosen = read_or_refuse(entry_rules::read_harmonics(given.harmonics));
   options.view.harmonics = chosen        ? *chosen
                            : options.csv ? harmonics_from(0, kHighestHarmonic)
                                          : fitting_harmonics(options.view);
@@ -214,8 +123,11 @@ Answer answer_of(const Given& given) {
 // The option library takes the argument after an option for its value whatever it is: one that
 // is itself an option means the value was left out (the next one's value then looks like an
 // argument of none).
-std::string not_an_option(const std::string& value) {
-  return value.starts_with("--") ? "lacks its value: '" + value + "' is an option" : "";
+std::function<std::string(const std::string&)> not_an_option(const std::string& option) {
+  return [entry = option.substr(2)](const std::string& value) -> std::string {
+    if (value.starts_with("--")) throw Refused({entry, Kind::missing_value, {value}});
+    return "";
+  };
 }
 
 // The options that only a stage takes, --xi aside, which the table's efficiency takes too.
@@ -233,13 +145,10 @@ void check_stage_given(const Given& given) {
   if (!given.has("--supply")) reject("--stage", "needs the supply voltage, --supply E");
   if (!given.has("--power")) reject("--stage", "needs the output power, --power P");
   if (given.has("--xi") == given.has("--saturation")) {
-    reject("--stage",
-           "needs either the voltage utilisation --xi X or the saturation slope --saturation S, "
-           "one of the two");
+    throw Refused({"stage", Kind::one_of_two, {}});
   }
   if (given.has("--slope") != given.has("--cutoff")) {
-    reject(given.has("--slope") ? "--slope" : "--cutoff",
-           "needs the other half of the device's law, --slope S --cutoff E'");
+    throw Refused({given.has("--slope") ? "slope" : "cutoff", Kind::half_a_law, {}});
   }
 }
 
@@ -317,33 +226,33 @@ void check_used(const Given& given) {
 }
 
 void resolve_stage(stage::Inputs& inputs, const Given& given) {
-  inputs.supply = number("--supply", given.supply);
-  inputs.power = number("--power", given.power);
-  if (given.has("--harmonic")) inputs.harmonic = whole_number("--harmonic", given.harmonic);
-  if (given.has("--xi")) inputs.xi = number("--xi", given.xi);
-  if (given.has("--saturation")) inputs.saturation = number("--saturation", given.saturation);
+  using namespace entry_rules;
+  inputs.supply = number(kSupply, given.supply);
+  inputs.power = number(kPower, given.power);
+  inputs.harmonic = read_or_refuse(read_whole_number(kHarmonic, given.harmonic));
+  if (given.has("--xi")) inputs.xi = number(kXi, given.xi);
+  if (given.has("--saturation")) inputs.saturation = number(kSaturation, given.saturation);
   if (given.has("--slope")) {
-    inputs.device = stage::Device{number("--slope", given.slope), number("--cutoff", given.cutoff)};
-  }
-}
-
-void check_positive(std::string_view option, double value) {
-  if (!(value > 0.0 && std::isfinite(value))) {
-    reject(option, textio::shortest_text(value) + " is not a finite number above 0");
+    inputs.device = stage::Device{number(kSlope, given.slope), number(kCutoff, given.cutoff)};
   }
 }
 
 void check_stage(const stage::Inputs& inputs) {
-  check_positive("--supply", inputs.supply);
-  check_positive("--power", inputs.power);
-  if (inputs.saturation) check_positive("--saturation", *inputs.saturation);
-  if (inputs.device) check_positive("--slope", inputs.device->slope);
-  if (inputs.device && !std::isfinite(inputs.device->cutoff)) {
-    reject("--cutoff", textio::shortest_text(inputs.device->cutoff) + " is not a finite number");
-  }
-  if (inputs.harmonic < 1 || inputs.harmonic > kHighestHarmonic) {
-    reject("--harmonic", std::to_string(inputs.harmonic) + " is not from 1 to 9");
-  }
+  using namespace entry_rules;
+  check_range(kSupply, inputs.supply);
+  check_range(kPower, inputs.power);
+  if (inputs.saturation) check_range(kSaturation, *inputs.saturation);
+  if (inputs.device) check_range(kSlope, inputs.device->slope);
+  if (inputs.device) check_range(kCutoff, inputs.device->cutoff);
+  check_range(kHarmonic, inputs.harmonic);
+}
+
+// The option of an entry, with the entry's help.
+template <typename Value>
+CLI::Option* add_entry(CLI::App& app, const Description& entry, Value& value,
+                       const char* type_name) {
+  return app.add_option("--" + std::string(entry.name), value, entry_rules::help_of(entry))
+      ->type_name(type_name);
 }
 
 // The options of a stage.
@@ -351,22 +260,13 @@ void add_stage_options(CLI::App& app, Given& given) {
   app.add_flag("--stage", given.stage,
                "Instead of the rows: the whole stage at each angle,\n"
                "from --supply, --power and --xi or --saturation");
-  app.add_option("--supply", given.supply, "Supply voltage E of the stage, volts")->type_name("E");
-  app.add_option("--power", given.power, "Output power at the harmonic, watts")->type_name("P");
-  app.add_option("--harmonic", given.harmonic,
-                 "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
-                 "for a frequency multiplier [1]")
-      ->type_name("N");
-  app.add_option("--saturation", given.saturation,
-                 "Slope of the saturation line, A/V: the stage in\n"
-                 "the critical regime (instead of --xi)")
-      ->type_name("S_CR");
-  app.add_option("--slope", given.slope, "Slope S of the device's law i = S (u - E')^p")
-      ->type_name("S");
-  app.add_option("--cutoff", given.cutoff,
-                 "Cut-off voltage E' of that law, volts: with\n"
-                 "--slope, the drive and the bias")
-      ->type_name("E'");
+  using namespace entry_rules;
+  add_entry(app, kSupply, given.supply, "E");
+  add_entry(app, kPower, given.power, "P");
+  add_entry(app, kHarmonic, given.harmonic, "N");
+  add_entry(app, kSaturation, given.saturation, "S_CR");
+  add_entry(app, kSlope, given.slope, "S");
+  add_entry(app, kCutoff, given.cutoff, "E'");
 }
 
 // Each harmonic of --optimum and each exponent of --angle-for-g1 is a search of its own.
@@ -395,16 +295,17 @@ Options resolve(const Given& given) {
   options.answer = answer_of(given);
   options.csv = given.csv;
   options.pass = given.exact ? rows::Pass::exact : rows::Pass::sampled;
-  options.exponents = exponents_of(given.exponents);
-  options.angles = {number("--from", given.from), number("--to", given.to),
-                    number("--step", given.step)};
-  options.view.xi = given.has("--xi") ? number("--xi", given.xi) : 1.0;
+  options.exponents =
+      read_or_refuse(entry_rules::read_numbers(entry_rules::kExponent, given.exponents));
+  options.angles = {number(entry_rules::kFrom, given.from), number(entry_rules::kTo, given.to),
+                    number(entry_rules::kStep, given.step)};
+  options.view.xi = number(entry_rules::kXi, given.xi);
   options.view.phases = given.phases;
   options.view.decimal_comma = given.decimal_comma;
   if (options.answer == Answer::angle_for_g1) {
-    options.target_g1 = number("--angle-for-g1", given.target_g1);
+    options.target_g1 = number(entry_rules::kAngleForG1, given.target_g1);
   }
-  options.view.shown = shown_quantities(given.shown);
+  options.view.shown = read_or_refuse(entry_rules::read_shown(given.shown));
   resolve_harmonics(options, given);
   options.svg_file = given.svg_file;
   if (given.stage) resolve_stage(options.stage, given);
@@ -413,32 +314,28 @@ Options resolve(const Given& given) {
 
 void check(const Options& options, const Given& given) {
   for (double exponent : options.exponents) {
-    check_range("--exponent", exponent, berg::kLowestExponent, berg::kHighestExponent);
+    check_range(entry_rules::kExponent, exponent);
   }
   const sweep::Range& angles = options.angles;
-  check_range("--from", angles.from, berg::kLowestAngle, berg::kHighestAngle);
-  check_range("--to", angles.to, berg::kLowestAngle, berg::kHighestAngle);
-  if (!(angles.step > 0.0 && std::isfinite(angles.step))) {
-    reject("--step", textio::shortest_text(angles.step) + " is not a finite number above 0");
-  }
+  check_range(entry_rules::kFrom, angles.from);
+  check_range(entry_rules::kTo, angles.to);
+  check_range(entry_rules::kStep, angles.step);
   if (angles.from > angles.to) {
-    reject("--from", textio::shortest_text(angles.from) + " is above --to " +
-                         textio::shortest_text(angles.to));
+    throw Refused(entry_rules::from_above_to(angles));
   }
-  if (!(options.view.xi > 0.0 && options.view.xi <= 1.0)) {
-    reject("--xi", textio::shortest_text(options.view.xi) + " is not above 0 and at most 1");
-  }
+  check_range(entry_rules::kXi, options.view.xi);
   if (options.view.phases && !options.view.shown.empty() &&
       !shows(options.view.shown, quantity::Id::alpha)) {
     reject("--show",
            "'" + joined(given.shown) + "' leaves out alpha, beside which --phases puts the phases");
   }
   if (options.answer == Answer::optimum && options.optimum_harmonics.empty()) {
-    reject("--harmonics",
-           "'" + joined(given.harmonics) + "' has no harmonic from 1 to 9 for --optimum");
+    refuse(entry_rules::kHarmonics, Kind::no_maxima, {joined(given.harmonics)});
   }
+  if (options.answer == Answer::angle_for_g1)
+    check_range(entry_rules::kAngleForG1, options.target_g1);
   if (options.answer == Answer::stage) check_stage(options.stage);
-  check_rows(options);
+  check_rows(options, given);
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) reject("--svg", "the file name is empty");
   if (!options.svg_file.empty()) {
@@ -459,50 +356,33 @@ Command parse_command_line(int argc, const char* const* argv) {
       "point or a decimal comma (90,5).",
       "k-berg-table"};
   app.set_version_flag("--version", "k-berg-table " K_BERG_VERSION);
-  app.add_option("--exponent", given.exponents,
-                 "Exponent of the pulse function, 0.93 to 5.01;\n"
-                 "repeat the option (or separate exponents by ;)\n"
-                 "for one block of rows each [1]")
-      ->type_name("P");
-  app.add_option("--from", given.from, "First cut-off angle θ, degrees, 4.9 to 180.1 [5]")
-      ->type_name("A");
-  app.add_option("--to", given.to, "Last cut-off angle θ at most, 4.9 to 180.1 [180]")
-      ->type_name("B");
-  app.add_option("--step", given.step, "Step between angles, degrees, above 0 [5]")->type_name("S");
-  app.add_option("--harmonics", given.harmonics,
-                 "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
-                 "table as many of 0-9 as fit in 79 columns; 0-9\n"
-                 "in CSV, 0-3 on the chart, 1-9 with --optimum]")
-      ->type_name("LIST");
-  app.add_option("--show", given.shown, show_help())->type_name("LIST");
-  app.add_option("--xi", given.xi, "Voltage utilisation ξ of η and of a stage,\n0 < ξ <= 1 [1]")
-      ->type_name("X");
+  add_entry(app, entry_rules::kExponent, given.exponents, "P");
+  add_entry(app, entry_rules::kFrom, given.from, "A");
+  add_entry(app, entry_rules::kTo, given.to, "B");
+  add_entry(app, entry_rules::kStep, given.step, "S");
+  add_entry(app, entry_rules::kHarmonics, given.harmonics, "LIST");
+  add_entry(app, entry_rules::kShow, given.shown, "LIST");
+  add_entry(app, entry_rules::kXi, given.xi, "X");
   CLI::Option* optimum = app.add_flag("--optimum", given.optimum)
                              ->description(
                                  "Instead of the rows: for each exponent and\n"
                                  "harmonic n >= 1 the angle of the first maximum\n"
                                  "of αn and that maximum, and the same for γn");
-  CLI::Option* target = app.add_option("--angle-for-g1", given.target_g1,
-                                       "Instead of the rows: for each exponent the angle\n"
-                                       "at which g1 = α1/α0 equals G, and η there")
-                            ->type_name("G");
+  CLI::Option* target = add_entry(app, entry_rules::kAngleForG1, given.target_g1, "G");
   optimum->excludes(target);
   app.add_flag("--csv", given.csv,
                "Comma-separated values, always with the moduli\nand the phases");
   app.add_flag("--phases", given.phases, "The phase beside the modulus |αn| in the table");
-  app.add_flag("--exact", given.exact,
-               "Rows, CSV and chart from the true Berg integral\n"
-               "instead of the dialogue's 4096 samples");
+  app.add_flag("--exact", given.exact, entry_rules::help_of(entry_rules::kExact));
   app.add_flag("--decimal-comma", given.decimal_comma,
-               "Numbers with a decimal comma, and CSV fields\nseparated by ;, as a Russian-locale "
-               "spreadsheet\nopens them");
+               entry_rules::help_of(entry_rules::kDecimalComma));
   app.add_option("--svg", given.svg_file,
                  "Also draw the Berg chart as SVG into FILE; with\n"
                  "FILE -, on standard output instead of the table")
       ->type_name("FILE");
   add_stage_options(app, given);
   for (CLI::Option* option : app.get_options()) {
-    if (option->get_type_size_max() > 0) option->check(not_an_option);
+    if (option->get_type_size_max() > 0) option->check(not_an_option(option->get_name()));
   }
   try {
     app.parse(argc, argv);

@@ -4,12 +4,16 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/quantity.h"
 #include "engine/rows.h"
 #include "engine/stage.h"
 #include "report/answer_charts.h"
+#include "report/entry_rules.h"
+#include "report/refusals.h"
+#include "textio/error.h"
 
 namespace table {
 
@@ -34,14 +38,27 @@ struct Options {
 // The options as the user typed them, before any is read as a number or given its default.
 struct Given {
   std::vector<std::string> exponents;
-  std::string from = "5", to = "180", step = "5", xi, target_g1, svg_file;
-  std::string supply, power, saturation, slope, cutoff, harmonic;
+  std::string from{entry_rules::kFrom.absent}, to{entry_rules::kTo.absent},
+      step{entry_rules::kStep.absent}, xi{entry_rules::kXi.absent}, target_g1, svg_file;
+  std::string supply, power, saturation, slope, cutoff, harmonic{entry_rules::kHarmonic.absent};
   std::vector<std::string> harmonics, shown;
   bool optimum = false, csv = false, phases = false, decimal_comma = false, stage = false,
        exact = false;
   std::vector<std::string> named;  // the options given ("--from"), those with an empty value too
 
   bool has(std::string_view option) const;
+};
+
+// A refusal of an entry, raised to main: what() tells it in English.
+class Refused : public textio::Error {
+ public:
+  explicit Refused(refusals::Refusal refusal)
+      : textio::Error(refusals::worded(refusal, refusals::Language::english)),
+        refusal_(std::move(refusal)) {}
+  const refusals::Refusal& refusal() const { return refusal_; }
+
+ private:
+  refusals::Refusal refusal_;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).
@@ -52,15 +69,16 @@ struct Command {
 };
 
 // The texts of the arguments (argv[0] is the program), or the help or version to show. An
-// unknown option or a missing value raises a textio::Error.
+// unknown option raises a textio::Error in the option library's words, a missing value a
+// Refused.
 Command parse_command_line(int argc, const char* const* argv);
 
 // The run the given texts describe, with the defaults of what was not given. A text that is not a
-// number raises a textio::Error naming the option and the text.
+// number raises a Refused naming the option and the text.
 Options resolve(const Given& given);
 
-// Raises a textio::Error, one line naming the option and the value, for any value out of its
-// range and any choice that contradicts another.
+// Raises a Refused for any value out of its range, and a textio::Error, one line naming the
+// option, for any choice that contradicts another.
 void check(const Options& options, const Given& given);
 
 }  // namespace table

@@ -115,13 +115,7 @@ std::vector<berg::Result> angles_for_g1(const Options& options, Progress& progre
     progress.searched(found.size(), options.exponents.size());
     const std::optional<double> angle = design::angle_for_g1(exponent, options.target_g1);
     if (!angle) {
-      const design::Reach reach = design::g1_reach(exponent);
-      throw textio::Error("--angle-for-g1: g1 = " + textio::shortest_text(options.target_g1) +
-                          " is out of reach at exponent " + textio::parameter_text(exponent) +
-                          ", where g1 runs from " +
-                          textio::trimmed_field(reach.lowest, textio::kModulusEdit) + " to " +
-                          textio::trimmed_field(reach.highest, textio::kModulusEdit) +
-                          " between 4.9 and 180.1 degrees");
+      throw Refused(entry_rules::g1_out_of_reach(options.target_g1, exponent));
     }
     found.push_back(berg::compute_exact(*angle, exponent));
   }

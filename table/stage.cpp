@@ -1,6 +1,6 @@
 #include "table/stage.h"
 
-#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "engine/rows.h"
@@ -14,72 +14,10 @@ namespace table {
 
 namespace {
 
-using stage::Verdict;
-
-std::string harmonic_text(int n) { return std::to_string(n); }
-
-std::string where(double angle, double exponent) {
-  return "at " + textio::shortest_text(angle) + " degrees and exponent " +
-         textio::parameter_text(exponent);
-}
-
-const char* option_of(stage::Input input) {
-  switch (input) {
-    case stage::Input::supply:
-      return "--supply";
-    case stage::Input::power:
-      return "--power";
-    case stage::Input::xi:
-      return "--xi";
-    case stage::Input::saturation:
-      return "--saturation";
-    case stage::Input::slope:
-      return "--slope";
-    case stage::Input::cutoff:
-      break;
-  }
-  return "--cutoff";
-}
-
-// Why a stage cannot be made at one angle, as a refusal names it.
-std::string refusal(const Options& options, double angle, double exponent,
-                    const stage::Design& design) {
-  const std::string n = harmonic_text(options.stage.harmonic);
-  if (design.verdict == Verdict::beyond_numbers) {
-    const stage::Fault& fault = design.fault;
-    return std::string(option_of(fault.input)) + ": " +
-           textio::shortest_text(*stage::value_of(options.stage, fault.input)) +
-           (fault.too_large ? " is too large" : " is too small") + ": the stage " +
-           where(angle, exponent) + " has values beyond the numbers this program can hold";
-  }
-  if (design.verdict == Verdict::no_harmonic) {
-    return "--harmonic: " + where(angle, exponent) + " alpha" + n +
-           " is not above 0: the pulse gives no harmonic " + n + " to design for";
-  }
-  return "--power: " + textio::shortest_text(options.stage.power) +
-         " W is more than the critical regime gives " + where(angle, exponent) + ": at most " +
-         stage_text::most_power_text(design.most_power) + " W";
-}
-
-bool works(const stage::Row& row) { return stage::works(row.design); }
-
 void check_block(const Options& options, const stage::Block& block) {
-  for (const stage::Row& row : block.rows) {
-    if (row.design.verdict == Verdict::beyond_numbers) {
-      throw textio::Error(refusal(options, row.angle, block.exponent, row.design));
-    }
-  }
-  if (block.rows.size() == 1 && !works(block.rows.front())) {
-    throw textio::Error(
-        refusal(options, block.rows.front().angle, block.exponent, block.rows.front().design));
-  }
-  if (std::none_of(block.rows.begin(), block.rows.end(), works)) {
-    throw textio::Error("--stage: no angle from " + textio::shortest_text(options.angles.from) +
-                        " to " + textio::shortest_text(options.angles.to) + " works " +
-                        "at exponent " + textio::parameter_text(block.exponent) + ": alpha" +
-                        harmonic_text(options.stage.harmonic) +
-                        " is not above 0 or the power is beyond the critical regime at each");
-  }
+  std::optional<refusals::Refusal> refusal =
+      stage_text::refusal_of_block(options.stage, options.angles, block);
+  if (refusal) throw Refused(std::move(*refusal));
 }
 
 }  // namespace

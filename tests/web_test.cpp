@@ -8,10 +8,12 @@
 #include <regex>
 #include <string>
 #include <tuple>
+#include <variant>
 #include <vector>
 
 #include "engine/berg.h"
 #include "report/berg_answers.h"
+#include "report/entry_rules.h"
 #include "report/stage_text.h"
 #include "table/options.h"
 #include "table/run.h"
@@ -214,12 +216,16 @@ const std::pair<std::string_view, std::vector<std::string>> kEntries[] = {
     {"exponent", {"--exponent", "%"}},
     {"harmonics", {"--harmonics", "%"}},
     {"xi", {"--xi", "%", "--show", "eta"}},
+    {"angle-for-g1", {"--angle-for-g1", "%"}},
     {"harmonic", {"--harmonic", "%", "--stage", "--supply", "1", "--power", "1", "--xi", "1"}},
     {"supply", {"--supply", "%", "--stage", "--power", "1", "--xi", "1"}},
     {"power", {"--power", "%", "--stage", "--supply", "1", "--xi", "1"}},
+    {"cutoff",
+     {"--cutoff", "%", "--slope", "1", "--stage", "--supply", "1", "--power", "1", "--xi", "1"}},
     {"angel", {"--angel", "%"}}};
 
-using Numbers = std::optional<std::vector<double>>;
+// The numbers read, or the kind of the refusal.
+using Numbers = std::variant<std::vector<double>, refusals::Kind>;
 
 Numbers read_by_program(std::vector<std::string> options, const std::string& text) {
   std::vector<const char*> arguments{"k-berg-table"};
@@ -228,42 +234,53 @@ Numbers read_by_program(std::vector<std::string> options, const std::string& tex
     const table::Options o =
         table::parse_command_line(static_cast<int>(arguments.size()), arguments.data()).options;
     if (options[0] == "--exponent") return o.exponents;
-    if (options[0] == "--harmonics") return {{o.view.harmonics.begin(), o.view.harmonics.end()}};
+    if (options[0] == "--harmonics") {
+      return std::vector<double>(o.view.harmonics.begin(), o.view.harmonics.end());
+    }
     const std::map<std::string, double> read = {
-        {"--from", o.angles.from},       {"--to", o.angles.to},
-        {"--step", o.angles.step},       {"--xi", o.view.xi},
-        {"--supply", o.stage.supply},    {"--power", o.stage.power},
-        {"--harmonic", o.stage.harmonic}};
-    return {{read.at(options[0])}};
-  } catch (const textio::Error&) {
-    return std::nullopt;
+        {"--from", o.angles.from},
+        {"--to", o.angles.to},
+        {"--step", o.angles.step},
+        {"--xi", o.view.xi},
+        {"--supply", o.stage.supply},
+        {"--power", o.stage.power},
+        {"--harmonic", o.stage.harmonic},
+        {"--angle-for-g1", o.target_g1},
+        {"--cutoff", o.stage.device ? o.stage.device->cutoff : 0.0}};
+    return std::vector<double>{read.at(options[0])};
+  } catch (const table::Refused& refused) {
+    return refused.refusal().kind;
+  } catch (const textio::Error&) {  // in the option library's words
+    return refusals::Kind::unknown_name;
   }
 }
 
 Numbers read_by_page(std::string_view name, const std::string& text) {
+  using entry_rules::Grammar;
   web::Entries entries(std::string(name) + "=" + text);
-  const std::map<std::string_view, web::NumberEntry> numbers = {
-      {"angle", web::kAngle}, {"from", web::kFrom},     {"to", web::kTo},      {"step", web::kStep},
-      {"xi", web::kXi},       {"supply", web::kSupply}, {"power", web::kPower}};
-  if (!entries.refusals().empty()) return std::nullopt;
-  if (name == "exponent") return entries.numbers(web::kExponent, web::kMostExponents);
-  if (name == "harmonics") {
-    const std::optional<std::vector<int>> read = entries.harmonics({});
-    return read ? Numbers{{read->begin(), read->end()}} : std::nullopt;
+  const entry_rules::Description* entry = entry_rules::named(name);
+  std::optional<std::vector<double>> read;
+  if (entry == nullptr) {
+  } else if (entry->grammar == Grammar::numbers) {
+    read = entries.numbers(*entry, web::kMostExponents);
+  } else if (entry->grammar == Grammar::harmonics) {
+    const std::optional<std::vector<int>> harmonics = entries.harmonics({});
+    if (harmonics) read = {{harmonics->begin(), harmonics->end()}};
+  } else if (entry->grammar == Grammar::whole_number) {
+    if (const std::optional<int> n = entries.whole_number(*entry)) read = {{double(*n)}};
+  } else if (const std::optional<double> number = entries.number(*entry)) {
+    read = {{*number}};
   }
-  if (name == "harmonic") {
-    const std::optional<int> read = web::harmonic_of(entries);
-    return read ? Numbers{{double(*read)}} : std::nullopt;
-  }
-  const std::optional<double> number = entries.number(numbers.at(name));
-  return number ? Numbers{{*number}} : std::nullopt;
+  if (!entries.refusals().empty()) return entries.refusals().front().kind;
+  return *read;
 }
 
-// The page and k-berg-table take the same texts, as the same numbers, and refuse the same.
+// The page and k-berg-table take the same texts, as the same numbers, and refuse the same,
+// for the same fault.
 TEST(WebEntries, ReadAsTheProgramReadsItsOptions) {
   for (const auto& [name, options] : kEntries) {
     for (const std::string text : {"2.0", "+2", "+-2", "1,5", "1;1,5", " 90", "90 ", "1e1", "0x10",
-                                   "inf", "nan", "", "3", "9"}) {
+                                   "inf", "nan", "", "3", "9", "1e-400"}) {
       EXPECT_EQ(read_by_page(name, text), read_by_program(options, text)) << name << "=" << text;
     }
   }
@@ -275,9 +292,39 @@ TEST(WebTable, AllHarmonicsWhereNoneAreChosen) {
   EXPECT_NE(web::table(entries).find(R"("α5","α6","α7","α8","α9"],)"), std::string::npos);
 }
 
+// Each slip of a range, a stage or a search, refused as a value naming its entry and kind.
+TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
+  using refusals::Kind;
+  const std::string stage = "supply=12.5\nsaturation=1\npower=";
+  const std::tuple<std::string (*)(web::Entries&), std::string, std::string, Kind> slips[] = {
+      {web::table, "from=100\nto=50", "from", Kind::from_above_to},
+      {web::table, "from=4.9\nto=180.1\nstep=0,008", "step", Kind::too_many_rows},
+      {web::table, "from=180\nto=180.0000000001\nstep=1e-14", "step", Kind::step_too_small},
+      {web::best_angles, "exponent=1;1;1;1;1;1;1;1;1;1;1", "exponent", Kind::too_many_values},
+      {web::best_angles, "harmonics=0", "harmonics", Kind::no_maxima},
+      {web::angle_for_g1, "angle-for-g1=2.5", "angle-for-g1", Kind::g1_out_of_reach},
+      {web::stage_design, stage + "8\nxi=0.9", "xi", Kind::one_of_two},
+      {web::stage_design, stage + "8\nslope=0.05", "cutoff", Kind::half_a_law},
+      {web::stage_design, stage + "10\nfrom=90\nto=90", "power", Kind::too_much_power},
+      {web::stage_design, stage + "8\nharmonic=2\nfrom=180\nto=180", "harmonic", Kind::no_harmonic},
+      {web::stage_design, stage + "1000", "from", Kind::no_angle_works},
+      {web::stage_design, "supply=1e308\npower=1e308\nsaturation=1e308", "supply",
+       Kind::too_large_for_stage},
+      {web::stage_csv, "supply=1e-300\npower=8\nsaturation=1\nfrom=90\nto=90", "supply",
+       Kind::too_small_for_stage},
+      {web::calculation, "angle=90\nangel=90", "angel", Kind::unknown_name}};
+  for (const auto& [answer, lines, entry, kind] : slips) {
+    web::Entries entries(lines);
+    answer(entries);
+    ASSERT_FALSE(entries.refusals().empty()) << lines;
+    EXPECT_EQ(entries.refusals().back().entry, entry) << lines;
+    EXPECT_EQ(entries.refusals().back().kind, kind) << lines;
+  }
+}
+
 TEST(WebEntries, RefusalsNameTheirEntry) {
   web::Entries entries("angle=200\nangel=90");
-  EXPECT_FALSE(entries.number(web::kAngle));
+  EXPECT_FALSE(entries.number(entry_rules::kAngle));
   EXPECT_EQ(web::refused(entries),
             R"({"refusals":[{"entry":"angel","text":"«angel» — нет такого поля"},)"
             R"({"entry":"angle","text":"Угол отсечки: «200» — нужно число от 4.9 до 180.1"}]})");

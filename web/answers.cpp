@@ -9,14 +9,11 @@
 #include "engine/rows.h"
 #include "report/berg_answers.h"
 #include "report/chart.h"
-#include "textio/fields.h"
 #include "web/json.h"
 
 namespace web {
 
 namespace {
-
-constexpr NumberEntry kWantedG1{"angle-for-g1", "g1", -kNoBound, kNoBound, ""};
 
 // The harmonics from 1 up among those `chosen`, whose first maxima are sought; refused when
 // there is none.
@@ -28,20 +25,10 @@ std::optional<std::vector<int>> harmonics_with_maxima(
     if (k >= 1) harmonics.push_back(k);
   }
   if (harmonics.empty()) {
-    entries.refuse("harmonics", "Гармоники: " + quoted(entries.text("harmonics")) +
-                                    " — нет ни одной от 1 до 9, у которой искать максимум");
+    entries.refuse({"harmonics", refusals::Kind::no_maxima, {entries.text("harmonics")}});
     return std::nullopt;
   }
   return harmonics;
-}
-
-// Where g1 cannot take the wanted value at `exponent`: the values it takes.
-std::string out_of_reach(double g1, double exponent) {
-  const design::Reach reach = design::g1_reach(exponent);
-  return "g1 = " + coefficient(g1) + " недостижимо при степени функции " +
-         textio::parameter_text(exponent) + ": между " + textio::shortest_text(berg::kLowestAngle) +
-         " и " + textio::shortest_text(berg::kHighestAngle) + "° g1 принимает значения от " +
-         coefficient(reach.lowest) + " до " + coefficient(reach.highest);
 }
 
 rows::Pass pass_of(const Entries& entries) {
@@ -50,19 +37,9 @@ rows::Pass pass_of(const Entries& entries) {
 
 }  // namespace
 
-std::optional<std::vector<quantity::Id>> shown_of(Entries& entries) {
-  std::vector<std::string_view> known;
-  for (const quantity::Description& each : quantity::all()) known.emplace_back(each.name);
-  const std::optional<std::vector<std::string>> names = entries.names("show", "Показать", known);
-  if (!names) return std::nullopt;
-  std::vector<quantity::Id> shown;
-  for (const std::string& name : *names) shown.push_back(*quantity::named(name));
-  return shown;
-}
-
 std::optional<answer_charts::BergChoice> berg_choice_of(
     Entries& entries, const std::optional<std::vector<int>>& read) {
-  const std::optional<std::vector<quantity::Id>> shown = shown_of(entries);
+  const std::optional<std::vector<quantity::Id>> shown = entries.shown();
   if (!shown || !read) return std::nullopt;
   return answer_charts::berg_choice(entries.has("harmonics") ? read : std::nullopt, *shown);
 }
@@ -79,21 +56,20 @@ void write_chart(Json& json, std::size_t exponents, std::size_t series,
   }
 }
 
-std::string coefficient(double value) { return textio::trimmed_field(value, textio::kModulusEdit); }
-
 std::string refused(const Entries& entries) {
   Json json;
   json.open_object().name("refusals").open_array();
-  for (const Refusal& refusal : entries.refusals()) {
-    json.open_object().name("entry").string(refusal.entry).name("text").string(refusal.text);
+  for (const refusals::Refusal& refusal : entries.refusals()) {
+    json.open_object().name("entry").string(refusal.entry).name("text");
+    json.string(refusals::worded(refusal, refusals::Language::russian));
     json.close_object();
   }
   return json.close_array().close_object().text();
 }
 
 std::string calculation(Entries& entries) {
-  const std::optional<double> angle = entries.number(kAngle);
-  const std::optional<double> exponent = entries.number(kExponent);
+  const std::optional<double> angle = entries.number(entry_rules::kAngle);
+  const std::optional<double> exponent = entries.number(entry_rules::kExponent);
   if (!angle || !exponent) return refused(entries);
   Json json;
   JsonAnswer model(json.open_object());
@@ -103,7 +79,8 @@ std::string calculation(Entries& entries) {
 }
 
 std::string best_angles(Entries& entries) {
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
   const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries, chosen);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
@@ -130,9 +107,10 @@ std::string best_angles(Entries& entries) {
 }
 
 std::string angle_for_g1(Entries& entries) {
-  const std::optional<double> g1 = entries.number(kWantedG1);
-  const std::optional<double> xi = entries.number(kXi);
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<double> g1 = entries.number(entry_rules::kAngleForG1);
+  const std::optional<double> xi = entries.number(entry_rules::kXi);
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<answer_charts::BergChoice> choice =
       berg_choice_of(entries, entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
@@ -141,7 +119,7 @@ std::string angle_for_g1(Entries& entries) {
   for (double exponent : *exponents) {
     const std::optional<double> angle = design::angle_for_g1(exponent, *g1);
     if (!angle) {
-      entries.refuse(kWantedG1.name, out_of_reach(*g1, exponent));
+      entries.refuse(entry_rules::g1_out_of_reach(*g1, exponent));
       return refused(entries);
     }
     found.push_back(berg::compute_exact(*angle, exponent));

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,23 +21,8 @@ namespace web {
 
 class Json;
 
-constexpr double kNoBound = std::numeric_limits<double>::infinity();
 // More exponents than a page can show side by side.
 constexpr std::size_t kMostExponents = 10;
-
-// The entries that take numbers.
-constexpr NumberEntry kExponent{"exponent", "Степень функции", berg::kLowestExponent,
-                                berg::kHighestExponent, "1"};
-constexpr NumberEntry kXi{"xi", "ξ", 0.0, 1.0, "1", true};
-constexpr NumberEntry kAngle{"angle", "Угол отсечки", berg::kLowestAngle, berg::kHighestAngle, ""};
-constexpr NumberEntry kFrom{"from", "Начальный угол", berg::kLowestAngle, berg::kHighestAngle, "5"};
-constexpr NumberEntry kTo{"to", "Конечный угол", berg::kLowestAngle, berg::kHighestAngle, "180"};
-constexpr NumberEntry kStep{"step", "Шаг", 0.0, kNoBound, "5", true};
-constexpr NumberEntry kSupply{"supply", "E", 0.0, kNoBound, "", true};
-constexpr NumberEntry kPower{"power", "P", 0.0, kNoBound, "", true};
-
-// The stage's harmonic, "harmonic": a whole number from 1 to 9 as typed, 1 where absent.
-std::optional<int> harmonic_of(Entries& entries);
 
 // The angles of a range, "from", "to" and "step", and how many there are.
 struct Angles {
@@ -50,9 +34,6 @@ struct Angles {
 // page shows, or where the step is too small to tell neighbouring angles apart.
 std::optional<Angles> angles_of(Entries& entries, std::size_t exponents);
 
-// The quantities "show" names, in the order given; none where it is absent.
-std::optional<std::vector<quantity::Id>> shown_of(Entries& entries);
-
 // The curves of an answer's Berg chart as k-berg-table chooses them from its options: the
 // harmonics `read` where "harmonics" is given, gamma_k where "show" names gamma without alpha.
 std::optional<answer_charts::BergChoice> berg_choice_of(
@@ -63,9 +44,6 @@ std::optional<answer_charts::BergChoice> berg_choice_of(
 // "chart_note" instead, which says so.
 void write_chart(Json& json, std::size_t exponents, std::size_t series,
                  const std::function<std::string()>& draw);
-
-// A coefficient as the results screen edits it, without blanks.
-std::string coefficient(double value);
 
 // The answer that names every wrong entry.
 std::string refused(const Entries& entries);

@@ -45,12 +45,13 @@ struct TableEntries {
 };
 
 std::optional<TableEntries> table_entries(Entries& entries) {
-  const std::optional<std::vector<double>> exponents = entries.numbers(kExponent, kMostExponents);
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
   const auto angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<std::vector<int>> harmonics =
       entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
-  const std::optional<std::vector<quantity::Id>> shown = shown_of(entries);
-  const std::optional<double> xi = entries.number(kXi);
+  const std::optional<std::vector<quantity::Id>> shown = entries.shown();
+  const std::optional<double> xi = entries.number(entry_rules::kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;
   quantity::View view{*harmonics, *shown, false, *xi, entries.has("decimal-comma")};
   const std::string half = entries.text("half");
@@ -134,26 +135,22 @@ std::optional<std::vector<double>> values_of(std::string_view text) {
 }  // namespace
 
 std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
-  const std::optional<double> from = entries.number(kFrom);
-  const std::optional<double> to = entries.number(kTo);
-  const std::optional<double> step = entries.number(kStep);
+  const std::optional<double> from = entries.number(entry_rules::kFrom);
+  const std::optional<double> to = entries.number(entry_rules::kTo);
+  const std::optional<double> step = entries.number(entry_rules::kStep);
   if (!from || !to || !step) return std::nullopt;
+  const sweep::Range range{*from, *to, *step};
   if (*from > *to) {
-    entries.refuse(kFrom.name, "Начальный угол " + textio::parameter_text(*from) +
-                                   " больше конечного " + textio::parameter_text(*to));
+    entries.refuse(entry_rules::from_above_to(range));
     return std::nullopt;
   }
-  const sweep::Range range{*from, *to, *step};
   const std::int64_t count = sweep::count(range, kMostRows);
   if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) + " — получится больше " +
-                                   std::to_string(kMostRows) + " строк");
+    entries.refuse(entry_rules::too_many_rows(range, entries.text("step"), kMostRows));
     return std::nullopt;
   }
   if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
-    entries.refuse(kStep.name, "Шаг: " + quoted(entries.text(kStep.name)) +
-                                   " — слишком мал: соседние углы около " +
-                                   textio::shortest_text(*repeated) + " совпадают");
+    entries.refuse(entry_rules::step_too_small(range, entries.text("step"), *repeated));
     return std::nullopt;
   }
   return Angles{range, count};
@@ -187,7 +184,7 @@ std::string table_chart(Entries& entries, std::string_view values) {
   const std::size_t series = table->chart.harmonics.size();
   const auto count = static_cast<std::size_t>(table->angles.count);
   if (!read || read->size() != table->exponents.size() * series * count) {
-    entries.refuse("half", "Диаграмма: значения кривых не прочитаны");
+    entries.refuse({"half", refusals::Kind::curves_unread, {}});
     return refused(entries);
   }
   Json json;

@@ -1,0 +1,225 @@
+// What each entry k-berg-table and the page take is, once for both: its name, its help, its
+// label, its bounds, what it stands for where it is absent, and how its text is read. Each
+// reader takes the text as typed and gives the value or a refusal; k-berg-table and the page
+// read through the same ones, so that they take and refuse the same texts.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/berg.h"
+#include "engine/quantity.h"
+#include "engine/sweep.h"
+#include "report/refusals.h"
+
+namespace entry_rules {
+
+// How an entry's text is read.
+enum class Grammar {
+  number,        // with a decimal point or a decimal comma: "90.5", "90,5"
+  numbers,       // numbers separated by ";", where a comma is ambiguous: "1;1.5"
+  whole_number,  // digits alone: not "2.0", not "+2"
+  harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
+  names,         // quantities' names separated by ",": "alpha,g1"
+  flag,          // present or absent, its text unread
+};
+
+constexpr double kNoBound = std::numeric_limits<double>::infinity();
+
+struct Description {
+  std::string_view name;  // the long option without dashes, the page's name for it too
+  // The help of --help, with {lowest}, {highest}, {default} and {quantities} standing for
+  // the bounds, the default and the list of quantities; empty for an entry of the page alone.
+  std::string_view help = "";
+  std::string_view label = "";  // as the page's refusals name it
+  std::string_view unit = "";   // as the page writes it; empty for a pure number
+  Grammar grammar = Grammar::number;
+  double lowest = -kNoBound;  // an infinite bound is no bound; a finite number is asked for
+  double highest = kNoBound;
+  bool above = false;  // `lowest` itself is refused
+  // The text an absent entry stands for; empty where one must be typed, or where what it
+  // stands for depends on the answer asked for (the harmonics shown).
+  std::string_view absent = "";
+};
+
+inline constexpr Description kAngle{.name = "angle",
+                                    .label = "Угол отсечки",
+                                    .unit = "°",
+                                    .lowest = berg::kLowestAngle,
+                                    .highest = berg::kHighestAngle};
+inline constexpr Description kFrom{
+    .name = "from",
+    .help = "First cut-off angle θ, degrees, {lowest} to {highest} [{default}]",
+    .label = "Начальный угол",
+    .unit = "°",
+    .lowest = berg::kLowestAngle,
+    .highest = berg::kHighestAngle,
+    .absent = "5"};
+inline constexpr Description kTo{
+    .name = "to",
+    .help = "Last cut-off angle θ at most, {lowest} to {highest} [{default}]",
+    .label = "Конечный угол",
+    .unit = "°",
+    .lowest = berg::kLowestAngle,
+    .highest = berg::kHighestAngle,
+    .absent = "180"};
+inline constexpr Description kStep{
+    .name = "step",
+    .help = "Step between angles, degrees, above {lowest} [{default}]",
+    .label = "Шаг",
+    .unit = "°",
+    .lowest = 0.0,
+    .above = true,
+    .absent = "5"};
+inline constexpr Description kExponent{
+    .name = "exponent",
+    .help =
+        "Exponent of the pulse function, {lowest} to {highest};\n"
+        "repeat the option (or separate exponents by ;)\n"
+        "for one block of rows each [{default}]",
+    .label = "Степень функции",
+    .grammar = Grammar::numbers,
+    .lowest = berg::kLowestExponent,
+    .highest = berg::kHighestExponent,
+    .absent = "1"};
+inline constexpr Description kHarmonics{.name = "harmonics",
+                                        .help =
+                                            "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
+                                            "table as many of 0-9 as fit in 79 columns; 0-9\n"
+                                            "in CSV, 0-3 on the chart, 1-9 with --optimum]",
+                                        .label = "Гармоники",
+                                        .grammar = Grammar::harmonics,
+                                        .lowest = 0.0,
+                                        .highest = berg::kHarmonics - 1};
+inline constexpr Description kShow{.name = "show",
+                                   .help =
+                                       "What each row shows, any of:\n{quantities}"
+                                       "CSV adds their columns to its usual ones; the\n"
+                                       "chart draws γ when gamma is shown without alpha",
+                                   .label = "Показать",
+                                   .grammar = Grammar::names};
+inline constexpr Description kXi{.name = "xi",
+                                 .help =
+                                     "Voltage utilisation ξ of η and of a stage,\n"
+                                     "{lowest} < ξ <= {highest} [{default}]",
+                                 .label = "ξ",
+                                 .lowest = 0.0,
+                                 .highest = 1.0,
+                                 .above = true,
+                                 .absent = "1"};
+inline constexpr Description kExact{.name = "exact",
+                                    .help =
+                                        "Rows, CSV and chart from the true Berg integral\n"
+                                        "instead of the dialogue's 4096 samples",
+                                    .label = "По интегралу Берга",
+                                    .grammar = Grammar::flag};
+inline constexpr Description kAngleForG1{.name = "angle-for-g1",
+                                         .help =
+                                             "Instead of the rows: for each exponent the angle\n"
+                                             "at which g1 = α1/α0 equals G, and η there",
+                                         .label = "g1"};
+inline constexpr Description kDecimalComma{
+    .name = "decimal-comma",
+    .help =
+        "Numbers with a decimal comma, and CSV fields\n"
+        "separated by ;, as a Russian-locale spreadsheet\nopens them",
+    .label = "Десятичная запятая",
+    .grammar = Grammar::flag};
+inline constexpr Description kSupply{.name = "supply",
+                                     .help = "Supply voltage E of the stage, volts",
+                                     .label = "E",
+                                     .unit = "В",
+                                     .lowest = 0.0,
+                                     .above = true};
+inline constexpr Description kPower{.name = "power",
+                                    .help = "Output power at the harmonic, watts",
+                                    .label = "P",
+                                    .unit = "Вт",
+                                    .lowest = 0.0,
+                                    .above = true};
+inline constexpr Description kHarmonic{.name = "harmonic",
+                                       .help =
+                                           "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
+                                           "for a frequency multiplier [{default}]",
+                                       .label = "Гармоника n",
+                                       .grammar = Grammar::whole_number,
+                                       .lowest = 1.0,
+                                       .highest = berg::kHarmonics - 1,
+                                       .absent = "1"};
+inline constexpr Description kSaturation{.name = "saturation",
+                                         .help =
+                                             "Slope of the saturation line, A/V: the stage in\n"
+                                             "the critical regime (instead of --xi)",
+                                         .label = "Sкр",
+                                         .unit = "А/В",
+                                         .lowest = 0.0,
+                                         .above = true};
+inline constexpr Description kSlope{.name = "slope",
+                                    .help = "Slope S of the device's law i = S (u - E')^p",
+                                    .label = "S",
+                                    .lowest = 0.0,
+                                    .above = true};
+inline constexpr Description kCutoff{.name = "cutoff",
+                                     .help =
+                                         "Cut-off voltage E' of that law, volts: with\n"
+                                         "--slope, the drive and the bias",
+                                     .label = "E'",
+                                     .unit = "В"};
+
+// Every entry, for a name looked up.
+inline constexpr const Description* kAll[] = {
+    &kAngle, &kFrom,     &kTo,         &kStep,       &kExponent,     &kHarmonics,
+    &kShow,  &kXi,       &kExact,      &kAngleForG1, &kDecimalComma, &kSupply,
+    &kPower, &kHarmonic, &kSaturation, &kSlope,      &kCutoff};
+
+// The entry of that name; nothing where there is none.
+const Description* named(std::string_view name);
+
+// The help of --help, its bounds and default filled in.
+std::string help_of(const Description& entry);
+
+// The value read, or why the text was refused.
+template <typename Value>
+struct Read {
+  Value value{};
+  std::optional<refusals::Refusal> refusal;
+};
+
+// A number as typed, without its bounds: a decimal point or a decimal comma, an optional sign
+// and exponent; an infinity as "inf", which its bounds refuse; no blanks.
+Read<double> read_number(const Description& entry, std::string_view typed);
+// A refusal of `value` (typed as `typed`) where it is beyond the entry's bounds: an entry with
+// no bound still asks for a finite number.
+std::optional<refusals::Refusal> refusal_of_bounds(const Description& entry, double value,
+                                                   std::string_view typed);
+// Both of these.
+Read<double> read_bounded(const Description& entry, std::string_view typed);
+// The numbers of each text given, separated by ";"; the entry's absent text where none is.
+// Each within the entry's bounds where `bounded` is set.
+Read<std::vector<double>> read_numbers(const Description& entry,
+                                       const std::vector<std::string>& given, bool bounded = false);
+// A whole number, without its bounds.
+Read<int> read_whole_number(const Description& entry, std::string_view typed);
+// The harmonics of each text given, each once, in increasing order.
+Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
+// The quantities of each text given, each once, in the order given.
+Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
+
+// The refusals of a range of angles: its first angle above its last; a step (typed as
+// `typed_step`) too small to tell the angles near `repeated` apart, or that makes more than
+// `most` rows.
+refusals::Refusal from_above_to(const sweep::Range& range);
+refusals::Refusal step_too_small(const sweep::Range& range, std::string_view typed_step,
+                                 double repeated);
+refusals::Refusal too_many_rows(const sweep::Range& range, std::string_view typed_step,
+                                std::int64_t most);
+
+// The refusal of a wanted g1 that `exponent` cannot reach between the lowest and the highest
+// angle.
+refusals::Refusal g1_out_of_reach(double g1, double exponent);
+
+}  // namespace entry_rules
