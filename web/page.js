@@ -390,10 +390,17 @@ function prepare(view) {
   });
 }
 
-async function start() {
+// The module's bytes, which the page holds gzipped, as base64.
+async function moduleBytes() {
   const text = atob(document.getElementById('module').textContent);
-  const bytes = new Uint8Array(text.length);
-  for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  const packed = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; ++i) packed[i] = text.charCodeAt(i);
+  const unpacked = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  return new Uint8Array(await new Response(unpacked).arrayBuffer());
+}
+
+async function start() {
+  const bytes = await moduleBytes();
   module = (await WebAssembly.instantiate(bytes)).instance.exports;
   module._initialize();
   helper = startHelper(bytes);
