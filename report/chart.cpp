@@ -439,20 +439,18 @@ std::vector<double> ticks(const Axis& axis) {
   return at;
 }
 
-std::string too_many_curves(std::size_t exponents, std::size_t series) {
+std::optional<refusals::Refusal> too_many_curves(std::size_t exponents, std::size_t series) {
+  const std::string count = std::to_string(exponents);
+  const std::string most_of_one = std::to_string(kMostExponentsOfOneSeries);
   if (series > 1 && exponents > kMostExponentsOfSeveral) {
-    return std::to_string(exponents) +
-           " exponents with several harmonics cannot be told apart: " + "draw at most " +
-           std::to_string(kMostExponentsOfSeveral) +
-           ", or one harmonic (--harmonics N) for up to " +
-           std::to_string(kMostExponentsOfOneSeries);
+    return refusals::Refusal{"svg",
+                             refusals::Kind::curves_of_several,
+                             {count, std::to_string(kMostExponentsOfSeveral), most_of_one}};
   }
   if (exponents > kMostExponentsOfOneSeries) {
-    return std::to_string(exponents) +
-           " exponents cannot be told apart on one chart: draw at most " +
-           std::to_string(kMostExponentsOfOneSeries);
+    return refusals::Refusal{"svg", refusals::Kind::curves_of_one, {count, most_of_one}};
   }
-  return "";
+  return std::nullopt;
 }
 
 Chart::Chart(const ChartView& view)

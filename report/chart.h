@@ -5,18 +5,20 @@
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/sweep.h"
+#include "report/refusals.h"
 
 namespace chart {
 
-// Why curves for `exponents` exponents and `series` series could not all be told apart, or ""
-// when they can: with several series each has its colour and each exponent its dash pattern
-// (or, for a single angle, its shape), six of them; with one series each exponent has a
-// colour and a pattern, twenty.
-std::string too_many_curves(std::size_t exponents, std::size_t series);
+// Why curves for `exponents` exponents and `series` series could not all be told apart, as a
+// refusal of the entry that asks for the chart, svg; nothing when they can: with several
+// series each has its colour and each exponent its dash pattern (or, for a single angle, its
+// shape), six of them; with one series each exponent has a colour and a pattern, twenty.
+std::optional<refusals::Refusal> too_many_curves(std::size_t exponents, std::size_t series);
 
 // One curve of each exponent's block.
 struct Series {

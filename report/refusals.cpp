@@ -1,7 +1,9 @@
 #include "report/refusals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <span>
 #include <string_view>
 
 #include "report/entry_rules.h"
@@ -47,6 +49,20 @@ constexpr std::string_view kEnglish[] = {
     "degrees",
     "'{0}' has no harmonic from 1 to 9 for --optimum",
     "the values of the chart's curves do not read back",
+    "is for --stage only",
+    "cannot be given with --{0}",
+    "needs the supply voltage, --supply E",
+    "needs the output power, --power P",
+    "is not used by --{0}",
+    "is not used by --stage: its harmonic is --harmonic N",
+    "is used by --{0} only for its chart, with --svg",
+    "is used by the table only for eta and etan in --show",
+    "'{0}' leaves out alpha, beside which --phases puts the phases",
+    "{0} exponents make {1} searches, more than {2}",
+    "the file name is empty",
+    "{0} exponents with several harmonics cannot be told apart: draw at most {1}, or one "
+    "harmonic (--harmonics N) for up to {2}",
+    "{0} exponents cannot be told apart on one chart: draw at most {1}",
 };
 
 constexpr std::string_view kRussian[] = {
@@ -77,11 +93,30 @@ constexpr std::string_view kRussian[] = {
     "до {4}",
     "{label}: «{0}» — нет ни одной от 1 до 9, у которой искать максимум",
     "Диаграмма: значения кривых не прочитаны",
+    "{label}: только для расчета каскада (--stage)",
+    "{label}: нельзя вместе с --{0}",
+    "Задайте напряжение питания E",
+    "Задайте выходную мощность P",
+    "{label}: --{0} этого не использует",
+    "{label}: --stage этого не использует — гармоника каскада задается как --harmonic N",
+    "{label}: --{0} использует это только для диаграммы, с --svg",
+    "{label}: таблица использует это только для η и ηn в --show",
+    "{label}: «{0}» — без α, рядом с которой --phases ставит фазы",
+    "{label}: {0} значений — это {1} поисков, больше {2}",
+    "{label}: не задано имя файла",
+    "{label}: кривые {0} значений с несколькими гармониками на диаграмме не различить — не больше "
+    "{1}, а с одной гармоникой — до {2}",
+    "{label}: кривые {0} значений на одной диаграмме не различить — не больше {1}",
 };
 
-// A kind added without its words in both catalogues would read beyond them.
-static_assert(std::size(kEnglish) == static_cast<std::size_t>(Kind::curves_unread) + 1 &&
+constexpr bool none_empty(std::span<const std::string_view> words) {
+  return std::none_of(words.begin(), words.end(), [](std::string_view w) { return w.empty(); });
+}
+
+// A kind added without its words in both catalogues would read beyond them, or tell nothing.
+static_assert(std::size(kEnglish) == static_cast<std::size_t>(Kind::curves_of_one) + 1 &&
               std::size(kRussian) == std::size(kEnglish));
+static_assert(none_empty(kEnglish) && none_empty(kRussian));
 
 // An entry the refusal names that is no entry (a name mistyped, --stage) is named as it is.
 Description description_of(const Refusal& refusal) {

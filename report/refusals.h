@@ -35,6 +35,19 @@ enum class Kind {
                            //  lowest angle, highest angle}
   no_maxima,               // {typed harmonics}: none from 1 up, where the first maxima are sought
   curves_unread,           // {}: the page's halves of a table gave curves that do not read back
+  stage_only,              // {}: an entry of a stage given for another answer
+  not_with,                // {the entry of the other answer}: two answers asked for at once
+  needs_supply,            // {}: a stage without its supply voltage
+  needs_power,             // {}: a stage without its output power
+  not_used,                // {the entry of the answer}: an entry the answer would ignore
+  harmonic_of_stage,       // {}: the harmonics of a table given for a stage, which takes one
+  chart_only,              // {the entry of the answer}: given without a chart to use it for
+  efficiency_only,         // {}: xi given to a table that shows no efficiency
+  phases_without_alpha,    // {typed}: the quantities shown leave out what the phases stand by
+  too_many_searches,       // {exponents, searches, most searches}
+  no_file_name,            // {}
+  curves_of_several,       // {exponents, most exponents, most exponents of one harmonic}
+  curves_of_one,           // {exponents, most exponents}
 };
 
 // A refusal of one entry: its name (a long option without dashes, as the page names it too),

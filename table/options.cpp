@@ -27,12 +27,13 @@ constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 using entry_rules::Description;
 using refusals::Kind;
 
-[[noreturn]] void reject(std::string_view option, const std::string& reason) {
-  throw textio::Error(std::string(option) + ": " + reason);
-}
-
 [[noreturn]] void refuse(const Description& entry, Kind kind, std::vector<std::string> values) {
   throw Refused({std::string(entry.name), kind, std::move(values)});
+}
+
+// An option is refused as the entry its long name without the dashes names.
+[[noreturn]] void refuse(std::string_view option, Kind kind, std::vector<std::string> values = {}) {
+  throw Refused({std::string(option.substr(2)), kind, std::move(values)});
 }
 
 template <typename Value>
@@ -137,13 +138,13 @@ constexpr const char* kStageOptions[] = {"--supply", "--power",  "--saturation",
 // Which of the stage's options go together, and that --stage has what it needs.
 void check_stage_given(const Given& given) {
   for (const char* option : kStageOptions) {
-    if (!given.stage && given.has(option)) reject(option, "is for --stage only");
+    if (!given.stage && given.has(option)) refuse(option, Kind::stage_only);
   }
   if (!given.stage) return;
-  if (given.optimum) reject("--stage", "cannot be given with --optimum");
-  if (given.has("--angle-for-g1")) reject("--stage", "cannot be given with --angle-for-g1");
-  if (!given.has("--supply")) reject("--stage", "needs the supply voltage, --supply E");
-  if (!given.has("--power")) reject("--stage", "needs the output power, --power P");
+  if (given.optimum) refuse("--stage", Kind::not_with, {"optimum"});
+  if (given.has("--angle-for-g1")) refuse("--stage", Kind::not_with, {"angle-for-g1"});
+  if (!given.has("--supply")) refuse("--stage", Kind::needs_supply);
+  if (!given.has("--power")) refuse("--stage", Kind::needs_power);
   if (given.has("--xi") == given.has("--saturation")) {
     throw Refused({"stage", Kind::one_of_two, {}});
   }
@@ -177,19 +178,9 @@ constexpr OptionUse kOptionUses[] = {
     {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways}},
 };
 
-std::string answer_name(Answer answer) {
-  switch (answer) {
-    case Answer::rows:
-      break;
-    case Answer::optimum:
-      return "--optimum";
-    case Answer::angle_for_g1:
-      return "--angle-for-g1";
-    case Answer::stage:
-      return "--stage";
-  }
-  return "the table";
-}
+// The entry that asks for each answer, in the order of Answer; the rows are asked for by none,
+// and use each option they take.
+constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage"};
 
 bool shows_efficiency(const Given& given) {
   const std::vector<std::string> names = items_of(given.shown, ',');
@@ -197,27 +188,23 @@ bool shows_efficiency(const Given& given) {
          std::find(names.begin(), names.end(), "etan") != names.end();
 }
 
-// The option meant where `option` is not used, if it is a likely slip.
-std::string hint_for(std::string_view option, Answer answer) {
-  return option == "--harmonics" && answer == Answer::stage ? ": its harmonic is --harmonic N" : "";
-}
-
 // An option the answer would ignore is a slip (--harmonics for --harmonic), not a wish.
 void check_used(const Given& given) {
   const Answer answer = answer_of(given);
-  const std::string name = answer_name(answer);
+  const std::string name = kAnswerEntries[static_cast<std::size_t>(answer)];
   for (const OptionUse& option : kOptionUses) {
     if (!given.has(option.option)) continue;
     switch (option.by_answer[static_cast<std::size_t>(answer)]) {
       case Use::never:
-        reject(option.option, "is not used by " + name + hint_for(option.option, answer));
+        // The stage's own harmonic is the likely meaning.
+        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage)
+          refuse(option.option, Kind::harmonic_of_stage);
+        refuse(option.option, Kind::not_used, {name});
       case Use::for_the_chart:
-        if (!given.has("--svg"))
-          reject(option.option, "is used by " + name + " only for its chart, with --svg");
+        if (!given.has("--svg")) refuse(option.option, Kind::chart_only, {name});
         break;
       case Use::for_efficiency:
-        if (!shows_efficiency(given))
-          reject(option.option, "is used by " + name + " only for eta and etan in --show");
+        if (!shows_efficiency(given)) refuse(option.option, Kind::efficiency_only);
         break;
       case Use::always:
         break;
@@ -277,8 +264,9 @@ void check_searches(const Options& options) {
                                 : options.answer == Answer::angle_for_g1 ? exponents
                                                                          : 0;
   if (searches > rows::kMostSearches) {
-    reject("--exponent", std::to_string(exponents) + " exponents make " + std::to_string(searches) +
-                             " searches, more than " + std::to_string(rows::kMostSearches));
+    refuse(
+        entry_rules::kExponent, Kind::too_many_searches,
+        {std::to_string(exponents), std::to_string(searches), std::to_string(rows::kMostSearches)});
   }
 }
 
@@ -326,8 +314,7 @@ void check(const Options& options, const Given& given) {
   check_range(entry_rules::kXi, options.view.xi);
   if (options.view.phases && !options.view.shown.empty() &&
       !shows(options.view.shown, quantity::Id::alpha)) {
-    reject("--show",
-           "'" + joined(given.shown) + "' leaves out alpha, beside which --phases puts the phases");
+    refuse(entry_rules::kShow, Kind::phases_without_alpha, {joined(given.shown)});
   }
   if (options.answer == Answer::optimum && options.optimum_harmonics.empty()) {
     refuse(entry_rules::kHarmonics, Kind::no_maxima, {joined(given.harmonics)});
@@ -337,12 +324,12 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::stage) check_stage(options.stage);
   check_rows(options, given);
   check_searches(options);
-  if (given.has("--svg") && options.svg_file.empty()) reject("--svg", "the file name is empty");
+  if (given.has("--svg") && options.svg_file.empty()) refuse("--svg", Kind::no_file_name);
   if (!options.svg_file.empty()) {
-    const std::string refusal = chart::too_many_curves(
+    const std::optional<refusals::Refusal> refusal = chart::too_many_curves(
         options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
                                                                   : options.chart.harmonics.size());
-    if (!refusal.empty()) reject("--svg", refusal);
+    if (refusal) throw Refused(*refusal);
   }
 }
 

@@ -74,11 +74,10 @@ struct Command {
 Command parse_command_line(int argc, const char* const* argv);
 
 // The run the given texts describe, with the defaults of what was not given. A text that is not a
-// number raises a Refused naming the option and the text.
+// number, or an option the answer does not take, raises a Refused naming the option.
 Options resolve(const Given& given);
 
-// Raises a Refused for any value out of its range, and a textio::Error, one line naming the
-// option, for any choice that contradicts another.
+// Raises a Refused for any value out of its range, and for any choice that contradicts another.
 void check(const Options& options, const Given& given);
 
 }  // namespace table

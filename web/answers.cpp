@@ -46,7 +46,7 @@ std::optional<answer_charts::BergChoice> berg_choice_of(
 
 void write_chart(Json& json, std::size_t exponents, std::size_t series,
                  const std::function<std::string()>& draw) {
-  if (chart::too_many_curves(exponents, series).empty()) {
+  if (!chart::too_many_curves(exponents, series)) {
     json.name("chart").string(draw());
   } else {
     json.name("chart_note")
