@@ -81,7 +81,7 @@ std::string calculation(Entries& entries) {
 std::string best_angles(Entries& entries) {
   const std::optional<std::vector<double>> exponents =
       entries.numbers(entry_rules::kExponent, kMostExponents);
-  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::optional<std::vector<int>> chosen = entries.harmonics(kBestAnglesHarmonics);
   const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries, chosen);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<answer_charts::BergChoice> choice = berg_choice_of(entries, chosen);
@@ -113,7 +113,7 @@ std::string angle_for_g1(Entries& entries) {
       entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<answer_charts::BergChoice> choice =
-      berg_choice_of(entries, entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+      berg_choice_of(entries, entries.harmonics(kTableHarmonics));
   if (!g1 || !xi || !exponents || !angles || !choice) return refused(entries);
   std::vector<berg::Result> found;
   for (double exponent : *exponents) {

@@ -24,6 +24,11 @@ class Json;
 // More exponents than a page can show side by side.
 constexpr std::size_t kMostExponents = 10;
 
+// The harmonics shown where none are chosen: by a table, its chart and the other charts, and
+// by the best angles, which seek no maximum of the constant term.
+constexpr std::string_view kTableHarmonics = "0-9";
+constexpr std::string_view kBestAnglesHarmonics = "1-9";
+
 // The angles of a range, "from", "to" and "step", and how many there are.
 struct Angles {
   sweep::Range range;
