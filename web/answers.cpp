@@ -35,6 +35,41 @@ rows::Pass pass_of(const Entries& entries) {
   return entries.has("exact") ? rows::Pass::exact : rows::Pass::sampled;
 }
 
+// The keyboard a phone offers for the entry's text.
+std::string_view input_mode_of(entry_rules::Grammar grammar) {
+  switch (grammar) {
+    case entry_rules::Grammar::number:
+      return "decimal";
+    case entry_rules::Grammar::whole_number:
+      return "numeric";
+    default:
+      return "text";
+  }
+}
+
+// How a form shows an entry: what it names it, the text it stands for when left empty, and
+// the keyboard for it.
+struct Field {
+  std::string label;
+  std::string_view placeholder;
+  std::string_view input_mode;
+};
+
+Field field_of(const entry_rules::Description& entry, const Entries& view) {
+  using namespace entry_rules;
+  Field field{form_label_of(entry), entry.absent, input_mode_of(entry.grammar)};
+  if (&entry == &kHarmonics) {
+    field.placeholder = view.has("optimum") ? kBestAnglesHarmonics : kTableHarmonics;
+  }
+  // A stage takes ξ or Sкр: there an empty ξ stands for no value.
+  if (&entry == &kXi && view.has("stage")) field = {std::string(entry.label), "", "decimal"};
+  // The calculation asks for one exponent, as the dialogue asks for it.
+  if (&entry == &kExponent && view.has(kAngle.name)) {
+    field = {"Степень функции (1-5)", entry.absent, "decimal"};
+  }
+  return field;
+}
+
 }  // namespace
 
 std::optional<answer_charts::BergChoice> berg_choice_of(
@@ -137,6 +172,19 @@ std::string angle_for_g1(Entries& entries) {
     return std::move(drawn).finish();
   });
   return json.close_object().text();
+}
+
+std::string form(const Entries& entries) {
+  Json json;
+  json.open_array();
+  for (const entry_rules::Description* entry : entry_rules::kAll) {
+    if (entry->form.empty()) continue;
+    const Field field = field_of(*entry, entries);
+    json.open_object().name("name").string(entry->name).name("label").string(field.label);
+    json.name("placeholder").string(field.placeholder);
+    json.name("inputmode").string(field.input_mode).close_object();
+  }
+  return json.close_array().text();
 }
 
 }  // namespace web

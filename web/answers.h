@@ -104,4 +104,9 @@ std::string stage_csv(Entries& entries);
 // The quantities a table can show, for the page's choice: [{"name", "label"}...].
 std::string quantities();
 
+// Each entry a form has, as the form of the view that `entries` name (as the page names its
+// views in a link) shows it: [{"name", "label", "placeholder", "inputmode"}...], the
+// placeholder being the text the absent entry stands for in that view.
+std::string form(const Entries& entries);
+
 }  // namespace web

@@ -22,6 +22,7 @@ const views = {
 };
 const quantitiesKind = 5;
 const tableChartKind = 8;
+const formKind = 9;
 
 let module;
 // A second instance of the module, in a worker: it computes every other angle of a table while
@@ -368,13 +369,27 @@ function show(view, area, reply) {
     ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
 
-// Gives each entry a place for its refusal, tied to it and read out by screen readers when it
-// changes (the answer itself is not read out at each keystroke).
+// Each entry of a view's form as the module describes it, by name: {label, placeholder (the
+// text an empty entry stands for), inputmode}. The view is named as its link names it.
+function formOf(view) {
+  const {named} = views[view];
+  return new Map(ask(formKind, named ? [[named, '']] : []).map(entry => [entry.name, entry]));
+}
+
+// Names each entry and shows what it stands for when empty, as the module describes it; an
+// entry marked to start with that text starts with it. Gives each entry a place for its
+// refusal, tied to it and read out by screen readers when it changes (the answer itself is not
+// read out at each keystroke).
 function prepare(view) {
   const form = section(view).querySelector('form');
+  const described = formOf(view);
   for (const input of textInputs(form)) {
+    const {label, placeholder, inputmode} = described.get(input.name);
     input.id = `${view}-${input.name}`;
-    Object.assign(input, {autocomplete: 'off', spellcheck: false});
+    Object.assign(input, {autocomplete: 'off', spellcheck: false, placeholder,
+      inputMode: inputmode});
+    if ('default' in input.dataset) input.value = placeholder;
+    input.closest('label').prepend(`${label} `);
     const note = Object.assign(document.createElement('p'), {className: 'refusal'});
     note.setAttribute('aria-live', 'polite');
     note.id = `${input.id}-refusal`;
