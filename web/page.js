@@ -336,14 +336,16 @@ const note = text => html('p', {class: 'note'}, text);
 
 // The answer's chart, the SVG that k-berg-table writes, as a picture of its own: an <img> of a
 // blob: URL, so that nothing of it is parsed into the page, and it runs no script and loads
-// nothing. The URL of the chart it replaces in `area` is let go. Where the chart has too many
-// curves to tell apart, the note that says so.
+// nothing; in a block that scrolls sideways, as a wide table does, where the screen is too
+// narrow for its text to stay readable. The URL of the chart it replaces in `area` is let go.
+// Where the chart has too many curves to tell apart, the note that says so.
 function picture(area, reply, alt) {
   if (area.chartUrl) URL.revokeObjectURL(area.chartUrl);
   area.chartUrl = undefined;
   if (reply.chart === undefined) return note(reply.chart_note);
   area.chartUrl = URL.createObjectURL(new Blob([reply.chart], {type: 'image/svg+xml'}));
-  return html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660});
+  return html('div', {class: 'chart-block', tabindex: '0', role: 'region', 'aria-label': alt},
+    html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660}));
 }
 
 // The view's CSV in both forms, asked for when a button is pressed.
