@@ -107,6 +107,14 @@ std::string help_of(const Description& entry) {
   return help;
 }
 
+std::string form_label_of(const Description& entry) {
+  std::string label(entry.form);
+  replace(label, "{lowest}", textio::shortest_text(entry.lowest));
+  replace(label, "{highest}", textio::shortest_text(entry.highest));
+  replace(label, "{unit}", std::string(entry.unit));
+  return label;
+}
+
 Read<double> read_number(const Description& entry, std::string_view typed) {
   std::string text(typed);
   // A decimal comma as the dialogue takes it ("90,5"), where it is the only mark.

@@ -44,13 +44,18 @@ struct Description {
   // The text an absent entry stands for; empty where one must be typed, or where what it
   // stands for depends on the answer asked for (the harmonics shown).
   std::string_view absent = "";
+  // The page's form names it thus, with {lowest}, {highest} and {unit} as in the help; empty
+  // for an entry no form has a field for.
+  std::string_view form = "";
 };
 
 inline constexpr Description kAngle{.name = "angle",
                                     .label = "Угол отсечки",
                                     .unit = "°",
                                     .lowest = berg::kLowestAngle,
-                                    .highest = berg::kHighestAngle};
+                                    .highest = berg::kHighestAngle,
+                                    // As the dialogue asks for it.
+                                    .form = "Угол отсечки, (5-180)"};
 inline constexpr Description kFrom{
     .name = "from",
     .help = "First cut-off angle θ, degrees, {lowest} to {highest} [{default}]",
@@ -58,7 +63,8 @@ inline constexpr Description kFrom{
     .unit = "°",
     .lowest = berg::kLowestAngle,
     .highest = berg::kHighestAngle,
-    .absent = "5"};
+    .absent = "5",
+    .form = "Углы от"};
 inline constexpr Description kTo{
     .name = "to",
     .help = "Last cut-off angle θ at most, {lowest} to {highest} [{default}]",
@@ -66,7 +72,8 @@ inline constexpr Description kTo{
     .unit = "°",
     .lowest = berg::kLowestAngle,
     .highest = berg::kHighestAngle,
-    .absent = "180"};
+    .absent = "180",
+    .form = "до"};
 inline constexpr Description kStep{
     .name = "step",
     .help = "Step between angles, degrees, above {lowest} [{default}]",
@@ -74,7 +81,8 @@ inline constexpr Description kStep{
     .unit = "°",
     .lowest = 0.0,
     .above = true,
-    .absent = "5"};
+    .absent = "5",
+    .form = "с шагом"};
 inline constexpr Description kExponent{
     .name = "exponent",
     .help =
@@ -85,7 +93,8 @@ inline constexpr Description kExponent{
     .grammar = Grammar::numbers,
     .lowest = berg::kLowestExponent,
     .highest = berg::kHighestExponent,
-    .absent = "1"};
+    .absent = "1",
+    .form = "Степени функции, через ;"};
 inline constexpr Description kHarmonics{.name = "harmonics",
                                         .help =
                                             "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
@@ -94,7 +103,8 @@ inline constexpr Description kHarmonics{.name = "harmonics",
                                         .label = "Гармоники",
                                         .grammar = Grammar::harmonics,
                                         .lowest = 0.0,
-                                        .highest = berg::kHarmonics - 1};
+                                        .highest = berg::kHarmonics - 1,
+                                        .form = "Гармоники, как 0-3 или 1,3,5"};
 inline constexpr Description kShow{.name = "show",
                                    .help =
                                        "What each row shows, any of:\n{quantities}"
@@ -110,7 +120,8 @@ inline constexpr Description kXi{.name = "xi",
                                  .lowest = 0.0,
                                  .highest = 1.0,
                                  .above = true,
-                                 .absent = "1"};
+                                 .absent = "1",
+                                 .form = "ξ для КПД η"};
 inline constexpr Description kExact{.name = "exact",
                                     .help =
                                         "Rows, CSV and chart from the true Berg integral\n"
@@ -121,7 +132,8 @@ inline constexpr Description kAngleForG1{.name = "angle-for-g1",
                                          .help =
                                              "Instead of the rows: for each exponent the angle\n"
                                              "at which g1 = α1/α0 equals G, and η there",
-                                         .label = "g1"};
+                                         .label = "g1",
+                                         .form = "g1 = α1/α0"};
 inline constexpr Description kDecimalComma{
     .name = "decimal-comma",
     .help =
@@ -134,22 +146,26 @@ inline constexpr Description kSupply{.name = "supply",
                                      .label = "E",
                                      .unit = "В",
                                      .lowest = 0.0,
-                                     .above = true};
+                                     .above = true,
+                                     .form = "Напряжение питания E, {unit}"};
 inline constexpr Description kPower{.name = "power",
                                     .help = "Output power at the harmonic, watts",
                                     .label = "P",
                                     .unit = "Вт",
                                     .lowest = 0.0,
-                                    .above = true};
-inline constexpr Description kHarmonic{.name = "harmonic",
-                                       .help =
-                                           "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
-                                           "for a frequency multiplier [{default}]",
-                                       .label = "Гармоника n",
-                                       .grammar = Grammar::whole_number,
-                                       .lowest = 1.0,
-                                       .highest = berg::kHarmonics - 1,
-                                       .absent = "1"};
+                                    .above = true,
+                                    .form = "Мощность Pn, {unit}"};
+inline constexpr Description kHarmonic{
+    .name = "harmonic",
+    .help =
+        "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
+        "for a frequency multiplier [{default}]",
+    .label = "Гармоника n",
+    .grammar = Grammar::whole_number,
+    .lowest = 1.0,
+    .highest = berg::kHarmonics - 1,
+    .absent = "1",
+    .form = "Гармоника n: {lowest} — усилитель, 2-{highest} — умножитель"};
 inline constexpr Description kSaturation{.name = "saturation",
                                          .help =
                                              "Slope of the saturation line, A/V: the stage in\n"
@@ -157,18 +173,21 @@ inline constexpr Description kSaturation{.name = "saturation",
                                          .label = "Sкр",
                                          .unit = "А/В",
                                          .lowest = 0.0,
-                                         .above = true};
+                                         .above = true,
+                                         .form = "или Sкр, {unit}: критический режим"};
 inline constexpr Description kSlope{.name = "slope",
                                     .help = "Slope S of the device's law i = S (u - E')^p",
                                     .label = "S",
                                     .lowest = 0.0,
-                                    .above = true};
+                                    .above = true,
+                                    .form = "Прибор i = S (u - E')^p: S"};
 inline constexpr Description kCutoff{.name = "cutoff",
                                      .help =
                                          "Cut-off voltage E' of that law, volts: with\n"
                                          "--slope, the drive and the bias",
                                      .label = "E'",
-                                     .unit = "В"};
+                                     .unit = "В",
+                                     .form = "и E', {unit}"};
 
 // Every entry, for a name looked up.
 inline constexpr const Description* kAll[] = {
@@ -181,6 +200,8 @@ const Description* named(std::string_view name);
 
 // The help of --help, its bounds and default filled in.
 std::string help_of(const Description& entry);
+// The form's name for it, its bounds and unit filled in.
+std::string form_label_of(const Description& entry);
 
 // The value read, or why the text was refused.
 template <typename Value>

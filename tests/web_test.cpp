@@ -292,6 +292,24 @@ TEST(WebTable, AllHarmonicsWhereNoneAreChosen) {
   EXPECT_NE(web::table(entries).find(R"("α5","α6","α7","α8","α9"],)"), std::string::npos);
 }
 
+// Each form names its entries as their descriptions do, and shows what an empty one stands for
+// in its view (the view named as a link names it).
+TEST(WebForm, EachViewShowsWhatItsEmptyEntriesStandFor) {
+  const std::pair<std::string, std::string> fields[] = {
+      {"", R"({"name":"harmonics","label":"Гармоники, как 0-3 или 1,3,5","placeholder":"0-9",)"},
+      {"optimum", R"("harmonics","label":"Гармоники, как 0-3 или 1,3,5","placeholder":"1-9",)"},
+      {"", R"({"name":"xi","label":"ξ для КПД η","placeholder":"1","inputmode":"decimal"})"},
+      {"stage", R"({"name":"xi","label":"ξ","placeholder":"","inputmode":"decimal"})"},
+      {"stage", R"("label":"Гармоника n: 1 — усилитель, 2-9 — умножитель","placeholder":"1",)"
+                R"("inputmode":"numeric"})"},
+      {"stage", R"({"name":"supply","label":"Напряжение питания E, В","placeholder":"",)"},
+      {"optimum", R"("label":"Степени функции, через ;","placeholder":"1","inputmode":"text"})"},
+      {"angle", R"j("label":"Степень функции (1-5)","placeholder":"1","inputmode":"decimal"})j"}};
+  for (const auto& [view, field] : fields) {
+    EXPECT_NE(web::form(web::Entries(view)).find(field), std::string::npos) << view << field;
+  }
+}
+
 // Each slip of a range, a stage or a search, refused as a value naming its entry and kind.
 TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
   using refusals::Kind;

@@ -35,6 +35,41 @@ rows::Pass pass_of(const Entries& entries) {
   return entries.has("exact") ? rows::Pass::exact : rows::Pass::sampled;
 }
 
+// The keyboard a phone offers for the entry's text.
+std::string_view input_mode_of(entry_rules::Grammar grammar) {
+  switch (grammar) {
+    case entry_rules::Grammar::number:
+      return "decimal";
+    case entry_rules::Grammar::whole_number:
+      return "numeric";
+    default:
+      return "text";
+  }
+}
+
+// How a form shows an entry: what it names it, the text it stands for when left empty, and
+// the keyboard for it.
+struct Field {
+  std::string label;
+  std::string_view placeholder;
+  std::string_view input_mode;
+};
+
+Field field_of(const entry_rules::Description& entry, const Entries& view) {
+  using namespace entry_rules;
+  Field field{form_label_of(entry), entry.absent, input_mode_of(entry.grammar)};
+  if (&entry == &kHarmonics) {
+    field.placeholder = view.has("optimum") ? kBestAnglesHarmonics : kTableHarmonics;
+  }
+  // A stage takes ξ or Sкр: there an empty ξ stands for no value.
+  if (&entry == &kXi && view.has("stage")) field = {std::string(entry.label), "", "decimal"};
+  // The calculation asks for one exponent, as the dialogue asks for it.
+  if (&entry == &kExponent && view.has(kAngle.name)) {
+    field = {"Степень функции (1-5)", entry.absent, "decimal"};
+  }
+  return field;
+}
+
 }  // namespace
 
 std::optional<answer_charts::BergChoice> berg_choice_of(
@@ -81,7 +116,7 @@ std::string calculation(Entries& entries) {
 std::string best_angles(Entries& entries) {
   const std::optional<std::vector<double>> exponents =
       entries.numbers(entry_rules::kExponent, kMostExponents);
-  const std::optional<std::vector<int>> chosen = entries.harmonics({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::optional<std::vector<int>> chosen = entries.harmonics(kBestAnglesHarmonics);
   const std::optional<std::vector<int>> harmonics = harmonics_with_maxima(entries, chosen);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<answer_charts::BergChoice> choice = berg_choice_of(entries, chosen);
@@ -113,7 +148,7 @@ std::string angle_for_g1(Entries& entries) {
       entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
   const std::optional<answer_charts::BergChoice> choice =
-      berg_choice_of(entries, entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+      berg_choice_of(entries, entries.harmonics(kTableHarmonics));
   if (!g1 || !xi || !exponents || !angles || !choice) return refused(entries);
   std::vector<berg::Result> found;
   for (double exponent : *exponents) {
@@ -137,6 +172,19 @@ std::string angle_for_g1(Entries& entries) {
     return std::move(drawn).finish();
   });
   return json.close_object().text();
+}
+
+std::string form(const Entries& entries) {
+  Json json;
+  json.open_array();
+  for (const entry_rules::Description* entry : entry_rules::kAll) {
+    if (entry->form.empty()) continue;
+    const Field field = field_of(*entry, entries);
+    json.open_object().name("name").string(entry->name).name("label").string(field.label);
+    json.name("placeholder").string(field.placeholder);
+    json.name("inputmode").string(field.input_mode).close_object();
+  }
+  return json.close_array().text();
 }
 
 }  // namespace web

@@ -24,6 +24,11 @@ class Json;
 // More exponents than a page can show side by side.
 constexpr std::size_t kMostExponents = 10;
 
+// The harmonics shown where none are chosen: by a table, its chart and the other charts, and
+// by the best angles, which seek no maximum of the constant term.
+constexpr std::string_view kTableHarmonics = "0-9";
+constexpr std::string_view kBestAnglesHarmonics = "1-9";
+
 // The angles of a range, "from", "to" and "step", and how many there are.
 struct Angles {
   sweep::Range range;
@@ -98,5 +103,10 @@ std::string stage_csv(Entries& entries);
 
 // The quantities a table can show, for the page's choice: [{"name", "label"}...].
 std::string quantities();
+
+// Each entry a form has, as the form of the view that `entries` name (as the page names its
+// views in a link) shows it: [{"name", "label", "placeholder", "inputmode"}...], the
+// placeholder being the text the absent entry stands for in that view.
+std::string form(const Entries& entries);
 
 }  // namespace web

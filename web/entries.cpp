@@ -83,9 +83,10 @@ std::optional<int> Entries::whole_number(const entry_rules::Description& entry) 
   return kept(std::move(read));
 }
 
-std::optional<std::vector<int>> Entries::harmonics(std::vector<int> given) {
-  if (!has(entry_rules::kHarmonics.name)) return given;
-  return kept(entry_rules::read_harmonics(texts(entry_rules::kHarmonics.name)));
+std::optional<std::vector<int>> Entries::harmonics(std::string_view absent) {
+  const std::string_view name = entry_rules::kHarmonics.name;
+  return kept(
+      entry_rules::read_harmonics(has(name) ? texts(name) : std::vector{std::string(absent)}));
 }
 
 std::optional<std::vector<quantity::Id>> Entries::shown() {

@@ -33,9 +33,9 @@ class Entries {
                                              std::size_t most);
   // A whole number within the entry's bounds; its absent text read where it is absent.
   std::optional<int> whole_number(const entry_rules::Description& entry);
-  // The harmonics of a list such as "0-3" or "1,3,5", in increasing order, each once; `given`
-  // where the entry is absent.
-  std::optional<std::vector<int>> harmonics(std::vector<int> given);
+  // The harmonics of a list such as "0-3" or "1,3,5", in increasing order, each once; those of
+  // `absent` where the entry is absent.
+  std::optional<std::vector<int>> harmonics(std::string_view absent);
   // The quantities of "show", in the order given, each once; none where it is absent.
   std::optional<std::vector<quantity::Id>> shown();
 

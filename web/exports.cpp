@@ -38,7 +38,8 @@ enum class Kind {
   quantities,
   stage,
   stage_csv,
-  table_chart
+  table_chart,
+  form
 };
 
 // Answers the request in the buffer; the answer stays until the next one.
@@ -75,6 +76,9 @@ extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind)
       break;
     case Kind::table_chart:
       answer = web::table_chart(entries, std::exchange(values, {}));
+      break;
+    case Kind::form:
+      answer = web::form(entries);
       break;
   }
   return answer.data();

@@ -22,6 +22,7 @@ const views = {
 };
 const quantitiesKind = 5;
 const tableChartKind = 8;
+const formKind = 9;
 
 let module;
 // A second instance of the module, in a worker: it computes every other angle of a table while
@@ -335,14 +336,16 @@ const note = text => html('p', {class: 'note'}, text);
 
 // The answer's chart, the SVG that k-berg-table writes, as a picture of its own: an <img> of a
 // blob: URL, so that nothing of it is parsed into the page, and it runs no script and loads
-// nothing. The URL of the chart it replaces in `area` is let go. Where the chart has too many
-// curves to tell apart, the note that says so.
+// nothing; in a block that scrolls sideways, as a wide table does, where the screen is too
+// narrow for its text to stay readable. The URL of the chart it replaces in `area` is let go.
+// Where the chart has too many curves to tell apart, the note that says so.
 function picture(area, reply, alt) {
   if (area.chartUrl) URL.revokeObjectURL(area.chartUrl);
   area.chartUrl = undefined;
   if (reply.chart === undefined) return note(reply.chart_note);
   area.chartUrl = URL.createObjectURL(new Blob([reply.chart], {type: 'image/svg+xml'}));
-  return html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660});
+  return html('div', {class: 'chart-block', tabindex: '0', role: 'region', 'aria-label': alt},
+    html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660}));
 }
 
 // The view's CSV in both forms, asked for when a button is pressed.
@@ -368,13 +371,27 @@ function show(view, area, reply) {
     ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
 
-// Gives each entry a place for its refusal, tied to it and read out by screen readers when it
-// changes (the answer itself is not read out at each keystroke).
+// Each entry of a view's form as the module describes it, by name: {label, placeholder (the
+// text an empty entry stands for), inputmode}. The view is named as its link names it.
+function formOf(view) {
+  const {named} = views[view];
+  return new Map(ask(formKind, named ? [[named, '']] : []).map(entry => [entry.name, entry]));
+}
+
+// Names each entry and shows what it stands for when empty, as the module describes it; an
+// entry marked to start with that text starts with it. Gives each entry a place for its
+// refusal, tied to it and read out by screen readers when it changes (the answer itself is not
+// read out at each keystroke).
 function prepare(view) {
   const form = section(view).querySelector('form');
+  const described = formOf(view);
   for (const input of textInputs(form)) {
+    const {label, placeholder, inputmode} = described.get(input.name);
     input.id = `${view}-${input.name}`;
-    Object.assign(input, {autocomplete: 'off', spellcheck: false});
+    Object.assign(input, {autocomplete: 'off', spellcheck: false, placeholder,
+      inputMode: inputmode});
+    if ('default' in input.dataset) input.value = placeholder;
+    input.closest('label').prepend(`${label} `);
     const note = Object.assign(document.createElement('p'), {className: 'refusal'});
     note.setAttribute('aria-live', 'polite');
     note.id = `${input.id}-refusal`;

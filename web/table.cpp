@@ -48,8 +48,7 @@ std::optional<TableEntries> table_entries(Entries& entries) {
   const std::optional<std::vector<double>> exponents =
       entries.numbers(entry_rules::kExponent, kMostExponents);
   const auto angles = angles_of(entries, exponents ? exponents->size() : 1);
-  const std::optional<std::vector<int>> harmonics =
-      entries.harmonics({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const std::optional<std::vector<int>> harmonics = entries.harmonics(kTableHarmonics);
   const std::optional<std::vector<quantity::Id>> shown = entries.shown();
   const std::optional<double> xi = entries.number(entry_rules::kXi);
   if (!exponents || !angles || !harmonics || !shown || !xi) return std::nullopt;

@@ -499,6 +499,15 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
       }
     }
     const page = await open();
+    // Each entry is named, and shows what it stands for when empty, as the module describes it
+    // for its view; the table's first angle starts with its default.
+    const fields = await page.evaluate(() => Object.keys(views).flatMap(view =>
+      [...textInputs(section(view))].map(input => [input.id, formOf(view).get(input.name),
+        { name: input.name, label: input.labels[0].textContent.trim(),
+          placeholder: input.placeholder, inputmode: input.inputMode }])));
+    for (const [id, described, field] of fields) assert.deepEqual(field, described, id);
+    assert.deepEqual(await page.$$eval('#table-from, #optimum-harmonics', inputs =>
+      inputs.map(input => [input.placeholder, input.value])), [['5', '5'], ['1-9', '']]);
     const unlabelled = await page.$$eval('input, button', controls => controls
       .filter(control => !control.labels?.length && !control.textContent.trim())
       .map(control => control.outerHTML));
