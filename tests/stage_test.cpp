@@ -78,7 +78,7 @@ TEST(Stage, TheLimitsOfTheCriticalRegimeAndOfTheHarmonic) {
 // A value of the stage that a double cannot hold (an infinity, a NaN, an underflow) refuses the
 // angle, naming the input furthest from 1 among those the value follows: at 90 degrees,
 // exponent 1, 2 P / U_m overflows, the critical regime's load is inf / inf, its most power
-// underflows, R_e = U_m / I_mn underflows, I_max / S overflows.
+// underflows, R_e = U_m / I_mn underflows, P_0 - P_n underflows, I_max / S overflows.
 TEST(Stage, ValuesBeyondTheDoublesNameTheInputAtFault) {
   using stage::Input;
   const std::pair<stage::Inputs, stage::Fault> cases[] = {
@@ -86,6 +86,7 @@ TEST(Stage, ValuesBeyondTheDoublesNameTheInputAtFault) {
       {{1e308, 1e308, 1, std::nullopt, 1e308, std::nullopt}, {Input::supply, true}},
       {{1e-300, 1, 1, std::nullopt, 1.0, std::nullopt}, {Input::supply, false}},
       {{12.5, 8, 1, 1e-300, std::nullopt, std::nullopt}, {Input::xi, false}},
+      {{1, 2.5e-308, 1, 1.0, std::nullopt, std::nullopt}, {Input::power, false}},
       {{12.5, 8, 1, 1.0, std::nullopt, stage::Device{1e-310, 0}}, {Input::slope, false}},
   };
   for (const auto& [inputs, fault] : cases) {
@@ -105,6 +106,7 @@ TEST(Stage, NoBiasAtNinetyDegreesFromACutOffAtZero) {
   ASSERT_NE(swept, 90.0);
   for (double angle : {90.0, swept, 90.001}) {
     const stage::Design d = stage::design(inputs, angle, 1, 1 / kPi, 0.5);
+    EXPECT_EQ(d.verdict, Verdict::works) << angle;  // a bias of 0 or below is a bias
     EXPECT_EQ(d.e_bias, angle == 90.001 ? -d.u_drive * std::cos(angle * kPi / 180) : 0.0) << angle;
   }
 }

@@ -404,11 +404,10 @@ TEST(TableChart, TicksOfNiceStepsWhateverTheSpan) {
   const double least = std::numeric_limits<double>::denorm_min();
   // The lowest and highest value, and whether the axis is logarithmic.
   const std::vector<std::tuple<double, double, bool>> spans = {
-      {0, 0, false},        {0, 1e-300, false},    {-1e-300, 1e-300, false},
-      {0, least, false},    {-0.13, 0.55, false},  {0, 1e8, false},
-      {-3, 1.3e8, false},   {0, 1e308, false},     {0, most, false},
-      {-most, most, false}, {1, 1, true},          {0.5, 0.7, true},
-      {0.003, 1.1e6, true}, {1e-300, 1e308, true}, {least, most, true}};
+      {0, 0, false},     {0, 1e-300, false},   {-1e-300, 1e-300, false}, {0, 0.08, false},
+      {0, least, false}, {-0.13, 0.55, false}, {0, 1e8, false},          {-3, 1.3e8, false},
+      {0, 1e308, false}, {0, most, false},     {-most, most, false},     {1, 1, true},
+      {0.5, 0.7, true},  {0.003, 1.1e6, true}, {1e-300, 1e308, true},    {least, most, true}};
   for (const auto& [lowest, highest, logarithmic] : spans) {
     SCOPED_TRACE(std::to_string(lowest) + " to " + std::to_string(highest));
     const chart::Chart::Axis axis = logarithmic ? chart::logarithmic_axis(lowest, highest)
@@ -420,6 +419,9 @@ TEST(TableChart, TicksOfNiceStepsWhateverTheSpan) {
                 std::fabs(mantissa - 5) < 1e-9)
         << axis.step;
     EXPECT_TRUE(!logarithmic || axis.step >= 1.0) << axis.step;
+    // A label in fixed decimals has as many as its step needs: 0.01, not 0.010.
+    const int needed = std::max(0, -static_cast<int>(std::floor(std::log10(axis.step) + 1e-9)));
+    EXPECT_TRUE(logarithmic || axis.step < 0.001 || axis.decimals == needed) << axis.decimals;
     const auto place = [&](double value) { return logarithmic ? std::log10(value) : value; };
     EXPECT_TRUE(axis.low <= place(lowest) && place(highest) <= axis.high);
     EXPECT_TRUE(std::isfinite(axis.low) && std::isfinite(axis.high));
