@@ -5,7 +5,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <regex>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -175,17 +174,19 @@ TEST(WebCharts, AreThePrograms) {
   EXPECT_NE(web::stage_design(many).find(R"("chart_note":)"), std::string::npos);
 }
 
-// The curves' values of a half of a table, by exponent and curve.
+// The curves' values of a half of a table, by exponent and curve: the strings of the arrays
+// three deep in "curves".
 std::vector<std::vector<std::string>> curves_of(const std::string& answer) {
-  const std::regex curve(R"re(\[("[^"\]]*"(,"[^"\]]*")*)\])re"), value(R"re("([^"]*)")re");
   std::vector<std::vector<std::string>> curves;
-  const std::string all = answer.substr(answer.find(R"("curves":)"));
-  for (std::sregex_iterator c(all.begin(), all.end(), curve); c != std::sregex_iterator(); ++c) {
-    const std::string texts = (*c)[1];
-    curves.emplace_back();
-    for (std::sregex_iterator v(texts.begin(), texts.end(), value); v != std::sregex_iterator();
-         ++v)
-      curves.back().push_back((*v)[1]);
+  int depth = 0;
+  for (std::size_t i = answer.find(R"("curves":)") + 9; i < answer.size(); ++i) {
+    if (answer[i] == '[' && ++depth == 3) curves.emplace_back();
+    if (answer[i] == ']' && --depth == 0) break;
+    if (answer[i] == '"') {
+      const std::size_t close = answer.find('"', i + 1);
+      curves.back().push_back(answer.substr(i + 1, close - i - 1));
+      i = close;
+    }
   }
   return curves;
 }
