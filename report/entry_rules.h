@@ -26,6 +26,7 @@ enum class Grammar {
   harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
   names,         // quantities' names separated by ",": "alpha,g1"
   flag,          // present or absent, its text unread
+  file_name,     // taken as typed
 };
 
 constexpr double kNoBound = std::numeric_limits<double>::infinity();
@@ -189,7 +190,39 @@ inline constexpr Description kCutoff{.name = "cutoff",
                                      .unit = "В",
                                      .form = "и E', {unit}"};
 
-// Every entry, for a name looked up.
+// The entries of k-berg-table alone: no form of the page has them, and it refuses their names
+// (its views stand for --optimum and --stage).
+inline constexpr Description kOptimum{.name = "optimum",
+                                      .help =
+                                          "Instead of the rows: for each exponent and\n"
+                                          "harmonic n >= 1 the angle of the first maximum\n"
+                                          "of αn and that maximum, and the same for γn",
+                                      .label = "Лучшие углы",
+                                      .grammar = Grammar::flag};
+inline constexpr Description kCsv{.name = "csv",
+                                  .help =
+                                      "Comma-separated values, always with the moduli\n"
+                                      "and the phases",
+                                  .label = "CSV",
+                                  .grammar = Grammar::flag};
+inline constexpr Description kPhases{.name = "phases",
+                                     .help = "The phase beside the modulus |αn| in the table",
+                                     .label = "Фазы",
+                                     .grammar = Grammar::flag};
+inline constexpr Description kSvg{.name = "svg",
+                                  .help =
+                                      "Also draw the Berg chart as SVG into FILE; with\n"
+                                      "FILE -, on standard output instead of the table",
+                                  .label = "Диаграмма SVG",
+                                  .grammar = Grammar::file_name};
+inline constexpr Description kStage{.name = "stage",
+                                    .help =
+                                        "Instead of the rows: the whole stage at each angle,\n"
+                                        "from --supply, --power and --xi or --saturation",
+                                    .label = "Каскад",
+                                    .grammar = Grammar::flag};
+
+// Every entry the page takes, for a name looked up.
 inline constexpr const Description* kAll[] = {
     &kAngle, &kFrom,     &kTo,         &kStep,       &kExponent,     &kHarmonics,
     &kShow,  &kXi,       &kExact,      &kAngleForG1, &kDecimalComma, &kSupply,
