@@ -112,7 +112,8 @@ inline constexpr Description kShow{.name = "show",
                                        "CSV adds their columns to its usual ones; the\n"
                                        "chart draws γ when gamma is shown without alpha",
                                    .label = "Показать",
-                                   .grammar = Grammar::names};
+                                   .grammar = Grammar::names,
+                                   .form = "Показать"};
 inline constexpr Description kXi{.name = "xi",
                                  .help =
                                      "Voltage utilisation ξ of η and of a stage,\n"
@@ -128,7 +129,8 @@ inline constexpr Description kExact{.name = "exact",
                                         "Rows, CSV and chart from the true Berg integral\n"
                                         "instead of the dialogue's 4096 samples",
                                     .label = "По интегралу Берга",
-                                    .grammar = Grammar::flag};
+                                    .grammar = Grammar::flag,
+                                    .form = "по интегралу Берга, а не по 4096 отсчетам"};
 inline constexpr Description kAngleForG1{.name = "angle-for-g1",
                                          .help =
                                              "Instead of the rows: for each exponent the angle\n"
