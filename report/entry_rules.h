@@ -265,14 +265,11 @@ Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
 // The quantities of each text given, each once, in the order given.
 Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
 
-// The refusals of a range of angles: its first angle above its last; a step (typed as
-// `typed_step`) too small to tell the angles near `repeated` apart, or that makes more than
-// `most` rows.
+// The refusals of a range of angles: its first angle above its last; a step too small to tell
+// the angles near `repeated` apart, or that makes more than `most` rows.
 refusals::Refusal from_above_to(const sweep::Range& range);
-refusals::Refusal step_too_small(const sweep::Range& range, std::string_view typed_step,
-                                 double repeated);
-refusals::Refusal too_many_rows(const sweep::Range& range, std::string_view typed_step,
-                                std::int64_t most);
+refusals::Refusal step_too_small(const sweep::Range& range, double repeated);
+refusals::Refusal too_many_rows(const sweep::Range& range, std::int64_t most);
 
 // The refusal of a wanted g1 that `exponent` cannot reach between the lowest and the highest
 // angle.

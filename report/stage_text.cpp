@@ -82,14 +82,10 @@ std::vector<std::string> heading_lines(const stage::Inputs& inputs) {
   return lines;
 }
 
-std::string why_no_stage(const stage::Inputs& inputs) {
-  const std::string n = std::to_string(inputs.harmonic);
-  return inputs.saturation ? "α" + n + " не больше 0 или критический режим не дает P" + n
-                           : "α" + n + " не больше 0";
-}
-
 std::string empty_rows_note(const stage::Inputs& inputs) {
-  return "Пустые строки: " + why_no_stage(inputs);
+  const std::string n = std::to_string(inputs.harmonic);
+  std::string note = "Пустые строки: α" + n + " не больше 0";
+  return inputs.saturation ? note.append(" или критический режим не дает P").append(n) : note;
 }
 
 std::string most_power_text(double watts) {
@@ -160,8 +156,7 @@ std::optional<Refusal> refusal_of_block(const stage::Inputs& inputs, const sweep
   return Refusal{std::string(entry_rules::kStage.name),
                  Kind::no_angle_works,
                  {textio::shortest_text(range.from), textio::shortest_text(range.to),
-                  textio::parameter_text(block.exponent), std::to_string(inputs.harmonic),
-                  why_no_stage(inputs)}};
+                  textio::parameter_text(block.exponent), std::to_string(inputs.harmonic)}};
 }
 
 void stage_answer(answer::Renderer& out, const stage::Inputs& inputs,

@@ -17,10 +17,8 @@ namespace stage_text {
 // the critical regime; the device's law where it is given. Numbers with a decimal point.
 std::vector<std::string> heading_lines(const stage::Inputs& inputs);
 
-// Why no stage can be made at an angle: "α1 не больше 0", or in the critical regime "... или
-// критический режим не дает P1".
-std::string why_no_stage(const stage::Inputs& inputs);
-// Under a table with rows where no stage can be made: why they are empty.
+// Under a table with rows where no stage can be made: why they are empty, "α1 не больше 0", or
+// in the critical regime "... или критический режим не дает P1".
 std::string empty_rows_note(const stage::Inputs& inputs);
 
 // The most power an angle gives, cut down (never rounded up) to five significant digits, so

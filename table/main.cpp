@@ -29,7 +29,7 @@ std::string with_record_ends(std::string_view text) {
 }
 
 // The words of the refusals.
-constexpr refusals::Language kLanguage = refusals::Language::english;
+constexpr messages::Language kLanguage = messages::Language::english;
 
 int end_with(const std::string& line) {
   return textio::end_with_report("k-berg-table: " + line + "\n");
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
       standard_output.write(with_record_ends(command.text));
     }
   } catch (const table::Refused& refused) {
-    return end_with(refusals::worded(refused.refusal(), kLanguage));
+    return end_with(refusals::worded(refused.refusal(), refusals::Naming::option, kLanguage));
   } catch (const textio::Error& error) {
     return end_with(error.what());
   } catch (const std::bad_alloc&) {

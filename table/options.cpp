@@ -80,19 +80,18 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
 }
 
 // The angles must rise from one row to the next.
-void check_rows(const Options& options, const Given& given) {
+void check_rows(const Options& options) {
   const sweep::Range& angles = options.angles;
-  const std::string& step = given.step;
   const auto exponents = static_cast<std::int64_t>(options.exponents.size());
   if (exponents > rows::kMostRows) {
     refuse(entry_rules::kExponent, Kind::too_many_values, {std::to_string(rows::kMostRows)});
   }
   const std::int64_t count = sweep::count(angles, rows::kMostRows);
   if (const std::optional<double> repeated = sweep::first_repeated(angles, count)) {
-    throw Refused(entry_rules::step_too_small(angles, step, *repeated));
+    throw Refused(entry_rules::step_too_small(angles, *repeated));
   }
   if (count > rows::kMostRows) {
-    throw Refused(entry_rules::too_many_rows(angles, step, rows::kMostRows));
+    throw Refused(entry_rules::too_many_rows(angles, rows::kMostRows));
   }
   if (count * exponents > rows::kMostRows) {
     refuse(entry_rules::kExponent, Kind::too_many_exponent_rows,
@@ -327,7 +326,7 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::angle_for_g1)
     check_range(entry_rules::kAngleForG1, options.target_g1);
   if (options.answer == Answer::stage) check_stage(options.stage);
-  check_rows(options, given);
+  check_rows(options);
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) {
     refuse(entry_rules::kSvg, Kind::no_file_name);

@@ -53,7 +53,8 @@ struct Given {
 class Refused : public textio::Error {
  public:
   explicit Refused(refusals::Refusal refusal)
-      : textio::Error(refusals::worded(refusal, refusals::Language::english)),
+      : textio::Error(
+            refusals::worded(refusal, refusals::Naming::option, messages::Language::english)),
         refusal_(std::move(refusal)) {}
   const refusals::Refusal& refusal() const { return refusal_; }
 

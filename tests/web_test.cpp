@@ -339,7 +339,7 @@ TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
       {web::table, "from=x", "from", Kind::not_a_number},
       {web::table, "to=x", "to", Kind::not_a_number},
       {web::table, "step=x", "step", Kind::not_a_number},
-      {web::stage_design, "power=8\nsaturation=1", "supply", Kind::not_a_number},
+      {web::stage_design, "power=8\nsaturation=1", "supply", Kind::empty},
       {web::stage_csv, stage, "power", Kind::not_a_number},
       {web::stage_design, stage + "8\nharmonic=x", "harmonic", Kind::not_a_number}};
   for (const auto& [answer, lines, entry, kind] : slips) {
@@ -357,8 +357,8 @@ TEST(WebEntries, RefusalsNameTheirEntry) {
   web::Entries entries("angle=200\nangel=90");
   EXPECT_FALSE(entries.number(entry_rules::kAngle));
   EXPECT_EQ(web::refused(entries),
-            R"({"refusals":[{"entry":"angel","text":"«angel» — нет такого поля"},)"
-            R"({"entry":"angle","text":"Угол отсечки: «200» — нужно число от 4.9 до 180.1"}]})");
+            R"({"refusals":[{"entry":"angel","text":"angel: нет такого параметра"},)"
+            R"({"entry":"angle","text":"Угол отсечки: 200 — нужно число от 4.9 до 180.1"}]})");
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+#include "textio/messages.h"
+
+#include <algorithm>
+
+namespace messages {
+
+namespace {
+
+// The first word of a catalogue, as read on a machine of each byte order.
+constexpr std::uint32_t kMagic = 0x950412de;
+constexpr std::uint32_t kSwappedMagic = 0xde120495;
+// Magic, revision, count, and where the originals' and the translations' tables start.
+constexpr std::uint64_t kHeaderSize = 20;
+// Each entry of a table: a string's length, then where it starts.
+constexpr std::uint64_t kEntrySize = 8;
+
+// The value of the place "{n}" that starts `words`; nothing where none does, or it has none.
+const std::string* value_of_place(std::string_view words, const std::vector<std::string>& values) {
+  if (words.size() < 3 || words[2] != '}' || words[1] < '0' || words[1] > '9') return nullptr;
+  const auto number = static_cast<std::size_t>(words[1] - '0');
+  return number < values.size() ? &values[number] : nullptr;
+}
+
+}  // namespace
+
+Catalogue::Catalogue(std::string_view bytes) : bytes_(bytes) {
+  if (bytes.size() < kHeaderSize) return;
+  const std::uint32_t magic = word(0);
+  swapped_ = magic == kSwappedMagic;
+  if (magic != kMagic && !swapped_) return;
+  const std::uint32_t count = word(8);
+  originals_ = word(12);
+  translations_ = word(16);
+  const std::uint64_t table_size = kEntrySize * count;
+  if (originals_ + table_size <= bytes.size() && translations_ + table_size <= bytes.size()) {
+    count_ = count;
+  }
+}
+
+std::uint32_t Catalogue::word(std::uint64_t at) const {
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    // The most significant byte first: the last of the four in little-endian order.
+    const auto byte = static_cast<unsigned char>(bytes_[at + (swapped_ ? i : 3 - i)]);
+    value = value << 8 | byte;
+  }
+  return value;
+}
+
+// A string and the NUL after it must lie within the bytes.
+std::string_view Catalogue::string_at(std::uint64_t table, std::size_t index) const {
+  if (index >= count_) return {};
+  const std::uint64_t entry = table + kEntrySize * index;
+  const std::uint64_t length = word(entry);
+  const std::uint64_t start = word(entry + 4);
+  if (start + length >= bytes_.size()) return {};
+  return bytes_.substr(start, length);
+}
+
+std::string_view Catalogue::original(std::size_t index) const {
+  return string_at(originals_, index);
+}
+
+std::string_view Catalogue::translation(std::size_t index) const {
+  return string_at(translations_, index);
+}
+
+// msgfmt sorts the originals as strcmp orders them, which string_view's order is.
+std::optional<std::string_view> Catalogue::find(std::string_view original_text) const {
+  std::size_t low = 0, high = count_;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    const int order = original(middle).compare(original_text);
+    if (order == 0) {
+      const std::string_view found = translation(middle);
+      return found.empty() ? std::nullopt : std::optional(found);
+    }
+    if (order < 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string_view translated(std::string_view english, Language language) {
+  static const Catalogue russian(russian_catalogue());
+  if (language == Language::english || english.empty()) return english;
+  return russian.find(english).value_or(english);
+}
+
+std::string filled(std::string_view words, const std::vector<std::string>& values) {
+  std::string text;
+  std::size_t at = 0;
+  for (std::size_t open; (open = words.find('{', at)) != std::string_view::npos;) {
+    const std::string* value = value_of_place(words.substr(open), values);
+    text.append(words.substr(at, open - at)).append(value ? *value : "{");
+    at = open + (value ? 3 : 1);
+  }
+  return text.append(words.substr(at));
+}
+
+}  // namespace messages
