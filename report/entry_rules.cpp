@@ -32,8 +32,8 @@ std::string quantities_help() {
   std::string help;
   for (const quantity::Description& quantity : quantity::all()) {
     const std::string name = quantity.name;
-    help +=
-        "  " + name + std::string(7 - name.size(), ' ') + headings::meaning_of(quantity.id) + "\n";
+    help.append("  ").append(name).append(7 - name.size(), ' ');
+    help.append(messages::translated(headings::meaning_of(quantity.id))).append("\n");
   }
   return help;
 }
@@ -99,7 +99,7 @@ const Description* named(std::string_view name) {
 }
 
 std::string help_of(const Description& entry) {
-  std::string help(entry.help);
+  std::string help(messages::translated(entry.help));
   replace(help, "{lowest}", textio::shortest_text(entry.lowest));
   replace(help, "{highest}", textio::shortest_text(entry.highest));
   replace(help, "{default}", std::string(entry.absent));

@@ -15,6 +15,7 @@
 #include "engine/quantity.h"
 #include "engine/sweep.h"
 #include "report/refusals.h"
+#include "textio/messages.h"
 
 namespace entry_rules {
 
@@ -59,7 +60,7 @@ inline constexpr Description kAngle{.name = "angle",
                                     .form = "Угол отсечки, (5-180)"};
 inline constexpr Description kFrom{
     .name = "from",
-    .help = "First cut-off angle θ, degrees, {lowest} to {highest} [{default}]",
+    .help = messages::N_("First cut-off angle θ, degrees, {lowest} to {highest} [{default}]"),
     .label = "Начальный угол",
     .unit = "°",
     .lowest = berg::kLowestAngle,
@@ -68,7 +69,7 @@ inline constexpr Description kFrom{
     .form = "Углы от"};
 inline constexpr Description kTo{
     .name = "to",
-    .help = "Last cut-off angle θ at most, {lowest} to {highest} [{default}]",
+    .help = messages::N_("Last cut-off angle θ at most, {lowest} to {highest} [{default}]"),
     .label = "Конечный угол",
     .unit = "°",
     .lowest = berg::kLowestAngle,
@@ -77,7 +78,7 @@ inline constexpr Description kTo{
     .form = "до"};
 inline constexpr Description kStep{
     .name = "step",
-    .help = "Step between angles, degrees, above {lowest} [{default}]",
+    .help = messages::N_("Step between angles, degrees, above {lowest} [{default}]"),
     .label = "Шаг",
     .unit = "°",
     .lowest = 0.0,
@@ -86,73 +87,70 @@ inline constexpr Description kStep{
     .form = "с шагом"};
 inline constexpr Description kExponent{
     .name = "exponent",
-    .help =
-        "Exponent of the pulse function, {lowest} to {highest};\n"
-        "repeat the option (or separate exponents by ;)\n"
-        "for one block of rows each [{default}]",
+    .help = messages::N_("Exponent of the pulse function, {lowest} to {highest};\n"
+                         "repeat the option (or separate exponents by ;)\n"
+                         "for one block of rows each [{default}]"),
     .label = "Степень функции",
     .grammar = Grammar::numbers,
     .lowest = berg::kLowestExponent,
     .highest = berg::kHighestExponent,
     .absent = "1",
     .form = "Степени функции, через ;"};
-inline constexpr Description kHarmonics{.name = "harmonics",
-                                        .help =
-                                            "Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
-                                            "table as many of 0-9 as fit in 79 columns; 0-9\n"
-                                            "in CSV, 0-3 on the chart, 1-9 with --optimum]",
-                                        .label = "Гармоники",
-                                        .grammar = Grammar::harmonics,
-                                        .lowest = 0.0,
-                                        .highest = berg::kHarmonics - 1,
-                                        .form = "Гармоники, как 0-3 или 1,3,5"};
-inline constexpr Description kShow{.name = "show",
-                                   .help =
-                                       "What each row shows, any of:\n{quantities}"
-                                       "CSV adds their columns to its usual ones; the\n"
-                                       "chart draws γ when gamma is shown without alpha",
-                                   .label = "Показать",
-                                   .grammar = Grammar::names,
-                                   .form = "Показать"};
+inline constexpr Description kHarmonics{
+    .name = "harmonics",
+    .help = messages::N_("Harmonics to show, such as 0-3 or 1,2,3 [in the\n"
+                         "table as many of 0-9 as fit in 79 columns; 0-9\n"
+                         "in CSV, 0-3 on the chart, 1-9 with --optimum]"),
+    .label = "Гармоники",
+    .grammar = Grammar::harmonics,
+    .lowest = 0.0,
+    .highest = berg::kHarmonics - 1,
+    .form = "Гармоники, как 0-3 или 1,3,5"};
+inline constexpr Description kShow{
+    .name = "show",
+    .help = messages::N_("What each row shows, any of:\n{quantities}"
+                         "CSV adds their columns to its usual ones; the\n"
+                         "chart draws γ when gamma is shown without alpha"),
+    .label = "Показать",
+    .grammar = Grammar::names,
+    .form = "Показать"};
 inline constexpr Description kXi{.name = "xi",
-                                 .help =
-                                     "Voltage utilisation ξ of η and of a stage,\n"
-                                     "{lowest} < ξ <= {highest} [{default}]",
+                                 .help = messages::N_("Voltage utilisation ξ of η and of a stage,\n"
+                                                      "{lowest} < ξ <= {highest} [{default}]"),
                                  .label = "ξ",
                                  .lowest = 0.0,
                                  .highest = 1.0,
                                  .above = true,
                                  .absent = "1",
                                  .form = "ξ для КПД η"};
-inline constexpr Description kExact{.name = "exact",
-                                    .help =
-                                        "Rows, CSV and chart from the true Berg integral\n"
-                                        "instead of the dialogue's 4096 samples",
-                                    .label = "По интегралу Берга",
-                                    .grammar = Grammar::flag,
-                                    .form = "по интегралу Берга, а не по 4096 отсчетам"};
-inline constexpr Description kAngleForG1{.name = "angle-for-g1",
-                                         .help =
-                                             "Instead of the rows: for each exponent the angle\n"
-                                             "at which g1 = α1/α0 equals G, and η there",
-                                         .label = "g1",
-                                         .form = "g1 = α1/α0"};
+inline constexpr Description kExact{
+    .name = "exact",
+    .help = messages::N_("Rows, CSV and chart from the true Berg integral\n"
+                         "instead of the dialogue's 4096 samples"),
+    .label = "По интегралу Берга",
+    .grammar = Grammar::flag,
+    .form = "по интегралу Берга, а не по 4096 отсчетам"};
+inline constexpr Description kAngleForG1{
+    .name = "angle-for-g1",
+    .help = messages::N_("Instead of the rows: for each exponent the angle\n"
+                         "at which g1 = α1/α0 equals G, and η there"),
+    .label = "g1",
+    .form = "g1 = α1/α0"};
 inline constexpr Description kDecimalComma{
     .name = "decimal-comma",
-    .help =
-        "Numbers with a decimal comma, and CSV fields\n"
-        "separated by ;, as a Russian-locale spreadsheet\nopens them",
+    .help = messages::N_("Numbers with a decimal comma, and CSV fields\n"
+                         "separated by ;, as a Russian-locale spreadsheet\nopens them"),
     .label = "Десятичная запятая",
     .grammar = Grammar::flag};
 inline constexpr Description kSupply{.name = "supply",
-                                     .help = "Supply voltage E of the stage, volts",
+                                     .help = messages::N_("Supply voltage E of the stage, volts"),
                                      .label = "E",
                                      .unit = "В",
                                      .lowest = 0.0,
                                      .above = true,
                                      .form = "Напряжение питания E, {unit}"};
 inline constexpr Description kPower{.name = "power",
-                                    .help = "Output power at the harmonic, watts",
+                                    .help = messages::N_("Output power at the harmonic, watts"),
                                     .label = "P",
                                     .unit = "Вт",
                                     .lowest = 0.0,
@@ -160,69 +158,70 @@ inline constexpr Description kPower{.name = "power",
                                     .form = "Мощность Pn, {unit}"};
 inline constexpr Description kHarmonic{
     .name = "harmonic",
-    .help =
-        "The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
-        "for a frequency multiplier [{default}]",
+    .help = messages::N_("The stage's harmonic n: 1 for an amplifier, 2 to 9\n"
+                         "for a frequency multiplier [{default}]"),
     .label = "Гармоника n",
     .grammar = Grammar::whole_number,
     .lowest = 1.0,
     .highest = berg::kHarmonics - 1,
     .absent = "1",
     .form = "Гармоника n: {lowest} — усилитель, 2-{highest} — умножитель"};
-inline constexpr Description kSaturation{.name = "saturation",
-                                         .help =
-                                             "Slope of the saturation line, A/V: the stage in\n"
-                                             "the critical regime (instead of --xi)",
-                                         .label = "Sкр",
-                                         .unit = "А/В",
-                                         .lowest = 0.0,
-                                         .above = true,
-                                         .form = "или Sкр, {unit}: критический режим"};
-inline constexpr Description kSlope{.name = "slope",
-                                    .help = "Slope S of the device's law i = S (u - E')^p",
-                                    .label = "S",
-                                    .lowest = 0.0,
-                                    .above = true,
-                                    .form = "Прибор i = S (u - E')^p: S"};
-inline constexpr Description kCutoff{.name = "cutoff",
-                                     .help =
-                                         "Cut-off voltage E' of that law, volts: with\n"
-                                         "--slope, the drive and the bias",
-                                     .label = "E'",
-                                     .unit = "В",
-                                     .form = "и E', {unit}"};
+inline constexpr Description kSaturation{
+    .name = "saturation",
+    .help = messages::N_("Slope of the saturation line, A/V: the stage in\n"
+                         "the critical regime (instead of --xi)"),
+    .label = "Sкр",
+    .unit = "А/В",
+    .lowest = 0.0,
+    .above = true,
+    .form = "или Sкр, {unit}: критический режим"};
+inline constexpr Description kSlope{
+    .name = "slope",
+    .help = messages::N_("Slope S of the device's law i = S (u - E')^p"),
+    .label = "S",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Прибор i = S (u - E')^p: S"};
+inline constexpr Description kCutoff{
+    .name = "cutoff",
+    .help = messages::N_("Cut-off voltage E' of that law, volts: with\n"
+                         "--slope, the drive and the bias"),
+    .label = "E'",
+    .unit = "В",
+    .form = "и E', {unit}"};
 
 // The entries of k-berg-table alone: no form of the page has them, and it refuses their names
 // (its views stand for --optimum and --stage).
-inline constexpr Description kOptimum{.name = "optimum",
-                                      .help =
-                                          "Instead of the rows: for each exponent and\n"
-                                          "harmonic n >= 1 the angle of the first maximum\n"
-                                          "of αn and that maximum, and the same for γn",
-                                      .label = "Лучшие углы",
-                                      .grammar = Grammar::flag};
-inline constexpr Description kCsv{.name = "csv",
-                                  .help =
-                                      "Comma-separated values, always with the moduli\n"
-                                      "and the phases",
-                                  .label = "CSV",
-                                  .grammar = Grammar::flag};
-inline constexpr Description kPhases{.name = "phases",
-                                     .help = "The phase beside the modulus |αn| in the table",
-                                     .label = "Фазы",
-                                     .grammar = Grammar::flag};
-inline constexpr Description kSvg{.name = "svg",
-                                  .help =
-                                      "Also draw the Berg chart as SVG into FILE; with\n"
-                                      "FILE -, on standard output instead of the table",
-                                  .label = "Диаграмма SVG",
-                                  .grammar = Grammar::file_name};
-inline constexpr Description kStage{.name = "stage",
-                                    .help =
-                                        "Instead of the rows: the whole stage at each angle,\n"
-                                        "from --supply, --power and --xi or --saturation",
-                                    .label = "Каскад",
-                                    .grammar = Grammar::flag};
+inline constexpr Description kOptimum{
+    .name = "optimum",
+    .help = messages::N_("Instead of the rows: for each exponent and\n"
+                         "harmonic n >= 1 the angle of the first maximum\n"
+                         "of αn and that maximum, and the same for γn"),
+    .label = "Лучшие углы",
+    .grammar = Grammar::flag};
+inline constexpr Description kCsv{
+    .name = "csv",
+    .help = messages::N_("Comma-separated values, always with the moduli\n"
+                         "and the phases"),
+    .label = "CSV",
+    .grammar = Grammar::flag};
+inline constexpr Description kPhases{
+    .name = "phases",
+    .help = messages::N_("The phase beside the modulus |αn| in the table"),
+    .label = "Фазы",
+    .grammar = Grammar::flag};
+inline constexpr Description kSvg{
+    .name = "svg",
+    .help = messages::N_("Also draw the Berg chart as SVG into FILE; with\n"
+                         "FILE -, on standard output instead of the table"),
+    .label = "Диаграмма SVG",
+    .grammar = Grammar::file_name};
+inline constexpr Description kStage{
+    .name = "stage",
+    .help = messages::N_("Instead of the rows: the whole stage at each angle,\n"
+                         "from --supply, --power and --xi or --saturation"),
+    .label = "Каскад",
+    .grammar = Grammar::flag};
 
 // Every entry the page takes, for a name looked up.
 inline constexpr const Description* kAll[] = {
@@ -233,7 +232,7 @@ inline constexpr const Description* kAll[] = {
 // The entry of that name; nothing where there is none.
 const Description* named(std::string_view name);
 
-// The help of --help, its bounds and default filled in.
+// The help of --help in the language chosen, its bounds and default filled in.
 std::string help_of(const Description& entry);
 // The form's name for it, its bounds and unit filled in.
 std::string form_label_of(const Description& entry);

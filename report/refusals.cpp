@@ -66,6 +66,11 @@ constexpr std::string_view kSentences[] = {
        "harmonic (--harmonics N) for up to {2}"),
     N_("{0} exponents cannot be told apart on one chart: draw at most {1}"),
     N_("is empty: it takes {range}"),
+    N_("'{0}' is neither an option nor the value of one"),
+    N_("lacks its value"),
+    N_("is given more than once"),
+    N_("'{0}' is not a value this flag takes"),
+    N_("the command line cannot be read"),
 };
 
 constexpr bool none_empty(std::span<const std::string_view> words) {
@@ -73,7 +78,7 @@ constexpr bool none_empty(std::span<const std::string_view> words) {
 }
 
 // A kind added without its sentence would read beyond them, or tell nothing.
-static_assert(std::size(kSentences) == static_cast<std::size_t>(Kind::empty) + 1);
+static_assert(std::size(kSentences) == static_cast<std::size_t>(Kind::unreadable) + 1);
 static_assert(none_empty(kSentences));
 
 // An entry the refusal names that is no entry of the page (a name mistyped, --stage) is named

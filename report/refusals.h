@@ -51,6 +51,12 @@ enum class Kind {
   curves_of_several,       // {exponents, most exponents, most exponents of one harmonic}
   curves_of_one,           // {exponents, most exponents}
   empty,                   // {}: an entry the page's form needs, left empty
+  // What the option library finds wrong with k-berg-table's command line:
+  unexpected,        // {typed}: an argument that is neither an option nor its value
+  no_value,          // {}: an option that takes a value, without one
+  repeated,          // {}: an option that takes one value, given more than once
+  not_a_flag_value,  // {typed}: a flag given a value it does not take
+  unreadable,        // {}: any other fault
 };
 
 // A refusal of one entry: its name (a long option without dashes, as the page names it too;

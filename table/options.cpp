@@ -274,6 +274,77 @@ void check_searches(const Options& options) {
   }
 }
 
+// The option library's own words in the language chosen: the labels of --help, its group of
+// options, the help of the help and version flags. In English they stay the library's. The
+// names of values ("--show LIST") stay as they are: the library pads the column of options by
+// bytes, which a name in Cyrillic would put out of line.
+void speak_the_language_chosen(CLI::App& app) {
+  using messages::N_;
+  using messages::translated;
+  // TRANSLATORS: the option library's labels in --help: "Usage: k-berg-table [OPTIONS]" and
+  // "--optimum Excludes: --angle-for-g1".
+  for (std::string_view label : {N_("Usage"), N_("OPTIONS"), N_("Excludes")}) {
+    app.get_formatter()->label(std::string(label), std::string(translated(label)));
+  }
+  app.option_defaults()->group(std::string(translated("Options")));
+  app.set_help_flag("-h,--help", std::string(translated("Print this help message and exit")));
+  app.set_version_flag("--version", "k-berg-table " K_BERG_VERSION,
+                       std::string(translated("Display program version information and exit")));
+}
+
+// The option named by an argument ("--from=5" names "from"), without its dashes.
+std::string option_in(std::string_view argument) {
+  return std::string(argument.substr(2, argument.find('=') - 2));
+}
+
+// Whether a flag's value reads as one ("true", "no", "0"...).
+bool converts(const CLI::Option& flag) {
+  try {
+    flag.as<bool>();
+    return true;
+  } catch (const CLI::ConversionError&) {
+    return false;
+  }
+}
+
+template <typename Error>
+bool is(const CLI::ParseError& error) {
+  return dynamic_cast<const Error*>(&error) != nullptr;
+}
+
+// What the option library found wrong, by the kind of its error, as a refusal: an argument it
+// did not expect, two answers at once, an option given twice or left without its value at the
+// end (`last` is the last argument), a flag's value it cannot read.
+refusals::Refusal refusal_of(const CLI::ParseError& error, const CLI::App& app,
+                             std::string_view last) {
+  const std::vector<std::string> extras = app.remaining();
+  if (is<CLI::ExtrasError>(error) && !extras.empty()) {
+    if (extras.front().starts_with("--"))
+      return {option_in(extras.front()), Kind::unknown_name, {}};
+    return {"", Kind::unexpected, {extras.front()}};
+  }
+  for (const CLI::Option* option : app.get_options()) {
+    if (option->count() == 0) continue;
+    const std::string name = option_in(option->get_name());
+    const int most = option->get_expected_max();
+    for (const CLI::Option* excluded : option->get_excludes()) {
+      if (is<CLI::ExcludesError>(error) && excluded->count() > 0) {
+        return {name, Kind::not_with, {option_in(excluded->get_name())}};
+      }
+    }
+    if (is<CLI::ArgumentMismatch>(error) && most > 0 && option->count() > std::size_t(most)) {
+      return {name, Kind::repeated, {}};
+    }
+    if (is<CLI::ConversionError>(error) && most == 0 && !converts(*option)) {
+      return {name, Kind::not_a_flag_value, {option->results().front()}};
+    }
+  }
+  if (is<CLI::ArgumentMismatch>(error) && last.starts_with("--")) {
+    return {option_in(last), Kind::no_value, {}};
+  }
+  return {"", Kind::unreadable, {}};
+}
+
 }  // namespace
 
 bool Given::has(std::string_view option) const {
@@ -341,14 +412,14 @@ void check(const Options& options, const Given& given) {
 
 Command parse_command_line(int argc, const char* const* argv) {
   Given given;
-  CLI::App app{
-      "Berg coefficients of the cut-off cosine pulse for a range of cut-off angles\n"
-      "θ, where θ is half the conduction angle (many English sources quote the\n"
-      "whole angle, 2θ): a table, CSV or a chart, the angle at which each harmonic\n"
-      "is strongest, and the angle that gives a wanted g1. Numbers take a decimal\n"
-      "point or a decimal comma (90,5).",
-      "k-berg-table"};
-  app.set_version_flag("--version", "k-berg-table " K_BERG_VERSION);
+  CLI::App app{std::string(messages::translated(
+                   "Berg coefficients of the cut-off cosine pulse for a range of cut-off angles\n"
+                   "θ, where θ is half the conduction angle (many English sources quote the\n"
+                   "whole angle, 2θ): a table, CSV or a chart, the angle at which each harmonic\n"
+                   "is strongest, and the angle that gives a wanted g1. Numbers take a decimal\n"
+                   "point or a decimal comma (90,5).")),
+               "k-berg-table"};
+  speak_the_language_chosen(app);
   add_entry(app, entry_rules::kExponent, given.exponents, "P");
   add_entry(app, entry_rules::kFrom, given.from, "A");
   add_entry(app, entry_rules::kTo, given.to, "B");
@@ -375,7 +446,8 @@ Command parse_command_line(int argc, const char* const* argv) {
     app.exit(shown, text, text);
     return {false, text.str(), {}};
   } catch (const CLI::ParseError& error) {
-    throw textio::Error(error.what());
+    if (messages::chosen() == messages::Language::english) throw textio::Error(error.what());
+    throw Refused(refusal_of(error, app, argv[argc - 1]));
   }
   for (const CLI::Option* option : app.get_options()) {
     if (option->count() > 0) given.named.push_back(option->get_name());

@@ -14,6 +14,7 @@
 #include "report/entry_rules.h"
 #include "report/refusals.h"
 #include "textio/error.h"
+#include "textio/messages.h"
 
 namespace table {
 
@@ -49,12 +50,11 @@ struct Given {
   bool has(std::string_view option) const;
 };
 
-// A refusal of an entry, raised to main: what() tells it in English.
+// A refusal of an entry, raised to main: what() tells it in the language chosen.
 class Refused : public textio::Error {
  public:
   explicit Refused(refusals::Refusal refusal)
-      : textio::Error(
-            refusals::worded(refusal, refusals::Naming::option, messages::Language::english)),
+      : textio::Error(refusals::worded(refusal, refusals::Naming::option, messages::chosen())),
         refusal_(std::move(refusal)) {}
   const refusals::Refusal& refusal() const { return refusal_; }
 
@@ -69,9 +69,10 @@ struct Command {
   Options options;
 };
 
-// The texts of the arguments (argv[0] is the program), or the help or version to show. An
-// unknown option raises a textio::Error in the option library's words, a missing value a
-// Refused.
+// The texts of the arguments (argv[0] is the program), or the help or version to show, in
+// the language chosen. What the option library cannot read (an unknown option, a value left
+// out at the end) raises in English a textio::Error in the library's own words, in another
+// language a Refused; a value that is itself an option raises a Refused in any.
 Command parse_command_line(int argc, const char* const* argv);
 
 // The run the given texts describe, with the defaults of what was not given. A text that is not a

@@ -21,10 +21,37 @@ refused() {
     [ ! -s stdout ] && [ "$(ls -A | tr '\n' ' ')" = "$files" ] ||
     fail "${*:2}: status $status, standard error $(cat stderr), files $(ls -A)"
 }
+
 files="stderr stdout " && refused --step "$@" --step 0 --svg chart.svg
 refused --angle-for-g1 "$@" --angle-for-g1 2.5 --svg chart.svg
 # The chart is put in place only after the table was written.
 refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
+
+# The language of the messages comes from the environment alone: no Russian locale need exist.
+# Under each setting that asks for Russian, --help is in Russian and fits 80 columns, and a
+# refusal (the option library's too) says its numbers as in English; C, C.UTF-8 and none give
+# English. Under Wine, Russian from LANG and LC_ALL is Linux's Russian.
+in_language() { env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG "$@"; }
+english=$(in_language "$@" --help) && russian=$(in_language LANG=ru_RU.UTF-8 "$@" --help)
+for setting in LANG=C LANG=C.UTF-8 LC_ALL=ru_RU.UTF-8 "LANGUAGE=ru LANG=C.UTF-8"; do
+  # shellcheck disable=SC2086 # the settings are words
+  [ "$(in_language $setting "$@" --help)" = "$([[ $setting == *ru* ]] && echo "$russian" ||
+    echo "$english")" ] || fail "--help under $setting"
+done
+# (Wine needs its own variables: an empty environment is Linux's alone.)
+[ -n "${linux:-}" ] || [ "$(env -i "$@" --help)" = "$english" ] || fail "--help: not English"
+grep -q '^Options:' <<<"$english" && grep -q '^Параметры:' <<<"$russian" &&
+  [ "$(tr -d '\r' <<<"$russian" | LC_ALL=C.UTF-8 wc -L)" -le 80 ] ||
+  fail "--help is not English, or not Russian within 80 columns"
+refused "k-berg-table: --from: 4.89 — нужно число от 4.9 до 180.1" in_language LANG=ru_RU.UTF-8 \
+  "$@" --from 4,89
+refused "k-berg-table: --bogus: нет такого параметра" in_language LC_ALL=ru_RU.UTF-8 "$@" --bogus
+if [ -n "${linux:-}" ]; then
+  linux_russian() { in_language LANG=ru_RU.UTF-8 "$linux" "$@"; }
+  cmp <(linux_russian --help) <(in_language LANG=ru_RU.UTF-8 "$@" --help) &&
+    cmp <(linux_russian --from 4,89 2>&1) <(in_language LC_ALL=ru_RU.UTF-8 "$@" --from 4,89 2>&1) ||
+    fail "Russian differs from Linux's"
+fi
 
 # A folder named as the chart is refused before anything is written, and stays.
 mkdir folder.svg && files="folder.svg stderr stdout " &&

@@ -1,5 +1,5 @@
-// The messages: the compiled catalogue and the lookup in it, whole, truncated or corrupt, and
-// the filling of their places.
+// The messages: the choice of their language, the compiled catalogue and the lookup in it,
+// whole, truncated or corrupt, and the filling of their places.
 #include "textio/messages.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +90,39 @@ TEST(Messages, FilledOnceEachPlace) {
     EXPECT_EQ(messages::filled(words, {"a", "b"}), text) << words;
   }
   EXPECT_EQ(messages::filled("'{0}' is {1}", {"{1}", "x"}), "'{1}' is x");
+}
+
+// As POSIX and gettext choose it, from the variables' names alone, whatever locales the system
+// has; on Windows, with none of them set, the interface's language.
+TEST(Messages, TheLanguageTheEnvironmentChooses) {
+  using enum Language;
+  const std::pair<messages::Settings, Language> cases[] = {
+      {{}, english},
+      {{.lang = "C"}, english},
+      {{.lang = "POSIX"}, english},
+      {{.lang = "C.UTF-8"}, english},
+      {{.lang = "ru_RU.UTF-8"}, russian},
+      {{.lc_all = "ru_RU.UTF-8"}, russian},
+      {{.lc_messages = "ru_UA", .lang = "en_US.UTF-8"}, russian},
+      {{.lc_all = "C", .lang = "ru_RU.UTF-8"}, english},
+      {{.lc_all = "en_GB.UTF-8", .lc_messages = "ru_RU"}, english},
+      {{.language = "ru", .lang = "C.UTF-8"}, russian},
+      {{.language = "ru"}, english},
+      {{.language = "ru", .lang = "POSIX"}, english},
+      {{.language = "de:ru_RU", .lang = "en_US.UTF-8"}, russian},
+      {{.language = "en:ru", .lang = "ru_RU.UTF-8"}, english},
+      {{.language = "de", .lang = "ru_RU.UTF-8"}, english},
+      {{.interface_language = 0x0419}, russian},
+      {{.interface_language = 0x0819}, russian},
+      {{.interface_language = 0x0409}, english},
+      {{.lang = "C", .interface_language = 0x0419}, english},
+      {{.language = "ru", .interface_language = 0x0409}, russian},
+  };
+  for (const auto& [settings, language] : cases) {
+    EXPECT_EQ(messages::language_of(settings), language)
+        << settings.language << '|' << settings.lc_all << '|' << settings.lc_messages << '|'
+        << settings.lang << '|' << settings.interface_language;
+  }
 }
 
 }  // namespace

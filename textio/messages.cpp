@@ -14,6 +14,22 @@ constexpr std::uint64_t kHeaderSize = 20;
 // Each entry of a table: a string's length, then where it starts.
 constexpr std::uint64_t kEntrySize = 8;
 
+Language chosen_language = Language::english;
+
+// The language a locale's name ("ru_RU.UTF-8", "ru") names; nothing for one the program lacks.
+std::optional<Language> language_named(std::string_view locale) {
+  const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
+  if (language == "ru") return Language::russian;
+  if (language == "en") return Language::english;
+  return std::nullopt;
+}
+
+// Windows' LANGID of the interface, as a locale's name: its primary language is Russian or not.
+std::string interface_locale(unsigned language_id) {
+  constexpr unsigned kPrimaryLanguage = 0x3ff, kRussian = 0x19;
+  return (language_id & kPrimaryLanguage) == kRussian ? "ru" : "en";
+}
+
 // The value of the place "{n}" that starts `words`; nothing where none does, or it has none.
 const std::string* value_of_place(std::string_view words, const std::vector<std::string>& values) {
   if (words.size() < 3 || words[2] != '}' || words[1] < '0' || words[1] > '9') return nullptr;
@@ -90,6 +106,14 @@ std::string_view translated(std::string_view english, Language language) {
   return russian.find(english).value_or(english);
 }
 
+void choose(Language language) { chosen_language = language; }
+
+Language chosen() { return chosen_language; }
+
+std::string_view translated(std::string_view english) {
+  return translated(english, chosen_language);
+}
+
 std::string filled(std::string_view words, const std::vector<std::string>& values) {
   std::string text;
   std::size_t at = 0;
@@ -99,6 +123,25 @@ std::string filled(std::string_view words, const std::vector<std::string>& value
     at = open + (value ? 3 : 1);
   }
   return text.append(words.substr(at));
+}
+
+Language language_of(const Settings& settings) {
+  std::string locale = !settings.lc_all.empty()        ? settings.lc_all
+                       : !settings.lc_messages.empty() ? settings.lc_messages
+                                                       : settings.lang;
+  if (locale.empty() && settings.interface_language != 0) {
+    locale = interface_locale(settings.interface_language);
+  }
+  if (locale.empty() || locale == "C" || locale == "POSIX") return Language::english;
+  const std::string& list = settings.language.empty() ? locale : settings.language;
+  for (std::size_t start = 0; start <= list.size();) {
+    const std::size_t end = std::min(list.find(':', start), list.size());
+    if (const auto language = language_named(std::string_view(list).substr(start, end - start))) {
+      return *language;
+    }
+    start = end + 1;
+  }
+  return Language::english;
 }
 
 }  // namespace messages

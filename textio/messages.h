@@ -48,8 +48,30 @@ std::string_view russian_catalogue();
 // `english` in `language`: its translation where the catalogue has one, else itself.
 std::string_view translated(std::string_view english, Language language);
 
+// The language of the process's messages: English until main chooses another, once, at the
+// start.
+void choose(Language language);
+Language chosen();
+// `english` in the language chosen.
+std::string_view translated(std::string_view english);
+
 // `words` with each place {0} to {9} filled by the value of that number, in one pass: the
 // braces of a value stay as they are, and so does a place that has no value.
 std::string filled(std::string_view words, const std::vector<std::string>& values);
+
+// What chooses the language of messages: the environment's variables as POSIX and gettext
+// read them, empty where unset, and on Windows the language of the user's interface (its
+// LANGID; 0 elsewhere).
+struct Settings {
+  std::string language{}, lc_all{}, lc_messages{}, lang{};
+  unsigned interface_language = 0;
+};
+
+// The language the settings choose. The locale of messages is the first of LC_ALL, LC_MESSAGES
+// and LANG that is set, else the interface's language, else C. In C or POSIX the messages are
+// English; in any other locale (C.UTF-8 too) the first of LANGUAGE's list, or where it is empty
+// the locale, that names a language the program has. A locale is read by its name alone: it
+// need not exist on the system, and none is ever set.
+Language language_of(const Settings& settings);
 
 }  // namespace messages

@@ -1,0 +1,18 @@
+// On Windows the user chooses the language of the interface, which a program asks the system
+// for; variables of the environment, where set, say otherwise, as on POSIX systems.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/language.h"
+
+namespace platform {
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? "" : value;
+}
+
+unsigned interface_language() { return GetUserDefaultUILanguage(); }
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// What the user chose the language of messages by, as each system keeps it.
+// language-posix.cpp and language-windows.cpp implement it; the build picks one.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The value of an environment variable; empty where it is unset.
+std::string environment(const char* name);
+
+// Windows' language of the user's interface, a LANGID (Russian's primary language is 0x19);
+// 0 on a system that has none.
+unsigned interface_language();
+
+}  // namespace platform
