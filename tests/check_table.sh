@@ -30,7 +30,7 @@ refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
 # The language of the messages comes from the environment alone: no Russian locale need exist.
 # Under each setting that asks for Russian, --help is in Russian and fits 80 columns, and a
 # refusal (the option library's too) says its numbers as in English; C, C.UTF-8 and none give
-# English. Under Wine, Russian from LANG and LC_ALL is Linux's Russian.
+# English. Under Wine, Russian from LANG, LC_ALL and the interface's language is Linux's.
 in_language() { env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG "$@"; }
 english=$(in_language "$@" --help) && russian=$(in_language LANG=ru_RU.UTF-8 "$@" --help)
 for setting in LANG=C LANG=C.UTF-8 LC_ALL=ru_RU.UTF-8 "LANGUAGE=ru LANG=C.UTF-8"; do
@@ -51,6 +51,13 @@ if [ -n "${linux:-}" ]; then
   cmp <(linux_russian --help) <(in_language LANG=ru_RU.UTF-8 "$@" --help) &&
     cmp <(linux_russian --from 4,89 2>&1) <(in_language LC_ALL=ru_RU.UTF-8 "$@" --from 4,89 2>&1) ||
     fail "Russian differs from Linux's"
+fi
+# Windows' interface language, no variable set (cmd unsets the one Wine passes on): Wine takes
+# it from its own locale, which must exist to be Russian, so this run compiles one for Wine.
+if [ "$1" = wine ] && [ -n "${linux:-}" ]; then
+  mkdir locales && localedef -i ru_RU -f UTF-8 locales/ru_RU.UTF-8 && windows=$(winepath -w "$2") &&
+    cmp <(linux_russian --help) <(in_language LOCPATH="$PWD/locales" LANG=ru_RU.UTF-8 wine cmd /c \
+      "set LANG=& $windows --help") && rm -r locales || fail "the interface's Russian differs"
 fi
 
 # A folder named as the chart is refused before anything is written, and stays.
