@@ -2,16 +2,9 @@
 // for; variables of the environment, where set, say otherwise, as on POSIX systems.
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "platform/language.h"
 
 namespace platform {
-
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? "" : value;
-}
 
 unsigned interface_language() { return GetUserDefaultUILanguage(); }
 

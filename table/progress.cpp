@@ -26,8 +26,9 @@ void show(const std::string& text) {
 }  // namespace
 
 std::string progress_line(std::size_t done, std::size_t total) {
-  return "k-berg-table: " + messages::filled(messages::translated("search {0} of {1}..."),
-                                             {std::to_string(done), std::to_string(total)});
+  const std::string_view words = messages::translated("search {0} of {1}...");
+  return std::string("k-berg-table: ")
+      .append(messages::filled(words, {std::to_string(done), std::to_string(total)}));
 }
 
 Progress& no_progress() {
