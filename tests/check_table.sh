@@ -7,6 +7,8 @@ docs=$(cd "$(dirname "$0")/../docs" && pwd)
 [ "$1" != --same-as ] || { linux=$2 && shift 2; }
 folder=$(mktemp -d) && cd "$folder" && trap 'rm -rf "$folder"' EXIT
 fail() { echo "check_table: $*" >&2 && exit 1; }
+# English is expected whatever the caller's language: in C, LANGUAGE is not read.
+export LC_ALL=C
 
 for arguments in --help --phases "--csv --exponent 0.93 --exponent 5.01 --from 4.9 --to 180.1 --step 0.1" \
   "--optimum --exponent 1 --exponent 2" "--angle-for-g1 1,8 --csv" "--harmonics 2 --svg -"; do
