@@ -59,6 +59,7 @@ TEST(Catalogue, TruncatedOrCorruptReadsNothingBeyondItsBytes) {
       {whole.substr(0, 19), 0},
       {whole.substr(0, 20), 0},
       {whole.substr(0, 28 + 8 * russian.size()), 0},
+      {whole.substr(0, 28 + 16 * russian.size()), russian.size()},
       {whole.substr(0, last_string), russian.size()},
       {whole.substr(0, whole.size() - 1), russian.size()},
       {word_set(whole, 0, 0x12345678), 0},
@@ -90,6 +91,7 @@ TEST(Messages, FilledOnceEachPlace) {
     EXPECT_EQ(messages::filled(words, {"a", "b"}), text) << words;
   }
   EXPECT_EQ(messages::filled("'{0}' is {1}", {"{1}", "x"}), "'{1}' is x");
+  EXPECT_EQ(messages::filled("{:}", std::vector<std::string>(11, "x")), "{:}");
 }
 
 // As POSIX and gettext choose it, from the variables' names alone, whatever locales the system
@@ -109,7 +111,7 @@ TEST(Messages, TheLanguageTheEnvironmentChooses) {
       {{.language = "ru", .lang = "C.UTF-8"}, russian},
       {{.language = "ru"}, english},
       {{.language = "ru", .lang = "POSIX"}, english},
-      {{.language = "de:ru_RU", .lang = "en_US.UTF-8"}, russian},
+      {{.language = "de:ru:en", .lang = "en_US.UTF-8"}, russian},
       {{.language = "en:ru", .lang = "ru_RU.UTF-8"}, english},
       {{.language = "de", .lang = "ru_RU.UTF-8"}, english},
       {{.interface_language = 0x0419}, russian},

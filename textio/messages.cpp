@@ -32,8 +32,8 @@ std::string interface_locale(unsigned language_id) {
 
 // The value of the place "{n}" that starts `words`; nothing where none does, or it has none.
 const std::string* value_of_place(std::string_view words, const std::vector<std::string>& values) {
-  if (words.size() < 3 || words[2] != '}' || words[1] < '0' || words[1] > '9') return nullptr;
-  const auto number = static_cast<std::size_t>(words[1] - '0');
+  if (words.size() < 3 || words[2] != '}') return nullptr;
+  const std::size_t number = std::string_view("0123456789").find(words[1]);
   return number < values.size() ? &values[number] : nullptr;
 }
 
@@ -63,13 +63,13 @@ std::uint32_t Catalogue::word(std::uint64_t at) const {
   return value;
 }
 
-// A string and the NUL after it must lie within the bytes.
+// A string must lie within the bytes.
 std::string_view Catalogue::string_at(std::uint64_t table, std::size_t index) const {
   if (index >= count_) return {};
   const std::uint64_t entry = table + kEntrySize * index;
   const std::uint64_t length = word(entry);
   const std::uint64_t start = word(entry + 4);
-  if (start + length >= bytes_.size()) return {};
+  if (start + length > bytes_.size()) return {};
   return bytes_.substr(start, length);
 }
 
