@@ -8,9 +8,11 @@
 #include <tuple>
 
 #include "engine/grid.h"
+#include "engine/quantity.h"
 #include "engine/rows.h"
 #include "report/answer_charts.h"
 #include "report/chart.h"
+#include "report/entry_rules.h"
 #include "table/csv.h"
 #include "table/options.h"
 #include "table/plain_table.h"
@@ -45,6 +47,18 @@ std::string options(std::vector<const char*> arguments) {
     text << "in the option library's words: " << error.what();
   }
   return text.str();
+}
+
+// The help of --show lists each quantity, and its meaning in a column of its own.
+TEST(TableOptions, HelpOfShowListsEachQuantityInAColumn) {
+  std::istringstream help(entry_rules::help_of(entry_rules::kShow));
+  std::size_t listed = 0;
+  for (std::string line; std::getline(help, line);) {
+    if (!line.starts_with("  ")) continue;
+    EXPECT_EQ(line.find_first_not_of(' ', line.find(' ', 2)), 9u) << line;
+    ++listed;
+  }
+  EXPECT_EQ(listed, quantity::all().size());
 }
 
 // The limits are the dialogue's, 4.9 to 180.1 degrees and exponent 0.93 to 5.01, and at most
@@ -217,9 +231,12 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
       " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
           "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
           "\r\n120,000  0,04594   180,0 -0,11316\r\n");
+  const View every{
+      {}, {Id::alpha, Id::gamma, Id::g1, Id::eta, Id::db, Id::cos, Id::gn, Id::etan}, true};
   for (View view :
-       {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}}) {
+       {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}, every}) {
     view.harmonics = table::fitting_harmonics(view);
+    EXPECT_EQ(view.harmonics.front(), 0);
     std::istringstream lines(written<table::PlainTable>(view, {1.0}, {4.9, 180.1, 0.1}));
     for (std::string line; std::getline(lines, line);) {
       EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }),
@@ -355,8 +372,13 @@ TEST(TableChart, WhatItsWidthCanShow) {
   std::istringstream xy(after(lines(dense, "<polyline").front(), "points=\""));
   int points = 0;
   double bottom = 0.0;  // the lowest value is the lowest point, the largest y
-  for (double x, y; xy >> x && xy.ignore() && xy >> y; ++points) bottom = std::max(bottom, y);
+  double end = 0.0;     // the last point, kept however close it is to the one before
+  for (double x, y; xy >> x && xy.ignore() && xy >> y; ++points) {
+    bottom = std::max(bottom, y);
+    end = x;
+  }
   EXPECT_LE(points, 4 * 701);
+  EXPECT_NEAR(end, pixel(dense, "x", 180.1), 0.01);
   double lowest = 0.0;
   for (const berg::Result& row : rows) lowest = std::min(lowest, row.gamma(3));
   EXPECT_NEAR(bottom, pixel(dense, "y", lowest), 0.01);
@@ -383,11 +405,13 @@ TEST(TableChart, WhatItsWidthCanShow) {
   EXPECT_EQ(styles.size(), 20u);
 }
 
-// The angle axis of a narrow range is labelled in tenths, of a range of ten degrees in whole
-// degrees, each label once.
+// The angle axis of a narrow range is labelled in hundredths or tenths, of a range of ten
+// degrees in whole degrees, each label once.
 TEST(TableChart, NarrowRangesLabelledInTenths) {
-  for (const auto& [range, label] :
-       {std::pair{sweep::Range{90, 92, 0.5}, "90.2°"}, {sweep::Range{90, 100, 0.5}, "91°"}}) {
+  for (const auto& [range, label] : {std::pair{sweep::Range{90, 90.5, 0.1}, "90.05°"},
+                                     {sweep::Range{90, 91, 0.5}, "90.1°"},
+                                     {sweep::Range{90, 92, 0.5}, "90.2°"},
+                                     {sweep::Range{90, 100, 0.5}, "91°"}}) {
     const std::string svg = chart({{1}, false, range}, {1.0});
     std::set<std::string> labels;
     const auto ticks = lines(svg, "<text class=\"x-tick\"");

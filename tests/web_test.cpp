@@ -290,6 +290,13 @@ TEST(WebEntries, ReadAsTheProgramReadsItsOptions) {
   }
 }
 
+// As many exponents as an answer takes are taken.
+TEST(WebEntries, AsManyExponentsAsAnAnswerTakes) {
+  std::string list = "1";
+  for (std::size_t more = 1; more < web::kMostExponents; ++more) list += ";1";
+  EXPECT_EQ(read_by_page("exponent", list), Numbers(std::vector<double>(web::kMostExponents, 1.0)));
+}
+
 // The table shows harmonics 0 to 9 where none are chosen.
 TEST(WebTable, AllHarmonicsWhereNoneAreChosen) {
   web::Entries entries("from=30\nto=30");
