@@ -18,6 +18,7 @@ set(K_BERG_MAINTAINER "The k-berg developers <k-berg@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
 include(${CMAKE_SOURCE_DIR}/cmake/manual-pages.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/package-documents.cmake)
 
 set(CPACK_PACKAGE_NAME k-berg)
 set(CPACK_PACKAGE_VENDOR "The k-berg developers")
