@@ -34,9 +34,10 @@ endif()
 function(k_berg_man_page page man_dir doc_dir made)
   if(WIN32)
     set(output ${page}.txt)
-    # -P-cbou: plain characters, without the bold and underline that a terminal would show.
+    # -P-cbou: plain characters, without the bold and underline that a terminal would show;
+    # -rHY=0: no word hyphenated, so that every option reads whole.
     add_custom_command(OUTPUT ${output}
-      COMMAND ${K_BERG_GROFF} -k -Kutf-8 -man -Tutf8 -P-cbou -Wbreak ${page} > ${output}
+      COMMAND ${K_BERG_GROFF} -k -Kutf-8 -man -Tutf8 -P-cbou -rHY=0 -Wbreak ${page} > ${output}
       DEPENDS ${page})
     install(FILES ${output} DESTINATION ${doc_dir})
   else()
