@@ -6,6 +6,17 @@ set(readmes ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/README.ru.md)
 if(WIN32)
   install(FILES ${readmes} DESTINATION .)
   install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+  # The .exe files are linked statically, so they contain CLI11 and MinGW-w64's runtime
+  # (winpthreads among it), whose licences ask for their notices to go with the programs:
+  # as Debian's packages of them state them.
+  foreach(library CLI11:libcli11-dev MinGW-w64:mingw-w64-x86-64-dev)
+    string(REPLACE ":" ";" library ${library})
+    list(GET library 0 name)
+    list(GET library 1 package)
+    find_file(K_BERG_NOTICE_${name} copyright PATHS /usr/share/doc/${package}
+              NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    install(FILES ${K_BERG_NOTICE_${name}} DESTINATION doc/licences RENAME ${name}.txt)
+  endforeach()
   return()
 endif()
 
