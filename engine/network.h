@@ -30,13 +30,20 @@ struct Inputs {
   double load = 0.0;       // R1, ohms: what the device is to see, the stage's R_e
   double antenna = 50.0;   // R2, ohms
   Definition definition = Definition::sum;
-  std::optional<double> q;                   // the loaded Q of a П (a П-L's П) or of the tank
-  std::optional<double> inductance;          // henries: the coil of a П, instead of q
-  std::optional<double> q0;                  // the coil's unloaded Q; none for no loss
-  std::optional<double> intermediate;        // П-L: ohms between the П and the L, above R2
-  std::optional<double> impedance;           // tank: its characteristic impedance sqrt(L/C)
-  std::optional<double> device_capacitance;  // farads, the device's own across its output
-  std::optional<double> power;               // watts into the network, for the parts' stress
+  // The loaded Q of a П (a П-L's П) or of the tank.
+  std::optional<double> q = std::nullopt;
+  // Henries: the coil of a П (a П-L's П), given instead of q.
+  std::optional<double> inductance = std::nullopt;
+  // The coil's unloaded Q at f; none for a coil without loss.
+  std::optional<double> q0 = std::nullopt;
+  // П-L: the resistance between the П and the L, ohms, above R2.
+  std::optional<double> intermediate = std::nullopt;
+  // Tank: its characteristic impedance sqrt(L / C), ohms.
+  std::optional<double> impedance = std::nullopt;
+  // Farads: the device's own capacitance across its output.
+  std::optional<double> device_capacitance = std::nullopt;
+  // Watts into the network, for the parts' voltages and currents.
+  std::optional<double> power = std::nullopt;
 };
 
 // Each number given, as a refusal names the one at fault.

@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <complex>
-#include <string>
 #include <vector>
 
 namespace {
@@ -29,21 +28,12 @@ Inputs pi(double r1, double q, Definition definition = Definition::sum) {
   return inputs;
 }
 
-Inputs with_coil(Inputs inputs, double frequency, double r2, double q0, double henries) {
-  inputs.frequency = frequency;
-  inputs.antenna = r2;
-  inputs.q0 = q0;
-  inputs.q.reset();
-  inputs.inductance = henries;
-  return inputs;
-}
-
 // Each part's value as published and the unit of its last digit; the network's efficiency
 // likewise where one is published (unit 0: none).
 struct Published {
   Inputs inputs;
   std::vector<std::pair<double, double>> values;
-  std::pair<double, double> efficiency;
+  std::pair<double, double> efficiency = {0, 0};
 };
 
 // I. White, G3SEK, "[AMPS] Pi-Net math", amps list, 4 Aug 1999
@@ -54,23 +44,17 @@ struct Published {
 // theprimecalculator.com, "L-Network Impedance Matching", worked example: 50 to 200 ohms at
 // 100 MHz, a series capacitor and a shunt coil.
 TEST(Network, PublishedDesigns) {
-  Inputs high_pass;
-  high_pass.form = Form::l_high_pass;
-  high_pass.frequency = 100e6;
-  high_pass.load = 50;
-  high_pass.antenna = 200;
   const Published cases[] = {
-      {pi(2000, 10), {{102.1e-12, 0.1e-12}, {5.57e-6, 0.01e-6}, {463.9e-12, 0.1e-12}}, {}},
-      {pi(2000, 10, Definition::input),
-       {{114e-12, 1e-12}, {5.06e-6, 0.01e-6}, {562e-12, 1e-12}},
-       {}},
-      {with_coil(pi(1000, 0), 7e6, 75.7, 250, 3e-6),
+      {pi(2000, 10), {{102.1e-12, 0.1e-12}, {5.57e-6, 0.01e-6}, {463.9e-12, 0.1e-12}}},
+      {pi(2000, 10, Definition::input), {{114e-12, 1e-12}, {5.06e-6, 0.01e-6}, {562e-12, 1e-12}}},
+      {{.frequency = 7e6, .load = 1000, .antenna = 75.7, .inductance = 3e-6, .q0 = 250},
        {{213.010e-12, 0.001e-12}, {3e-6, 1e-9}, {738.782e-12, 0.001e-12}},
        {0.95315, 0.00001}},
-      {with_coil(pi(500, 0), 10e6, 50, 250, 1.447e-6),
+      {{.frequency = 10e6, .load = 500, .inductance = 1.447e-6, .q0 = 250},
        {{219.625e-12, 0.001e-12}, {1.447e-6, 1e-9}, {639.698e-12, 0.001e-12}},
        {0.96465, 0.00001}},
-      {high_pass, {{18.38e-12, 0.01e-12}, {183.8e-9, 0.1e-9}}, {}},
+      {{.form = Form::l_high_pass, .frequency = 100e6, .load = 50, .antenna = 200},
+       {{18.38e-12, 0.01e-12}, {183.8e-9, 0.1e-9}}},
   };
   for (const Published& c : cases) {
     const network::Design d = network::design(c.inputs);
@@ -117,16 +101,62 @@ std::pair<Complex, Complex> by_chain(const network::Design& d, double ratio) {
 
 bool near(Complex a, Complex b, double scale) { return std::abs(a - b) <= 1e-9 * scale; }
 
-// Over forms, loads from 5 to 2000 ohms, loaded Qs, coils with and without loss and the
-// device's capacitance: the network presents R1 at f; its transfer at f and at harmonics
-// above and below it is the chain's; the coil keeps its Q0, the Q asked for is the parts';
-// and at 100 W the power into the network is the load's and the coils'.
+// A design at 100 W: it presents R1 at f; its transfer at f and at harmonics above and below
+// it is the chain's; each coil keeps its Q0; the power into the network is the load's and the
+// coils', the load's as the chain has it. A П's C1 has R1's voltage, C2 the load's, the coil the
+// current of both, and the Q asked for is its parts'; a tank has the device's voltage over the
+// tap.
+void check_design(const Inputs& in) {
+  const double r1 = in.load, q0 = in.q0.value_or(0), q = *in.q;
+  const network::Design d = network::design(in);
+  ASSERT_TRUE(network::works(d));
+  EXPECT_TRUE(near(network::response(d, 1.0).impedance, r1, r1));
+  for (double ratio : {0.5, 1.0, 2.0, 3.0, 9.0}) {
+    const auto [z, transfer] = by_chain(d, ratio);
+    const network::Response r = network::response(d, ratio);
+    EXPECT_TRUE(near(r.impedance, z, std::abs(z))) << ratio;
+    EXPECT_TRUE(near(r.transfer, transfer, std::abs(transfer))) << ratio;
+  }
+  for (const network::Part& part : d.parts) {
+    if (part.kind == network::Kind::coil) {
+      EXPECT_NEAR(part.loss, q0 > 0 ? part.reactance / q0 : 0.0, 1e-12 * part.reactance);
+    }
+  }
+  const double efficiency = std::norm(by_chain(d, 1.0).second) / (d.antenna * r1);
+  EXPECT_NEAR(d.efficiency, efficiency, 1e-9);
+  EXPECT_NEAR(d.load_power, 100 * efficiency, 1e-9);
+  EXPECT_NEAR(d.load_power + d.coil_loss, 100.0, 1e-9);
+  if (in.form == Form::pi) {
+    const double v1 = std::sqrt(200 * r1), v2 = std::sqrt(2 * d.load_power * 50);
+    EXPECT_NEAR(d.parts[0].peak_voltage, v1, 1e-9 * v1);
+    EXPECT_NEAR(d.parts[2].peak_voltage, v2, 1e-9 * v2);
+    const double coil = v2 * std::abs(Complex(1 / 50.0, -1 / d.parts[2].reactance));
+    EXPECT_NEAR(d.parts[1].rms_current, coil / std::sqrt(2), 1e-9 * coil);
+    const double omega = kTwoPi * 7e6;
+    const double q1 = r1 * omega * (d.parts[0].value + d.device_capacitance);
+    const double q2 = 50 * omega * d.parts[2].value;
+    if (in.inductance) {
+      EXPECT_NEAR(d.parts[1].value, *in.inductance, 1e-9 * *in.inductance);
+    } else {
+      EXPECT_NEAR(in.definition == Definition::input ? q1 : q1 + q2, q, 1e-9 * q);
+    }
+  }
+  if (in.form == Form::tank) {
+    const double v = std::sqrt(2 * 100 * q * 200);
+    EXPECT_NEAR(d.parts[0].peak_voltage, v, 1e-9 * v);
+  }
+}
+
+// Over the forms, loads from 5 to 2000 ohms, loaded Qs and coils with and without loss, the
+// device's capacitance where the network has a capacitor across it.
 TEST(Network, TransferMatchAndPowerOverAGrid) {
   for (Form form : {Form::pi, Form::l_low_pass, Form::l_high_pass, Form::pi_l, Form::tank}) {
     for (double r1 : {5.0, 300.0, 2000.0}) {
       for (double q : {12.0, 30.0}) {
         for (double q0 : {0.0, 60.0, 400.0}) {
           for (int variant = 0; variant < 3; ++variant) {  // sum, input, a given coil
+            SCOPED_TRACE(testing::Message()
+                         << int(form) << " " << r1 << " " << q << " " << q0 << " " << variant);
             Inputs in = pi(r1, q, variant == 1 ? Definition::input : Definition::sum);
             in.form = form;
             in.intermediate = 120;
@@ -136,52 +166,7 @@ TEST(Network, TransferMatchAndPowerOverAGrid) {
             if (variant == 2) in.inductance = 0.8 * std::sqrt(r1 * 50) / (kTwoPi * 7e6);
             if (form != Form::l_high_pass && (r1 > 50 || form != Form::l_low_pass))
               in.device_capacitance = 10e-12;
-            const network::Design d = network::design(in);
-            ASSERT_TRUE(network::works(d)) << int(form) << " " << r1 << " " << q << " " << q0;
-            const std::string where = std::to_string(int(form)) + " " + std::to_string(r1) + " " +
-                                      std::to_string(q0) + " " + std::to_string(variant);
-            const network::Response at_f = network::response(d, 1.0);
-            EXPECT_TRUE(near(at_f.impedance, r1, r1)) << where << " " << at_f.impedance;
-            for (double ratio : {0.5, 1.0, 2.0, 3.0, 9.0}) {
-              const auto [z, transfer] = by_chain(d, ratio);
-              const network::Response r = network::response(d, ratio);
-              EXPECT_TRUE(near(r.impedance, z, std::abs(z))) << where << " " << ratio;
-              EXPECT_TRUE(near(r.transfer, transfer, std::abs(transfer))) << where << " " << ratio;
-            }
-            for (const network::Part& part : d.parts) {
-              if (part.kind != network::Kind::coil) continue;
-              if (q0 > 0) {
-                EXPECT_NEAR(part.reactance / part.loss, q0, 1e-9 * q0) << where;
-              } else {
-                EXPECT_EQ(part.loss, 0.0) << where;
-              }
-            }
-            EXPECT_NEAR(d.load_power + d.coil_loss, 100.0, 1e-9) << where;
-            const double abcd_efficiency = std::norm(by_chain(d, 1.0).second) / (d.antenna * r1);
-            EXPECT_NEAR(d.efficiency, abcd_efficiency, 1e-9) << where;
-            EXPECT_NEAR(d.load_power, 100 * abcd_efficiency, 1e-9) << where;
-            if (form == Form::pi && variant == 2) {
-              EXPECT_NEAR(d.parts[1].value, *in.inductance, 1e-9 * *in.inductance) << where;
-            }
-            // A П's C1 has R1's voltage, C2 the load's, the coil the current of both.
-            if (form == Form::pi) {
-              const double v2 = std::sqrt(2 * d.load_power * 50);
-              EXPECT_NEAR(d.parts[0].peak_voltage, std::sqrt(200 * r1), 1e-9 * std::sqrt(200 * r1))
-                  << where;
-              EXPECT_NEAR(d.parts[2].peak_voltage, v2, 1e-9 * v2) << where;
-              const double i_coil = v2 * std::abs(Complex(1 / 50.0, -1 / d.parts[2].reactance));
-              EXPECT_NEAR(d.parts[1].rms_current, i_coil / std::sqrt(2), 1e-9 * i_coil) << where;
-            }
-            if (form == Form::tank) {  // the tank has the device's voltage over the tap
-              const double v = std::sqrt(2 * 100 * q * 200);
-              EXPECT_NEAR(d.parts[0].peak_voltage, v, 1e-9 * v) << where;
-            }
-            if (form == Form::pi && variant < 2) {
-              const double omega = kTwoPi * 7e6;
-              const double q1 = r1 * omega * (d.parts[0].value + d.device_capacitance);
-              const double q2 = 50 * omega * d.parts[2].value;
-              EXPECT_NEAR(variant == 1 ? q1 : q1 + q2, q, 1e-9 * q) << where;
-            }
+            check_design(in);
           }
         }
       }
@@ -191,64 +176,43 @@ TEST(Network, TransferMatchAndPowerOverAGrid) {
 
 // Each refusal: 2000 to 50 ohms at 7 MHz unless changed.
 TEST(Network, Refusals) {
-  const double omega = kTwoPi * 7e6;
+  using network::Entry;
+  constexpr double f = 7e6;
   const double c1 = network::design(pi(2000, 10)).parts[0].value;
-  struct Case {
+  const struct {
     Inputs inputs;
     network::Refusal refusal;
+  } cases[] = {
+      {{.frequency = 0, .load = 2000, .q = 10}, {Verdict::not_positive, Entry::frequency}},
+      {{.frequency = f, .load = 2000}, {Verdict::not_positive, Entry::q}},
+      {{.frequency = f, .load = 2000, .q = 10, .q0 = -3}, {Verdict::not_positive, Entry::q0}},
+      {{.frequency = f, .load = 2000, .inductance = NAN},
+       {Verdict::not_positive, Entry::inductance}},
+      {{.frequency = f, .load = 2000, .q = 6}, {Verdict::q_too_low, Entry::q, std::sqrt(39.0)}},
+      {{.frequency = f, .load = 5, .q = 2}, {Verdict::q_too_low, Entry::q, 3}},
+      {{.frequency = f, .load = 2000, .definition = Definition::input, .q = 12, .q0 = 11},
+       {Verdict::coil_too_lossy, Entry::q0, 12}},
+      {{.frequency = f, .load = 2000, .inductance = 8e-6},
+       {Verdict::inductance_unusable, Entry::inductance, 0, std::sqrt(2000.0 * 50) / (kTwoPi * f)}},
+      {{.frequency = f, .load = 2000, .q = 10, .device_capacitance = c1},
+       {Verdict::capacitance_too_large, Entry::device_capacitance, 0, c1}},
+      {{.form = Form::l_low_pass, .frequency = f, .load = 50},
+       {Verdict::ratio_not_taken, Entry::load, 50, 50, Form::pi}},
+      {{.form = Form::pi_l, .frequency = f, .load = 2000, .q = 10, .intermediate = 40},
+       {Verdict::ratio_not_taken, Entry::intermediate, 50, 0, Form::pi}},
+      {{.form = Form::tank, .frequency = f, .load = 2000, .q = 9, .impedance = 200},
+       {Verdict::ratio_not_taken, Entry::load, 0, 1800, Form::pi}},
+      {{.form = Form::tank, .frequency = f, .load = 2000, .q = 12, .q0 = 11, .impedance = 200},
+       {Verdict::coil_too_lossy, Entry::q0, std::sqrt(143.0)}},
+      {{.frequency = 1e-310, .load = 2000, .q = 10}, {Verdict::beyond_numbers, Entry::frequency}},
   };
-  auto change = [](Inputs in, auto edit) {
-    edit(in);
-    return in;
-  };
-  const Case cases[] = {
-      {change(pi(2000, 10), [](Inputs& in) { in.frequency = 0; }),
-       {Verdict::not_positive, network::Entry::frequency}},
-      {change(pi(2000, 10), [](Inputs& in) { in.q.reset(); }),
-       {Verdict::not_positive, network::Entry::q}},
-      {change(pi(2000, 10), [](Inputs& in) { in.q0 = -3; }),
-       {Verdict::not_positive, network::Entry::q0}},
-      {change(pi(2000, 10), [](Inputs& in) { in.inductance = NAN; }),
-       {Verdict::not_positive, network::Entry::inductance}},
-      {pi(2000, 6), {Verdict::q_too_low, network::Entry::q, std::sqrt(39.0)}},
-      {change(pi(2000, 12, Definition::input), [](Inputs& in) { in.q0 = 11; }),
-       {Verdict::coil_too_lossy, network::Entry::q0, 12}},
-      {change(pi(2000, 10), [](Inputs& in) { in.inductance = 8e-6; }),
-       {Verdict::inductance_unusable, network::Entry::inductance, 0,
-        std::sqrt(2000.0 * 50) / omega}},
-      {change(pi(2000, 10), [](Inputs& in) { in.device_capacitance = 2e-10; }),
-       {Verdict::capacitance_too_large, network::Entry::device_capacitance, 0, c1}},
-      {change(pi(50, 10), [](Inputs& in) { in.form = Form::l_low_pass; }),
-       {Verdict::ratio_not_taken, network::Entry::load, 50, 50, Form::pi}},
-      {change(pi(2000, 10),
-              [](Inputs& in) {
-                in.form = Form::pi_l;
-                in.intermediate = 40;
-              }),
-       {Verdict::ratio_not_taken, network::Entry::intermediate, 50, 0, Form::pi}},
-      {change(pi(2000, 9),
-              [](Inputs& in) {
-                in.form = Form::tank;
-                in.impedance = 200;
-              }),
-       {Verdict::ratio_not_taken, network::Entry::load, 0, 1800, Form::pi}},
-      {change(pi(2000, 12),
-              [](Inputs& in) {
-                in.form = Form::tank;
-                in.impedance = 200;
-                in.q0 = 11;
-              }),
-       {Verdict::coil_too_lossy, network::Entry::q0, std::sqrt(143.0)}},
-      {change(pi(2000, 10), [](Inputs& in) { in.frequency = 1e-310; }),
-       {Verdict::beyond_numbers, network::Entry::frequency}},
-  };
-  for (const Case& c : cases) {
-    const network::Refusal r = network::design(c.inputs).refusal;
-    EXPECT_EQ(r.verdict, c.refusal.verdict) << int(c.refusal.verdict);
-    EXPECT_EQ(r.entry, c.refusal.entry) << int(c.refusal.verdict);
-    EXPECT_NEAR(r.least, c.refusal.least, 1e-12 * c.refusal.least) << int(c.refusal.verdict);
-    EXPECT_NEAR(r.most, c.refusal.most, 1e-12 * c.refusal.most) << int(c.refusal.verdict);
-    EXPECT_EQ(r.can, c.refusal.can);
+  for (const auto& [inputs, refusal] : cases) {
+    const network::Refusal r = network::design(inputs).refusal;
+    EXPECT_EQ(r.verdict, refusal.verdict) << int(refusal.verdict);
+    EXPECT_EQ(r.entry, refusal.entry) << int(refusal.verdict);
+    EXPECT_NEAR(r.least, refusal.least, 1e-12 * refusal.least) << int(refusal.verdict);
+    EXPECT_NEAR(r.most, refusal.most, 1e-12 * refusal.most) << int(refusal.verdict);
+    EXPECT_EQ(r.can, refusal.can);
   }
 }
 
@@ -314,7 +278,10 @@ TEST(Network, TheBoundsOfALossyCoil) {
   in.inductance.reset();
   for (Definition definition : {Definition::input, Definition::sum}) {
     in.definition = definition;
-    in.q = network::design(in).refusal.least * (1 + 1e-9);
+    const double least_q = network::design(in).refusal.least;
+    in.q = least_q;  // refused at the least itself
+    EXPECT_EQ(network::design(in).refusal.verdict, Verdict::q_too_low);
+    in.q = least_q * (1 + 1e-9);
     EXPECT_TRUE(near(network::response(network::design(in), 1).impedance, 2000, 2000));
   }
   for (double henries : {coil.most, coil.least * 1.001}) {
