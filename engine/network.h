@@ -60,17 +60,28 @@ enum class Entry {
   power
 };
 
+// Why no network is made, with the bounds that the refusal names.
 enum class Verdict {
   works,
-  not_positive,           // the entry is not a positive finite number (or is missing)
-  q_too_low,              // `least`: the least Q, itself too low
-  coil_too_lossy,         // `least`: the least Q0, itself too low
-  inductance_unusable,    // `least` (itself too low) to `most` henries can match
-  capacitance_too_large,  // `most`: the device's capacitance must be below the capacitance
-                          // the network has at the device (0 where it has none)
-  ratio_not_taken,        // the entry gives a ratio the form cannot take; `can` takes it;
-                          // `least` or `most`: the bound the entry is beyond
-  beyond_numbers,         // a part's value or reactance is beyond the doubles
+  // The entry is missing where the form needs it, or not a positive finite number.
+  not_positive,
+  // `least`: the least Q, itself refused. For a П without loss sqrt(R1 / R2 - 1) as R1 / X_C1,
+  // sqrt(R_high / R_low - 1) as Q1 + Q2; lower with a lossy coil, whose loss then does part of
+  // the transformation.
+  q_too_low,
+  // `least`: the least Q0, itself refused: the loss would take all the power.
+  coil_too_lossy,
+  // `least` (itself refused) to `most` henries can match.
+  inductance_unusable,
+  // `most`: the device's capacitance must be below the capacitance the network has across
+  // the device (0 where it has none there).
+  capacitance_too_large,
+  // The entry gives a ratio the form cannot take, and `can` takes it: an L network's load equal
+  // to R2 (`least` and `most` R2), a П-L's intermediate resistance not above R2 (`least`), a
+  // tank's load above Q rho (`most`).
+  ratio_not_taken,
+  // A part's value or reactance is beyond the doubles (no entry named).
+  beyond_numbers,
 };
 
 struct Refusal {
@@ -139,7 +150,8 @@ struct Harmonic {
                           // the same current, 20 log10 |transfer(1) / transfer(n / wanted)|
 };
 
-// Harmonics 1 to currents.size() - 1 (currents[0], the direct current, does not pass).
+// Harmonics 1 to currents.size() - 1, `wanted` among them (currents[0], the direct current,
+// does not pass).
 std::vector<Harmonic> harmonics(const Design& design, const std::vector<double>& currents,
                                 int wanted);
 
