@@ -65,9 +65,9 @@ enum class Verdict {
   works,
   // The entry is missing where the form needs it, or not a positive finite number.
   not_positive,
-  // `least`: the least Q, itself refused. For a П without loss sqrt(R1 / R2 - 1) as R1 / X_C1,
-  // sqrt(R_high / R_low - 1) as Q1 + Q2; lower with a lossy coil, whose loss then does part of
-  // the transformation.
+  // `least`: the least Q, itself refused. For a П without loss sqrt(R1 / R2 - 1) as R1 / X_C1 (0
+  // for R1 below R2), sqrt(R_high / R_low - 1) as Q1 + Q2; lower with a lossy coil, whose loss
+  // then does part of the transformation.
   q_too_low,
   // `least`: the least Q0, itself refused: the loss would take all the power.
   coil_too_lossy,
