@@ -20,8 +20,10 @@
 #include "engine/grid.h"
 #include "engine/integral.h"
 #include "engine/ishsignal.h"
+#include "engine/network.h"
 #include "engine/nml1.h"
 #include "engine/rows.h"
+#include "engine/stage.h"
 #include "table/options.h"
 #include "table/plain_table.h"
 #include "table/run.h"
@@ -163,6 +165,30 @@ void WholeStage(benchmark::State& state) {
   ::close(null_device);
 }
 BENCHMARK(WholeStage)->Unit(benchmark::kMillisecond);
+
+// The same stage's 1,753 angles from the integrals, each with its П (Q1 + Q2 = 12, a coil of
+// Q0 200, 7 MHz, into 50 ohms) designed for its R_e and its harmonics 2 to 9 at the antenna,
+// without writing: to set beside the sampled rows (RowResults/0).
+void StageWithNetwork(benchmark::State& state) {
+  const stage::Inputs inputs{12.5, 8, 1, std::nullopt, 1.0, std::nullopt};
+  network::Inputs pi;
+  pi.frequency = 7e6;
+  pi.q = 12;
+  pi.q0 = 200;
+  for (auto _ : state) {
+    for (int i = 0; i <= 1752; ++i) {
+      const double angle = 4.9 + i * 0.1;
+      const integral::Coefficients alpha = integral::coefficients(angle, 1.0);
+      const stage::Design stage = stage::design(inputs, angle, 1.0, alpha[0], alpha[1]);
+      if (!stage::works(stage)) continue;
+      pi.load = stage.r_e;
+      std::vector<double> currents(alpha.begin(), alpha.end());
+      for (double& current : currents) current *= stage.i_max;
+      benchmark::DoNotOptimize(network::harmonics(network::design(pi), currents, 1));
+    }
+  }
+}
+BENCHMARK(StageWithNetwork)->Unit(benchmark::kMillisecond);
 
 // k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing;
 // and --angle-for-g1 for one exponent.
