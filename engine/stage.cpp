@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "engine/grid.h"
 #include "engine/integral.h"
@@ -240,4 +241,22 @@ Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t c
   return block;
 }
 
+Limits least_ratings(const Inputs& inputs, const Block& block) {
+  Limits least;
+  const std::pair<Limit, std::optional<double> Limits::*> ratings[] = {
+      {Limit::dissipation, &Limits::dissipation},
+      {Limit::peak_current, &Limits::peak_current},
+      {Limit::voltage, &Limits::voltage},
+      {Limit::direct_current, &Limits::direct_current}};
+  for (const Row& row : block.rows) {
+    for (const auto& [limit, rating] : ratings) {
+      LimitSet alone;
+      alone.add(limit);
+      if (row.design.verdict != Verdict::limit_broken || !(row.design.broken == alone)) continue;
+      const double value = bounded_value(inputs, row.design, limit);
+      if (!(least.*rating) || value < *(least.*rating)) least.*rating = value;
+    }
+  }
+  return least;
+}
 }  // namespace stage

@@ -146,4 +146,9 @@ struct Block {
 Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t count,
                  double exponent);
 
+// For each rating given, the least that would let a row of the block work, the rest unchanged:
+// the least value it bounds among the rows that break it alone. Nothing where no row does;
+// nothing for the saturation line, which is no rating of a row.
+Limits least_ratings(const Inputs& inputs, const Block& block);
+
 }  // namespace stage
