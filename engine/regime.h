@@ -36,7 +36,7 @@ enum class Goal { power, efficiency };
 struct Question {
   stage::Inputs inputs;
   Goal goal = Goal::power;
-  sweep::Range range;
+  sweep::Range range = {};
 };
 
 // Why a question, or a stage's inputs, cannot be answered.
