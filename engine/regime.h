@@ -70,8 +70,9 @@ struct Best {
 // Where no angle of the range gives the power asked: the most one gives within every limit,
 // at which angle and what stops it there, and each change of one input alone that would give
 // the power: the least S_cr (where a line is given), the least supply above the one given, the
-// least of each rating given; nothing where that change alone cannot. Each of them is where
-// the power is just had: a hair above (1e-12) the value named gives it, a hair below does not.
+// least of each rating given; nothing where that change alone cannot. Each is where the power
+// is just had: the value named gives it, a billionth less does not (a front end that shows it
+// rounds it up).
 struct Shortfall {
   double most_power;
   double angle;
@@ -98,8 +99,8 @@ std::variant<Best, Shortfall, Refusal> best(const Question& question, double exp
 // the line, as best() chooses it; a stage's xi, if given, is not used). The critical regime of
 // a stage sits on the line with xi >= 1/2, which a peak-voltage rating below 1.5 E can forbid
 // where a regime below the line would give the power: then the most power is at least the
-// power asked and each least is no more than what is given. Refused as best() would refuse the
-// power.
+// power asked, and the least line and ratings no more than those given. Refused as best()
+// would refuse the power.
 std::variant<Shortfall, Refusal> shortfall(const stage::Inputs& inputs, const sweep::Range& range,
                                            double exponent);
 
