@@ -17,8 +17,9 @@ using stage::Inputs;
 using stage::Limit;
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// The rounding that a regime placed on a bound leaves: within this a bound is met.
-constexpr double kRounding = 1e-12;
+// The rounding that a regime placed on a bound leaves: within this a bound is met. Below the
+// 1e-12 within which a stage keeps a rating, so that every regime found keeps its ratings.
+constexpr double kRounding = 1e-13;
 // A regime sits on a limit whose bounded value is this close to the rating.
 constexpr double kBinding = 1e-9;
 
