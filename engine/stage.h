@@ -124,8 +124,8 @@ constexpr double kLeastCoefficient = 1e-9;
 // there are alpha_0 and alpha_n. A stage above a rating of the inputs' limits breaks it (the
 // saturation line is no rating here: the critical regime sits on it, and a stage given xi
 // knows no line). With a permeance, the output's voltage at harmonic n > 1 bends the pulse
-// between its top and its cut-off a little away from the Berg pulse's shape; the drive puts
-// both where the stage's figures have them.
+// between its top and its cut-off away from the Berg pulse's shape, as far as D U_m counts
+// beside the drive; the drive puts both ends where the stage's figures have them.
 Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n);
 
 bool works(const Design& design);
