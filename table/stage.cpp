@@ -5,6 +5,7 @@
 
 #include "engine/rows.h"
 #include "report/csv.h"
+#include "report/regime_text.h"
 #include "report/stage_text.h"
 #include "table/plain_table.h"
 #include "textio/failure.h"
@@ -15,9 +16,13 @@ namespace table {
 namespace {
 
 void check_block(const Options& options, const stage::Block& block) {
-  std::optional<refusals::Refusal> refusal =
-      stage_text::refusal_of_block(options.stage, options.angles, block);
-  if (refusal) throw Refused(std::move(*refusal));
+  std::vector<refusals::Refusal> refused =
+      regime_text::refusals_of_block(options.stage, options.angles, block);
+  if (!refused.empty()) throw Refused(std::move(refused));
+}
+
+regime::Question question_of(const Options& options) {
+  return {options.stage, *options.best, options.angles};
 }
 
 }  // namespace
@@ -47,6 +52,32 @@ void write_stage_csv(textio::Records& out, const Options& options,
       out.formatted(csv::in_form(
           csv::stage_line(options.stage, row.angle, block.exponent, row.design), comma));
     }
+  }
+}
+
+}  // namespace table
+
+namespace table {
+
+std::vector<regime_text::BestBlock> best_regimes(const Options& options) {
+  regime_text::BestRegimes found =
+      regime_text::best_regimes(question_of(options), options.exponents);
+  if (!found.refusals.empty()) throw Refused(std::move(found.refusals));
+  return found.blocks;
+}
+
+void write_best_text(textio::Records& out, const Options& options,
+                     const std::vector<regime_text::BestBlock>& blocks) {
+  TextAnswer text(out);
+  regime_text::best_answer(text, question_of(options), blocks, options.view.decimal_comma);
+}
+
+void write_best_csv(textio::Records& out, const Options& options,
+                    const std::vector<regime_text::BestBlock>& blocks) {
+  const bool comma = options.view.decimal_comma;
+  out.formatted(csv::in_form(csv::best_header(options.stage), comma));
+  for (const regime_text::BestBlock& block : blocks) {
+    out.formatted(csv::in_form(csv::best_line(options.stage, block.exponent, block.best), comma));
   }
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/stage.h"
+#include "report/regime_text.h"
 #include "table/options.h"
 #include "textio/records.h"
 
@@ -27,5 +28,17 @@ void write_stage_text(textio::Records& out, const Options& options,
 // empty fields where no stage can be made.
 void write_stage_csv(textio::Records& out, const Options& options,
                      const std::vector<stage::Block>& blocks);
+
+// The best regime of each exponent over the range's angles; where there is none, a Refused
+// that says why and what would give one, before anything is written.
+std::vector<regime_text::BestBlock> best_regimes(const Options& options);
+
+// The inputs and what is sought, then for each exponent the stage's tables at its best angle
+// and the limits that bind it there; or one CSV line per exponent, the stage's columns and
+// what binds.
+void write_best_text(textio::Records& out, const Options& options,
+                     const std::vector<regime_text::BestBlock>& blocks);
+void write_best_csv(textio::Records& out, const Options& options,
+                    const std::vector<regime_text::BestBlock>& blocks);
 
 }  // namespace table

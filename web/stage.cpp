@@ -10,6 +10,7 @@
 #include "report/answer_charts.h"
 #include "report/chart.h"
 #include "report/csv.h"
+#include "report/regime_text.h"
 #include "report/stage_text.h"
 #include "textio/fields.h"
 #include "web/answers.h"  // declares them
@@ -73,15 +74,16 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
   StageEntries stage{*inputs, angles->range, {}};
   for (double exponent : *exponents) {
     stage.blocks.push_back(stage::over_range(*inputs, angles->range, angles->count, exponent));
-    std::optional<refusals::Refusal> refusal =
-        stage_text::refusal_of_block(*inputs, angles->range, stage.blocks.back());
-    if (refusal) {
-      // The page has no entry for the stage as a whole: where no angle of the range works,
-      // the refusal stands beside the range.
-      if (refusal->entry == "stage") refusal->entry = entry_rules::kFrom.name;
-      entries.refuse(std::move(*refusal));
-      return std::nullopt;
+    std::vector<refusals::Refusal> refused =
+        regime_text::refusals_of_block(*inputs, angles->range, stage.blocks.back());
+    // The page has no entry for the stage as a whole: where no angle of the range works, that
+    // refusal stands beside the range, and each figure that would give the power beside its own
+    // entry.
+    for (refusals::Refusal& refusal : refused) {
+      if (refusal.entry == "stage") refusal.entry = entry_rules::kFrom.name;
+      entries.refuse(std::move(refusal));
     }
+    if (!refused.empty()) return std::nullopt;
   }
   return stage;
 }
