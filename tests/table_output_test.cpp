@@ -519,6 +519,29 @@ TEST(TableChart, SizeBoundedWhateverTheValues) {
   EXPECT_LT(berg.size(), 1000000u);
 }
 
+// A stage's rows beyond a limit are drawn, on a shade that reaches halfway to the rows beside
+// them: the tripler's dissipation is beyond 0.5 W from 40 to 70 degrees, at 80 it gives no
+// 0.8 W.
+TEST(TableChart, WhatLiesBeyondALimitIsShaded) {
+  const std::vector<const char*> line = {
+      "k-berg-table",      "--stage", "--supply", "12.5", "--power", "0.8", "--harmonic", "3",
+      "--saturation",      "0.5",     "--from",   "20",   "--to",    "100", "--step",     "10",
+      "--max-dissipation", "0.5"};
+  const table::Options options =
+      table::parse_command_line(static_cast<int>(line.size()), line.data()).options;
+  chart::Chart drawn(answer_charts::stage_chart(options.stage.harmonic, options.angles));
+  answer_charts::draw_stages(drawn, table::design_stages(options));
+  const std::string svg = std::move(drawn).finish();
+  const auto shades = lines(svg, "<rect class=\"shade\"");
+  ASSERT_EQ(shades.size(), 1u);
+  const double x = std::stod(after(shades[0], " x=\""));
+  EXPECT_NEAR(x, pixel(svg, "x", 35), 0.01);
+  EXPECT_NEAR(x + std::stod(after(shades[0], "width=\"")), pixel(svg, "x", 75), 0.01);
+  const auto curves = lines(svg, "<polyline class=\"curve\"");
+  ASSERT_EQ(curves.size(), 3u);
+  EXPECT_EQ(std::count(curves[0].begin(), curves[0].end(), ','), 6);  // 20 to 70 degrees
+}
+
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).
 double berg(int n, double t) {
   const double scale = kPi * (1.0 - std::cos(t));
