@@ -114,7 +114,7 @@ Refusal refusal_of(const regime::Question& question, double exponent,
            textio::parameter_text(exponent), std::to_string(inputs.harmonic)}};
 }
 
-// "E = 12.5 В, Sкр = 0.5 А/В; наибольшая P3 при углах от 20 до 80°".
+// "E = 12.5 В, Sкр = 0.5 А/В; наибольшая P3, углы от 20 до 80°".
 std::string sought_line(const regime::Question& question) {
   const stage::Inputs& inputs = question.inputs;
   const std::string n = std::to_string(inputs.harmonic);
@@ -128,7 +128,7 @@ std::string sought_line(const regime::Question& question) {
     line.append("; наибольший КПД при P").append(n).append(" = ");
     line.append(textio::shortest_text(inputs.power)).append(" Вт");
   }
-  line.append(" при углах от ").append(textio::shortest_text(question.range.from));
+  line.append(", углы от ").append(textio::shortest_text(question.range.from));
   return line.append(" до ").append(textio::shortest_text(question.range.to)).append("°");
 }
 

@@ -391,7 +391,7 @@ TEST(TableRun, TheBestRegimeOfEachExponent) {
           files);
   EXPECT_TRUE(text.output.starts_with(
       " Каскад умножителя частоты на 3\r\n"
-      " E = 12.5 В, Sкр = 0.5 А/В; наибольшая P3 при углах от 20 до 80°\r\n"
+      " E = 12.5 В, Sкр = 0.5 А/В; наибольшая P3, углы от 20 до 80°\r\n"
       " Прибор i = S (uс + D uа - E')^p: S = 0.05 А/В^p, E' = 0.6 В, D = 0.01\r\n"
       " Допустимые: Pрас ≤ 0.5 Вт\r\n"))
       << text.output;

@@ -123,6 +123,9 @@ TEST(WebJson, CsvNamesSayWhatTheyHold) {
             "k-berg-stage-E12.5-P8-Scr1.csv");
   EXPECT_EQ(answer::stage_csv_name({24, 1e-5, 2, 0.9, std::nullopt, stage::Device{0.05, -0.6}}),
             "k-berg-stage-E24-P1e-05-n2-xi0.9-S0.05-Ec-0.6.csv");
+  EXPECT_EQ(
+      answer::stage_csv_name({12.5, 0, 3, std::nullopt, 0.5, std::nullopt}, regime::Goal::power),
+      "k-berg-stage-best-power-E12.5-n3-Scr0.5.csv");
   web::Entries stage("supply=12.5\npower=8\nsaturation=1");
   EXPECT_NE(web::stage_csv(stage).find(R"("name":"k-berg-stage-E12.5-P8-Scr1.csv")"),
             std::string::npos);
@@ -228,6 +231,11 @@ const std::pair<std::string_view, std::vector<std::string>> kEntries[] = {
     {"power", {"--power", "%", "--stage", "--supply", "1", "--xi", "1"}},
     {"cutoff",
      {"--cutoff", "%", "--slope", "1", "--stage", "--supply", "1", "--power", "1", "--xi", "1"}},
+    {"permeance",
+     {"--permeance", "%", "--slope", "1", "--cutoff", "0", "--stage", "--supply", "1", "--power",
+      "1", "--xi", "1"}},
+    {"max-voltage",
+     {"--max-voltage", "%", "--stage", "--supply", "1", "--power", "1", "--xi", "1"}},
     {"angel", {"--angel", "%"}}};
 
 // The numbers read, or the kind of the refusal.
@@ -252,7 +260,9 @@ Numbers read_by_program(std::vector<std::string> options, const std::string& tex
         {"--power", o.stage.power},
         {"--harmonic", o.stage.harmonic},
         {"--angle-for-g1", o.target_g1},
-        {"--cutoff", o.stage.device ? o.stage.device->cutoff : 0.0}};
+        {"--cutoff", o.stage.device ? o.stage.device->cutoff : 0.0},
+        {"--permeance", o.stage.device ? o.stage.device->permeance : 0.0},
+        {"--max-voltage", o.stage.limits.voltage.value_or(0.0)}};
     return std::vector<double>{read.at(options[0])};
   } catch (const table::Refused& refused) {
     return refused.refusal().kind;
@@ -349,7 +359,16 @@ TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
       {web::table, "step=x", "step", Kind::not_a_number},
       {web::stage_design, "power=8\nsaturation=1", "supply", Kind::not_a_number},
       {web::stage_csv, stage, "power", Kind::not_a_number},
-      {web::stage_design, stage + "8\nharmonic=x", "harmonic", Kind::not_a_number}};
+      {web::stage_design, stage + "8\nharmonic=x", "harmonic", Kind::not_a_number},
+      {web::stage_design, stage + "8\npermeance=0.1", "permeance", Kind::needs_law},
+      {web::stage_design, stage + "8\nbest=power", "power", Kind::not_used},
+      {web::stage_design, stage + "8\nbest=most", "best", Kind::not_one_of},
+      {web::stage_design, stage + "8\nxi=0.9\nbest=efficiency", "xi", Kind::not_used},
+      {web::stage_design, "supply=12.5\nbest=power\nmax-voltage=20", "best", Kind::unbounded_power},
+      {web::stage_csv, stage + "8\nfrom=75\nto=75\nmax-dissipation=2", "max-dissipation",
+       Kind::limit_at_angle},
+      {web::stage_design, "supply=12.5\npower=2\nharmonic=3\nsaturation=0.5\nfrom=20\nto=80",
+       "saturation", Kind::least_for_power}};
   for (const auto& [answer, lines, entry, kind] : slips) {
     web::Entries entries(lines);
     // An unknown name is answered before any answer is asked for, by the module's export.
