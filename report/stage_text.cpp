@@ -4,7 +4,9 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <span>
+#include <utility>
 
 #include "textio/fields.h"
 
@@ -47,9 +49,12 @@ const LimitWords kLimitWords[] = {
     {entry_rules::kSaturation, "Sкр", "A/V"},
 };
 
-// The value of the stage that each rating bounds, in the order of stage::Limit.
-constexpr double stage::Design::*kBounded[] = {&stage::Design::p_diss, &stage::Design::i_max,
-                                               &stage::Design::u_peak, &stage::Design::i_0};
+// Each rating and the value of the stage it bounds.
+constexpr std::pair<stage::Limit, double stage::Design::*> kBounded[] = {
+    {stage::Limit::dissipation, &stage::Design::p_diss},
+    {stage::Limit::peak_current, &stage::Design::i_max},
+    {stage::Limit::voltage, &stage::Design::u_peak},
+    {stage::Limit::direct_current, &stage::Design::i_0}};
 
 bool works(const stage::Row& row) { return stage::works(row.design); }
 
@@ -59,13 +64,9 @@ bool shown(const stage::Row& row) {
 }
 
 bool beyond(const stage::Design& design, double stage::Design::*value) {
-  for (stage::Limit limit : stage::kEveryLimit) {
-    const auto index = static_cast<std::size_t>(limit);
-    if (index < std::size(kBounded) && kBounded[index] == value && design.broken.has(limit)) {
-      return true;
-    }
-  }
-  return false;
+  return std::any_of(std::begin(kBounded), std::end(kBounded), [&](const auto& bounded) {
+    return bounded.second == value && design.broken.has(bounded.first);
+  });
 }
 
 std::string value_cell(double value) {

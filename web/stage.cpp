@@ -57,6 +57,26 @@ stage::Limits limits_of(Entries& entries, bool& all_read) {
           given_number(entries, kMaxDirectCurrent, all_read)};
 }
 
+// The device's law where it is given: both halves or neither, and its permeance only with it.
+std::optional<stage::Device> device_of(Entries& entries, bool& all_read) {
+  using namespace entry_rules;
+  const std::optional<double> slope = given_number(entries, kSlope, all_read);
+  const std::optional<double> cutoff = given_number(entries, kCutoff, all_read);
+  const std::optional<double> permeance = entries.number(kPermeance);
+  if (entries.has(kSlope.name) != entries.has(kCutoff.name)) {
+    const Description& missing = entries.has(kSlope.name) ? kCutoff : kSlope;
+    entries.refuse({std::string(missing.name), refusals::Kind::half_a_law, {}});
+    all_read = false;
+  }
+  if (entries.has(kPermeance.name) && !entries.has(kSlope.name)) {
+    entries.refuse({"permeance", refusals::Kind::needs_law, {}});
+    all_read = false;
+  }
+  all_read = all_read && permeance;
+  if (!slope || !cutoff || !permeance) return std::nullopt;
+  return stage::Device{*slope, *cutoff, *permeance};
+}
+
 // What the designer gives: the supply, the power, the harmonic, xi or the critical regime's
 // slope (one of the two, or for the best regime the slope if any), the device's law (both
 // halves or neither, with its permeance) and limits, and the goal of the best regime.
@@ -77,28 +97,16 @@ std::optional<Given> inputs_of(Entries& entries) {
   const std::optional<int> harmonic = entries.whole_number(kHarmonic);
   if (!given.best) inputs.xi = given_number(entries, kXi, all_read);
   inputs.saturation = given_number(entries, kSaturation, all_read);
-  const std::optional<double> slope = given_number(entries, kSlope, all_read);
-  const std::optional<double> cutoff = given_number(entries, kCutoff, all_read);
-  const std::optional<double> permeance = entries.number(kPermeance);
+  inputs.device = device_of(entries, all_read);
   inputs.limits = limits_of(entries, all_read);
   if (!given.best && entries.has(kXi.name) == entries.has(kSaturation.name)) {
     entries.refuse({"xi", refusals::Kind::one_of_two, {}});
     all_read = false;
   }
-  if (entries.has(kSlope.name) != entries.has(kCutoff.name)) {
-    const Description& missing = entries.has(kSlope.name) ? kCutoff : kSlope;
-    entries.refuse({std::string(missing.name), refusals::Kind::half_a_law, {}});
-    all_read = false;
-  }
-  if (entries.has(kPermeance.name) && !entries.has(kSlope.name)) {
-    entries.refuse({"permeance", refusals::Kind::needs_law, {}});
-    all_read = false;
-  }
-  if (!supply || !power || !harmonic || !permeance || !all_read) return std::nullopt;
+  if (!supply || !power || !harmonic || !all_read) return std::nullopt;
   inputs.supply = *supply;
   inputs.power = *power;
   inputs.harmonic = *harmonic;
-  if (slope) inputs.device = stage::Device{*slope, *cutoff, *permeance};
   return given;
 }
 
