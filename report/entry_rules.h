@@ -26,6 +26,7 @@ enum class Grammar {
   harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
   names,         // quantities' names separated by ",": "alpha,g1"
   flag,          // present or absent, its text unread
+  file_name,     // taken as typed
 };
 
 constexpr double kNoBound = std::numeric_limits<double>::infinity();
@@ -111,7 +112,8 @@ inline constexpr Description kShow{.name = "show",
                                        "CSV adds their columns to its usual ones; the\n"
                                        "chart draws γ when gamma is shown without alpha",
                                    .label = "Показать",
-                                   .grammar = Grammar::names};
+                                   .grammar = Grammar::names,
+                                   .form = "Показать"};
 inline constexpr Description kXi{.name = "xi",
                                  .help =
                                      "Voltage utilisation ξ of η and of a stage,\n"
@@ -127,7 +129,8 @@ inline constexpr Description kExact{.name = "exact",
                                         "Rows, CSV and chart from the true Berg integral\n"
                                         "instead of the dialogue's 4096 samples",
                                     .label = "По интегралу Берга",
-                                    .grammar = Grammar::flag};
+                                    .grammar = Grammar::flag,
+                                    .form = "по интегралу Берга, а не по 4096 отсчетам"};
 inline constexpr Description kAngleForG1{.name = "angle-for-g1",
                                          .help =
                                              "Instead of the rows: for each exponent the angle\n"
@@ -189,7 +192,39 @@ inline constexpr Description kCutoff{.name = "cutoff",
                                      .unit = "В",
                                      .form = "и E', {unit}"};
 
-// Every entry, for a name looked up.
+// The entries of k-berg-table alone: no form of the page has them, and it refuses their names
+// (its views stand for --optimum and --stage).
+inline constexpr Description kOptimum{.name = "optimum",
+                                      .help =
+                                          "Instead of the rows: for each exponent and\n"
+                                          "harmonic n >= 1 the angle of the first maximum\n"
+                                          "of αn and that maximum, and the same for γn",
+                                      .label = "Лучшие углы",
+                                      .grammar = Grammar::flag};
+inline constexpr Description kCsv{.name = "csv",
+                                  .help =
+                                      "Comma-separated values, always with the moduli\n"
+                                      "and the phases",
+                                  .label = "CSV",
+                                  .grammar = Grammar::flag};
+inline constexpr Description kPhases{.name = "phases",
+                                     .help = "The phase beside the modulus |αn| in the table",
+                                     .label = "Фазы",
+                                     .grammar = Grammar::flag};
+inline constexpr Description kSvg{.name = "svg",
+                                  .help =
+                                      "Also draw the Berg chart as SVG into FILE; with\n"
+                                      "FILE -, on standard output instead of the table",
+                                  .label = "Диаграмма SVG",
+                                  .grammar = Grammar::file_name};
+inline constexpr Description kStage{.name = "stage",
+                                    .help =
+                                        "Instead of the rows: the whole stage at each angle,\n"
+                                        "from --supply, --power and --xi or --saturation",
+                                    .label = "Каскад",
+                                    .grammar = Grammar::flag};
+
+// Every entry the page takes, for a name looked up.
 inline constexpr const Description* kAll[] = {
     &kAngle, &kFrom,     &kTo,         &kStep,       &kExponent,     &kHarmonics,
     &kShow,  &kXi,       &kExact,      &kAngleForG1, &kDecimalComma, &kSupply,

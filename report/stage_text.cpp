@@ -5,6 +5,7 @@
 #include <cmath>
 #include <span>
 
+#include "report/entry_rules.h"
 #include "textio/fields.h"
 
 namespace stage_text {
@@ -104,21 +105,22 @@ using refusals::Kind;
 using refusals::Refusal;
 
 std::string entry_of(stage::Input input) {
+  using namespace entry_rules;
   switch (input) {
     case stage::Input::supply:
-      return "supply";
+      return std::string(kSupply.name);
     case stage::Input::power:
-      return "power";
+      return std::string(kPower.name);
     case stage::Input::xi:
-      return "xi";
+      return std::string(kXi.name);
     case stage::Input::saturation:
-      return "saturation";
+      return std::string(kSaturation.name);
     case stage::Input::slope:
-      return "slope";
+      return std::string(kSlope.name);
     case stage::Input::cutoff:
       break;
   }
-  return "cutoff";
+  return std::string(kCutoff.name);
 }
 
 // Why no stage can be made at the row's angle.
@@ -133,9 +135,11 @@ Refusal refusal_of_row(const stage::Inputs& inputs, const stage::Row& row, doubl
             {textio::shortest_text(*stage::value_of(inputs, input)), angle, at}};
   }
   if (design.verdict == stage::Verdict::no_harmonic) {
-    return {"harmonic", Kind::no_harmonic, {angle, at, std::to_string(inputs.harmonic)}};
+    return {std::string(entry_rules::kHarmonic.name),
+            Kind::no_harmonic,
+            {angle, at, std::to_string(inputs.harmonic)}};
   }
-  return {"power",
+  return {std::string(entry_rules::kPower.name),
           Kind::too_much_power,
           {textio::shortest_text(inputs.power), angle, at, most_power_text(design.most_power)}};
 }
@@ -153,7 +157,7 @@ std::optional<Refusal> refusal_of_block(const stage::Inputs& inputs, const sweep
     return refusal_of_row(inputs, block.rows.front(), block.exponent);
   }
   if (std::any_of(block.rows.begin(), block.rows.end(), works)) return std::nullopt;
-  return Refusal{"stage",
+  return Refusal{std::string(entry_rules::kStage.name),
                  Kind::no_angle_works,
                  {textio::shortest_text(range.from), textio::shortest_text(range.to),
                   textio::parameter_text(block.exponent), std::to_string(inputs.harmonic),

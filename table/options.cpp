@@ -27,7 +27,8 @@ constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 using entry_rules::Description;
 using refusals::Kind;
 
-[[noreturn]] void refuse(const Description& entry, Kind kind, std::vector<std::string> values) {
+[[noreturn]] void refuse(const Description& entry, Kind kind,
+                         std::vector<std::string> values = {}) {
   throw Refused({std::string(entry.name), kind, std::move(values)});
 }
 
@@ -137,19 +138,20 @@ constexpr const char* kStageOptions[] = {"--supply", "--power",  "--saturation",
 
 // Which of the stage's options go together, and that --stage has what it needs.
 void check_stage_given(const Given& given) {
+  using namespace entry_rules;
   for (const char* option : kStageOptions) {
     if (!given.stage && given.has(option)) refuse(option, Kind::stage_only);
   }
   if (!given.stage) return;
-  if (given.optimum) refuse("--stage", Kind::not_with, {"optimum"});
-  if (given.has("--angle-for-g1")) refuse("--stage", Kind::not_with, {"angle-for-g1"});
-  if (!given.has("--supply")) refuse("--stage", Kind::needs_supply);
-  if (!given.has("--power")) refuse("--stage", Kind::needs_power);
+  if (given.optimum) refuse(kStage, Kind::not_with, {std::string(kOptimum.name)});
+  if (given.has("--angle-for-g1")) refuse(kStage, Kind::not_with, {std::string(kAngleForG1.name)});
+  if (!given.has("--supply")) refuse(kStage, Kind::needs_supply);
+  if (!given.has("--power")) refuse(kStage, Kind::needs_power);
   if (given.has("--xi") == given.has("--saturation")) {
-    throw Refused({"stage", Kind::one_of_two, {}});
+    refuse(kStage, Kind::one_of_two);
   }
   if (given.has("--slope") != given.has("--cutoff")) {
-    throw Refused({given.has("--slope") ? "slope" : "cutoff", Kind::half_a_law, {}});
+    refuse(given.has("--slope") ? kSlope : kCutoff, Kind::half_a_law);
   }
 }
 
@@ -242,12 +244,15 @@ CLI::Option* add_entry(CLI::App& app, const Description& entry, Value& value,
       ->type_name(type_name);
 }
 
+// The flag of an entry, with the entry's help.
+CLI::Option* add_switch(CLI::App& app, const Description& entry, bool& value) {
+  return app.add_flag("--" + std::string(entry.name), value, entry_rules::help_of(entry));
+}
+
 // The options of a stage.
 void add_stage_options(CLI::App& app, Given& given) {
-  app.add_flag("--stage", given.stage,
-               "Instead of the rows: the whole stage at each angle,\n"
-               "from --supply, --power and --xi or --saturation");
   using namespace entry_rules;
+  add_switch(app, kStage, given.stage);
   add_entry(app, kSupply, given.supply, "E");
   add_entry(app, kPower, given.power, "P");
   add_entry(app, kHarmonic, given.harmonic, "N");
@@ -324,7 +329,9 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::stage) check_stage(options.stage);
   check_rows(options, given);
   check_searches(options);
-  if (given.has("--svg") && options.svg_file.empty()) refuse("--svg", Kind::no_file_name);
+  if (given.has("--svg") && options.svg_file.empty()) {
+    refuse(entry_rules::kSvg, Kind::no_file_name);
+  }
   if (!options.svg_file.empty()) {
     const std::optional<refusals::Refusal> refusal = chart::too_many_curves(
         options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
@@ -350,23 +357,14 @@ Command parse_command_line(int argc, const char* const* argv) {
   add_entry(app, entry_rules::kHarmonics, given.harmonics, "LIST");
   add_entry(app, entry_rules::kShow, given.shown, "LIST");
   add_entry(app, entry_rules::kXi, given.xi, "X");
-  CLI::Option* optimum = app.add_flag("--optimum", given.optimum)
-                             ->description(
-                                 "Instead of the rows: for each exponent and\n"
-                                 "harmonic n >= 1 the angle of the first maximum\n"
-                                 "of αn and that maximum, and the same for γn");
+  CLI::Option* optimum = add_switch(app, entry_rules::kOptimum, given.optimum);
   CLI::Option* target = add_entry(app, entry_rules::kAngleForG1, given.target_g1, "G");
   optimum->excludes(target);
-  app.add_flag("--csv", given.csv,
-               "Comma-separated values, always with the moduli\nand the phases");
-  app.add_flag("--phases", given.phases, "The phase beside the modulus |αn| in the table");
-  app.add_flag("--exact", given.exact, entry_rules::help_of(entry_rules::kExact));
-  app.add_flag("--decimal-comma", given.decimal_comma,
-               entry_rules::help_of(entry_rules::kDecimalComma));
-  app.add_option("--svg", given.svg_file,
-                 "Also draw the Berg chart as SVG into FILE; with\n"
-                 "FILE -, on standard output instead of the table")
-      ->type_name("FILE");
+  add_switch(app, entry_rules::kCsv, given.csv);
+  add_switch(app, entry_rules::kPhases, given.phases);
+  add_switch(app, entry_rules::kExact, given.exact);
+  add_switch(app, entry_rules::kDecimalComma, given.decimal_comma);
+  add_entry(app, entry_rules::kSvg, given.svg_file, "FILE");
   add_stage_options(app, given);
   for (CLI::Option* option : app.get_options()) {
     if (option->get_type_size_max() > 0) option->check(not_an_option(option->get_name()));

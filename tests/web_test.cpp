@@ -310,6 +310,7 @@ TEST(WebForm, EachViewShowsWhatItsEmptyEntriesStandFor) {
       {"", R"({"name":"harmonics","label":"Гармоники, как 0-3 или 1,3,5","placeholder":"0-9",)"},
       {"optimum", R"("harmonics","label":"Гармоники, как 0-3 или 1,3,5","placeholder":"1-9",)"},
       {"", R"({"name":"xi","label":"ξ для КПД η","placeholder":"1","inputmode":"decimal"})"},
+      {"", R"({"name":"exact","label":"по интегралу Берга, а не по 4096 отсчетам",)"},
       {"stage", R"({"name":"xi","label":"ξ","placeholder":"","inputmode":"decimal"})"},
       {"stage", R"("label":"Гармоника n: 1 — усилитель, 2-9 — умножитель","placeholder":"1",)"
                 R"("inputmode":"numeric"})"},

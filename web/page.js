@@ -378,8 +378,8 @@ function formOf(view) {
   return new Map(ask(formKind, named ? [[named, '']] : []).map(entry => [entry.name, entry]));
 }
 
-// Names each entry and shows what it stands for when empty, as the module describes it; an
-// entry marked to start with that text starts with it. Gives each entry a place for its
+// Names each entry, each flag and the quantities to show, and shows what an entry stands for
+// when empty, as the module describes it; an entry marked to start with that text starts with it. Gives each entry a place for its
 // refusal, tied to it and read out by screen readers when it changes (the answer itself is not
 // read out at each keystroke).
 function prepare(view) {
@@ -399,7 +399,12 @@ function prepare(view) {
     input.setAttribute('aria-describedby', note.id);
     input.closest('label').after(note);
   }
-  if (form.querySelector('fieldset')) offerQuantities(form);
+  for (const flag of flags(form)) flag.closest('label').append(` ${described.get(flag.name).label}`);
+  const legend = form.querySelector('legend');
+  if (legend) {
+    legend.textContent = described.get('show').label;
+    offerQuantities(form);
+  }
   form.addEventListener('submit', event => event.preventDefault());
   form.addEventListener('input', event => {
     if (event.target.name === 'show') tick(form, event.target);

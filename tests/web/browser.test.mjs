@@ -506,6 +506,10 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
         { name: input.name, label: input.labels[0].textContent.trim(),
           placeholder: input.placeholder, inputmode: input.inputMode }])));
     for (const [id, described, field] of fields) assert.deepEqual(field, described, id);
+    // The quantities' legend and the flag are named as the module describes them too.
+    assert.deepEqual(await page.evaluate(() => [document.querySelector('#table legend').textContent,
+      document.querySelector('#table [name=exact]').labels[0].textContent.trim()]),
+    await page.evaluate(() => ['show', 'exact'].map(name => formOf('table').get(name).label)));
     assert.deepEqual(await page.$$eval('#table-from, #optimum-harmonics', inputs =>
       inputs.map(input => [input.placeholder, input.value])), [['5', '5'], ['1-9', '']]);
     const unlabelled = await page.$$eval('input, button', controls => controls
