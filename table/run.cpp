@@ -76,6 +76,7 @@ chart::ChartView chart_of(const Options& options) {
                                      options.view.decimal_comma);
     case Answer::rows:
     case Answer::stage:
+    case Answer::network:
       break;
   }
   return answer_charts::rows_chart(options.chart, options.angles);
@@ -120,6 +121,22 @@ std::vector<berg::Result> angles_for_g1(const Options& options, Progress& progre
     found.push_back(berg::compute_exact(*angle, exponent));
   }
   return found;
+}
+
+// A stage with its output network, or the network alone: every angle is designed, and any
+// refusal made, before anything is written.
+void answer_chain(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  const std::vector<antenna::Block> blocks = design_chains(options);
+  Outputs outputs(options, output, files,
+                  answer_charts::stage_chart(options.stage.harmonic, options.angles));
+  if (textio::Records* out = outputs.answer()) {
+    if (options.csv) {
+      write_chain_csv(*out, options, blocks);
+    } else {
+      write_chain_text(*out, options, blocks);
+    }
+  }
+  outputs.finish();
 }
 
 }  // namespace
@@ -185,6 +202,7 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
 
 // Every angle is designed, and any refusal made, before anything is written.
 void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  if (options.network) return answer_chain(options, output, files);
   const std::vector<stage::Block> blocks = design_stages(options);
   Outputs outputs(options, output, files,
                   answer_charts::stage_chart(options.stage.harmonic, options.angles));
@@ -209,6 +227,7 @@ void run(const Options& options, textio::ByteSink& output, platform::FileSystem&
     case Answer::angle_for_g1:
       return answer_angle_for_g1(options, output, files, progress);
     case Answer::stage:
+    case Answer::network:
       return answer_stage(options, output, files);
   }
 }

@@ -5,6 +5,7 @@
 
 #include "engine/rows.h"
 #include "report/csv.h"
+#include "report/network_text.h"
 #include "report/stage_text.h"
 #include "table/plain_table.h"
 #include "textio/failure.h"
@@ -46,6 +47,47 @@ void write_stage_csv(textio::Records& out, const Options& options,
     for (const stage::Row& row : block.rows) {
       out.formatted(csv::in_form(
           csv::stage_line(options.stage, row.angle, block.exponent, row.design), comma));
+    }
+  }
+}
+
+std::vector<antenna::Block> design_chains(const Options& options) {
+  std::vector<antenna::Block> blocks;
+  const std::int64_t count = sweep::count(options.angles, rows::kMostRows);
+  for (double exponent : options.exponents) {
+    blocks.push_back(antenna::over_range(options.network->chain, options.angles, count, exponent));
+    std::optional<refusals::Refusal> refusal =
+        network_text::refusal_of_block(*options.network, options.angles, blocks.back());
+    if (refusal) throw Refused(std::move(*refusal));
+  }
+  return blocks;
+}
+
+void write_chain_text(textio::Records& out, const Options& options,
+                      const std::vector<antenna::Block>& blocks) {
+  TextAnswer text(out);
+  network_text::network_answer(text, *options.network, blocks, options.view.decimal_comma);
+}
+
+void write_chain_csv(textio::Records& out, const Options& options,
+                     const std::vector<antenna::Block>& blocks) {
+  const bool comma = options.view.decimal_comma;
+  const antenna::Inputs& chain = options.network->chain;
+  out.formatted(csv::in_form(csv::chain_header(chain), comma));
+  for (const antenna::Block& block : blocks) {
+    for (const antenna::Row& row : block.rows) {
+      out.formatted(csv::in_form(csv::chain_line(chain, block.exponent, row), comma));
+    }
+  }
+  if (blocks.front().rows.size() != 1) return;
+  out.write_empty();
+  out.formatted(csv::in_form(csv::harmonics_header(), comma));
+  for (const antenna::Block& block : blocks) {
+    const antenna::Row& row = block.rows.front();
+    for (const network::Harmonic& harmonic : row.harmonics) {
+      out.formatted(csv::in_form(
+          csv::harmonic_line(chain, options.network->megahertz, block.exponent, row, harmonic),
+          comma));
     }
   }
 }

@@ -23,6 +23,7 @@ refused() {
 }
 files="stderr stdout " && refused --step "$@" --step 0 --svg chart.svg
 refused --angle-for-g1 "$@" --angle-for-g1 2.5 --svg chart.svg
+refused "--q: 6 is not above 6.245" "$@" --network pi --resistance 2000 --frequency 7 --q 6
 # The chart is put in place only after the table was written.
 refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
 
