@@ -1,5 +1,6 @@
 #include "engine/antenna.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace antenna {
@@ -26,7 +27,7 @@ void add_harmonics(Row& row, const Inputs& inputs, double peak_current) {
 
 network::Inputs with_defaults(network::Inputs inputs) {
   if (inputs.form == network::Form::pi_l && !inputs.intermediate)
-    inputs.intermediate = std::sqrt(inputs.load * inputs.antenna);
+    inputs.intermediate = std::max(std::sqrt(inputs.load * inputs.antenna), 2.0 * inputs.antenna);
   if (inputs.form == network::Form::tank && !inputs.impedance && inputs.q)
     inputs.impedance = inputs.load / *inputs.q;
   return inputs;

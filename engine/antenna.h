@@ -43,8 +43,8 @@ struct Block {
 };
 
 // `inputs` with the defaults of what is not given: a pi-l's intermediate resistance, the
-// geometric mean sqrt(R1 R2) of its ends, and a tank's rho, R1 / Q, the device across the whole
-// coil.
+// geometric mean sqrt(R1 R2) of its ends but at least 2 R2, so that its L has a Q of 1 at
+// least, and a tank's rho, R1 / Q, the device across the whole coil.
 network::Inputs with_defaults(network::Inputs inputs);
 
 // The chain at each of the first `count` angles of `range` for a pulse of `exponent`, on the

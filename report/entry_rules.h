@@ -265,7 +265,7 @@ inline constexpr Description kOutputCapacitance{
 inline constexpr Description kIntermediate{.name = "intermediate",
                                            .help =
                                                "A pi-l's resistance between its pi and its L,\n"
-                                               "ohms, above --load [√(R_e R2)]",
+                                               "ohms, above --load [√(R_e R2), at least 2 R2]",
                                            .label = "Rпр",
                                            .unit = "Ом",
                                            .lowest = 0.0,

@@ -182,8 +182,8 @@ std::vector<std::string> design_items(const entry_rules::NetworkEntries& entries
     items.push_back("Q по отношению сопротивлений");
   }
   if (inputs.form == Form::pi_l) {
-    items.push_back("Rпр = " +
-                    (inputs.intermediate ? number(*inputs.intermediate) + " Ом" : "√(Rэ·Rн)"));
+    items.push_back("Rпр = " + (inputs.intermediate ? number(*inputs.intermediate) + " Ом"
+                                                    : "√(Rэ·Rн), не меньше 2Rн"));
   }
   if (inputs.form == Form::tank) {
     items.push_back("ρ = " + (inputs.impedance ? number(*inputs.impedance) + " Ом" : "Rэ/Q"));

@@ -13,6 +13,7 @@
 #include "engine/berg.h"
 #include "report/chart.h"
 #include "report/headings.h"
+#include "report/network_charts.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
 #include "textio/error.h"
@@ -375,10 +376,11 @@ void check(const Options& options, const Given& given) {
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) refuse("--svg", Kind::no_file_name);
   if (!options.svg_file.empty()) {
-    if (options.network) refuse("--svg", Kind::not_used, {"network"});
-    const std::optional<refusals::Refusal> refusal = chart::too_many_curves(
-        options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
-                                                                  : options.chart.harmonics.size());
+    const std::size_t series = options.network                   ? network_charts::kLevelSeries
+                               : options.answer == Answer::stage ? answer_charts::kStageSeries
+                                                                 : options.chart.harmonics.size();
+    const std::optional<refusals::Refusal> refusal =
+        chart::too_many_curves(options.exponents.size(), series);
     if (refusal) throw Refused(*refusal);
   }
 }

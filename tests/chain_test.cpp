@@ -8,6 +8,8 @@
 
 #include "engine/antenna.h"
 #include "engine/grid.h"
+#include "report/network_charts.h"
+#include "report/network_text.h"
 #include "table/options.h"
 #include "table/stage.h"
 #include "textio/channels.h"
@@ -124,6 +126,65 @@ TEST(Chain, EveryAnswerFitsAndItsCsvHasItsLines) {
       }
     }
   }
+}
+
+// The text after `before` in `line`, to the next quote.
+std::string after(const std::string& line, const std::string& before) {
+  const std::size_t at = line.find(before) + before.size();
+  return line.substr(at, line.find('"', at) - at);
+}
+
+// The picture's lines that hold `part`.
+std::vector<std::string> lines_with(const std::string& svg, const std::string& part) {
+  std::vector<std::string> found;
+  std::istringstream lines(svg);
+  for (std::string line; std::getline(lines, line);)
+    if (line.find(part) != std::string::npos) found.push_back(line);
+  return found;
+}
+
+// Read as a person reads it, by the first and last labelled level (5 pixels above its label),
+// the pixel of a level; the level of a pixel.
+double level_at(const std::string& svg, double y) {
+  const auto ticks = lines_with(svg, "class=\"y-tick\"");
+  const auto level = [](const std::string& tick) {
+    return std::stod(tick.substr(tick.find('>') + 1));
+  };
+  const double y0 = std::stod(after(ticks.front(), " y=\"")) - 5,
+               y1 = std::stod(after(ticks.back(), " y=\"")) - 5;
+  return level(ticks.front()) + (y - y0) * (level(ticks.back()) - level(ticks.front())) / (y1 - y0);
+}
+
+// At one angle each bar reaches its harmonic's level, red where it is above the limit, and each
+// part is labelled with its value; over a range the limit is a curve at -limit dBc.
+TEST(Chain, ThePicturesShowEachLevelAndEachPart) {
+  const table::Options options = options_of(
+      {"--stage", "--supply", "2500", "--power", "1000", "--xi", "0.9", "--network", "pi",
+       "--frequency", "7", "--q", "12", "--exponent", "1;2", "--from", "90", "--to", "90"});
+  const std::vector<antenna::Block> blocks = table::design_chains(options);
+  const std::string sheet =
+      network_charts::picture(*options.network, options.angles, blocks, false);
+  const auto bars = lines_with(sheet, "<rect class=\"bar\"");
+  std::size_t finite = 0;  // a harmonic the pulse has no bar
+  for (const antenna::Block& block : blocks)
+    for (const network::Harmonic& h : block.rows[0].harmonics) finite += std::isfinite(h.level_db);
+  EXPECT_EQ(bars.size(), finite);
+  for (const std::string& bar : bars) {
+    const std::size_t b = after(bar, "data-exponent=\"") == "1.000" ? 0 : 1;
+    const int n = std::stoi(after(bar, "data-harmonic=\""));
+    const double level = blocks[b].rows[0].harmonics[static_cast<std::size_t>(n - 1)].level_db;
+    EXPECT_NEAR(level_at(sheet, std::stod(after(bar, " y=\""))), level, 0.01) << n;
+    EXPECT_EQ(bar.find("#c62828") != std::string::npos, n != 1 && level > -43) << n;
+  }
+  for (const network::Part& part : blocks[0].rows[0].network->parts)
+    EXPECT_EQ(lines_with(sheet, network_text::value_text(part)).size(), 1u);
+  const table::Options range = options_of({"--network", "pi", "--resistance", "2000", "--frequency",
+                                           "7", "--q", "10", "--limit", "50"});
+  const std::string chart =
+      network_charts::picture(*range.network, range.angles, table::design_chains(range), false);
+  std::istringstream limit(after(lines_with(chart, "data-quantity=\"limit\"").at(0), "points=\""));
+  for (double x, y; limit >> x && limit.ignore() && limit >> y;)
+    EXPECT_NEAR(level_at(chart, y), -50, 0.01);
 }
 
 }  // namespace
