@@ -11,12 +11,8 @@ namespace {
 void add_harmonics(Row& row, const Inputs& inputs, double peak_current) {
   const network::Design& design = *row.network;
   if (!network::works(design)) return;
-  // A coefficient below what the integral can tell from 0 is none: its level would be the
-  // integral's rounding.
   std::vector<double> currents;
-  for (double alpha : row.alpha) {
-    currents.push_back(std::fabs(alpha) < stage::kLeastCoefficient ? 0.0 : alpha * peak_current);
-  }
+  for (double alpha : row.alpha) currents.push_back(alpha * peak_current);
   row.harmonics = network::harmonics(design, currents, inputs.wanted);
   row.limit_db = inputs.rule ? network::limit_db(*inputs.rule, design.load_power, design.frequency)
                              : inputs.limit_db;
@@ -42,6 +38,11 @@ Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t c
   for (std::int64_t i = 0; i < count; ++i) {
     const double angle = sweep::angle_at(range, i);
     Row row{angle, integral::coefficients(angle, exponent), {}, {}, {}, {}, {true, 0, 0.0}};
+    // A coefficient below what the integral can tell from 0 is 0: its digits, and its level,
+    // would be the integral's rounding, which differs between systems.
+    for (double& alpha : row.alpha) {
+      if (std::fabs(alpha) < stage::kLeastCoefficient) alpha = 0.0;
+    }
     const double alpha_n = row.alpha[static_cast<std::size_t>(inputs.wanted)];
     if (inputs.stage) {
       row.stage = stage::design(*inputs.stage, angle, exponent, row.alpha[0], alpha_n);

@@ -27,7 +27,7 @@ struct Inputs {
 
 struct Row {
   double angle;
-  integral::Coefficients alpha;
+  integral::Coefficients alpha;  // 0 where below stage::kLeastCoefficient
   // The stage there; for the network alone only its verdict, whether the pulse gives the
   // wanted harmonic (no_harmonic where alpha_n is not above 0).
   stage::Design stage;

@@ -180,4 +180,22 @@ std::string harmonic_line(const antenna::Inputs& chain, double megahertz, double
   return line;
 }
 
+std::vector<std::string> chain_lines(const antenna::Inputs& chain, double megahertz,
+                                     const std::vector<antenna::Block>& blocks) {
+  std::vector<std::string> lines = {chain_header(chain)};
+  for (const antenna::Block& block : blocks) {
+    for (const antenna::Row& row : block.rows)
+      lines.push_back(chain_line(chain, block.exponent, row));
+  }
+  if (blocks.front().rows.size() != 1) return lines;
+  lines.push_back("");
+  lines.push_back(harmonics_header());
+  for (const antenna::Block& block : blocks) {
+    const antenna::Row& row = block.rows.front();
+    for (const network::Harmonic& harmonic : row.harmonics)
+      lines.push_back(harmonic_line(chain, megahertz, block.exponent, row, harmonic));
+  }
+  return lines;
+}
+
 }  // namespace csv

@@ -49,4 +49,10 @@ std::string harmonics_header();
 std::string harmonic_line(const antenna::Inputs& chain, double megahertz, double exponent,
                           const antenna::Row& row, const network::Harmonic& harmonic);
 
+// Every line of a chain's CSV: the header and a chain_line per angle and exponent; at one
+// angle then an empty line, the harmonics' header and a harmonic_line per harmonic of each
+// exponent.
+std::vector<std::string> chain_lines(const antenna::Inputs& chain, double megahertz,
+                                     const std::vector<antenna::Block>& blocks);
+
 }  // namespace csv

@@ -35,7 +35,6 @@ constexpr double kFirstSlot = 170.0;
 constexpr double kLastSlot = 800.0;
 // A coil: four turns of 15 pixels; a capacitor's plates 11 apart.
 constexpr double kCoil = 60.0;
-constexpr double kTurn = 15.0;
 constexpr double kGap = 11.0;
 
 // The bars' plot, and their legend to its right.

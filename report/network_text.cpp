@@ -293,9 +293,7 @@ void harmonics_table(answer::Renderer& out, const entry_rules::NetworkEntries& e
     std::vector<std::string> cells = {std::to_string(harmonic.n),
                                       digits(harmonic.n * entries.megahertz / chain.wanted),
                                       textio::trimmed_field(alpha, textio::kModulusEdit)};
-    // A harmonic the pulse does not have (its level none) has no current either.
-    const bool none = std::isinf(harmonic.level_db);
-    if (chain.stage) cells.push_back(digits(none ? 0.0 : alpha * row.stage.i_max));
+    if (chain.stage) cells.push_back(digits(alpha * row.stage.i_max));
     const double margin = -harmonic.level_db - *row.limit_db;
     cells.push_back(decibels(harmonic.attenuation_db));
     cells.push_back(level_text(harmonic.level_db));

@@ -71,24 +71,9 @@ void write_chain_text(textio::Records& out, const Options& options,
 
 void write_chain_csv(textio::Records& out, const Options& options,
                      const std::vector<antenna::Block>& blocks) {
-  const bool comma = options.view.decimal_comma;
-  const antenna::Inputs& chain = options.network->chain;
-  out.formatted(csv::in_form(csv::chain_header(chain), comma));
-  for (const antenna::Block& block : blocks) {
-    for (const antenna::Row& row : block.rows) {
-      out.formatted(csv::in_form(csv::chain_line(chain, block.exponent, row), comma));
-    }
-  }
-  if (blocks.front().rows.size() != 1) return;
-  out.write_empty();
-  out.formatted(csv::in_form(csv::harmonics_header(), comma));
-  for (const antenna::Block& block : blocks) {
-    const antenna::Row& row = block.rows.front();
-    for (const network::Harmonic& harmonic : row.harmonics) {
-      out.formatted(csv::in_form(
-          csv::harmonic_line(chain, options.network->megahertz, block.exponent, row, harmonic),
-          comma));
-    }
+  for (const std::string& line :
+       csv::chain_lines(options.network->chain, options.network->megahertz, blocks)) {
+    out.formatted(csv::in_form(line, options.view.decimal_comma));
   }
 }
 

@@ -39,8 +39,7 @@ std::vector<antenna::Block> design_chains(const Options& options);
 void write_chain_text(textio::Records& out, const Options& options,
                       const std::vector<antenna::Block>& blocks);
 
-// One line per angle and exponent (csv::chain_line); at one angle, after an empty line, one
-// line per harmonic of each exponent (csv::harmonic_line).
+// The lines of csv::chain_lines.
 void write_chain_csv(textio::Records& out, const Options& options,
                      const std::vector<antenna::Block>& blocks);
 
