@@ -157,8 +157,7 @@ std::vector<std::string> part_text(const network::Design& design, std::size_t i,
   if (design.power > 0.0) {
     const bool capacitor = part.kind == Kind::capacitor;
     const double value = capacitor ? part.peak_voltage : part.rms_current;
-    const std::string field = textio::significant_field(value, 0);
-    text.push_back(marked(field.substr(field.find_first_not_of(' ')), comma) +
+    text.push_back(marked(textio::digits_in_units(value, 0), comma) +
                    (capacitor ? " В амп." : " А действ."));
   }
   return text;

@@ -25,9 +25,11 @@ std::string option_name(Form form) {
   return std::string(entry_rules::kNetworkNames[static_cast<std::size_t>(form)]);
 }
 
-// Ohms, volts, amperes and the like as a stage's tables show them: four significant digits at
-// least, a power of ten for the very small and the very large.
-std::string digits(double value) {
+// Ohms, volts, amperes and the like with four significant digits at least.
+std::string digits(double value) { return textio::digits_in_units(value, 0); }
+
+// The stage's R_e as its tables show it.
+std::string stage_value(double value) {
   const std::string field = textio::significant_field(value, 0);
   return field.substr(field.find_first_not_of(' '));
 }
@@ -360,13 +362,13 @@ void range_table(answer::Renderer& out, const entry_rules::NetworkEntries& entri
     std::vector<std::string> cells = {textio::trimmed_field(row.angle, kAngleEdit)};
     if (!has_network(row)) {
       if (row.network && !without_network) without_network = &row;
-      if (stage::works(row.stage) && chain.stage) cells.push_back(digits(row.stage.r_e));
+      if (stage::works(row.stage) && chain.stage) cells.push_back(stage_value(row.stage.r_e));
       for (std::string& cell : cells) cell = marked(cell, comma);
       out.row(cells);
       continue;
     }
     if (chain.stage) {
-      cells.push_back(digits(row.stage.r_e));
+      cells.push_back(stage_value(row.stage.r_e));
       for (std::size_t i = 0; i < names.size(); ++i) {
         cells.push_back(
             textio::digits_in_units(part_named(*row.network, names[i]).value, units[i].power));
