@@ -150,10 +150,8 @@ struct Labels {
 // A part's label: its name and value, and at a power its peak voltage or RMS current.
 std::vector<std::string> part_text(const network::Design& design, std::size_t i, bool comma) {
   const network::Part& part = design.parts[i];
-  const bool l = design.form == Form::l_low_pass || design.form == Form::l_high_pass;
-  const std::string name =
-      l ? (part.kind == Kind::capacitor ? "C" : "L") : network_text::column_names(design.form)[i];
-  std::vector<std::string> text = {name + " " + marked(network_text::value_text(part), comma)};
+  std::vector<std::string> text = {network_text::part_name(design, i) + " " +
+                                   marked(network_text::value_text(part), comma)};
   if (design.power > 0.0) {
     const bool capacitor = part.kind == Kind::capacitor;
     const double value = capacitor ? part.peak_voltage : part.rms_current;

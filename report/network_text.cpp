@@ -1,7 +1,6 @@
 #include "report/network_text.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "report/stage_text.h"
@@ -52,7 +51,8 @@ std::string level_text(double level) { return std::isfinite(level) ? decibels(le
 std::string bound_text(double value, bool up) {
   if (!(value > 0.0)) return "0";
   const double scale = std::pow(10.0, 4.0 - std::floor(std::log10(value)));
-  return textio::shortest_text((up ? std::ceil(value * scale) : std::floor(value * scale)) / scale);
+  const double cut = (up ? std::ceil(value * scale) : std::floor(value * scale)) / scale;
+  return textio::shortest_text(std::isfinite(cut) ? cut : value);
 }
 
 struct Unit {
@@ -64,11 +64,6 @@ struct Unit {
 Unit unit_of(Kind kind, double largest) {
   if (kind == Kind::capacitor) return {"пФ", -12};
   return largest >= 1e-6 ? Unit{"мкГн", -6} : Unit{"нГн", -9};
-}
-
-std::string name_of(const network::Design& design, std::size_t i) {
-  if (is_l(design.form)) return design.parts[i].kind == Kind::capacitor ? "C" : "L";
-  return column_names(design.form)[i];
 }
 
 // The resistance the network presents to the device in a row.
@@ -226,7 +221,8 @@ void parts_table(answer::Renderer& out, const entry_rules::NetworkEntries& entri
   for (std::size_t i = 0; i < design.parts.size(); ++i) {
     const network::Part& part = design.parts[i];
     std::vector<std::string> cells = {
-        name_of(design, i), part.place == network::Place::shunt ? "параллельно" : "последовательно",
+        part_name(design, i),
+        part.place == network::Place::shunt ? "параллельно" : "последовательно",
         marked(value_text(part), comma), marked(digits(std::fabs(part.reactance)), comma)};
     if (stress) {
       cells.push_back(marked(digits(part.peak_voltage), comma));
@@ -249,7 +245,7 @@ void parts_table(answer::Renderer& out, const entry_rules::NetworkEntries& entri
              ", нагрузки m = " + marked(digits(design.coupling), comma));
   }
   if (design.device_capacitance > 0.0) {
-    out.note("Номинал " + name_of(design, 0) + " — без выходной емкости прибора, " +
+    out.note("Номинал " + part_name(design, 0) + " — без выходной емкости прибора, " +
              marked(textio::shortest_text(entries.picofarads), comma) + " пФ");
   }
   if (!inputs.q0) return;
@@ -420,6 +416,11 @@ std::vector<std::string> column_names(Form form) {
       break;
   }
   return {"C", "L"};
+}
+
+std::string part_name(const network::Design& design, std::size_t i) {
+  if (is_l(design.form)) return design.parts[i].kind == Kind::capacitor ? "C" : "L";
+  return column_names(design.form)[i];
 }
 
 const network::Part& part_named(const network::Design& design, const std::string& name) {

@@ -23,6 +23,8 @@ std::string form_name(network::Form form);
 // letter, numbered where the network has more than one of that kind) in the order of the
 // parts from the device to the load, an L network's capacitor first whichever side it is on.
 std::vector<std::string> column_names(network::Form form);
+// The name of the part `i` of `design`, as its column names it.
+std::string part_name(const network::Design& design, std::size_t i);
 // The part of `design` that the column of that name shows.
 const network::Part& part_named(const network::Design& design, const std::string& name);
 
