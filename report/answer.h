@@ -9,6 +9,7 @@
 
 #include "engine/stage.h"
 #include "engine/sweep.h"
+#include "report/entry_rules.h"
 
 namespace answer {
 
@@ -43,5 +44,8 @@ std::string exponent_caption(double exponent, bool decimal_comma);
 // without a character that Windows refuses in a file name.
 std::string table_csv_name(const sweep::Range& range, const std::vector<double>& exponents);
 std::string stage_csv_name(const stage::Inputs& inputs);
+// A chain's: its stage's, or "k-berg-network" and the resistance, then the network's form and
+// frequency, and the harmonic of the network alone where it is not 1.
+std::string chain_csv_name(const entry_rules::NetworkEntries& entries);
 
 }  // namespace answer

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/antenna.h"
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/sweep.h"
@@ -25,6 +27,7 @@ enum class Grammar {
   whole_number,  // digits alone: not "2.0", not "+2"
   harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
   names,         // quantities' names separated by ",": "alpha,g1"
+  name,          // one of the entry's names: "pi"; for --limit a number too
   flag,          // present or absent, its text unread
   file_name,     // taken as typed
 };
@@ -224,11 +227,130 @@ inline constexpr Description kStage{.name = "stage",
                                     .label = "Каскад",
                                     .grammar = Grammar::flag};
 
+// The output network, after a stage or alone.
+inline constexpr Description kNetwork{.name = "network",
+                                      .help =
+                                          "The output network after --stage, or alone with\n"
+                                          "--resistance: pi, pi-l (a pi, then an L), l (the\n"
+                                          "low-pass L), l-high (the high-pass L) or tank (a\n"
+                                          "parallel tank, the device on a tap)",
+                                      .label = "Цепь",
+                                      .grammar = Grammar::name,
+                                      .form = "Выходная цепь: pi, pi-l, l, l-high, tank"};
+inline constexpr Description kResistance{.name = "resistance",
+                                         .help = "The network alone: the R_e it presents, ohms",
+                                         .label = "Rэ",
+                                         .unit = "Ом",
+                                         .lowest = 0.0,
+                                         .above = true,
+                                         .form = "Сопротивление Rэ, {unit}"};
+inline constexpr Description kFrequency{.name = "frequency",
+                                        .help = "Working frequency f of the network, MHz",
+                                        .label = "f",
+                                        .unit = "МГц",
+                                        .lowest = 0.0,
+                                        .above = true,
+                                        .form = "Частота f, {unit}"};
+inline constexpr Description kLoad{.name = "load",
+                                   .help = "The load (the antenna) R2, ohms [{default}]",
+                                   .label = "Rн",
+                                   .unit = "Ом",
+                                   .lowest = 0.0,
+                                   .above = true,
+                                   .absent = "50",
+                                   .form = "Нагрузка (антенна) Rн, {unit}"};
+inline constexpr Description kQ{.name = "q",
+                                .help = "Loaded Q of a pi, a pi-l or a tank",
+                                .label = "Q",
+                                .lowest = 0.0,
+                                .above = true,
+                                .form = "Нагруженная добротность Q"};
+inline constexpr Description kQDefinition{.name = "q-definition",
+                                          .help =
+                                              "What --q of a pi is: sum, Q1 + Q2 of its two L\n"
+                                              "sections (handbooks since the mid-1990s), or\n"
+                                              "input, R_e/X_C1 (older handbooks) [{default}]",
+                                          .label = "Определение Q",
+                                          .grammar = Grammar::name,
+                                          .absent = "sum",
+                                          .form = "Q как sum (Q1 + Q2) или input (Rэ/XC1)"};
+inline constexpr Description kInductance{.name = "inductance",
+                                         .help = "The coil of a pi or a pi-l, µH, instead of --q",
+                                         .label = "L",
+                                         .unit = "мкГн",
+                                         .lowest = 0.0,
+                                         .above = true,
+                                         .form = "или катушка L, {unit}"};
+inline constexpr Description kCoilQ{.name = "coil-q",
+                                    .help = "Unloaded Q0 of the coil [none: a lossless coil]",
+                                    .label = "Q0",
+                                    .lowest = 0.0,
+                                    .above = true,
+                                    .form = "Собственная добротность катушки Q0"};
+inline constexpr Description kOutputCapacitance{
+    .name = "output-capacitance",
+    .help =
+        "The device's output capacitance, pF, taken out\n"
+        "of the network's capacitor across the device",
+    .label = "Cвых",
+    .unit = "пФ",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Выходная емкость прибора, {unit}"};
+inline constexpr Description kIntermediate{.name = "intermediate",
+                                           .help =
+                                               "A pi-l's resistance between its pi and its L,\n"
+                                               "ohms, above --load [√(R_e R2), at least 2 R2]",
+                                           .label = "Rпр",
+                                           .unit = "Ом",
+                                           .lowest = 0.0,
+                                           .above = true,
+                                           .form = "Промежуточное сопротивление П-L, {unit}"};
+inline constexpr Description kRho{.name = "rho",
+                                  .help =
+                                      "A tank's characteristic impedance ρ, ohms\n"
+                                      "[R_e/Q: the device across the whole coil]",
+                                  .label = "ρ",
+                                  .unit = "Ом",
+                                  .lowest = 0.0,
+                                  .above = true,
+                                  .form = "Характеристическое сопротивление контура ρ, {unit}"};
+inline constexpr Description kLimit{
+    .name = "limit",
+    .help =
+        "Limit on every other harmonic, dB below the\n"
+        "wanted one, or a rule: below-30-mhz (43 dB),\n"
+        "sm329 (43 + 10 lg P dB, P the watts into the\n"
+        "load, at most 50 dB) or 30-225-mhz (60 dB)\n"
+        "[the rule of the frequency's band]",
+    .label = "Норма",
+    .unit = "дБ",
+    .grammar = Grammar::name,
+    .lowest = 0.0,
+    .form = "Норма на гармоники, {unit}, или below-30-mhz, sm329, 30-225-mhz"};
+
 // Every entry the page takes, for a name looked up.
-inline constexpr const Description* kAll[] = {
-    &kAngle, &kFrom,     &kTo,         &kStep,       &kExponent,     &kHarmonics,
-    &kShow,  &kXi,       &kExact,      &kAngleForG1, &kDecimalComma, &kSupply,
-    &kPower, &kHarmonic, &kSaturation, &kSlope,      &kCutoff};
+inline constexpr const Description* kAll[] = {&kAngle,        &kFrom,
+                                              &kTo,           &kStep,
+                                              &kExponent,     &kHarmonics,
+                                              &kShow,         &kXi,
+                                              &kExact,        &kAngleForG1,
+                                              &kDecimalComma, &kSupply,
+                                              &kPower,        &kHarmonic,
+                                              &kSaturation,   &kSlope,
+                                              &kCutoff,       &kNetwork,
+                                              &kResistance,   &kFrequency,
+                                              &kLoad,         &kQ,
+                                              &kQDefinition,  &kInductance,
+                                              &kCoilQ,        &kOutputCapacitance,
+                                              &kIntermediate, &kRho,
+                                              &kLimit};
+
+// The names of --network in the order of network::Form, of --q-definition in the order of
+// network::Definition, and of --limit's rules in the order of network::Rule.
+inline constexpr std::string_view kNetworkNames[] = {"pi", "l", "l-high", "pi-l", "tank"};
+inline constexpr std::string_view kDefinitionNames[] = {"input", "sum"};
+inline constexpr std::string_view kRuleNames[] = {"below-30-mhz", "sm329", "30-225-mhz"};
 
 // The entry of that name; nothing where there is none.
 const Description* named(std::string_view name);
@@ -264,6 +386,28 @@ Read<int> read_whole_number(const Description& entry, std::string_view typed);
 Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
 // The quantities of each text given, each once, in the order given.
 Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
+
+// The text of each entry given, by name; nothing for an entry not given.
+using Typed = std::function<std::optional<std::string>(std::string_view name)>;
+
+// What the entries of an output network give: the chain from the device to the antenna, the
+// network's inputs in the engine's units (hertz, henries, farads) and the limit; its stage and
+// its wanted harmonic are for the caller to set.
+struct NetworkEntries {
+  antenna::Inputs chain;
+  // The numbers as typed in their units, for the words of a refusal.
+  double megahertz = 0.0, microhenries = 0.0, picofarads = 0.0;
+};
+
+// Each entry of an output network read, with the defaults of those absent, and every refusal
+// of them: after a stage (`stage`), which gives the load and the power; else the network
+// alone, which needs --resistance, and whose power is --power where it is given. Without
+// --network, each of its entries given is refused.
+struct NetworkRead {
+  NetworkEntries entries;
+  std::vector<refusals::Refusal> refusals;
+};
+NetworkRead read_network(const Typed& typed, bool stage);
 
 // The refusals of a range of angles: its first angle above its last; a step (typed as
 // `typed_step`) too small to tell the angles near `repeated` apart, or that makes more than

@@ -164,19 +164,22 @@ std::optional<Refusal> refusal_of_block(const stage::Inputs& inputs, const sweep
                   why_no_stage(inputs)}};
 }
 
+void block_tables(answer::Renderer& out, const stage::Inputs& inputs, const stage::Block& block,
+                  bool decimal_comma) {
+  write_table(out, answer::exponent_caption(block.exponent, decimal_comma), block, kMainColumns,
+              decimal_comma);
+  if (inputs.device) write_table(out, "", block, kDriveColumns, decimal_comma);
+  if (!std::all_of(block.rows.begin(), block.rows.end(), works)) {
+    out.note(empty_rows_note(inputs));
+  }
+}
+
 void stage_answer(answer::Renderer& out, const stage::Inputs& inputs,
                   const std::vector<stage::Block>& blocks, bool decimal_comma) {
   for (const std::string& line : heading_lines(inputs)) {
     out.title(textio::with_decimal_mark(line, decimal_comma));
   }
-  for (const stage::Block& block : blocks) {
-    write_table(out, answer::exponent_caption(block.exponent, decimal_comma), block, kMainColumns,
-                decimal_comma);
-    if (inputs.device) write_table(out, "", block, kDriveColumns, decimal_comma);
-    if (!std::all_of(block.rows.begin(), block.rows.end(), works)) {
-      out.note(empty_rows_note(inputs));
-    }
-  }
+  for (const stage::Block& block : blocks) block_tables(out, inputs, block, decimal_comma);
 }
 
 }  // namespace stage_text

@@ -34,6 +34,11 @@ std::optional<refusals::Refusal> refusal_of_block(const stage::Inputs& inputs,
                                                   const sweep::Range& range,
                                                   const stage::Block& block);
 
+// A block's tables, captioned with its exponent (the main one, and the drive's with the
+// device's law), and the note under them where rows are empty.
+void block_tables(answer::Renderer& out, const stage::Inputs& inputs, const stage::Block& block,
+                  bool decimal_comma);
+
 // The stage's answer: the lines of heading_lines, then for each block a table with one row per
 // angle: xi, the load, the peak and direct currents, the powers, the efficiency, the peak
 // voltage, and, with the device's law, a second table of the drive. A row at which no stage

@@ -13,6 +13,7 @@
 #include "engine/berg.h"
 #include "report/chart.h"
 #include "report/headings.h"
+#include "report/network_charts.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
 #include "textio/error.h"
@@ -117,6 +118,7 @@ void resolve_harmonics(Options& options, const Given& given) {
 
 Answer answer_of(const Given& given) {
   if (given.stage) return Answer::stage;
+  if (given.has("--network")) return Answer::network;
   if (given.optimum) return Answer::optimum;
   if (given.has("--angle-for-g1")) return Answer::angle_for_g1;
   return Answer::rows;
@@ -136,12 +138,23 @@ std::function<std::string(const std::string&)> not_an_option(const std::string& 
 constexpr const char* kStageOptions[] = {"--supply", "--power",  "--saturation",
                                          "--slope",  "--cutoff", "--harmonic"};
 
+// The options of a stage that an output network alone takes too: its power, for its parts'
+// voltages and currents, and the harmonic it is tuned to.
+bool network_takes(std::string_view option) {
+  return option == "--power" || option == "--harmonic";
+}
+
 // Which of the stage's options go together, and that --stage has what it needs.
 void check_stage_given(const Given& given) {
   using namespace entry_rules;
+  const bool network_alone = !given.stage && given.has("--network");
   for (const char* option : kStageOptions) {
-    if (!given.stage && given.has(option)) refuse(option, Kind::stage_only);
+    if (!given.stage && given.has(option) && !(network_alone && network_takes(option)))
+      refuse(option, Kind::stage_only);
   }
+  if (network_alone && given.optimum) refuse("--network", Kind::not_with, {"optimum"});
+  if (network_alone && given.has("--angle-for-g1"))
+    refuse("--network", Kind::not_with, {"angle-for-g1"});
   if (!given.stage) return;
   if (given.optimum) refuse(kStage, Kind::not_with, {std::string(kOptimum.name)});
   if (given.has("--angle-for-g1")) refuse(kStage, Kind::not_with, {std::string(kAngleForG1.name)});
@@ -166,23 +179,23 @@ enum class Use {
 // Each such option and its use by each answer, in the order of Answer.
 struct OptionUse {
   const char* option;
-  std::array<Use, 4> by_answer;
+  std::array<Use, 5> by_answer;
 };
 constexpr Use kNever = Use::never, kChart = Use::for_the_chart, kAlways = Use::always;
 constexpr OptionUse kOptionUses[] = {
-    {"--from", {kAlways, kChart, kChart, kAlways}},
-    {"--to", {kAlways, kChart, kChart, kAlways}},
-    {"--step", {kAlways, kChart, kChart, kAlways}},
-    {"--harmonics", {kAlways, kAlways, kChart, kNever}},
-    {"--show", {kAlways, kChart, kChart, kNever}},
-    {"--phases", {kAlways, kNever, kNever, kNever}},
-    {"--exact", {kAlways, kChart, kChart, kNever}},
-    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways}},
+    {"--from", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--to", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--step", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--harmonics", {kAlways, kAlways, kChart, kNever, kNever}},
+    {"--show", {kAlways, kChart, kChart, kNever, kNever}},
+    {"--phases", {kAlways, kNever, kNever, kNever, kNever}},
+    {"--exact", {kAlways, kChart, kChart, kNever, kNever}},
+    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways, kNever}},
 };
 
 // The entry that asks for each answer, in the order of Answer; the rows are asked for by none,
 // and use each option they take.
-constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage"};
+constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage", "network"};
 
 bool shows_efficiency(const Given& given) {
   const std::vector<std::string> names = items_of(given.shown, ',');
@@ -199,7 +212,8 @@ void check_used(const Given& given) {
     switch (option.by_answer[static_cast<std::size_t>(answer)]) {
       case Use::never:
         // The stage's own harmonic is the likely meaning.
-        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage)
+        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage &&
+            !given.has("--network"))
           refuse(option.option, Kind::harmonic_of_stage);
         refuse(option.option, Kind::not_used, {name});
       case Use::for_the_chart:
@@ -224,6 +238,26 @@ void resolve_stage(stage::Inputs& inputs, const Given& given) {
   if (given.has("--slope")) {
     inputs.device = stage::Device{number(kSlope, given.slope), number(kCutoff, given.cutoff)};
   }
+}
+
+// The output network's entries, its stage (as resolved) where there is one, and the harmonic
+// it is tuned to: the stage's, or for the network alone --harmonic.
+void resolve_network(Options& options, const Given& given) {
+  const entry_rules::Typed typed = [&given](std::string_view name) -> std::optional<std::string> {
+    if (!given.has("--" + std::string(name))) return std::nullopt;
+    if (name == entry_rules::kPower.name) return given.power;
+    return given.network.find(name)->second;
+  };
+  entry_rules::NetworkRead read = entry_rules::read_network(typed, given.stage);
+  if (!read.refusals.empty()) throw Refused(std::move(read.refusals.front()));
+  if (!given.has("--network")) return;
+  antenna::Inputs& chain = read.entries.chain;
+  if (given.stage) chain.stage = options.stage;
+  chain.wanted =
+      given.stage
+          ? options.stage.harmonic
+          : read_or_refuse(entry_rules::read_whole_number(entry_rules::kHarmonic, given.harmonic));
+  options.network = std::move(read.entries);
 }
 
 void check_stage(const stage::Inputs& inputs) {
@@ -259,6 +293,19 @@ void add_stage_options(CLI::App& app, Given& given) {
   add_entry(app, kSaturation, given.saturation, "S_CR");
   add_entry(app, kSlope, given.slope, "S");
   add_entry(app, kCutoff, given.cutoff, "E'");
+}
+
+// The options of an output network.
+void add_network_options(CLI::App& app, Given& given) {
+  using namespace entry_rules;
+  const std::pair<const Description*, const char*> entries[] = {
+      {&kNetwork, "FORM"},   {&kResistance, "R"}, {&kFrequency, "F"},
+      {&kLoad, "R2"},        {&kQ, "Q"},          {&kQDefinition, "sum|input"},
+      {&kInductance, "L"},   {&kCoilQ, "Q0"},     {&kOutputCapacitance, "C"},
+      {&kIntermediate, "R"}, {&kRho, "RHO"},      {&kLimit, "DB|RULE"}};
+  for (const auto& [entry, type_name] : entries) {
+    add_entry(app, *entry, given.network[std::string(entry->name)], type_name);
+  }
 }
 
 // Each harmonic of --optimum and each exponent of --angle-for-g1 is a search of its own.
@@ -302,6 +349,7 @@ Options resolve(const Given& given) {
   resolve_harmonics(options, given);
   options.svg_file = given.svg_file;
   if (given.stage) resolve_stage(options.stage, given);
+  resolve_network(options, given);
   return options;
 }
 
@@ -327,15 +375,19 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::angle_for_g1)
     check_range(entry_rules::kAngleForG1, options.target_g1);
   if (options.answer == Answer::stage) check_stage(options.stage);
+  if (options.answer == Answer::network)
+    check_range(entry_rules::kHarmonic, options.network->chain.wanted);
   check_rows(options, given);
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) {
     refuse(entry_rules::kSvg, Kind::no_file_name);
   }
   if (!options.svg_file.empty()) {
-    const std::optional<refusals::Refusal> refusal = chart::too_many_curves(
-        options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
-                                                                  : options.chart.harmonics.size());
+    const std::size_t series = options.network                   ? network_charts::kLevelSeries
+                               : options.answer == Answer::stage ? answer_charts::kStageSeries
+                                                                 : options.chart.harmonics.size();
+    const std::optional<refusals::Refusal> refusal =
+        chart::too_many_curves(options.exponents.size(), series);
     if (refusal) throw Refused(*refusal);
   }
 }
@@ -366,6 +418,7 @@ Command parse_command_line(int argc, const char* const* argv) {
   add_switch(app, entry_rules::kDecimalComma, given.decimal_comma);
   add_entry(app, entry_rules::kSvg, given.svg_file, "FILE");
   add_stage_options(app, given);
+  add_network_options(app, given);
   for (CLI::Option* option : app.get_options()) {
     if (option->get_type_size_max() > 0) option->check(not_an_option(option->get_name()));
   }

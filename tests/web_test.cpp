@@ -167,7 +167,15 @@ TEST(WebCharts, AreThePrograms) {
       {web::stage_design,
        "stage\nsupply=12.5\npower=8\nxi=0.9\nharmonic=2\nexponent=1;2",
        {"--stage", "--supply", "12.5", "--power", "8", "--xi", "0.9", "--harmonic", "2",
-        "--exponent", "1;2"}}};
+        "--exponent", "1;2"}},
+      {web::network_design,
+       "network=pi\nresistance=2000\nfrequency=7\nq=12\nfrom=90\nto=90\nexponent=1;2",
+       {"--network", "pi", "--resistance", "2000", "--frequency", "7", "--q", "12", "--from", "90",
+        "--to", "90", "--exponent", "1;2"}},
+      {web::stage_design,
+       "stage\nsupply=2500\npower=1000\nxi=0.9\nnetwork=tank\nfrequency=7\nq=12\nstep=15",
+       {"--stage", "--supply", "2500", "--power", "1000", "--xi", "0.9", "--network", "tank",
+        "--frequency", "7", "--q", "12", "--step", "15"}}};
   for (const auto& [answer, fragment, options] : kCases) {
     web::Entries entries(fragment);
     const std::string chart = chart_of(answer(entries));
@@ -348,7 +356,11 @@ TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
       {web::table, "step=x", "step", Kind::not_a_number},
       {web::stage_design, "power=8\nsaturation=1", "supply", Kind::not_a_number},
       {web::stage_csv, stage, "power", Kind::not_a_number},
-      {web::stage_design, stage + "8\nharmonic=x", "harmonic", Kind::not_a_number}};
+      {web::stage_design, stage + "8\nharmonic=x", "harmonic", Kind::not_a_number},
+      {web::stage_design, stage + "8\nfrequency=7", "frequency", Kind::network_only},
+      {web::network_design, "network=pi\nresistance=2000\nfrequency=7\nq=6", "q", Kind::q_too_low},
+      {web::network_csv, "network=l\nresistance=50\nfrequency=7", "network",
+       Kind::equal_resistances}};
   for (const auto& [answer, lines, entry, kind] : slips) {
     web::Entries entries(lines);
     // An unknown name is answered before any answer is asked for, by the module's export.
