@@ -77,8 +77,9 @@ bench:
 	cmake --build --preset dev --parallel $(JOBS) --target k-berg-bench
 	./build/dev/bench/k-berg-bench
 
-# Draws docs/berg-chart.svg, docs/gamma-chart.svg and docs/stage-chart.svg again with k-berg-table, as the README
-# shows them; a test checks that the program still draws the committed ones byte for byte.
+# Draws docs/berg-chart.svg, docs/gamma-chart.svg, docs/stage-chart.svg and docs/network-sheet.svg
+# again with k-berg-table, as the README shows them; a test checks that the program still draws
+# the committed ones byte for byte.
 chart:
 	@scripts/install-deps app
 	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
@@ -88,6 +89,9 @@ chart:
 	  --svg docs/gamma-chart.svg > /dev/null
 	./build/app/k-berg-table --stage --supply 12.5 --power 8 --saturation 1 --exponent '1;1.5;2' \
 	  --from 60 --to 180 --step 0.5 --svg docs/stage-chart.svg > /dev/null
+	./build/app/k-berg-table --stage --supply 2000 --power 500 --xi 0.9 --exponent 1.5 \
+	  --network pi-l --frequency 7.1 --q 12 --coil-q 200 --output-capacitance 10 --from 90 --to 90 \
+	  --svg docs/network-sheet.svg > /dev/null
 
 # k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run
 # against them under Wine.

@@ -6,7 +6,8 @@
 // full range in steps of 0.1 degree (1,753 rows), written to /dev/null, and the search of
 // --optimum and of the best regime. Beside the pass, the Berg integrals themselves: one
 // angle's coefficients, with and without their slopes, and the 1,753 rows computed both ways,
-// without writing.
+// without writing; and a stage over the same angles, alone and with its output network,
+// written to /dev/null.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,7 +22,6 @@
 #include "engine/grid.h"
 #include "engine/integral.h"
 #include "engine/ishsignal.h"
-#include "engine/network.h"
 #include "engine/nml1.h"
 #include "engine/regime.h"
 #include "engine/rows.h"
@@ -168,29 +168,23 @@ void WholeStage(benchmark::State& state) {
 }
 BENCHMARK(WholeStage)->Unit(benchmark::kMillisecond);
 
-// The same stage's 1,753 angles from the integrals, each with its П (Q1 + Q2 = 12, a coil of
-// Q0 200, 7 MHz, into 50 ohms) designed for its R_e and its harmonics 2 to 9 at the antenna,
-// without writing: to set beside the sampled rows (RowResults/0).
-void StageWithNetwork(benchmark::State& state) {
-  const stage::Inputs inputs{12.5, 8, 1, std::nullopt, 1.0, std::nullopt};
-  network::Inputs pi;
-  pi.frequency = 7e6;
-  pi.q = 12;
-  pi.q0 = 200;
+// The same stage to the antenna: at each of the 1,753 angles its П (Q1 + Q2 = 12, a coil of Q0
+// 200, 7 MHz, into 50 ohms) designed for its R_e and every harmonic at the load against the
+// limit, written to /dev/null: to set beside the sampled table (WholeTable).
+void WholeStageWithNetwork(benchmark::State& state) {
+  const char* arguments[] = {"k-berg-table", "--stage", "--supply",  "12.5", "--power",     "8",
+                             "--saturation", "1",       "--from",    "4.9",  "--to",        "180.1",
+                             "--step",       "0.1",     "--network", "pi",   "--frequency", "7",
+                             "--q",          "12",      "--coil-q",  "200"};
+  const table::Options options = table::parse_command_line(std::size(arguments), arguments).options;
+  const int null_device = ::open("/dev/null", O_WRONLY);
+  textio::FdSink sink(null_device, textio::no_unit());
   for (auto _ : state) {
-    for (int i = 0; i <= 1752; ++i) {
-      const double angle = 4.9 + i * 0.1;
-      const integral::Coefficients alpha = integral::coefficients(angle, 1.0);
-      const stage::Design stage = stage::design(inputs, angle, 1.0, alpha[0], alpha[1]);
-      if (!stage::works(stage)) continue;
-      pi.load = stage.r_e;
-      std::vector<double> currents(alpha.begin(), alpha.end());
-      for (double& current : currents) current *= stage.i_max;
-      benchmark::DoNotOptimize(network::harmonics(network::design(pi), currents, 1));
-    }
+    table::answer_stage(options, sink, platform::system_files());
   }
+  ::close(null_device);
 }
-BENCHMARK(StageWithNetwork)->Unit(benchmark::kMillisecond);
+BENCHMARK(WholeStageWithNetwork)->Unit(benchmark::kMillisecond);
 
 // k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing;
 // and --angle-for-g1 for one exponent.

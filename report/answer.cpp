@@ -50,4 +50,19 @@ std::string stage_csv_name(const stage::Inputs& inputs, std::optional<regime::Go
   return name.append(".csv");
 }
 
+std::string chain_csv_name(const entry_rules::NetworkEntries& entries) {
+  const antenna::Inputs& chain = entries.chain;
+  std::string name = "k-berg-network-R";
+  if (chain.stage) {
+    name = stage_csv_name(*chain.stage);
+    name.resize(name.size() - 4);  // its ".csv"
+  } else {
+    name.append(textio::shortest_text(chain.network.load));
+  }
+  name.append("-").append(entry_rules::kNetworkNames[static_cast<std::size_t>(chain.network.form)]);
+  name.append("-f").append(textio::shortest_text(entries.megahertz));
+  if (!chain.stage && chain.wanted != 1) name.append("-n").append(std::to_string(chain.wanted));
+  return name.append(".csv");
+}
+
 }  // namespace answer

@@ -11,6 +11,7 @@
 #include "engine/regime.h"
 #include "engine/stage.h"
 #include "engine/sweep.h"
+#include "report/entry_rules.h"
 
 namespace answer {
 
@@ -47,5 +48,8 @@ std::string table_csv_name(const sweep::Range& range, const std::vector<double>&
 // A best regime's names its goal, and the power only where it is asked for.
 std::string stage_csv_name(const stage::Inputs& inputs,
                            std::optional<regime::Goal> best = std::nullopt);
+// A chain's: its stage's, or "k-berg-network" and the resistance, then the network's form and
+// frequency, and the harmonic of the network alone where it is not 1.
+std::string chain_csv_name(const entry_rules::NetworkEntries& entries);
 
 }  // namespace answer

@@ -2,23 +2,26 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string_view>
 #include <utility>
 
 #include "engine/rows.h"
+#include "report/svg.h"
 #include "textio/fields.h"
 
 namespace chart {
 
 namespace {
 
-// The SVG document's lines, each ended by CR LF as the programs end every line they write.
-struct Lines {
-  std::string text;
-  void formatted(std::string_view line) { text.append(line).append("\r\n"); }
-};
+using svg::kColours;
+using svg::kFont;
+using svg::kInk;
+using svg::line_element;
+using svg::Lines;
+using svg::number;
+using svg::pixels;
+using svg::text_element;
 
 // The page, in pixels, and the plot area on it; the legend sits right of the plot.
 constexpr int kWidth = 1000;
@@ -30,15 +33,9 @@ constexpr double kPlotBottom = 580.0;
 constexpr int kPlotColumns = static_cast<int>(kPlotRight - kPlotLeft);
 constexpr double kLegendLeft = 815.0;
 constexpr double kLegendLineHeight = 24.0;
-constexpr const char* kFont = "DejaVu Sans, Arial, Helvetica, sans-serif";
-constexpr const char* kInk = "#202020";
 
-// Colours far apart in hue and dark enough for print, and dash patterns. With several
-// harmonics, each harmonic has its colour and each exponent its pattern; with one harmonic,
-// the exponents take the colours in turn, then the next pattern.
-constexpr std::array<const char*, berg::kHarmonics> kColours = {
-    "#1f4e9c", "#c62828", "#2e7d32", "#ef6c00", "#6a1b9a",
-    "#00838f", "#ad1457", "#5d4037", "#9e9d24", "#455a64"};
+// With several harmonics, each harmonic has its colour and each exponent its dash pattern;
+// with one harmonic, the exponents take the colours in turn, then the next pattern.
 // A pattern is a dash pattern for a curve and a shape for a point, as told apart as they go:
 // solid, long dashes, dots, dash and dot, short dashes, dash and two dots; a circle, a square,
 // a diamond, a triangle, a triangle upside down, a bar.
@@ -49,17 +46,6 @@ constexpr std::size_t kMostExponentsOfOneSeries = 2 * kColours.size();
 constexpr std::size_t kMostExponentsOfSeveral = kDashes.size();
 // Up to this many angles each point of a curve is shown.
 constexpr std::size_t kFewAngles = 25;
-
-// A number in the document: fixed with `decimals` places, the same on every system. The
-// largest double takes 309 digits before the point, so the text always fits.
-std::string number(double value, int decimals) {
-  std::array<char, 512> text;
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                    std::chars_format::fixed, decimals);
-  return std::string(text.data(), result.ptr);
-}
-
-std::string pixels(double value) { return number(value, 2); }
 
 using Axis = Chart::Axis;
 
@@ -204,17 +190,6 @@ struct Frame {
   }
   double y(double value) const { return y_at(values.logarithmic ? std::log10(value) : value); }
 };
-
-std::string text_element(const std::string& attributes, double x, double y, int size,
-                         const std::string& text) {
-  return "<text " + attributes + " x=\"" + pixels(x) + "\" y=\"" + pixels(y) + "\" font-size=\"" +
-         std::to_string(size) + "\">" + text + "</text>";
-}
-
-std::string line_element(double x1, double y1, double x2, double y2, const std::string& style) {
-  return "<line x1=\"" + pixels(x1) + "\" y1=\"" + pixels(y1) + "\" x2=\"" + pixels(x2) +
-         "\" y2=\"" + pixels(y2) + "\" " + style + "/>";
-}
 
 // The outline of a shape about the origin, 4.5 pixels from its middle to its sides.
 std::string outline(Shape shape) {
@@ -551,14 +526,7 @@ std::string Chart::finish() && {
   const double side_step =
       std::min(0.15, 1.6 / static_cast<double>(std::max<std::size_t>(curves_.size(), 1)));
   Lines out;
-  out.formatted("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-  out.formatted("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kWidth) +
-                "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
-                std::to_string(kWidth) + " " + std::to_string(kHeight) + "\">");
-  out.formatted("<rect width=\"100%\" height=\"100%\" fill=\"white\"/>");
-  out.formatted(text_element(
-      "font-family=\"" + std::string(kFont) + "\" text-anchor=\"middle\" font-weight=\"bold\"",
-      kWidth / 2.0, 40, 22, title(exponents_, view_)));
+  svg::start_document(out, kWidth, kHeight, title(exponents_, view_));
   write_frame(out, frame, view_);
   for (const Shade& shade : shades_) {
     const std::string data =

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/antenna.h"
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/regime.h"
@@ -38,5 +39,27 @@ std::string stage_line(const stage::Inputs& inputs, double angle, double exponen
 // it as broken names them, "saturation" for the saturation line.
 std::string best_header(const stage::Inputs& inputs);
 std::string best_line(const stage::Inputs& inputs, double exponent, const regime::Best& best);
+
+// A stage with its output network, or the network alone, at one angle: angle,exponent,harmonic,
+// the stage's columns after them where there is a stage, each part's value in farads or henries
+// (c1, l, c2... as the network names them) with a capacitor's peak voltage (c1_u_peak) or a
+// coil's RMS current (l_i_rms) at the power, then efficiency,worst,level_db,margin_db,passes
+// (the worst harmonic, its level in dBc and its margin in dB, 1 or 0); nine significant digits,
+// empty fields where there is no such value.
+std::string chain_header(const antenna::Inputs& chain);
+std::string chain_line(const antenna::Inputs& chain, double exponent, const antenna::Row& row);
+
+// Each harmonic at the load, at one angle: angle,exponent,n,frequency_mhz,alpha,current,
+// attenuation_db,level_db,margin_db, the current in amperes where there is a stage, no level
+// or margin where the harmonic is none, no margin for the wanted one.
+std::string harmonics_header();
+std::string harmonic_line(const antenna::Inputs& chain, double megahertz, double exponent,
+                          const antenna::Row& row, const network::Harmonic& harmonic);
+
+// Every line of a chain's CSV: the header and a chain_line per angle and exponent; at one
+// angle then an empty line, the harmonics' header and a harmonic_line per harmonic of each
+// exponent.
+std::vector<std::string> chain_lines(const antenna::Inputs& chain, double megahertz,
+                                     const std::vector<antenna::Block>& blocks);
 
 }  // namespace csv

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/antenna.h"
 #include "engine/berg.h"
 #include "engine/quantity.h"
 #include "engine/regime.h"
@@ -26,8 +28,9 @@ enum class Grammar {
   whole_number,  // digits alone: not "2.0", not "+2"
   harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
   names,         // quantities' names separated by ",": "alpha,g1"
-  word,          // one of a few words: "power"
+  name,          // one of the entry's names: "pi", "power"; for --limit a number too
   flag,          // present or absent, its text unread
+  file_name,     // taken as typed
 };
 
 constexpr double kNoBound = std::numeric_limits<double>::infinity();
@@ -114,7 +117,8 @@ inline constexpr Description kShow{.name = "show",
                                        "CSV adds their columns to its usual ones; the\n"
                                        "chart draws γ when gamma is shown without alpha",
                                    .label = "Показать",
-                                   .grammar = Grammar::names};
+                                   .grammar = Grammar::names,
+                                   .form = "Показать"};
 inline constexpr Description kXi{.name = "xi",
                                  .help =
                                      "Voltage utilisation ξ of η and of a stage,\n"
@@ -130,7 +134,8 @@ inline constexpr Description kExact{.name = "exact",
                                         "Rows, CSV and chart from the true Berg integral\n"
                                         "instead of the dialogue's 4096 samples",
                                     .label = "По интегралу Берга",
-                                    .grammar = Grammar::flag};
+                                    .grammar = Grammar::flag,
+                                    .form = "по интегралу Берга, а не по 4096 отсчетам"};
 inline constexpr Description kAngleForG1{.name = "angle-for-g1",
                                          .help =
                                              "Instead of the rows: for each exponent the angle\n"
@@ -246,10 +251,144 @@ inline constexpr Description kBest{.name = "best",
                                        "efficiency at --power, within the limits and the\n"
                                        "saturation line",
                                    .label = "Лучший режим",
-                                   .grammar = Grammar::word,
+                                   .grammar = Grammar::name,
                                    .form = "Лучший режим"};
+// The entries of k-berg-table alone: no form of the page has them, and it refuses their names
+// (its views stand for --optimum and --stage).
+inline constexpr Description kOptimum{.name = "optimum",
+                                      .help =
+                                          "Instead of the rows: for each exponent and\n"
+                                          "harmonic n >= 1 the angle of the first maximum\n"
+                                          "of αn and that maximum, and the same for γn",
+                                      .label = "Лучшие углы",
+                                      .grammar = Grammar::flag};
+inline constexpr Description kCsv{.name = "csv",
+                                  .help =
+                                      "Comma-separated values, always with the moduli\n"
+                                      "and the phases",
+                                  .label = "CSV",
+                                  .grammar = Grammar::flag};
+inline constexpr Description kPhases{.name = "phases",
+                                     .help = "The phase beside the modulus |αn| in the table",
+                                     .label = "Фазы",
+                                     .grammar = Grammar::flag};
+inline constexpr Description kSvg{.name = "svg",
+                                  .help =
+                                      "Also draw the Berg chart as SVG into FILE; with\n"
+                                      "FILE -, on standard output instead of the table",
+                                  .label = "Диаграмма SVG",
+                                  .grammar = Grammar::file_name};
+inline constexpr Description kStage{.name = "stage",
+                                    .help =
+                                        "Instead of the rows: the whole stage at each angle,\n"
+                                        "from --supply, --power and --xi or --saturation,\n"
+                                        "or with --best at the best angle",
+                                    .label = "Каскад",
+                                    .grammar = Grammar::flag};
 
-// Every entry, for a name looked up.
+// The output network, after a stage or alone.
+inline constexpr Description kNetwork{.name = "network",
+                                      .help =
+                                          "The output network after --stage, or alone with\n"
+                                          "--resistance: pi, pi-l (a pi, then an L), l (the\n"
+                                          "low-pass L), l-high (the high-pass L) or tank (a\n"
+                                          "parallel tank, the device on a tap)",
+                                      .label = "Цепь",
+                                      .grammar = Grammar::name,
+                                      .form = "Выходная цепь: pi, pi-l, l, l-high, tank"};
+inline constexpr Description kResistance{.name = "resistance",
+                                         .help = "The network alone: the R_e it presents, ohms",
+                                         .label = "Rэ",
+                                         .unit = "Ом",
+                                         .lowest = 0.0,
+                                         .above = true,
+                                         .form = "Сопротивление Rэ, {unit}"};
+inline constexpr Description kFrequency{.name = "frequency",
+                                        .help = "Working frequency f of the network, MHz",
+                                        .label = "f",
+                                        .unit = "МГц",
+                                        .lowest = 0.0,
+                                        .above = true,
+                                        .form = "Частота f, {unit}"};
+inline constexpr Description kLoad{.name = "load",
+                                   .help = "The load (the antenna) R2, ohms [{default}]",
+                                   .label = "Rн",
+                                   .unit = "Ом",
+                                   .lowest = 0.0,
+                                   .above = true,
+                                   .absent = "50",
+                                   .form = "Нагрузка (антенна) Rн, {unit}"};
+inline constexpr Description kQ{.name = "q",
+                                .help = "Loaded Q of a pi, a pi-l or a tank",
+                                .label = "Q",
+                                .lowest = 0.0,
+                                .above = true,
+                                .form = "Нагруженная добротность Q"};
+inline constexpr Description kQDefinition{.name = "q-definition",
+                                          .help =
+                                              "What --q of a pi is: sum, Q1 + Q2 of its two L\n"
+                                              "sections (handbooks since the mid-1990s), or\n"
+                                              "input, R_e/X_C1 (older handbooks) [{default}]",
+                                          .label = "Определение Q",
+                                          .grammar = Grammar::name,
+                                          .absent = "sum",
+                                          .form = "Q как sum (Q1 + Q2) или input (Rэ/XC1)"};
+inline constexpr Description kInductance{.name = "inductance",
+                                         .help = "The coil of a pi or a pi-l, µH, instead of --q",
+                                         .label = "L",
+                                         .unit = "мкГн",
+                                         .lowest = 0.0,
+                                         .above = true,
+                                         .form = "или катушка L, {unit}"};
+inline constexpr Description kCoilQ{.name = "coil-q",
+                                    .help = "Unloaded Q0 of the coil [none: a lossless coil]",
+                                    .label = "Q0",
+                                    .lowest = 0.0,
+                                    .above = true,
+                                    .form = "Собственная добротность катушки Q0"};
+inline constexpr Description kOutputCapacitance{
+    .name = "output-capacitance",
+    .help =
+        "The device's output capacitance, pF, taken out\n"
+        "of the network's capacitor across the device",
+    .label = "Cвых",
+    .unit = "пФ",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Выходная емкость прибора, {unit}"};
+inline constexpr Description kIntermediate{.name = "intermediate",
+                                           .help =
+                                               "A pi-l's resistance between its pi and its L,\n"
+                                               "ohms, above --load [√(R_e R2), at least 2 R2]",
+                                           .label = "Rпр",
+                                           .unit = "Ом",
+                                           .lowest = 0.0,
+                                           .above = true,
+                                           .form = "Промежуточное сопротивление П-L, {unit}"};
+inline constexpr Description kRho{.name = "rho",
+                                  .help =
+                                      "A tank's characteristic impedance ρ, ohms\n"
+                                      "[R_e/Q: the device across the whole coil]",
+                                  .label = "ρ",
+                                  .unit = "Ом",
+                                  .lowest = 0.0,
+                                  .above = true,
+                                  .form = "Характеристическое сопротивление контура ρ, {unit}"};
+inline constexpr Description kLimit{
+    .name = "limit",
+    .help =
+        "Limit on every other harmonic, dB below the\n"
+        "wanted one, or a rule: below-30-mhz (43 dB),\n"
+        "sm329 (43 + 10 lg P dB, P the watts into the\n"
+        "load, at most 50 dB) or 30-225-mhz (60 dB)\n"
+        "[the rule of the frequency's band]",
+    .label = "Норма",
+    .unit = "дБ",
+    .grammar = Grammar::name,
+    .lowest = 0.0,
+    .form = "Норма на гармоники, {unit}, или below-30-mhz, sm329, 30-225-mhz"};
+
+// Every entry the page takes, for a name looked up.
 inline constexpr const Description* kAll[] = {&kAngle,
                                               &kFrom,
                                               &kTo,
@@ -272,7 +411,25 @@ inline constexpr const Description* kAll[] = {&kAngle,
                                               &kMaxPeakCurrent,
                                               &kMaxVoltage,
                                               &kMaxDirectCurrent,
-                                              &kBest};
+                                              &kBest,
+                                              &kNetwork,
+                                              &kResistance,
+                                              &kFrequency,
+                                              &kLoad,
+                                              &kQ,
+                                              &kQDefinition,
+                                              &kInductance,
+                                              &kCoilQ,
+                                              &kOutputCapacitance,
+                                              &kIntermediate,
+                                              &kRho,
+                                              &kLimit};
+
+// The names of --network in the order of network::Form, of --q-definition in the order of
+// network::Definition, and of --limit's rules in the order of network::Rule.
+inline constexpr std::string_view kNetworkNames[] = {"pi", "l", "l-high", "pi-l", "tank"};
+inline constexpr std::string_view kDefinitionNames[] = {"input", "sum"};
+inline constexpr std::string_view kRuleNames[] = {"below-30-mhz", "sm329", "30-225-mhz"};
 
 // The entry of that name; nothing where there is none.
 const Description* named(std::string_view name);
@@ -310,6 +467,28 @@ Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
 Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
 // What the best regime makes the most of: "power" or "efficiency".
 Read<regime::Goal> read_goal(std::string_view typed);
+
+// The text of each entry given, by name; nothing for an entry not given.
+using Typed = std::function<std::optional<std::string>(std::string_view name)>;
+
+// What the entries of an output network give: the chain from the device to the antenna, the
+// network's inputs in the engine's units (hertz, henries, farads) and the limit; its stage and
+// its wanted harmonic are for the caller to set.
+struct NetworkEntries {
+  antenna::Inputs chain;
+  // The numbers as typed in their units, for the words of a refusal.
+  double megahertz = 0.0, microhenries = 0.0, picofarads = 0.0;
+};
+
+// Each entry of an output network read, with the defaults of those absent, and every refusal
+// of them: after a stage (`stage`), which gives the load and the power; else the network
+// alone, which needs --resistance, and whose power is --power where it is given. Without
+// --network, each of its entries given is refused.
+struct NetworkRead {
+  NetworkEntries entries;
+  std::vector<refusals::Refusal> refusals;
+};
+NetworkRead read_network(const Typed& typed, bool stage);
 
 // The refusals of a range of angles: its first angle above its last; a step (typed as
 // `typed_step`) too small to tell the angles near `repeated` apart, or that makes more than

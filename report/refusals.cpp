@@ -73,6 +73,20 @@ constexpr std::string_view kEnglish[] = {
     "{0} V is not above the supply, {1} V: no voltage on the load keeps it",
     "alpha{3} is not above 0 at any angle from {0} to {1} degrees at exponent {2}: the pulse "
     "gives no harmonic {3} to design for",
+    "is for --network only",
+    "is needed by --{0}",
+    "needs either the loaded Q --q Q or the coil --inductance L, one of the two",
+    "'{0}' is neither a number of dB nor one of {1}",
+    "no rule of those known applies at {0} MHz: give the limit in dB",
+    "'{0}' does not apply at {1} MHz",
+    "{0} is not above {1}, the least loaded Q of a {4} from {2} to {3} ohms",
+    "{0} is too low: the coil's loss would take all the power; it must be above {1}",
+    "{0} µH cannot match {3} to {4} ohms at {5} MHz: a coil above {1} and at most {2} µH can",
+    "{0} pF is not below the {1} pF the network has across the device",
+    "'{0}' cannot match {1} ohms to the same {1} ohms: pi can",
+    "{0} is not above the load, {1} ohms",
+    "a tank of this Q and rho presents at most {1} ohms, below {0}: raise --q or --rho",
+    "puts a part of the network beyond the numbers this program can hold",
 };
 
 constexpr std::string_view kRussian[] = {
@@ -129,6 +143,22 @@ constexpr std::string_view kRussian[] = {
     "нагрузке",
     "α{3} не больше 0 ни при одном угле от {0} до {1}° при степени функции {2}: гармоники {3} "
     "нет",
+    "{label}: только для выходной цепи",
+    "{label}: введите число{range}",
+    "Задайте одно из двух: Q или L",
+    "{label}: «{0}» — не число дБ и не одно из: {1}",
+    "{label}: на {0} МГц ни одно правило не действует — задайте норму в дБ",
+    "{label}: «{0}» не действует на {1} МГц",
+    "{label}: {0} — мало: {4} с {2} Ом на {3} Ом требует Q больше {1}",
+    "{label}: {0} — мало: потери в катушке забрали бы всю мощность, нужно больше {1}",
+    "{label}: {0} {unit} не согласует {3} Ом с {4} Ом на {5} МГц — подойдет катушка больше {1} "
+    "и не больше {2} {unit}",
+    "{label}: {0} {unit} — не меньше емкости цепи на выходе прибора, {1} {unit}",
+    "{label}: «{0}» не согласует {1} Ом с теми же {1} Ом — подойдет pi",
+    "{label}: {0} {unit} — нужно больше нагрузки, {1} {unit}",
+    "{label}: контур с такими Q и ρ дает не больше {1} Ом, меньше {0} Ом — увеличьте Q или ρ",
+    "{label}: при таких значениях величины цепи выходят за пределы чисел, которые может хранить "
+    "программа",
 };
 
 constexpr bool none_empty(std::span<const std::string_view> words) {
@@ -136,7 +166,7 @@ constexpr bool none_empty(std::span<const std::string_view> words) {
 }
 
 // A kind added without its words in both catalogues would read beyond them, or tell nothing.
-static_assert(std::size(kEnglish) == static_cast<std::size_t>(Kind::no_harmonic_in_range) + 1 &&
+static_assert(std::size(kEnglish) == static_cast<std::size_t>(Kind::network_beyond_numbers) + 1 &&
               std::size(kRussian) == std::size(kEnglish));
 static_assert(none_empty(kEnglish) && none_empty(kRussian));
 

@@ -58,6 +58,21 @@ enum class Kind {
   unbounded_efficiency,  // {twice the supply}
   voltage_at_supply,     // {shortest rating, shortest supply}
   no_harmonic_in_range,  // {from, to, exponent, n}
+  // The output network's entries, and why the network asked for cannot be made.
+  network_only,            // {}: an entry of the network given without --network
+  needed,                  // {what needs it, as an option without dashes}
+  q_or_inductance,         // {}: a pi's loaded Q or its coil, not both, not neither
+  not_a_limit,             // {typed, the rules' names joined by ", "}
+  limit_needed,            // {megahertz}: no rule applies at the frequency
+  rule_out_of_band,        // {typed rule, megahertz}
+  q_too_low,               // {typed, least Q (refused), R1, R2, the network's name}
+  coil_too_lossy,          // {typed, least Q0 (refused)}
+  inductance_unusable,     // {typed, least (refused), most, R1, R2, megahertz}: in µH
+  capacitance_too_large,   // {typed, most (refused)}: in pF
+  equal_resistances,       // {the network's name, R}: an L network between equal resistances
+  intermediate_too_low,    // {typed, R2}
+  tank_too_low,            // {R1, Q rho}
+  network_beyond_numbers,  // {}: a part's value or reactance beyond the doubles
 };
 
 // A refusal of one entry: its name (a long option without dashes, as the page names it too),

@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "report/entry_rules.h"
 #include "textio/fields.h"
 
 namespace stage_text {
@@ -167,21 +168,22 @@ std::string listed(const std::vector<std::string>& items, std::string_view last_
 }
 
 std::string entry_of(stage::Input input) {
+  using namespace entry_rules;
   switch (input) {
     case stage::Input::supply:
-      return "supply";
+      return std::string(kSupply.name);
     case stage::Input::power:
-      return "power";
+      return std::string(kPower.name);
     case stage::Input::xi:
-      return "xi";
+      return std::string(kXi.name);
     case stage::Input::saturation:
-      return "saturation";
+      return std::string(kSaturation.name);
     case stage::Input::slope:
-      return "slope";
+      return std::string(kSlope.name);
     case stage::Input::cutoff:
       break;
   }
-  return "cutoff";
+  return std::string(kCutoff.name);
 }
 
 std::string option_of(stage::Limit limit) { return "--" + std::string(words_of(limit).entry.name); }
@@ -285,10 +287,12 @@ std::vector<refusals::Refusal> refusals_of_row(const stage::Inputs& inputs, cons
                {textio::shortest_text(*stage::value_of(inputs, input)), angle, at}}};
     }
     case stage::Verdict::no_harmonic:
-      return {{"harmonic", Kind::no_harmonic, {angle, at, std::to_string(inputs.harmonic)}}};
+      return {{std::string(entry_rules::kHarmonic.name),
+               Kind::no_harmonic,
+               {angle, at, std::to_string(inputs.harmonic)}}};
     case stage::Verdict::too_much:
       return {
-          {"power",
+          {std::string(entry_rules::kPower.name),
            Kind::too_much_power,
            {textio::shortest_text(inputs.power), angle, at, most_power_text(design.most_power)}}};
     case stage::Verdict::works:
@@ -341,19 +345,35 @@ void write_drive_table(answer::Renderer& out, const stage::Block& block, bool de
   write_table(out, "", block, kDriveColumns, decimal_comma);
 }
 
+std::string empty_chain_rows_note(const stage::Inputs& inputs, const stage::Block& block) {
+  std::string beyond;
+  for (stage::Limit limit : stage::kEveryLimit) {
+    if (!broken_in(block).has(limit)) continue;
+    beyond.append(beyond.empty() ? "выше допустимого " : "; ").append(words_of(limit).symbol);
+    beyond.append(" при ").append(
+        angle_runs(block, [limit](const stage::Row& row) { return row.design.broken.has(limit); }));
+  }
+  const std::string note = empty_rows_note(inputs, block);
+  if (beyond.empty()) return note;
+  return (note.empty() ? "Пустые строки: " : note + "; ") + beyond;
+}
+
+void block_tables(answer::Renderer& out, const stage::Inputs& inputs, const stage::Block& block,
+                  bool decimal_comma) {
+  write_main_table(out, answer::exponent_caption(block.exponent, decimal_comma), block,
+                   decimal_comma);
+  if (inputs.device) write_drive_table(out, block, decimal_comma);
+  for (const std::string& note : {empty_rows_note(inputs, block), beyond_limits_note(block)}) {
+    if (!note.empty()) out.note(textio::with_decimal_mark(note, decimal_comma));
+  }
+}
+
 void stage_answer(answer::Renderer& out, const stage::Inputs& inputs,
                   const std::vector<stage::Block>& blocks, bool decimal_comma) {
   for (const std::string& line : heading_lines(inputs)) {
     out.title(textio::with_decimal_mark(line, decimal_comma));
   }
-  for (const stage::Block& block : blocks) {
-    write_main_table(out, answer::exponent_caption(block.exponent, decimal_comma), block,
-                     decimal_comma);
-    if (inputs.device) write_drive_table(out, block, decimal_comma);
-    for (const std::string& note : {empty_rows_note(inputs, block), beyond_limits_note(block)}) {
-      if (!note.empty()) out.note(textio::with_decimal_mark(note, decimal_comma));
-    }
-  }
+  for (const stage::Block& block : blocks) block_tables(out, inputs, block, decimal_comma);
 }
 
 }  // namespace stage_text

@@ -67,6 +67,17 @@ void write_main_table(answer::Renderer& out, const std::string& caption, const s
                       bool decimal_comma);
 void write_drive_table(answer::Renderer& out, const stage::Block& block, bool decimal_comma);
 
+// The note under the rows of a stage with its output network, which are empty where the stage
+// breaks a limit of the device too, as no network is designed for it there: "Пустые строки:
+// α3 не больше 0 при 90–180°; выше допустимого Pрас при 30–45°; I0 при 40°"; empty where no
+// row is.
+std::string empty_chain_rows_note(const stage::Inputs& inputs, const stage::Block& block);
+
+// A block's tables, captioned with its exponent (the main one, and the drive's with the
+// device's law), and the notes under them: why rows are empty, which values break a limit.
+void block_tables(answer::Renderer& out, const stage::Inputs& inputs, const stage::Block& block,
+                  bool decimal_comma);
+
 // The stage's answer: the lines of heading_lines, then for each block a table with one row per
 // angle: xi, the load, the peak and direct currents, the powers, the efficiency, the peak
 // voltage, and, with the device's law, a second table of the drive. Under a block's tables a

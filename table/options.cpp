@@ -13,6 +13,7 @@
 #include "engine/berg.h"
 #include "report/chart.h"
 #include "report/headings.h"
+#include "report/network_charts.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
 #include "textio/error.h"
@@ -36,7 +37,8 @@ std::string english_lines(const std::vector<refusals::Refusal>& refusals) {
   return lines;
 }
 
-[[noreturn]] void refuse(const Description& entry, Kind kind, std::vector<std::string> values) {
+[[noreturn]] void refuse(const Description& entry, Kind kind,
+                         std::vector<std::string> values = {}) {
   throw Refused({std::string(entry.name), kind, std::move(values)});
 }
 
@@ -125,6 +127,7 @@ void resolve_harmonics(Options& options, const Given& given) {
 
 Answer answer_of(const Given& given) {
   if (given.stage) return Answer::stage;
+  if (given.has("--network")) return Answer::network;
   if (given.optimum) return Answer::optimum;
   if (given.has("--angle-for-g1")) return Answer::angle_for_g1;
   return Answer::rows;
@@ -147,8 +150,9 @@ constexpr const char* kStageOptions[] = {
     "--max-peak-current", "--max-voltage", "--max-direct-current", "--best"};
 
 // The best regime chooses xi over the range's angles, and the most power needs no power asked;
-// it draws no chart.
+// it draws no chart, and has no output network after it.
 void check_best_given(const Given& given) {
+  if (given.has("--network")) refuse(entry_rules::kBest, Kind::not_with, {"network"});
   const regime::Goal goal = read_or_refuse(entry_rules::read_goal(given.best));
   for (const char* option : {"--xi", "--step", "--svg"}) {
     if (given.has(option)) refuse(option, Kind::not_used, {"best"});
@@ -160,25 +164,35 @@ void check_best_given(const Given& given) {
     refuse("--best", Kind::needs_power);
 }
 
+// The options of a stage that an output network alone takes too: its power, for its parts'
+// voltages and currents, and the harmonic it is tuned to.
+bool network_takes(std::string_view option) {
+  return option == "--power" || option == "--harmonic";
+}
+
 // Which of the stage's options go together, and that --stage has what it needs.
 void check_stage_given(const Given& given) {
+  using namespace entry_rules;
+  const bool network_alone = !given.stage && given.has("--network");
   for (const char* option : kStageOptions) {
-    if (!given.stage && given.has(option)) refuse(option, Kind::stage_only);
+    if (!given.stage && given.has(option) && !(network_alone && network_takes(option)))
+      refuse(option, Kind::stage_only);
   }
+  if (network_alone && given.optimum) refuse("--network", Kind::not_with, {"optimum"});
+  if (network_alone && given.has("--angle-for-g1"))
+    refuse("--network", Kind::not_with, {"angle-for-g1"});
   if (!given.stage) return;
-  if (given.optimum) refuse("--stage", Kind::not_with, {"optimum"});
-  if (given.has("--angle-for-g1")) refuse("--stage", Kind::not_with, {"angle-for-g1"});
-  if (!given.has("--supply")) refuse("--stage", Kind::needs_supply);
+  if (given.optimum) refuse(kStage, Kind::not_with, {std::string(kOptimum.name)});
+  if (given.has("--angle-for-g1")) refuse(kStage, Kind::not_with, {std::string(kAngleForG1.name)});
+  if (!given.has("--supply")) refuse(kStage, Kind::needs_supply);
   if (given.has("--best")) {
     check_best_given(given);
   } else {
-    if (!given.has("--power")) refuse("--stage", Kind::needs_power);
-    if (given.has("--xi") == given.has("--saturation")) {
-      throw Refused({"stage", Kind::one_of_two, {}});
-    }
+    if (!given.has("--power")) refuse(kStage, Kind::needs_power);
+    if (given.has("--xi") == given.has("--saturation")) refuse(kStage, Kind::one_of_two);
   }
   if (given.has("--slope") != given.has("--cutoff")) {
-    throw Refused({given.has("--slope") ? "slope" : "cutoff", Kind::half_a_law, {}});
+    refuse(given.has("--slope") ? kSlope : kCutoff, Kind::half_a_law);
   }
   if (given.has("--permeance") && !given.has("--slope")) refuse("--permeance", Kind::needs_law);
 }
@@ -194,23 +208,23 @@ enum class Use {
 // Each such option and its use by each answer, in the order of Answer.
 struct OptionUse {
   const char* option;
-  std::array<Use, 4> by_answer;
+  std::array<Use, 5> by_answer;
 };
 constexpr Use kNever = Use::never, kChart = Use::for_the_chart, kAlways = Use::always;
 constexpr OptionUse kOptionUses[] = {
-    {"--from", {kAlways, kChart, kChart, kAlways}},
-    {"--to", {kAlways, kChart, kChart, kAlways}},
-    {"--step", {kAlways, kChart, kChart, kAlways}},
-    {"--harmonics", {kAlways, kAlways, kChart, kNever}},
-    {"--show", {kAlways, kChart, kChart, kNever}},
-    {"--phases", {kAlways, kNever, kNever, kNever}},
-    {"--exact", {kAlways, kChart, kChart, kNever}},
-    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways}},
+    {"--from", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--to", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--step", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--harmonics", {kAlways, kAlways, kChart, kNever, kNever}},
+    {"--show", {kAlways, kChart, kChart, kNever, kNever}},
+    {"--phases", {kAlways, kNever, kNever, kNever, kNever}},
+    {"--exact", {kAlways, kChart, kChart, kNever, kNever}},
+    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways, kNever}},
 };
 
 // The entry that asks for each answer, in the order of Answer; the rows are asked for by none,
 // and use each option they take.
-constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage"};
+constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage", "network"};
 
 bool shows_efficiency(const Given& given) {
   const std::vector<std::string> names = items_of(given.shown, ',');
@@ -227,7 +241,8 @@ void check_used(const Given& given) {
     switch (option.by_answer[static_cast<std::size_t>(answer)]) {
       case Use::never:
         // The stage's own harmonic is the likely meaning.
-        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage)
+        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage &&
+            !given.has("--network"))
           refuse(option.option, Kind::harmonic_of_stage);
         refuse(option.option, Kind::not_used, {name});
       case Use::for_the_chart:
@@ -272,6 +287,26 @@ void check_given_range(const Description& entry, const std::optional<double>& va
   if (value) check_range(entry, *value);
 }
 
+// The output network's entries, its stage (as resolved) where there is one, and the harmonic
+// it is tuned to: the stage's, or for the network alone --harmonic.
+void resolve_network(Options& options, const Given& given) {
+  const entry_rules::Typed typed = [&given](std::string_view name) -> std::optional<std::string> {
+    if (!given.has("--" + std::string(name))) return std::nullopt;
+    if (name == entry_rules::kPower.name) return given.power;
+    return given.network.find(name)->second;
+  };
+  entry_rules::NetworkRead read = entry_rules::read_network(typed, given.stage);
+  if (!read.refusals.empty()) throw Refused(std::move(read.refusals.front()));
+  if (!given.has("--network")) return;
+  antenna::Inputs& chain = read.entries.chain;
+  if (given.stage) chain.stage = options.stage;
+  chain.wanted =
+      given.stage
+          ? options.stage.harmonic
+          : read_or_refuse(entry_rules::read_whole_number(entry_rules::kHarmonic, given.harmonic));
+  options.network = std::move(read.entries);
+}
+
 void check_stage(const Options& options) {
   using namespace entry_rules;
   const stage::Inputs& inputs = options.stage;
@@ -298,13 +333,15 @@ CLI::Option* add_entry(CLI::App& app, const Description& entry, Value& value,
       ->type_name(type_name);
 }
 
+// The flag of an entry, with the entry's help.
+CLI::Option* add_switch(CLI::App& app, const Description& entry, bool& value) {
+  return app.add_flag("--" + std::string(entry.name), value, entry_rules::help_of(entry));
+}
+
 // The options of a stage.
 void add_stage_options(CLI::App& app, Given& given) {
-  app.add_flag("--stage", given.stage,
-               "Instead of the rows: the whole stage at each angle,\n"
-               "from --supply, --power and --xi or --saturation,\n"
-               "or with --best at the best angle");
   using namespace entry_rules;
+  add_switch(app, kStage, given.stage);
   add_entry(app, kSupply, given.supply, "E");
   add_entry(app, kPower, given.power, "P");
   add_entry(app, kHarmonic, given.harmonic, "N");
@@ -317,6 +354,19 @@ void add_stage_options(CLI::App& app, Given& given) {
   add_entry(app, kMaxVoltage, given.max_voltage, "U");
   add_entry(app, kMaxDirectCurrent, given.max_direct_current, "I");
   add_entry(app, kBest, given.best, "GOAL");
+}
+
+// The options of an output network.
+void add_network_options(CLI::App& app, Given& given) {
+  using namespace entry_rules;
+  const std::pair<const Description*, const char*> entries[] = {
+      {&kNetwork, "FORM"},   {&kResistance, "R"}, {&kFrequency, "F"},
+      {&kLoad, "R2"},        {&kQ, "Q"},          {&kQDefinition, "sum|input"},
+      {&kInductance, "L"},   {&kCoilQ, "Q0"},     {&kOutputCapacitance, "C"},
+      {&kIntermediate, "R"}, {&kRho, "RHO"},      {&kLimit, "DB|RULE"}};
+  for (const auto& [entry, type_name] : entries) {
+    add_entry(app, *entry, given.network[std::string(entry->name)], type_name);
+  }
 }
 
 // Each harmonic of --optimum and each exponent of --angle-for-g1 is a search of its own.
@@ -363,6 +413,7 @@ Options resolve(const Given& given) {
   resolve_harmonics(options, given);
   options.svg_file = given.svg_file;
   if (given.stage) resolve_stage(options, given);
+  resolve_network(options, given);
   return options;
 }
 
@@ -388,13 +439,19 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::angle_for_g1)
     check_range(entry_rules::kAngleForG1, options.target_g1);
   if (options.answer == Answer::stage) check_stage(options);
+  if (options.answer == Answer::network)
+    check_range(entry_rules::kHarmonic, options.network->chain.wanted);
   check_rows(options, given);
   check_searches(options);
-  if (given.has("--svg") && options.svg_file.empty()) refuse("--svg", Kind::no_file_name);
+  if (given.has("--svg") && options.svg_file.empty()) {
+    refuse(entry_rules::kSvg, Kind::no_file_name);
+  }
   if (!options.svg_file.empty()) {
-    const std::optional<refusals::Refusal> refusal = chart::too_many_curves(
-        options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
-                                                                  : options.chart.harmonics.size());
+    const std::size_t series = options.network                   ? network_charts::kLevelSeries
+                               : options.answer == Answer::stage ? answer_charts::kStageSeries
+                                                                 : options.chart.harmonics.size();
+    const std::optional<refusals::Refusal> refusal =
+        chart::too_many_curves(options.exponents.size(), series);
     if (refusal) throw Refused(*refusal);
   }
 }
@@ -416,24 +473,16 @@ Command parse_command_line(int argc, const char* const* argv) {
   add_entry(app, entry_rules::kHarmonics, given.harmonics, "LIST");
   add_entry(app, entry_rules::kShow, given.shown, "LIST");
   add_entry(app, entry_rules::kXi, given.xi, "X");
-  CLI::Option* optimum = app.add_flag("--optimum", given.optimum)
-                             ->description(
-                                 "Instead of the rows: for each exponent and\n"
-                                 "harmonic n >= 1 the angle of the first maximum\n"
-                                 "of αn and that maximum, and the same for γn");
+  CLI::Option* optimum = add_switch(app, entry_rules::kOptimum, given.optimum);
   CLI::Option* target = add_entry(app, entry_rules::kAngleForG1, given.target_g1, "G");
   optimum->excludes(target);
-  app.add_flag("--csv", given.csv,
-               "Comma-separated values, always with the moduli\nand the phases");
-  app.add_flag("--phases", given.phases, "The phase beside the modulus |αn| in the table");
-  app.add_flag("--exact", given.exact, entry_rules::help_of(entry_rules::kExact));
-  app.add_flag("--decimal-comma", given.decimal_comma,
-               entry_rules::help_of(entry_rules::kDecimalComma));
-  app.add_option("--svg", given.svg_file,
-                 "Also draw the Berg chart as SVG into FILE; with\n"
-                 "FILE -, on standard output instead of the table")
-      ->type_name("FILE");
+  add_switch(app, entry_rules::kCsv, given.csv);
+  add_switch(app, entry_rules::kPhases, given.phases);
+  add_switch(app, entry_rules::kExact, given.exact);
+  add_switch(app, entry_rules::kDecimalComma, given.decimal_comma);
+  add_entry(app, entry_rules::kSvg, given.svg_file, "FILE");
   add_stage_options(app, given);
+  add_network_options(app, given);
   for (CLI::Option* option : app.get_options()) {
     if (option->get_type_size_max() > 0) option->check(not_an_option(option->get_name()));
   }

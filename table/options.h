@@ -2,6 +2,8 @@
 // description of the run with every default filled in, and checked.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +22,9 @@
 namespace table {
 
 // What the run answers: the rows of the range, the best angle of each harmonic, the angle at
-// which g1 takes a given value, or a whole stage at each angle of the range.
-enum class Answer { rows, optimum, angle_for_g1, stage };
+// which g1 takes a given value, a whole stage at each angle of the range (with its output
+// network where one is asked for), or an output network alone.
+enum class Answer { rows, optimum, angle_for_g1, stage, network };
 
 struct Options {
   std::vector<double> exponents;
@@ -36,6 +39,8 @@ struct Options {
   std::string svg_file;              // empty when no chart is asked for; "-" for standard output
   stage::Inputs stage;               // what --stage designs for
   std::optional<regime::Goal> best;  // with --best: the stage at the best angle instead
+  // With --network: the chain from the device to the antenna, its stage the one above.
+  std::optional<entry_rules::NetworkEntries> network;
 };
 
 // The options as the user typed them, before any is read as a number or given its default.
@@ -47,6 +52,7 @@ struct Given {
   std::string max_dissipation, max_peak_current, max_voltage, max_direct_current, best,
       permeance{entry_rules::kPermeance.absent};
   std::vector<std::string> harmonics, shown;
+  std::map<std::string, std::string, std::less<>> network;  // each network entry, by name
   bool optimum = false, csv = false, phases = false, decimal_comma = false, stage = false,
        exact = false;
   std::vector<std::string> named;  // the options given ("--from"), those with an empty value too

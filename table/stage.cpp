@@ -5,6 +5,7 @@
 
 #include "engine/rows.h"
 #include "report/csv.h"
+#include "report/network_text.h"
 #include "report/regime_text.h"
 #include "report/stage_text.h"
 #include "table/plain_table.h"
@@ -52,6 +53,32 @@ void write_stage_csv(textio::Records& out, const Options& options,
       out.formatted(csv::in_form(
           csv::stage_line(options.stage, row.angle, block.exponent, row.design), comma));
     }
+  }
+}
+
+std::vector<antenna::Block> design_chains(const Options& options) {
+  std::vector<antenna::Block> blocks;
+  const std::int64_t count = sweep::count(options.angles, rows::kMostRows);
+  for (double exponent : options.exponents) {
+    blocks.push_back(antenna::over_range(options.network->chain, options.angles, count, exponent));
+    std::vector<refusals::Refusal> refused =
+        network_text::refusals_of_block(*options.network, options.angles, blocks.back());
+    if (!refused.empty()) throw Refused(std::move(refused));
+  }
+  return blocks;
+}
+
+void write_chain_text(textio::Records& out, const Options& options,
+                      const std::vector<antenna::Block>& blocks) {
+  TextAnswer text(out);
+  network_text::network_answer(text, *options.network, blocks, options.view.decimal_comma);
+}
+
+void write_chain_csv(textio::Records& out, const Options& options,
+                     const std::vector<antenna::Block>& blocks) {
+  for (const std::string& line :
+       csv::chain_lines(options.network->chain, options.network->megahertz, blocks)) {
+    out.formatted(csv::in_form(line, options.view.decimal_comma));
   }
 }
 

@@ -172,7 +172,15 @@ TEST(WebCharts, AreThePrograms) {
       {web::stage_design,
        "stage\nsupply=12.5\npower=8\nxi=0.9\nharmonic=2\nexponent=1;2",
        {"--stage", "--supply", "12.5", "--power", "8", "--xi", "0.9", "--harmonic", "2",
-        "--exponent", "1;2"}}};
+        "--exponent", "1;2"}},
+      {web::network_design,
+       "network=pi\nresistance=2000\nfrequency=7\nq=12\nfrom=90\nto=90\nexponent=1;2",
+       {"--network", "pi", "--resistance", "2000", "--frequency", "7", "--q", "12", "--from", "90",
+        "--to", "90", "--exponent", "1;2"}},
+      {web::stage_design,
+       "stage\nsupply=2500\npower=1000\nxi=0.9\nnetwork=tank\nfrequency=7\nq=12\nstep=15",
+       {"--stage", "--supply", "2500", "--power", "1000", "--xi", "0.9", "--network", "tank",
+        "--frequency", "7", "--q", "12", "--step", "15"}}};
   for (const auto& [answer, fragment, options] : kCases) {
     web::Entries entries(fragment);
     const std::string chart = chart_of(answer(entries));
@@ -322,6 +330,7 @@ TEST(WebForm, EachViewShowsWhatItsEmptyEntriesStandFor) {
       {"", R"({"name":"harmonics","label":"Гармоники, как 0-3 или 1,3,5","placeholder":"0-9",)"},
       {"optimum", R"("harmonics","label":"Гармоники, как 0-3 или 1,3,5","placeholder":"1-9",)"},
       {"", R"({"name":"xi","label":"ξ для КПД η","placeholder":"1","inputmode":"decimal"})"},
+      {"", R"({"name":"exact","label":"по интегралу Берга, а не по 4096 отсчетам",)"},
       {"stage", R"({"name":"xi","label":"ξ","placeholder":"","inputmode":"decimal"})"},
       {"stage", R"("label":"Гармоника n: 1 — усилитель, 2-9 — умножитель","placeholder":"1",)"
                 R"("inputmode":"numeric"})"},
@@ -368,7 +377,16 @@ TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
       {web::stage_csv, stage + "8\nfrom=75\nto=75\nmax-dissipation=2", "max-dissipation",
        Kind::limit_at_angle},
       {web::stage_design, "supply=12.5\npower=2\nharmonic=3\nsaturation=0.5\nfrom=20\nto=80",
-       "saturation", Kind::least_for_power}};
+       "saturation", Kind::least_for_power},
+      {web::stage_design, stage + "8\nfrequency=7", "frequency", Kind::network_only},
+      {web::network_design, "network=pi\nresistance=2000\nfrequency=7\nq=6", "q", Kind::q_too_low},
+      {web::stage_design, stage + "8\nbest=efficiency\nnetwork=pi\nfrequency=7\nq=10", "best",
+       Kind::not_with},
+      {web::stage_design,
+       stage + "8\nfrom=75\nto=75\nmax-dissipation=2\nnetwork=pi\nfrequency=7\nq=10",
+       "max-dissipation", Kind::limit_at_angle},
+      {web::network_csv, "network=l\nresistance=50\nfrequency=7", "network",
+       Kind::equal_resistances}};
   for (const auto& [answer, lines, entry, kind] : slips) {
     web::Entries entries(lines);
     // An unknown name is answered before any answer is asked for, by the module's export.

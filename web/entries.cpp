@@ -9,7 +9,8 @@ namespace {
 
 // The names the page uses besides its entries: the views that k-berg-table takes as flags,
 // and "half" of a table computed in two halves.
-constexpr std::string_view kOtherNames[] = {"half", "optimum", "stage"};
+constexpr std::string_view kOtherNames[] = {"half", entry_rules::kOptimum.name,
+                                            entry_rules::kStage.name};
 
 bool known(std::string_view name) {
   return entry_rules::named(name) != nullptr ||

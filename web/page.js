@@ -19,6 +19,7 @@ const views = {
   g1: {kind: 2, named: 'angle-for-g1', chartAlt: `${bergChart}, углы для g1 отмечены`},
   stage: {kind: 6, named: 'stage', flag: true, csvKind: 7,
     chartAlt: 'Диаграмма: КПД η, Pрас / Pn и Iмакс каскада по углу отсечки θ'},
+  network: {kind: 10, named: 'network', csvKind: 11, chartAlt: 'Выходная цепь'},
 };
 const quantitiesKind = 5;
 const tableChartKind = 8;
@@ -361,14 +362,15 @@ function downloads(view) {
     button('Скачать CSV с запятой (;)', true));
 }
 
-// Every answer as the module builds it: its title lines, the chart of a view that draws one,
-// the downloads of a view that has them, then each table.
+// Every answer as the module builds it: its title lines, the chart of a view that draws one
+// (named as the module names it, where it does: a stage's with its network), the downloads of
+// a view that has them, then each table.
 function show(view, area, reply) {
   const labels = [reply.titles.at(-1) ?? ''];
   for (const {caption} of reply.tables) labels.push(caption || labels.at(-1));
   const {chartAlt, csvKind} = views[view];
   area.replaceChildren(...reply.titles.map(line => html('p', {class: 'title'}, line)),
-    ...(chartAlt === undefined ? [] : picture(area, reply, chartAlt)),
+    ...(chartAlt === undefined ? [] : picture(area, reply, reply.chart_alt ?? chartAlt)),
     ...(csvKind === undefined ? [] : [downloads(view)]),
     ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
@@ -380,10 +382,10 @@ function formOf(view) {
   return new Map(ask(formKind, named ? [[named, '']] : []).map(entry => [entry.name, entry]));
 }
 
-// Names each entry and shows what it stands for when empty, as the module describes it; an
-// entry marked to start with that text starts with it. Gives each entry a place for its
-// refusal, tied to it and read out by screen readers when it changes (the answer itself is not
-// read out at each keystroke).
+// Names each entry, each flag and the quantities to show, and shows what an entry stands for
+// when empty, as the module describes it; an entry marked to start with that text starts with
+// it. Gives each entry a place for its refusal, tied to it and read out by screen readers when
+// it changes (the answer itself is not read out at each keystroke).
 function prepare(view) {
   const form = section(view).querySelector('form');
   const described = formOf(view);
@@ -401,7 +403,12 @@ function prepare(view) {
     input.setAttribute('aria-describedby', note.id);
     input.closest('label').after(note);
   }
-  if (form.querySelector('fieldset')) offerQuantities(form);
+  for (const flag of flags(form)) flag.closest('label').append(` ${described.get(flag.name).label}`);
+  const legend = form.querySelector('legend');
+  if (legend) {
+    legend.textContent = described.get('show').label;
+    offerQuantities(form);
+  }
   form.addEventListener('submit', event => event.preventDefault());
   form.addEventListener('input', event => {
     if (event.target.name === 'show') tick(form, event.target);

@@ -1,5 +1,6 @@
 // The stage view's answers: the whole stage at each angle of a range, or at each exponent's
-// best angle, its tables and its CSV.
+// best angle, its tables and its CSV; with its output network, or the network alone (the
+// network view), and each harmonic at the antenna.
 #include "engine/stage.h"
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include "report/answer_charts.h"
 #include "report/chart.h"
 #include "report/csv.h"
+#include "report/network_charts.h"
+#include "report/network_text.h"
 #include "report/regime_text.h"
 #include "report/stage_text.h"
 #include "textio/fields.h"
@@ -129,12 +132,23 @@ struct StageEntries {
   std::vector<regime_text::BestBlock> best_blocks;  // with `best`, instead of the blocks
 };
 
+// The entries as the shared readers take them: their texts, nothing for an entry not given.
+entry_rules::Typed typed_of(const Entries& entries) {
+  return [&entries](std::string_view name) -> std::optional<std::string> {
+    if (!entries.has(name)) return std::nullopt;
+    return entries.text(name);
+  };
+}
+
 std::optional<StageEntries> stage_entries(Entries& entries) {
+  // Without "network", each of its entries is refused.
+  const entry_rules::NetworkRead network = entry_rules::read_network(typed_of(entries), true);
+  for (const refusals::Refusal& refusal : network.refusals) entries.refuse(refusal);
   const std::optional<Given> given = inputs_of(entries);
   const std::optional<std::vector<double>> exponents =
       entries.numbers(entry_rules::kExponent, kMostExponents);
   const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
-  if (!given || !exponents || !angles) return std::nullopt;
+  if (!given || !exponents || !angles || !network.refusals.empty()) return std::nullopt;
   const stage::Inputs& inputs = given->inputs;
   StageEntries stage{inputs, angles->range, {}, given->best, {}};
   if (given->best) {
@@ -154,9 +168,86 @@ std::optional<StageEntries> stage_entries(Entries& entries) {
   return stage;
 }
 
+struct ChainEntries {
+  entry_rules::NetworkEntries network;
+  sweep::Range angles;
+  std::vector<antenna::Block> blocks;
+};
+
+// The chain of the stage with its network (`stage`), or of the network alone, and its blocks.
+// The best regime has no network after it: its angle is sought for the stage alone.
+std::optional<ChainEntries> chain_entries(Entries& entries, bool stage) {
+  const std::optional<Given> given = stage ? inputs_of(entries) : std::nullopt;
+  if (given && given->best) {
+    entries.refuse({std::string(entry_rules::kBest.name),
+                    refusals::Kind::not_with,
+                    {std::string(entry_rules::kNetwork.name)}});
+  }
+  const std::optional<int> harmonic =
+      stage ? std::optional<int>(1) : entries.whole_number(entry_rules::kHarmonic);
+  entry_rules::NetworkRead read = entry_rules::read_network(typed_of(entries), stage);
+  const bool network_read = read.refusals.empty();
+  for (refusals::Refusal& refusal : read.refusals) entries.refuse(std::move(refusal));
+  const std::optional<std::vector<double>> exponents =
+      entries.numbers(entry_rules::kExponent, kMostExponents);
+  const std::optional<Angles> angles = angles_of(entries, exponents ? exponents->size() : 1);
+  if ((stage && (!given || given->best)) || !harmonic || !network_read || !exponents || !angles)
+    return std::nullopt;
+  antenna::Inputs& chain = read.entries.chain;
+  if (given) chain.stage = given->inputs;
+  chain.wanted = stage ? given->inputs.harmonic : *harmonic;
+  ChainEntries out{read.entries, angles->range, {}};
+  for (double exponent : *exponents) {
+    out.blocks.push_back(antenna::over_range(chain, angles->range, angles->count, exponent));
+    if (refuse_all(entries, network_text::refusals_of_block(out.network, angles->range,
+                                                            out.blocks.back()))) {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::string chain_design(Entries& entries, bool stage) {
+  const std::optional<ChainEntries> chain = chain_entries(entries, stage);
+  if (!chain) return refused(entries);
+  Json json;
+  JsonAnswer model(json.open_object());
+  network_text::network_answer(model, chain->network, chain->blocks, false);
+  model.finish();
+  const bool one_angle = chain->blocks.front().rows.size() == 1;
+  json.name("chart_alt")
+      .string(one_angle ? "Схема выходной цепи и уровни гармоник на нагрузке"
+                        : "Диаграмма: уровни гармоник на нагрузке по углу отсечки θ");
+  write_chart(json, chain->blocks.size(), network_charts::kLevelSeries, [&] {
+    return network_charts::picture(chain->network, chain->angles, chain->blocks,
+                                   entries.has("decimal-comma"));
+  });
+  return json.close_object().text();
+}
+
+std::string chain_csv(Entries& entries, bool stage) {
+  const std::optional<ChainEntries> chain = chain_entries(entries, stage);
+  if (!chain) return refused(entries);
+  const bool comma = entries.has("decimal-comma");
+  std::string text;
+  for (const std::string& line :
+       csv::chain_lines(chain->network.chain, chain->network.megahertz, chain->blocks)) {
+    text.append(csv::in_form(line, comma)).append("\r\n");
+  }
+  Json json;
+  json.open_object().name("csv").string(text);
+  json.name("name").string(answer::chain_csv_name(chain->network));
+  return json.close_object().text();
+}
+
 }  // namespace
 
+std::string network_design(Entries& entries) { return chain_design(entries, false); }
+
+std::string network_csv(Entries& entries) { return chain_csv(entries, false); }
+
 std::string stage_design(Entries& entries) {
+  if (entries.has(entry_rules::kNetwork.name)) return chain_design(entries, true);
   const std::optional<StageEntries> stage = stage_entries(entries);
   if (!stage) return refused(entries);
   Json json;
@@ -178,6 +269,7 @@ std::string stage_design(Entries& entries) {
 }
 
 std::string stage_csv(Entries& entries) {
+  if (entries.has(entry_rules::kNetwork.name)) return chain_csv(entries, true);
   const std::optional<StageEntries> stage = stage_entries(entries);
   if (!stage) return refused(entries);
   const bool comma = entries.has("decimal-comma");

@@ -257,6 +257,14 @@ const refusals = [
     'Sкр: для 2 Вт нужно не меньше 0.5549 А/В'],
   ['stage', { power: '8', from: '75', to: '75', 'max-dissipation': '2' }, 'max-dissipation',
     'Pрас доп: 2 Вт — меньше, чем нужно каскаду при θ = 75° и степени функции 1.000: 6.4081 Вт'],
+  ['stage', { frequency: '7' }, 'frequency', 'f: только для выходной цепи'],
+  ['network', { q: '6' }, 'q', 'Q: 6 — мало: pi с 2000 Ом на 50 Ом требует Q больше 6.245'],
+  ['network', { q: '', inductance: '8' }, 'inductance', 'L: 8 мкГн не согласует 2000 Ом с 50 Ом ' +
+    'на 7 МГц — подойдет катушка больше 0 и не больше 7.1898 мкГн'],
+  ['network', { network: 'pie' }, 'network',
+    'Цепь: «pie» — не одно из: pi, l, l-high, pi-l, tank'],
+  ['network', { frequency: '300' }, 'limit',
+    'Норма: на 300 МГц ни одно правило не действует — задайте норму в дБ'],
 ];
 
 test('every refusal says what is wrong beside its entry, and no answer is shown', { skip },
@@ -284,6 +292,25 @@ function nativeRows(...options) {
 // is its angle alone.
 const stageRows = tables => tables.flatMap(table => table.rows.map(row => row.filter(Boolean)));
 
+// The tables of k-berg-table's plain text, each as its rows and the notes under it, every run
+// of blanks one: a table is its rule, headings and rule, its rows, then its notes (text records,
+// one blank and a word) up to an empty line.
+function nativeTables(...options) {
+  const lines = native(...options).split('\r\n');
+  const tables = [];
+  for (let i = 0; i + 2 < lines.length; ++i) {
+    if (!/^-+$/.test(lines[i]) || !/^-+$/.test(lines[i + 2])) continue;
+    const table = { rows: [], notes: [] };
+    for (i += 3; i < lines.length && lines[i] !== ''; ++i) {
+      (/^ [^\s\d-]/.test(lines[i]) ? table.notes : table.rows).push(lines[i].trim().split(/ +/).join(' '));
+    }
+    tables.push(table);
+  }
+  return tables;
+}
+const asTables = tables => tables.map(({ rows, notes }) =>
+  ({ rows: rows.map(row => row.filter(Boolean).join(' ')), notes }));
+
 // Each kind of link, and k-berg-table's answer to it as the page shows it.
 const links = [
   ['#angle=90&exponent=1', asCsv.calculation,
@@ -296,6 +323,8 @@ const links = [
     url => nativeRows(...optionsOf(url))],
   ['#stage&supply=12.5&harmonic=3&saturation=0.5&max-dissipation=0.5&best=power&from=20&to=80',
     stageRows, url => nativeRows(...optionsOf(url))],
+  ['#network=pi&resistance=2000&frequency=7&q=12&from=90&to=90', asTables,
+    url => nativeTables(...optionsOf(url))],
 ];
 
 test('a link shows its answer without a keystroke, and typing makes the link', { skip },
@@ -322,7 +351,9 @@ test('a link shows its answer without a keystroke, and typing makes the link', {
     // Each view's chart is k-berg-table's, byte for byte: γ1 where γ is shown without α.
     for (const link of ['#from=30&to=120&step=15&harmonics=1&show=gamma',
       '#optimum&exponent=1;2&harmonics=1-3', '#angle-for-g1=1.8&exponent=1;2&to=120',
-      '#stage&supply=12.5&power=8&saturation=1']) {
+      '#stage&supply=12.5&power=8&saturation=1',
+      '#network=pi-l&resistance=2000&frequency=7&q=12&from=90&to=90&exponent=1;2',
+      '#stage&supply=2500&power=1000&xi=0.9&network=pi&frequency=7&q=12&step=1']) {
       const charted = await open(link, { init: keepBlobs });
       assert.equal(await chartShown(charted), native(...optionsOf(charted.url()), '--svg', '-'),
         link);
@@ -388,6 +419,31 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
     assert.equal(await downloaded(page, true), native('--csv', '--decimal-comma', ...options));
   }
   await page.close();
+});
+
+test('a network after a stage, or alone, and its CSV are k-berg-table\'s', { skip }, async () => {
+  for (const [view, entries] of [
+    ['stage', { supply: '2500', power: '1000', saturation: '', xi: '0,9', network: 'pi',
+      frequency: '7', q: '12', 'coil-q': '200', 'output-capacitance': '10', from: '90', to: '90',
+      exponent: '1;2' }],
+    ['stage', { supply: '12.5', power: '8', xi: '', saturation: '1', network: 'l', frequency: '14',
+      load: '5', from: '60', to: '150', step: '15' }],
+    ['network', { network: 'tank', resistance: '4050', frequency: '28', q: '15', rho: '300',
+      harmonic: '2', power: '100', limit: 'sm329', from: '60', to: '60' }],
+    ['network', { network: 'pi-l', resistance: '12,5', frequency: '144', q: '8', 'coil-q': '150',
+      harmonic: '3', limit: '60', from: '40', to: '120', step: '20', exponent: '1;1.5' }],
+  ]) {
+    const page = await open(`#${view}`);
+    await enter(page, view, entries);
+    const options = optionsOf(page.url());
+    assert.deepEqual(asTables(await shown(page)), nativeTables(...options), options.join(' '));
+    const titles = await page.$$eval(`#${view} .title`, all => all.map(line => line.textContent));
+    assert.deepEqual(titles, native(...options).split('\r\n').slice(0, titles.length)
+      .map(line => line.trim()));
+    assert.equal(await downloaded(page, false), native('--csv', ...options));
+    assert.equal(await downloaded(page, true), native('--csv', '--decimal-comma', ...options));
+    await page.close();
+  }
 });
 
 // The page's worker, made to fail when the test sets `workerFault`: it is sent what it cannot
@@ -507,7 +563,9 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
       for (const colorScheme of ['light', 'dark']) {
         for (const [view, fragment] of [['calculation', '#angle=90&exponent=1'],
           ['table', '#from=5&to=180&step=5&exponent=1;2&harmonics=0-3&show=alpha,g1'],
-          ['stage', '#stage&supply=12.5&power=8&saturation=1&slope=0.05&cutoff=0.6&step=15']]) {
+          ['stage', '#stage&supply=12.5&power=8&saturation=1&slope=0.05&cutoff=0.6&step=15'],
+          ['network', '#network=pi&resistance=2000&frequency=7&q=12&coil-q=200&power=100&' +
+            'from=90&to=90']]) {
           const page = await open(fragment, { width, colorScheme });
           assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth),
             `${device} ${view}: the page scrolls sideways`);
@@ -525,6 +583,10 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
         { name: input.name, label: input.labels[0].firstChild.textContent.trim(),
           placeholder: input.placeholder, inputmode: input.inputMode }])));
     for (const [id, described, field] of fields) assert.deepEqual(field, described, id);
+    // The quantities' legend and the flag are named as the module describes them too.
+    assert.deepEqual(await page.evaluate(() => [document.querySelector('#table legend').textContent,
+      document.querySelector('#table [name=exact]').labels[0].textContent.trim()]),
+    await page.evaluate(() => ['show', 'exact'].map(name => formOf('table').get(name).label)));
     assert.deepEqual(await page.$$eval('#table-from, #optimum-harmonics', inputs =>
       inputs.map(input => [input.placeholder, input.value])), [['5', '5'], ['1-9', '']]);
     const unlabelled = await page.$$eval('input, button', controls => controls
