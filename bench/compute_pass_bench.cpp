@@ -219,4 +219,22 @@ void BestRegime(benchmark::State& state) {
 }
 BENCHMARK(BestRegime)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// k-berg-table --stage --best power for the same tripler and exponents to /dev/null, with the
+// drive: the search, the stage there and its writing.
+void BestRegimeAnswer(benchmark::State& state) {
+  const char* arguments[] = {
+      "k-berg-table", "--stage", "--best",       "power", "--supply",          "12.5",
+      "--harmonic",   "3",       "--saturation", "0.5",   "--max-dissipation", "0.5",
+      "--from",       "4.9",     "--to",         "180.1", "--exponent",        "1;1.5;2;3",
+      "--slope",      "0.05",    "--cutoff",     "0.6"};
+  const table::Options options = table::parse_command_line(std::size(arguments), arguments).options;
+  const int null_device = ::open("/dev/null", O_WRONLY);
+  textio::FdSink sink(null_device, textio::no_unit());
+  for (auto _ : state) {
+    table::answer_stage(options, sink, platform::system_files());
+  }
+  ::close(null_device);
+}
+BENCHMARK(BestRegimeAnswer)->Unit(benchmark::kMillisecond);
+
 }  // namespace

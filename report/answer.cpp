@@ -35,16 +35,14 @@ std::string table_csv_name(const sweep::Range& range, const std::vector<double>&
   return name.append("-").append(exponents_text(exponents)).append(".csv");
 }
 
-std::string stage_csv_name(const stage::Inputs& inputs) {
-  std::string name = "k-berg-stage-E";
-  name.append(textio::shortest_text(inputs.supply)).append("-P");
-  name.append(textio::shortest_text(inputs.power));
+std::string stage_csv_name(const stage::Inputs& inputs, std::optional<regime::Goal> best) {
+  std::string name = "k-berg-stage-";
+  if (best) name.append(*best == regime::Goal::power ? "best-power-" : "best-efficiency-");
+  name.append("E").append(textio::shortest_text(inputs.supply));
+  if (best != regime::Goal::power) name.append("-P").append(textio::shortest_text(inputs.power));
   if (inputs.harmonic != 1) name.append("-n").append(std::to_string(inputs.harmonic));
-  if (inputs.xi) {
-    name.append("-xi").append(textio::shortest_text(*inputs.xi));
-  } else {
-    name.append("-Scr").append(textio::shortest_text(*inputs.saturation));
-  }
+  if (inputs.xi) name.append("-xi").append(textio::shortest_text(*inputs.xi));
+  if (inputs.saturation) name.append("-Scr").append(textio::shortest_text(*inputs.saturation));
   if (inputs.device) {
     name.append("-S").append(textio::shortest_text(inputs.device->slope));
     name.append("-Ec").append(textio::shortest_text(inputs.device->cutoff));

@@ -343,9 +343,20 @@ void write_piece(Lines& out, const Frame& frame, const std::vector<Chart::Point>
   }
 }
 
-// Each series' colour, where there are several; each exponent's style; each exponent's mark.
+// The shade of what lies beyond a limit: a red light enough that the grid and the curves show
+// through it, darker where the shades of several exponents lie over each other.
+constexpr const char* kShadeFill = "fill=\"#c62828\" fill-opacity=\"0.12\"";
+
+std::string shade_element(const std::string& attributes, double x, double y, double width,
+                          double height) {
+  return "<rect " + attributes + " x=\"" + pixels(x) + "\" y=\"" + pixels(y) + "\" width=\"" +
+         pixels(width) + "\" height=\"" + pixels(height) + "\" " + kShadeFill + "/>";
+}
+
+// Each series' colour, where there are several; each exponent's style; each exponent's mark;
+// the shade.
 void write_legend(Lines& out, const ChartView& view, const std::vector<double>& exponents,
-                  bool single_angle, bool marks) {
+                  bool single_angle, bool marks, bool shades) {
   const bool several = view.series.size() > 1;
   out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
   double y = kPlotTop + 12;
@@ -381,6 +392,11 @@ void write_legend(Lines& out, const ChartView& view, const std::vector<double>& 
       out.formatted(text_element("", kLegendLeft + 44, y + 5, 14,
                                  "степень " + textio::parameter_text(exponents[b])));
     }
+  }
+  if (shades) {
+    y += kLegendLineHeight * 1.5;
+    out.formatted(shade_element("", kLegendLeft, y - 8, 36, 16));
+    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, view.shade_label));
   }
   out.formatted("</g>");
 }
@@ -485,6 +501,10 @@ void Chart::end_column(Curve& curve) {
   curve.column = -1;
 }
 
+void Chart::shade(std::size_t block, double from, double to) {
+  shades_.push_back({block, std::max(from, angle_axis_.low), std::min(to, angle_axis_.high)});
+}
+
 void Chart::mark(std::size_t block, std::size_t series, Point at) {
   if (at.angle < angle_axis_.low || at.angle > angle_axis_.high || !std::isfinite(at.value)) {
     return;
@@ -508,6 +528,12 @@ std::string Chart::finish() && {
   Lines out;
   svg::start_document(out, kWidth, kHeight, title(exponents_, view_));
   write_frame(out, frame, view_);
+  for (const Shade& shade : shades_) {
+    const std::string data =
+        "class=\"shade\" data-exponent=\"" + textio::parameter_text(exponents_[shade.block]) + "\"";
+    out.formatted(shade_element(data, frame.x(shade.from), kPlotTop,
+                                frame.x(shade.to) - frame.x(shade.from), kPlotBottom - kPlotTop));
+  }
   for (std::size_t c = 0; c < curves_.size(); ++c) {
     const Curve& curve = curves_[c];
     const Style style = style_of(curve.block, view_.series[curve.series].colour, several);
@@ -530,7 +556,7 @@ std::string Chart::finish() && {
         "class=\"mark\" " + data_attributes(view_.series[mark.series], exponents_[mark.block]),
         shape_of(style), frame.x(mark.at.angle), frame.y(mark.at.value), style.colour));
   }
-  write_legend(out, view_, exponents_, single_angle, !marks_.empty());
+  write_legend(out, view_, exponents_, single_angle, !marks_.empty(), !shades_.empty());
   out.formatted("</svg>");
   return std::move(out.text);
 }

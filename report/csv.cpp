@@ -55,6 +55,45 @@ std::vector<StageColumn> stage_columns(const stage::Inputs& inputs) {
   return columns;
 }
 
+// The column of the value each limit bounds, in the order of stage::Limit; the saturation
+// line's own name.
+constexpr const char* kLimitNames[] = {"p_diss", "i_max", "u_peak", "i_0", "saturation"};
+
+std::string names_of(const stage::LimitSet& limits) {
+  std::string names;
+  for (stage::Limit limit : stage::kEveryLimit) {
+    if (!limits.has(limit)) continue;
+    if (!names.empty()) names += ' ';
+    names += kLimitNames[static_cast<std::size_t>(limit)];
+  }
+  return names;
+}
+
+bool rated(const stage::Inputs& inputs) {
+  const stage::Limits& limits = inputs.limits;
+  return limits.dissipation || limits.peak_current || limits.voltage || limits.direct_current;
+}
+
+std::string columns_header(const stage::Inputs& inputs) {
+  std::string line = "angle,exponent,harmonic";
+  for (const StageColumn& column : stage_columns(inputs)) line.append(",").append(column.name);
+  return line;
+}
+
+// The stage's fields, empty where it has no values.
+std::string columns_line(const stage::Inputs& inputs, double angle, double exponent,
+                         const stage::Design& design) {
+  const bool shown =
+      design.verdict == stage::Verdict::works || design.verdict == stage::Verdict::limit_broken;
+  std::string line = textio::parameter_text(angle) + "," + textio::parameter_text(exponent) + "," +
+                     std::to_string(inputs.harmonic);
+  for (const StageColumn& column : stage_columns(inputs)) {
+    line += ',';
+    if (shown) line += significant(design.*column.value);
+  }
+  return line;
+}
+
 // A value where there is one, nothing for an infinity.
 std::string finite(double value) { return std::isfinite(value) ? significant(value) : ""; }
 
@@ -99,20 +138,19 @@ std::string table_line(const quantity::View& view, const std::vector<Column>& co
 }
 
 std::string stage_header(const stage::Inputs& inputs) {
-  std::string line = "angle,exponent,harmonic";
-  for (const StageColumn& column : stage_columns(inputs)) line.append(",").append(column.name);
-  return line;
+  return columns_header(inputs) + (rated(inputs) ? ",broken" : "");
 }
 
 std::string stage_line(const stage::Inputs& inputs, double angle, double exponent,
                        const stage::Design& design) {
-  std::string line = textio::parameter_text(angle) + "," + textio::parameter_text(exponent) + "," +
-                     std::to_string(inputs.harmonic);
-  for (const StageColumn& column : stage_columns(inputs)) {
-    line += ',';
-    if (design.verdict == stage::Verdict::works) line += significant(design.*column.value);
-  }
-  return line;
+  const std::string line = columns_line(inputs, angle, exponent, design);
+  return rated(inputs) ? line + "," + names_of(design.broken) : line;
+}
+
+std::string best_header(const stage::Inputs& inputs) { return columns_header(inputs) + ",binding"; }
+
+std::string best_line(const stage::Inputs& inputs, double exponent, const regime::Best& best) {
+  return columns_line(inputs, best.angle, exponent, best.design) + "," + names_of(best.binding);
 }
 
 }  // namespace csv

@@ -9,6 +9,7 @@
 #include "engine/antenna.h"
 #include "engine/berg.h"
 #include "engine/quantity.h"
+#include "engine/regime.h"
 #include "engine/stage.h"
 
 namespace csv {
@@ -27,11 +28,17 @@ std::string table_line(const quantity::View& view, const std::vector<quantity::C
                        const berg::Result& row);
 
 // A stage at one angle: angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,eta,p_diss,r_e,
-// u_peak and, with the device's law, u_drive,e_bias; nine significant digits, empty fields
-// where no stage can be made.
+// u_peak, with the device's law u_drive,e_bias, and with a limit of the device given, broken:
+// the columns of the values beyond a limit, separated by blanks ("p_diss i_max"); nine
+// significant digits, empty fields where no stage can be made.
 std::string stage_header(const stage::Inputs& inputs);
 std::string stage_line(const stage::Inputs& inputs, double angle, double exponent,
                        const stage::Design& design);
+
+// The best regime of one exponent: the stage's columns at its angle, then binding, what holds
+// it as broken names them, "saturation" for the saturation line.
+std::string best_header(const stage::Inputs& inputs);
+std::string best_line(const stage::Inputs& inputs, double exponent, const regime::Best& best);
 
 // A stage with its output network, or the network alone, at one angle: angle,exponent,harmonic,
 // the stage's columns after them where there is a stage, each part's value in farads or henries

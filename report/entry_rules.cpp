@@ -291,7 +291,8 @@ Read<double> read_number(const Description& entry, std::string_view typed) {
 
 std::optional<Refusal> refusal_of_bounds(const Description& entry, double value,
                                          std::string_view typed) {
-  const bool low_enough = value <= entry.highest && std::isfinite(value);
+  const bool low_enough =
+      (entry.below ? value < entry.highest : value <= entry.highest) && std::isfinite(value);
   if (low_enough && (entry.above ? value > entry.lowest : value >= entry.lowest)) {
     return std::nullopt;
   }
@@ -361,6 +362,13 @@ Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given
     }
   }
   return read;
+}
+
+Read<regime::Goal> read_goal(std::string_view typed) {
+  if (typed == "power") return {regime::Goal::power, std::nullopt};
+  if (typed == "efficiency") return {regime::Goal::efficiency, std::nullopt};
+  return {regime::Goal::power,
+          refusal(kBest, Kind::not_one_of, {std::string(typed), "power, efficiency"})};
 }
 
 Refusal from_above_to(const sweep::Range& range) {

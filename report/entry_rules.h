@@ -15,6 +15,7 @@
 #include "engine/antenna.h"
 #include "engine/berg.h"
 #include "engine/quantity.h"
+#include "engine/regime.h"
 #include "engine/sweep.h"
 #include "report/refusals.h"
 
@@ -27,7 +28,7 @@ enum class Grammar {
   whole_number,  // digits alone: not "2.0", not "+2"
   harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
   names,         // quantities' names separated by ",": "alpha,g1"
-  name,          // one of the entry's names: "pi"; for --limit a number too
+  name,          // one of the entry's names: "pi", "power"; for --limit a number too
   flag,          // present or absent, its text unread
   file_name,     // taken as typed
 };
@@ -45,6 +46,7 @@ struct Description {
   double lowest = -kNoBound;  // an infinite bound is no bound; a finite number is asked for
   double highest = kNoBound;
   bool above = false;  // `lowest` itself is refused
+  bool below = false;  // `highest` itself is refused
   // The text an absent entry stands for; empty where one must be typed, or where what it
   // stands for depends on the answer asked for (the harmonics shown).
   std::string_view absent = "";
@@ -182,11 +184,12 @@ inline constexpr Description kSaturation{.name = "saturation",
                                          .above = true,
                                          .form = "или Sкр, {unit}: критический режим"};
 inline constexpr Description kSlope{.name = "slope",
-                                    .help = "Slope S of the device's law i = S (u - E')^p",
+                                    .help = "Slope S of the device's law i = S (u - E')^p, A/V^p",
                                     .label = "S",
+                                    .unit = "А/В^p",
                                     .lowest = 0.0,
                                     .above = true,
-                                    .form = "Прибор i = S (u - E')^p: S"};
+                                    .form = "Прибор i = S (u - E')^p: S, {unit}"};
 inline constexpr Description kCutoff{.name = "cutoff",
                                      .help =
                                          "Cut-off voltage E' of that law, volts: with\n"
@@ -195,6 +198,61 @@ inline constexpr Description kCutoff{.name = "cutoff",
                                      .unit = "В",
                                      .form = "и E', {unit}"};
 
+// A tube's law, and what the device bears: the limits a stage keeps, and the best regime.
+inline constexpr Description kPermeance{
+    .name = "permeance",
+    .help =
+        "Permeance D = 1/mu of a tube: the law becomes\n"
+        "i = S (u_g + D u_a - E')^p, {lowest} <= D < {highest} [{default}]",
+    .label = "D",
+    .lowest = 0.0,
+    .highest = 1.0,
+    .below = true,
+    .absent = "0",
+    .form = "и проницаемость D = 1/μ"};
+inline constexpr Description kMaxDissipation{.name = "max-dissipation",
+                                             .help =
+                                                 "The device's largest dissipation, watts: a row\n"
+                                                 "beyond a limit marks the value, --best keeps it",
+                                             .label = "Pрас доп",
+                                             .unit = "Вт",
+                                             .lowest = 0.0,
+                                             .above = true,
+                                             .form = "Допустимые: Pрас, {unit}"};
+inline constexpr Description kMaxPeakCurrent{
+    .name = "max-peak-current",
+    .help = "The device's largest peak current, amperes, as\n--max-dissipation",
+    .label = "Iмакс доп",
+    .unit = "А",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Iмакс, {unit}"};
+inline constexpr Description kMaxVoltage{
+    .name = "max-voltage",
+    .help = "The largest peak voltage on the device, volts,\nas --max-dissipation",
+    .label = "Uмакс доп",
+    .unit = "В",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Uмакс, {unit}"};
+inline constexpr Description kMaxDirectCurrent{
+    .name = "max-direct-current",
+    .help = "The device's largest direct current, amperes,\nas --max-dissipation",
+    .label = "I0 доп",
+    .unit = "А",
+    .lowest = 0.0,
+    .above = true,
+    .form = "I0, {unit}"};
+inline constexpr Description kBest{.name = "best",
+                                   .help =
+                                       "power or efficiency: instead of each angle, for\n"
+                                       "each exponent the regime (angle to 0.01 degree,\n"
+                                       "xi) of the most power, or of the highest\n"
+                                       "efficiency at --power, within the limits and the\n"
+                                       "saturation line",
+                                   .label = "Лучший режим",
+                                   .grammar = Grammar::name,
+                                   .form = "Лучший режим"};
 // The entries of k-berg-table alone: no form of the page has them, and it refuses their names
 // (its views stand for --optimum and --stage).
 inline constexpr Description kOptimum{.name = "optimum",
@@ -223,7 +281,8 @@ inline constexpr Description kSvg{.name = "svg",
 inline constexpr Description kStage{.name = "stage",
                                     .help =
                                         "Instead of the rows: the whole stage at each angle,\n"
-                                        "from --supply, --power and --xi or --saturation",
+                                        "from --supply, --power and --xi or --saturation,\n"
+                                        "or with --best at the best angle",
                                     .label = "Каскад",
                                     .grammar = Grammar::flag};
 
@@ -330,20 +389,40 @@ inline constexpr Description kLimit{
     .form = "Норма на гармоники, {unit}, или below-30-mhz, sm329, 30-225-mhz"};
 
 // Every entry the page takes, for a name looked up.
-inline constexpr const Description* kAll[] = {&kAngle,        &kFrom,
-                                              &kTo,           &kStep,
-                                              &kExponent,     &kHarmonics,
-                                              &kShow,         &kXi,
-                                              &kExact,        &kAngleForG1,
-                                              &kDecimalComma, &kSupply,
-                                              &kPower,        &kHarmonic,
-                                              &kSaturation,   &kSlope,
-                                              &kCutoff,       &kNetwork,
-                                              &kResistance,   &kFrequency,
-                                              &kLoad,         &kQ,
-                                              &kQDefinition,  &kInductance,
-                                              &kCoilQ,        &kOutputCapacitance,
-                                              &kIntermediate, &kRho,
+inline constexpr const Description* kAll[] = {&kAngle,
+                                              &kFrom,
+                                              &kTo,
+                                              &kStep,
+                                              &kExponent,
+                                              &kHarmonics,
+                                              &kShow,
+                                              &kXi,
+                                              &kExact,
+                                              &kAngleForG1,
+                                              &kDecimalComma,
+                                              &kSupply,
+                                              &kPower,
+                                              &kHarmonic,
+                                              &kSaturation,
+                                              &kSlope,
+                                              &kCutoff,
+                                              &kPermeance,
+                                              &kMaxDissipation,
+                                              &kMaxPeakCurrent,
+                                              &kMaxVoltage,
+                                              &kMaxDirectCurrent,
+                                              &kBest,
+                                              &kNetwork,
+                                              &kResistance,
+                                              &kFrequency,
+                                              &kLoad,
+                                              &kQ,
+                                              &kQDefinition,
+                                              &kInductance,
+                                              &kCoilQ,
+                                              &kOutputCapacitance,
+                                              &kIntermediate,
+                                              &kRho,
                                               &kLimit};
 
 // The names of --network in the order of network::Form, of --q-definition in the order of
@@ -386,6 +465,8 @@ Read<int> read_whole_number(const Description& entry, std::string_view typed);
 Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
 // The quantities of each text given, each once, in the order given.
 Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
+// What the best regime makes the most of: "power" or "efficiency".
+Read<regime::Goal> read_goal(std::string_view typed);
 
 // The text of each entry given, by name; nothing for an entry not given.
 using Typed = std::function<std::optional<std::string>(std::string_view name)>;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/regime_text.h"
 #include "report/stage_text.h"
 #include "textio/fields.h"
 
@@ -376,7 +377,11 @@ void range_table(answer::Renderer& out, const entry_rules::NetworkEntries& entri
   }
   const bool lacking = std::any_of(block.rows.begin(), block.rows.end(),
                                    [](const antenna::Row& row) { return !row.network; });
-  if (lacking && chain.stage) out.note(stage_text::empty_rows_note(*chain.stage));
+  if (lacking && chain.stage) {
+    const std::string note =
+        stage_text::empty_chain_rows_note(*chain.stage, antenna::stage_block(block));
+    out.note(textio::with_decimal_mark(note, comma));
+  }
   if (lacking && !chain.stage) {
     out.note("Пустые строки: α" + std::to_string(chain.wanted) + " не больше 0");
   }
@@ -445,32 +450,31 @@ std::string limit_text(const antenna::Inputs& chain, double limit_db) {
   return text;
 }
 
-std::optional<Refusal> refusal_of_block(const entry_rules::NetworkEntries& entries,
-                                        const sweep::Range& range, const antenna::Block& block) {
+std::vector<Refusal> refusals_of_block(const entry_rules::NetworkEntries& entries,
+                                       const sweep::Range& range, const antenna::Block& block) {
   const antenna::Inputs& chain = entries.chain;
   if (chain.stage) {
-    if (auto refusal =
-            stage_text::refusal_of_block(*chain.stage, range, antenna::stage_block(block))) {
-      return refusal;
-    }
+    std::vector<Refusal> refused =
+        regime_text::refusals_of_block(*chain.stage, range, antenna::stage_block(block));
+    if (!refused.empty()) return refused;
   } else if (std::none_of(block.rows.begin(), block.rows.end(),
                           [](const antenna::Row& row) { return row.network.has_value(); })) {
     const antenna::Row& row = block.rows.front();
-    return Refusal{"harmonic",
-                   refusals::Kind::no_harmonic,
-                   {textio::shortest_text(row.angle), textio::parameter_text(block.exponent),
-                    std::to_string(chain.wanted)}};
+    return {{"harmonic",
+             refusals::Kind::no_harmonic,
+             {textio::shortest_text(row.angle), textio::parameter_text(block.exponent),
+              std::to_string(chain.wanted)}}};
   }
   const antenna::Row* first = nullptr;
   for (const antenna::Row& row : block.rows) {
     if (!row.network) continue;
     if (row.network->refusal.verdict == network::Verdict::beyond_numbers)
-      return Refusal{"frequency", refusals::Kind::network_beyond_numbers, {}};
-    if (has_network(row)) return std::nullopt;
+      return {{"frequency", refusals::Kind::network_beyond_numbers, {}}};
+    if (has_network(row)) return {};
     if (!first) first = &row;
   }
-  if (!first) return std::nullopt;
-  return refusal_of(entries, *first);
+  if (!first) return {};
+  return {refusal_of(entries, *first)};
 }
 
 void network_answer(answer::Renderer& out, const entry_rules::NetworkEntries& entries,

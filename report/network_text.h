@@ -36,13 +36,14 @@ std::string value_text(const network::Part& part);
 // with the rule itself.
 std::string limit_text(const antenna::Inputs& chain, double limit_db);
 
-// Why a block is refused, if it is: as a stage's block is, or for the network alone, the one
+// Why a block is refused, if it is (none where it is not): as a stage's block is, with what
+// would give a stage where none can be made (regime_text), or for the network alone, the one
 // angle without the wanted harmonic or a range with none; then a network beyond the doubles
 // at any angle, the network of the one angle, or a range at none of whose angles a network can
 // be made (the first one's refusal).
-std::optional<refusals::Refusal> refusal_of_block(const entry_rules::NetworkEntries& entries,
-                                                  const sweep::Range& range,
-                                                  const antenna::Block& block);
+std::vector<refusals::Refusal> refusals_of_block(const entry_rules::NetworkEntries& entries,
+                                                 const sweep::Range& range,
+                                                 const antenna::Block& block);
 
 // The answer: the stage's title lines where there is a stage, the network's (its form and
 // ends, what it was designed from, the limit); for the network alone its parts. Then for each

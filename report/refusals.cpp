@@ -43,8 +43,7 @@ constexpr std::string_view kEnglish[] = {
     "at {0} degrees and exponent {1} alpha{2} is not above 0: the pulse gives no harmonic {2} to "
     "design for",
     "{0} W is more than the critical regime gives at {1} degrees and exponent {2}: at most {3} W",
-    "no angle from {0} to {1} works at exponent {2}: alpha{3} is not above 0 or the power is "
-    "beyond the critical regime at each",
+    "no angle from {0} to {1} works at exponent {2}: {5}",
     "g1 = {0} is out of reach at exponent {2}, where g1 runs from {3} to {4} between {5} and {6} "
     "degrees",
     "'{0}' has no harmonic from 1 to 9 for --optimum",
@@ -63,6 +62,17 @@ constexpr std::string_view kEnglish[] = {
     "{0} exponents with several harmonics cannot be told apart: draw at most {1}, or one "
     "harmonic (--harmonics N) for up to {2}",
     "{0} exponents cannot be told apart on one chart: draw at most {1}",
+    "is part of the device's law: give --slope S --cutoff E' with it",
+    "{0} {4} is less than the stage needs at {1} degrees and exponent {2}: {3} {4}",
+    "at most {0} W from {1} to {2} degrees at exponent {3}, at {4} degrees, held by {5}",
+    "{0} W needs at least {1} {2}",
+    "nothing bounds the power: give --saturation, or --max-peak-current, --max-direct-current "
+    "or --max-dissipation",
+    "nothing bounds the efficiency: give --saturation, or --max-voltage below twice the "
+    "supply, {0} V",
+    "{0} V is not above the supply, {1} V: no voltage on the load keeps it",
+    "alpha{3} is not above 0 at any angle from {0} to {1} degrees at exponent {2}: the pulse "
+    "gives no harmonic {3} to design for",
     "is for --network only",
     "is needed by --{0}",
     "needs either the loaded Q --q Q or the coil --inductance L, one of the two",
@@ -121,6 +131,18 @@ constexpr std::string_view kRussian[] = {
     "{label}: кривые {0} значений с несколькими гармониками на диаграмме не различить — не больше "
     "{1}, а с одной гармоникой — до {2}",
     "{label}: кривые {0} значений на одной диаграмме не различить — не больше {1}",
+    "{label}: только вместе с законом прибора — задайте S и E'",
+    "{label}: {0} {unit} — меньше, чем нужно каскаду при θ = {1}° и степени функции {2}: "
+    "{3} {unit}",
+    "{label}: не больше {0} {unit} при углах от {1} до {2}° и степени функции {3} — при "
+    "θ = {4}°, предел: {6}",
+    "{label}: для {0} Вт нужно не меньше {1} {unit}",
+    "{label}: мощность ничем не ограничена — задайте Sкр или допустимые Iмакс, I0 или Pрас",
+    "{label}: КПД ничем не ограничен — задайте Sкр или допустимое Uмакс меньше 2E = {0} В",
+    "{label}: {0} В — не выше напряжения питания {1} В: его не выдержит никакое напряжение на "
+    "нагрузке",
+    "α{3} не больше 0 ни при одном угле от {0} до {1}° при степени функции {2}: гармоники {3} "
+    "нет",
     "{label}: только для выходной цепи",
     "{label}: введите число{range}",
     "Задайте одно из двух: Q или L",
@@ -155,25 +177,27 @@ Description description_of(const Refusal& refusal) {
 }
 
 // The bounds as a refusal in English states them: "from 4.9 to 180.1", "above 0 and at most
-// 1", "a finite number above 0", "a finite number".
+// 1", "at least 0 and below 1", "a finite number above 0", "a finite number".
 std::string english_range(const Description& entry) {
   const std::string lowest = textio::shortest_text(entry.lowest);
   const std::string highest = textio::shortest_text(entry.highest);
   if (!std::isfinite(entry.lowest)) return "a finite number";
   if (!std::isfinite(entry.highest)) return "a finite number above " + lowest;
+  if (entry.below) return "at least " + lowest + " and below " + highest;
   return entry.above ? "above " + lowest + " and at most " + highest
                      : "from " + lowest + " to " + highest;
 }
 
 // The bounds as the page states them, after a blank: " от 4.9 до 180.1", " больше 0 и не
-// больше 1"; nothing where there are none.
+// больше 1", " не меньше 0 и меньше 1"; nothing where there are none.
 std::string russian_range(const Description& entry) {
   std::string range;
   if (std::isfinite(entry.lowest)) {
-    range = (entry.above ? " больше " : " от ") + textio::shortest_text(entry.lowest);
+    range = entry.above ? " больше " : entry.below ? " не меньше " : " от ";
+    range += textio::shortest_text(entry.lowest);
   }
   if (std::isfinite(entry.highest)) {
-    range += entry.above ? " и не больше " : " до ";
+    range += entry.below ? " и меньше " : entry.above ? " и не больше " : " до ";
     range += textio::shortest_text(entry.highest);
   }
   return range;

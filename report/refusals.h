@@ -30,7 +30,7 @@ enum class Kind {
   too_small_for_stage,     // {shortest value, angle, exponent}
   no_harmonic,             // {angle, exponent, n}
   too_much_power,          // {shortest power, angle, exponent, most power}
-  no_angle_works,          // {from, to, exponent, n, why in Russian}
+  no_angle_works,          // {from, to, exponent, n, why in Russian, why in English}
   g1_out_of_reach,         // {shortest g1, g1 as a coefficient, exponent, lowest g1, highest g1,
                            //  lowest angle, highest angle}
   no_maxima,               // {typed harmonics}: none from 1 up, where the first maxima are sought
@@ -48,6 +48,16 @@ enum class Kind {
   no_file_name,            // {}
   curves_of_several,       // {exponents, most exponents, most exponents of one harmonic}
   curves_of_one,           // {exponents, most exponents}
+  // The device's limits and the best regime; a unit in English is a value of its own.
+  needs_law,             // {}: the permeance without the device's law
+  limit_at_angle,        // {shortest rating, angle, exponent, what the stage needs, unit}
+  most_power_within,     // {most power, from, to, exponent, angle, what holds it in English,
+                         //  in Russian}: no angle gives the power asked
+  least_for_power,       // {shortest power, the least that gives it, unit}
+  unbounded_power,       // {}: --best power with nothing that bounds it
+  unbounded_efficiency,  // {twice the supply}
+  voltage_at_supply,     // {shortest rating, shortest supply}
+  no_harmonic_in_range,  // {from, to, exponent, n}
   // The output network's entries, and why the network asked for cannot be made.
   network_only,            // {}: an entry of the network given without --network
   needed,                  // {what needs it, as an option without dashes}

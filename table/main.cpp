@@ -38,7 +38,8 @@ int end_with(const std::string& line) {
 }  // namespace
 
 // The one place the program ends: status 0 after its output, status 2 after an error, which
-// is told in one line on standard error.
+// is told in one line on standard error (a refusal of a stage that no angle gives, in a line
+// for each figure that would give one).
 int main(int argc, char** argv) {
   platform::prepare_console();
   platform::install_fault_reports();
@@ -52,7 +53,12 @@ int main(int argc, char** argv) {
       standard_output.write(with_record_ends(command.text));
     }
   } catch (const table::Refused& refused) {
-    return end_with(refusals::worded(refused.refusal(), kLanguage));
+    // Where no angle gives a stage, the lines after the first say what would.
+    std::string lines;
+    for (const refusals::Refusal& refusal : refused.refusals()) {
+      lines.append("k-berg-table: ").append(refusals::worded(refusal, kLanguage)).append("\n");
+    }
+    return textio::end_with_report(lines);
   } catch (const textio::Error& error) {
     return end_with(error.what());
   } catch (const std::bad_alloc&) {

@@ -28,6 +28,15 @@ constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 using entry_rules::Description;
 using refusals::Kind;
 
+std::string english_lines(const std::vector<refusals::Refusal>& refusals) {
+  std::string lines;
+  for (const refusals::Refusal& refusal : refusals) {
+    if (!lines.empty()) lines += '\n';
+    lines += refusals::worded(refusal, refusals::Language::english);
+  }
+  return lines;
+}
+
 [[noreturn]] void refuse(const Description& entry, Kind kind,
                          std::vector<std::string> values = {}) {
   throw Refused({std::string(entry.name), kind, std::move(values)});
@@ -135,8 +144,25 @@ std::function<std::string(const std::string&)> not_an_option(const std::string& 
 }
 
 // The options that only a stage takes, --xi aside, which the table's efficiency takes too.
-constexpr const char* kStageOptions[] = {"--supply", "--power",  "--saturation",
-                                         "--slope",  "--cutoff", "--harmonic"};
+constexpr const char* kStageOptions[] = {
+    "--supply",           "--power",       "--saturation",         "--slope",
+    "--cutoff",           "--harmonic",    "--permeance",          "--max-dissipation",
+    "--max-peak-current", "--max-voltage", "--max-direct-current", "--best"};
+
+// The best regime chooses xi over the range's angles, and the most power needs no power asked;
+// it draws no chart, and has no output network after it.
+void check_best_given(const Given& given) {
+  if (given.has("--network")) refuse(entry_rules::kBest, Kind::not_with, {"network"});
+  const regime::Goal goal = read_or_refuse(entry_rules::read_goal(given.best));
+  for (const char* option : {"--xi", "--step", "--svg"}) {
+    if (given.has(option)) refuse(option, Kind::not_used, {"best"});
+  }
+  if (goal == regime::Goal::power && given.has("--power")) {
+    refuse("--power", Kind::not_used, {"best power"});
+  }
+  if (goal == regime::Goal::efficiency && !given.has("--power"))
+    refuse("--best", Kind::needs_power);
+}
 
 // The options of a stage that an output network alone takes too: its power, for its parts'
 // voltages and currents, and the harmonic it is tuned to.
@@ -159,13 +185,16 @@ void check_stage_given(const Given& given) {
   if (given.optimum) refuse(kStage, Kind::not_with, {std::string(kOptimum.name)});
   if (given.has("--angle-for-g1")) refuse(kStage, Kind::not_with, {std::string(kAngleForG1.name)});
   if (!given.has("--supply")) refuse(kStage, Kind::needs_supply);
-  if (!given.has("--power")) refuse(kStage, Kind::needs_power);
-  if (given.has("--xi") == given.has("--saturation")) {
-    refuse(kStage, Kind::one_of_two);
+  if (given.has("--best")) {
+    check_best_given(given);
+  } else {
+    if (!given.has("--power")) refuse(kStage, Kind::needs_power);
+    if (given.has("--xi") == given.has("--saturation")) refuse(kStage, Kind::one_of_two);
   }
   if (given.has("--slope") != given.has("--cutoff")) {
     refuse(given.has("--slope") ? kSlope : kCutoff, Kind::half_a_law);
   }
+  if (given.has("--permeance") && !given.has("--slope")) refuse("--permeance", Kind::needs_law);
 }
 
 // How an answer uses an option that not every answer uses.
@@ -228,16 +257,34 @@ void check_used(const Given& given) {
   }
 }
 
-void resolve_stage(stage::Inputs& inputs, const Given& given) {
+// A number that is read only where its option is given.
+std::optional<double> given_number(const Given& given, const Description& entry,
+                                   const std::string& typed) {
+  if (!given.has("--" + std::string(entry.name))) return std::nullopt;
+  return number(entry, typed);
+}
+
+void resolve_stage(Options& options, const Given& given) {
   using namespace entry_rules;
+  stage::Inputs& inputs = options.stage;
   inputs.supply = number(kSupply, given.supply);
-  inputs.power = number(kPower, given.power);
+  if (given.has("--power")) inputs.power = number(kPower, given.power);
   inputs.harmonic = read_or_refuse(read_whole_number(kHarmonic, given.harmonic));
-  if (given.has("--xi")) inputs.xi = number(kXi, given.xi);
-  if (given.has("--saturation")) inputs.saturation = number(kSaturation, given.saturation);
+  inputs.xi = given_number(given, kXi, given.xi);
+  inputs.saturation = given_number(given, kSaturation, given.saturation);
   if (given.has("--slope")) {
-    inputs.device = stage::Device{number(kSlope, given.slope), number(kCutoff, given.cutoff)};
+    inputs.device = stage::Device{number(kSlope, given.slope), number(kCutoff, given.cutoff),
+                                  number(kPermeance, given.permeance)};
   }
+  inputs.limits = {given_number(given, kMaxDissipation, given.max_dissipation),
+                   given_number(given, kMaxPeakCurrent, given.max_peak_current),
+                   given_number(given, kMaxVoltage, given.max_voltage),
+                   given_number(given, kMaxDirectCurrent, given.max_direct_current)};
+  if (given.has("--best")) options.best = read_or_refuse(read_goal(given.best));
+}
+
+void check_given_range(const Description& entry, const std::optional<double>& value) {
+  if (value) check_range(entry, *value);
 }
 
 // The output network's entries, its stage (as resolved) where there is one, and the harmonic
@@ -260,14 +307,22 @@ void resolve_network(Options& options, const Given& given) {
   options.network = std::move(read.entries);
 }
 
-void check_stage(const stage::Inputs& inputs) {
+void check_stage(const Options& options) {
   using namespace entry_rules;
+  const stage::Inputs& inputs = options.stage;
   check_range(kSupply, inputs.supply);
-  check_range(kPower, inputs.power);
-  if (inputs.saturation) check_range(kSaturation, *inputs.saturation);
-  if (inputs.device) check_range(kSlope, inputs.device->slope);
-  if (inputs.device) check_range(kCutoff, inputs.device->cutoff);
+  if (options.best != regime::Goal::power) check_range(kPower, inputs.power);
+  check_given_range(kSaturation, inputs.saturation);
+  if (inputs.device) {
+    check_range(kSlope, inputs.device->slope);
+    check_range(kCutoff, inputs.device->cutoff);
+    check_range(kPermeance, inputs.device->permeance);
+  }
   check_range(kHarmonic, inputs.harmonic);
+  check_given_range(kMaxDissipation, inputs.limits.dissipation);
+  check_given_range(kMaxPeakCurrent, inputs.limits.peak_current);
+  check_given_range(kMaxVoltage, inputs.limits.voltage);
+  check_given_range(kMaxDirectCurrent, inputs.limits.direct_current);
 }
 
 // The option of an entry, with the entry's help.
@@ -293,6 +348,12 @@ void add_stage_options(CLI::App& app, Given& given) {
   add_entry(app, kSaturation, given.saturation, "S_CR");
   add_entry(app, kSlope, given.slope, "S");
   add_entry(app, kCutoff, given.cutoff, "E'");
+  add_entry(app, kPermeance, given.permeance, "D");
+  add_entry(app, kMaxDissipation, given.max_dissipation, "P");
+  add_entry(app, kMaxPeakCurrent, given.max_peak_current, "I");
+  add_entry(app, kMaxVoltage, given.max_voltage, "U");
+  add_entry(app, kMaxDirectCurrent, given.max_direct_current, "I");
+  add_entry(app, kBest, given.best, "GOAL");
 }
 
 // The options of an output network.
@@ -324,6 +385,9 @@ void check_searches(const Options& options) {
 
 }  // namespace
 
+Refused::Refused(std::vector<refusals::Refusal> refusals)
+    : textio::Error(english_lines(refusals)), refusals_(std::move(refusals)) {}
+
 bool Given::has(std::string_view option) const {
   return std::find(named.begin(), named.end(), option) != named.end();
 }
@@ -348,7 +412,7 @@ Options resolve(const Given& given) {
   options.view.shown = read_or_refuse(entry_rules::read_shown(given.shown));
   resolve_harmonics(options, given);
   options.svg_file = given.svg_file;
-  if (given.stage) resolve_stage(options.stage, given);
+  if (given.stage) resolve_stage(options, given);
   resolve_network(options, given);
   return options;
 }
@@ -374,7 +438,7 @@ void check(const Options& options, const Given& given) {
   }
   if (options.answer == Answer::angle_for_g1)
     check_range(entry_rules::kAngleForG1, options.target_g1);
-  if (options.answer == Answer::stage) check_stage(options.stage);
+  if (options.answer == Answer::stage) check_stage(options);
   if (options.answer == Answer::network)
     check_range(entry_rules::kHarmonic, options.network->chain.wanted);
   check_rows(options, given);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/quantity.h"
+#include "engine/regime.h"
 #include "engine/rows.h"
 #include "engine/stage.h"
 #include "report/answer_charts.h"
@@ -35,8 +36,9 @@ struct Options {
   quantity::View view;                    // what the table or the CSV shows of each row
   std::vector<int> optimum_harmonics;     // those of --optimum, 1 to 9, in increasing order
   answer_charts::BergChoice chart;        // the curves of the Berg chart
-  std::string svg_file;  // empty when no chart is asked for; "-" for standard output
-  stage::Inputs stage;   // what --stage designs for
+  std::string svg_file;              // empty when no chart is asked for; "-" for standard output
+  stage::Inputs stage;               // what --stage designs for
+  std::optional<regime::Goal> best;  // with --best: the stage at the best angle instead
   // With --network: the chain from the device to the antenna, its stage the one above.
   std::optional<entry_rules::NetworkEntries> network;
 };
@@ -47,6 +49,8 @@ struct Given {
   std::string from{entry_rules::kFrom.absent}, to{entry_rules::kTo.absent},
       step{entry_rules::kStep.absent}, xi{entry_rules::kXi.absent}, target_g1, svg_file;
   std::string supply, power, saturation, slope, cutoff, harmonic{entry_rules::kHarmonic.absent};
+  std::string max_dissipation, max_peak_current, max_voltage, max_direct_current, best,
+      permeance{entry_rules::kPermeance.absent};
   std::vector<std::string> harmonics, shown;
   std::map<std::string, std::string, std::less<>> network;  // each network entry, by name
   bool optimum = false, csv = false, phases = false, decimal_comma = false, stage = false,
@@ -56,16 +60,17 @@ struct Given {
   bool has(std::string_view option) const;
 };
 
-// A refusal of an entry, raised to main: what() tells it in English.
+// A refusal of an entry, raised to main, or several: the first says why, those after it (where
+// no angle gives a stage) what would. what() tells them in English, a line each.
 class Refused : public textio::Error {
  public:
-  explicit Refused(refusals::Refusal refusal)
-      : textio::Error(refusals::worded(refusal, refusals::Language::english)),
-        refusal_(std::move(refusal)) {}
-  const refusals::Refusal& refusal() const { return refusal_; }
+  explicit Refused(refusals::Refusal refusal) : Refused(std::vector{std::move(refusal)}) {}
+  explicit Refused(std::vector<refusals::Refusal> refusals);
+  const refusals::Refusal& refusal() const { return refusals_.front(); }
+  const std::vector<refusals::Refusal>& refusals() const { return refusals_; }
 
  private:
-  refusals::Refusal refusal_;
+  std::vector<refusals::Refusal> refusals_;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).

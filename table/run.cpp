@@ -209,8 +209,21 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
   outputs.finish();
 }
 
+// The best regime of each exponent is found, or refused, before anything is written.
+void answer_best(const Options& options, textio::ByteSink& output) {
+  const std::vector<regime_text::BestBlock> blocks = best_regimes(options);
+  textio::Records out(output, false);
+  if (options.csv) {
+    write_best_csv(out, options, blocks);
+  } else {
+    write_best_text(out, options, blocks);
+  }
+  out.flush();
+}
+
 // Every angle is designed, and any refusal made, before anything is written.
 void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  if (options.best) return answer_best(options, output);
   if (options.network) return answer_chain(options, output, files);
   const std::vector<stage::Block> blocks = design_stages(options);
   Outputs outputs(options, output, files,

@@ -187,4 +187,47 @@ TEST(Chain, ThePicturesShowEachLevelAndEachPart) {
     EXPECT_NEAR(level_at(chart, y), -50, 0.01);
 }
 
+// The tetrode of the README, within its data sheet's limits: where its stage breaks a limit
+// the row has no network, and the note under the rows names each limit at the angles the
+// stage's own table marks (Pрас at 40 and 70 to 100 degrees, I0 at 40 and 80 to 100); at one
+// such angle the chain is refused as the stage is, a line for each limit it breaks.
+TEST(Chain, ARowBeyondALimitOfTheDeviceHasNoNetwork) {
+  std::vector<const char*> arguments = {"--stage", "--supply",
+                                        "2000",    "--power",
+                                        "390",     "--saturation",
+                                        "0.005",   "--max-dissipation",
+                                        "100",     "--max-direct-current",
+                                        "0.25",    "--max-voltage",
+                                        "4000",    "--slope",
+                                        "0.001",   "--cutoff",
+                                        "0",       "--permeance",
+                                        "0.01",    "--exponent",
+                                        "1.5",     "--network",
+                                        "pi",      "--frequency",
+                                        "7",       "--q",
+                                        "12",      "--from",
+                                        "40",      "--to",
+                                        "100",     "--step",
+                                        "10"};
+  const antenna::Block block = table::design_chains(options_of(arguments)).front();
+  for (const antenna::Row& row : block.rows) {
+    const bool beyond = row.angle < 45 || row.angle > 65;
+    EXPECT_EQ(row.stage.verdict, beyond ? stage::Verdict::limit_broken : stage::Verdict::works)
+        << row.angle;
+    EXPECT_EQ(row.network.has_value(), !beyond) << row.angle;
+  }
+  EXPECT_NE(written(arguments).find(
+                "Пустые строки: выше допустимого Pрас при 40°, 70–100°; I0 при 40°, 80–100°"),
+            std::string::npos);
+  *(arguments.end() - 3) = "40";  // --to 40
+  try {
+    table::design_chains(options_of(arguments));
+    ADD_FAILURE() << "a stage beyond its limits at its one angle";
+  } catch (const table::Refused& refused) {
+    ASSERT_EQ(refused.refusals().size(), 2u);
+    EXPECT_EQ(refused.refusals()[0].entry, "max-dissipation");
+    EXPECT_EQ(refused.refusals()[1].entry, "max-direct-current");
+  }
+}
+
 }  // namespace

@@ -167,6 +167,25 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "2.5"},
        "--harmonic: '2.5' is not a whole number"},
       {{"--show", "--from", "30"}, "--show: lacks its value: '--from' is an option"},
+      {{"--max-voltage", "30"}, "--max-voltage: is for --stage only"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--max-dissipation", "0"},
+       "--max-dissipation: 0 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--max-direct-current", "x"},
+       "--max-direct-current: 'x' is not a number"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--slope", "1", "--cutoff", "0",
+        "--permeance", "1"},
+       "--permeance: 1 is not at least 0 and below 1"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--permeance", "0.01"},
+       "--permeance: is part of the device's law: give --slope S --cutoff E' with it"},
+      {{"--stage", "--supply", "9", "--best", "most"},
+       "--best: 'most' is not one of power, efficiency"},
+      {{"--stage", "--supply", "9", "--best", "efficiency", "--saturation", "1"},
+       "--best: needs the output power, --power P"},
+      {{"--stage", "--supply", "9", "--best", "power", "--power", "1", "--saturation", "1"},
+       "--power: is not used by --best power"},
+      {{"--stage", "--supply", "9", "--best", "power", "--xi", "1"}, "--xi: is not used by --best"},
+      {{"--stage", "--supply", "9", "--best", "power", "--saturation", "1", "--step", "1"},
+       "--step: is not used by --best"},
       {{"--frequency", "7"}, "--frequency: is for --network only"},
       {{"--network", "pi", "--frequency", "7", "--q", "10"},
        "--resistance: is needed by --network"},
@@ -200,6 +219,8 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--network", "pi", "--xi", "1"}, "--xi: is not used by --network"},
       {{"--network", "pi", "--resistance", "-5"},
        "--resistance: -5 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--best", "power", "--saturation", "1", "--network", "pi"},
+       "--best: cannot be given with --network"},
       {{"--svg", "x", "--exponent", "1;1.5;2;2.5;3;3.5;4"},
        "--svg: 7 exponents with several harmonics cannot be told apart: draw at most 6, or one "
        "harmonic (--harmonics N) for up to 20"},
@@ -531,6 +552,29 @@ TEST(TableChart, SizeBoundedWhateverTheValues) {
   const std::string berg = chart({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, {4.9, 180.1, 0.1}},
                                  {1.0, 1.8, 2.6, 3.4, 4.2, 5.01});
   EXPECT_LT(berg.size(), 1000000u);
+}
+
+// A stage's rows beyond a limit are drawn, on a shade that reaches halfway to the rows beside
+// them: the tripler's dissipation is beyond 0.5 W from 40 to 70 degrees, at 80 it gives no
+// 0.8 W.
+TEST(TableChart, WhatLiesBeyondALimitIsShaded) {
+  const std::vector<const char*> line = {
+      "k-berg-table",      "--stage", "--supply", "12.5", "--power", "0.8", "--harmonic", "3",
+      "--saturation",      "0.5",     "--from",   "20",   "--to",    "100", "--step",     "10",
+      "--max-dissipation", "0.5"};
+  const table::Options options =
+      table::parse_command_line(static_cast<int>(line.size()), line.data()).options;
+  chart::Chart drawn(answer_charts::stage_chart(options.stage.harmonic, options.angles));
+  answer_charts::draw_stages(drawn, table::design_stages(options));
+  const std::string svg = std::move(drawn).finish();
+  const auto shades = lines(svg, "<rect class=\"shade\"");
+  ASSERT_EQ(shades.size(), 1u);
+  const double x = std::stod(after(shades[0], " x=\""));
+  EXPECT_NEAR(x, pixel(svg, "x", 35), 0.01);
+  EXPECT_NEAR(x + std::stod(after(shades[0], "width=\"")), pixel(svg, "x", 75), 0.01);
+  const auto curves = lines(svg, "<polyline class=\"curve\"");
+  ASSERT_EQ(curves.size(), 3u);
+  EXPECT_EQ(std::count(curves[0].begin(), curves[0].end(), ','), 6);  // 20 to 70 degrees
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).

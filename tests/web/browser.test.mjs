@@ -122,7 +122,8 @@ async function enter(page, view, entries) {
     const entry = `#${view}-${name}`;
     if (await page.inputValue(entry) === text) continue;
     const before = await page.evaluate(() => performance.getEntriesByName('answer')[0].startTime);
-    await page.fill(entry, text);
+    const choice = await page.$eval(entry, element => element.tagName === 'SELECT');
+    await (choice ? page.selectOption(entry, text) : page.fill(entry, text));
     await page.waitForFunction(
       time => performance.getEntriesByName('answer')[0]?.startTime > time, before);
   }
@@ -240,7 +241,7 @@ const refusals = [
   ['stage', { harmonic: '2', from: '180', to: '180' }, 'harmonic',
     'α2 не больше 0 при θ = 180° и степени функции 1.000: гармоники 2 нет'],
   ['stage', { power: '1000' }, 'from', 'Ни при одном угле от 5 до 180° при степени функции ' +
-    '1.000 каскад не получается: α1 не больше 0 или критический режим не дает P1'],
+    '1.000 каскад не получается: критический режим не дает P1'],
   ['stage', { slope: '1', cutoff: '1e-400' }, 'cutoff', `E': «1e-400» — ${beyond}`],
   ['stage', { supply: '1e308', power: '1e308', saturation: '1e308' }, 'supply',
     stageBeyond('E', '1e+308', 'велико', 5)],
@@ -248,6 +249,14 @@ const refusals = [
     stageBeyond('P', '1e+308', 'велико', 5)],
   ['stage', { supply: '1e-300', from: '90', to: '90' }, 'supply',
     stageBeyond('E', '1e-300', 'мало', 90)],
+  ['stage', { 'max-voltage': '0' }, 'max-voltage', 'Uмакс доп: «0» — нужно число больше 0'],
+  ['stage', { permeance: '1', slope: '1', cutoff: '0' }, 'permeance',
+    'D: «1» — нужно число не меньше 0 и меньше 1'],
+  ['stage', { best: 'power' }, 'power', 'P: --best power этого не использует'],
+  ['stage', { power: '2', harmonic: '3', saturation: '0.5', from: '20', to: '80' }, 'saturation',
+    'Sкр: для 2 Вт нужно не меньше 0.5549 А/В'],
+  ['stage', { power: '8', from: '75', to: '75', 'max-dissipation': '2' }, 'max-dissipation',
+    'Pрас доп: 2 Вт — меньше, чем нужно каскаду при θ = 75° и степени функции 1.000: 6.4081 Вт'],
   ['stage', { frequency: '7' }, 'frequency', 'f: только для выходной цепи'],
   ['network', { q: '6' }, 'q', 'Q: 6 — мало: pi с 2000 Ом на 50 Ом требует Q больше 6.245'],
   ['network', { q: '', inductance: '8' }, 'inductance', 'L: 8 мкГн не согласует 2000 Ом с 50 Ом ' +
@@ -312,6 +321,8 @@ const links = [
   ['#angle-for-g1=1.8&xi=0.95', asCsv.g1, url => nativeCsv(...optionsOf(url))],
   ['#stage&supply=12.5&power=8&saturation=1&from=90&to=90', stageRows,
     url => nativeRows(...optionsOf(url))],
+  ['#stage&supply=12.5&harmonic=3&saturation=0.5&max-dissipation=0.5&best=power&from=20&to=80',
+    stageRows, url => nativeRows(...optionsOf(url))],
   ['#network=pi&resistance=2000&frequency=7&q=12&from=90&to=90', asTables,
     url => nativeTables(...optionsOf(url))],
 ];
@@ -386,12 +397,20 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
     // Microamperes and microvolts, as powers of ten.
     { supply: '3,3', power: '0.00001', xi: '0.9', saturation: '', harmonic: '1', slope: '1',
       cutoff: '0', from: '85', to: '95', step: '5', exponent: '1' },
+    // A tripler beyond its limits at some angles; then its best regimes, with a tube's drive.
+    { supply: '12.5', power: '0.8', xi: '', saturation: '0.5', harmonic: '3', slope: '',
+      cutoff: '', from: '20', to: '100', step: '2.5', 'max-dissipation': '0.5',
+      'max-peak-current': '1,5' },
+    { best: 'efficiency', step: '', power: '0.9', slope: '0.05', cutoff: '0.6', permeance: '0.01',
+      exponent: '1;1.5', 'max-peak-current': '', 'max-voltage': '24' },
+    { best: 'power', power: '' },
   ]) {
     await enter(page, 'stage', entries);
     const options = optionsOf(page.url());
     const tables = await shown(page);
     assert.deepEqual(stageRows(tables), nativeRows(...options), options.join(' '));
-    const notes = native(...options).split('\r\n').filter(line => /Пустые строки/.test(line));
+    const notes = native(...options).split('\r\n')
+      .filter(line => /^ (Пустые строки|\* — |Наибольш)/.test(line));
     assert.deepEqual(tables.flatMap(table => table.notes), notes.map(line => line.trim()));
     const lines = await page.$$eval('#stage .title', all => all.map(line => line.textContent));
     assert.deepEqual(lines, native(...options).split('\r\n').slice(0, lines.length)
@@ -561,7 +580,7 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
     // for its view; the table's first angle starts with its default.
     const fields = await page.evaluate(() => Object.keys(views).flatMap(view =>
       [...textInputs(section(view))].map(input => [input.id, formOf(view).get(input.name),
-        { name: input.name, label: input.labels[0].textContent.trim(),
+        { name: input.name, label: input.labels[0].firstChild.textContent.trim(),
           placeholder: input.placeholder, inputmode: input.inputMode }])));
     for (const [id, described, field] of fields) assert.deepEqual(field, described, id);
     // The quantities' legend and the flag are named as the module describes them too.
