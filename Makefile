@@ -1,9 +1,10 @@
-# Quick start: `make run` builds and starts the calculator; `make test` builds and runs every
-# test. Each target installs the Debian packages it needs when they are missing. In CI
-# (CI=true) every build treats warnings as errors, the calculator's own build too. `make asan`
-# runs every test under the address and undefined-behaviour sanitizers; `make fuzz` runs each
-# fuzz target for 45 seconds; `make chart` draws the chart of the README again; `make web`
-# builds the page, build/web/k-berg.html.
+# Quick start: `make` builds both programs, `make run` builds and starts the calculator,
+# `make install` puts them under PREFIX; `make test` builds and runs every test. Each target
+# installs the Debian packages it needs when they are missing. In CI (CI=true) every build
+# treats warnings as errors, the calculator's own build too. `make asan` runs every test under
+# the address and undefined-behaviour sanitizers; `make fuzz` runs each fuzz target for 45
+# seconds; `make chart` draws the chart of the README again; `make web` builds the page,
+# build/web/k-berg.html; `make man-po` updates the Russian manual pages' translation files.
 TEST_PRESET := $(if $(filter true,$(CI)),ci,dev)
 # As many compile jobs as there are cores, and no "Entering directory" lines from the
 # build tool that CMake runs.
@@ -14,19 +15,31 @@ MAKEFLAGS += --no-print-directory
 PREFIX ?= $(HOME)/.local
 WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
-.PHONY: run install test asan fuzz bench chart format windows packages web
+.PHONY: all run install man-po test asan fuzz bench chart format windows packages web
 
-run:
+# Both programs, build/app/k-berg and build/app/k-berg-table, and their manual pages.
+all:
 	@scripts/install-deps app
 	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
 	cmake --build --preset app --parallel $(JOBS)
+
+run: all
 	./build/app/k-berg
 
+# The programs, their manual pages in English and Russian, the page and the READMEs, built
+# as `make packages` builds the .deb.
 install:
-	@scripts/install-deps app
-	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
+	@scripts/install-deps web
+	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=ON
 	cmake --build --preset app --parallel $(JOBS)
 	cmake --install build/app --prefix "$(PREFIX)"
+
+# After an English manual page changed: po/man/k-berg-man.pot and po/man/ru.po brought up to
+# date, each changed paragraph marked fuzzy or left untranslated in ru.po, which the build
+# refuses until it is translated again.
+man-po:
+	@scripts/install-deps app
+	po4a --no-translations po/man/po4a.cfg
 
 # The page: one HTML file that holds the engine as WebAssembly, opened from disk.
 web:
@@ -64,8 +77,9 @@ bench:
 	cmake --build --preset dev --parallel $(JOBS) --target k-berg-bench
 	./build/dev/bench/k-berg-bench
 
-# Draws docs/berg-chart.svg, docs/gamma-chart.svg and docs/stage-chart.svg again with k-berg-table, as the README
-# shows them; a test checks that the program still draws the committed ones byte for byte.
+# Draws docs/berg-chart.svg, docs/gamma-chart.svg, docs/stage-chart.svg and docs/network-sheet.svg
+# again with k-berg-table, as the README shows them; a test checks that the program still draws
+# the committed ones byte for byte.
 chart:
 	@scripts/install-deps app
 	cmake --preset app -DK_BERG_WERROR=$(WERROR) -DK_BERG_WEB=OFF
@@ -75,6 +89,9 @@ chart:
 	  --svg docs/gamma-chart.svg > /dev/null
 	./build/app/k-berg-table --stage --supply 12.5 --power 8 --saturation 1 --exponent '1;1.5;2' \
 	  --from 60 --to 180 --step 0.5 --svg docs/stage-chart.svg > /dev/null
+	./build/app/k-berg-table --stage --supply 2000 --power 500 --xi 0.9 --exponent 1.5 \
+	  --network pi-l --frequency 7.1 --q 12 --coil-q 200 --output-capacitance 10 --from 90 --to 90 \
+	  --svg docs/network-sheet.svg > /dev/null
 
 # k-berg.exe and k-berg-table.exe cross-built with MinGW-w64, and the end-to-end tests run
 # against them under Wine.

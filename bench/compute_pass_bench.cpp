@@ -4,8 +4,10 @@
 // are evaluated once per process, so every pass timed comes after a first one outside the
 // timing. The sampling is also timed alone, the whole table that k-berg-table writes for the
 // full range in steps of 0.1 degree (1,753 rows), written to /dev/null, and the search of
-// --optimum. Beside the pass, the Berg integrals themselves: one angle's coefficients, with
-// and without their slopes, and the 1,753 rows computed both ways, without writing.
+// --optimum and of the best regime. Beside the pass, the Berg integrals themselves: one
+// angle's coefficients, with and without their slopes, and the 1,753 rows computed both ways,
+// without writing; and a stage over the same angles, alone and with its output network,
+// written to /dev/null.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -21,7 +23,9 @@
 #include "engine/integral.h"
 #include "engine/ishsignal.h"
 #include "engine/nml1.h"
+#include "engine/regime.h"
 #include "engine/rows.h"
+#include "engine/stage.h"
 #include "table/options.h"
 #include "table/plain_table.h"
 #include "table/run.h"
@@ -164,6 +168,24 @@ void WholeStage(benchmark::State& state) {
 }
 BENCHMARK(WholeStage)->Unit(benchmark::kMillisecond);
 
+// The same stage to the antenna: at each of the 1,753 angles its П (Q1 + Q2 = 12, a coil of Q0
+// 200, 7 MHz, into 50 ohms) designed for its R_e and every harmonic at the load against the
+// limit, written to /dev/null: to set beside the sampled table (WholeTable).
+void WholeStageWithNetwork(benchmark::State& state) {
+  const char* arguments[] = {"k-berg-table", "--stage", "--supply",  "12.5", "--power",     "8",
+                             "--saturation", "1",       "--from",    "4.9",  "--to",        "180.1",
+                             "--step",       "0.1",     "--network", "pi",   "--frequency", "7",
+                             "--q",          "12",      "--coil-q",  "200"};
+  const table::Options options = table::parse_command_line(std::size(arguments), arguments).options;
+  const int null_device = ::open("/dev/null", O_WRONLY);
+  textio::FdSink sink(null_device, textio::no_unit());
+  for (auto _ : state) {
+    table::answer_stage(options, sink, platform::system_files());
+  }
+  ::close(null_device);
+}
+BENCHMARK(WholeStageWithNetwork)->Unit(benchmark::kMillisecond);
+
 // k-berg-table --optimum for exponents 1, 1.5, 2 and 3, harmonics 1 to 9, without the writing;
 // and --angle-for-g1 for one exponent.
 void Optima(benchmark::State& state) {
@@ -179,5 +201,40 @@ void AngleForG1(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(design::angle_for_g1(1.5, 1.78947));
 }
 BENCHMARK(AngleForG1)->Unit(benchmark::kMillisecond);
+
+// The best regime for exponents 1, 1.5, 2 and 3 over the whole range, 4.9 to 180.1 degrees: a
+// tripler of 12.5 V on a saturation line of 0.5 A/V whose dissipation is rated 0.5 W, for the
+// most power (argument 0), the highest efficiency at 0.9 W (1), and at 2 W, which no angle
+// gives, what would (2).
+void BestRegime(benchmark::State& state) {
+  stage::Inputs inputs{12.5, state.range(0) == 2 ? 2.0 : 0.9, 3, std::nullopt, 0.5, std::nullopt};
+  inputs.limits.dissipation = 0.5;
+  const regime::Question question{
+      inputs, state.range(0) == 0 ? regime::Goal::power : regime::Goal::efficiency, {4.9, 180.1}};
+  for (auto _ : state) {
+    for (double exponent : {1.0, 1.5, 2.0, 3.0}) {
+      benchmark::DoNotOptimize(regime::best(question, exponent));
+    }
+  }
+}
+BENCHMARK(BestRegime)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// k-berg-table --stage --best power for the same tripler and exponents to /dev/null, with the
+// drive: the search, the stage there and its writing.
+void BestRegimeAnswer(benchmark::State& state) {
+  const char* arguments[] = {
+      "k-berg-table", "--stage", "--best",       "power", "--supply",          "12.5",
+      "--harmonic",   "3",       "--saturation", "0.5",   "--max-dissipation", "0.5",
+      "--from",       "4.9",     "--to",         "180.1", "--exponent",        "1;1.5;2;3",
+      "--slope",      "0.05",    "--cutoff",     "0.6"};
+  const table::Options options = table::parse_command_line(std::size(arguments), arguments).options;
+  const int null_device = ::open("/dev/null", O_WRONLY);
+  textio::FdSink sink(null_device, textio::no_unit());
+  for (auto _ : state) {
+    table::answer_stage(options, sink, platform::system_files());
+  }
+  ::close(null_device);
+}
+BENCHMARK(BestRegimeAnswer)->Unit(benchmark::kMillisecond);
 
 }  // namespace

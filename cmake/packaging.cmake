@@ -14,23 +14,11 @@ if(K_BERG_WEB)
   endif()
 endif()
 
-# The manual pages, with the project's version filled in and compressed as Debian keeps
-# manual pages. Windows has no man, so the .zip holds the programs alone.
-if(NOT WIN32)
-  foreach(program k-berg k-berg-table)
-    set(man_source ${CMAKE_BINARY_DIR}/${program}.1)
-    configure_file(${CMAKE_SOURCE_DIR}/docs/${program}.1.in ${man_source} @ONLY)
-    set(man_page ${CMAKE_BINARY_DIR}/${program}.1.gz)
-    add_custom_command(OUTPUT ${man_page}
-      COMMAND gzip -9 --no-name --stdout ${man_source} > ${man_page}
-      DEPENDS ${man_source})
-    add_custom_target(${program}-man-page ALL DEPENDS ${man_page})
-    install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  endforeach()
-endif()
-
 set(K_BERG_MAINTAINER "The k-berg developers <k-berg@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
+
+include(${CMAKE_SOURCE_DIR}/cmake/manual-pages.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/package-documents.cmake)
 
 set(CPACK_PACKAGE_NAME k-berg)
 set(CPACK_PACKAGE_VENDOR "The k-berg developers")

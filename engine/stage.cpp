@@ -1,6 +1,8 @@
 #include "engine/stage.h"
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "engine/grid.h"
 #include "engine/integral.h"
@@ -23,16 +25,28 @@ std::optional<double> critical_xi(const Inputs& inputs, double alpha_n) {
 // for the few roundings of from + i * step.
 constexpr double kCosineNoise = 1e-14;
 
-// The drive amplitude and bias that give the peak I_max through the device's law:
-// I_max = S (U_g (1 - cos theta))^p.
-void add_drive(const Device& device, double angle, double exponent, Design& design) {
-  const double cos_theta = std::cos((grid::kPi * angle) / 180.0);
-  design.u_drive = std::pow(design.i_max / device.slope, 1.0 / exponent) / (1.0 - cos_theta);
-  design.e_bias = device.cutoff - design.u_drive * cos_theta;
-  // Near 90 degrees cos theta is no truer than the angle's own rounding (a few 1e-16): a bias
-  // below what that leaves of U_g cos theta is none, not a value to print to four digits.
-  const double noise = kCosineNoise * (std::fabs(device.cutoff) + design.u_drive);
-  if (std::fabs(design.e_bias) < noise) design.e_bias = 0.0;
+// The drive amplitude and bias that bring the device's law to its cut-off E' at the cut-off
+// angle theta and to the peak I_max at the top, t = 0, where the output is at E - U_m:
+//   E_bias + U_g cos theta + D (E - U_m cos n theta) = E',
+//   E_bias + U_g + D (E - U_m) - E' = (I_max / S)^(1/p),
+// so that U_g (1 - cos theta) = (I_max / S)^(1/p) + D U_m (1 - cos n theta). For an amplifier,
+// n = 1, the drive takes in D U_m and the bias D E, as the textbooks have it.
+void add_drive(const Inputs& inputs, double angle, double exponent, Design& design) {
+  const Device& device = *inputs.device;
+  const double theta = (grid::kPi * angle) / 180.0;
+  const double cos_theta = std::cos(theta);
+  const double cos_n_theta = std::cos(inputs.harmonic * theta);
+  const double d = device.permeance;
+  const double control = std::pow(design.i_max / device.slope, 1.0 / exponent);
+  design.u_drive = (control + d * design.u_m * (1.0 - cos_n_theta)) / (1.0 - cos_theta);
+  design.e_bias =
+      device.cutoff - d * inputs.supply - design.u_drive * cos_theta + d * design.u_m * cos_n_theta;
+  // Near 90 degrees cos theta is no truer than the angle's own rounding (a few 1e-16), and so
+  // is cos n theta near its zeros: a bias below what that leaves of the terms that make it is
+  // none, not a value to print to four digits.
+  const double terms =
+      std::fabs(device.cutoff) + d * inputs.supply + design.u_drive + d * design.u_m;
+  if (std::fabs(design.e_bias) < kCosineNoise * terms) design.e_bias = 0.0;
 }
 
 constexpr unsigned bit(Input input) { return 1U << static_cast<unsigned>(input); }
@@ -105,6 +119,23 @@ Design beyond_numbers(const Fault& fault) {
   return design;
 }
 
+// A value this little above a rating keeps it: a regime placed on a rating, as the best
+// regime is, has values a few roundings off it.
+constexpr double kRatingRounding = 1e-12;
+
+// The ratings that a stage breaks.
+LimitSet broken_ratings(const Inputs& inputs, const Design& design) {
+  LimitSet broken;
+  for (Limit limit : kEveryLimit) {
+    if (limit == Limit::saturation) continue;
+    const std::optional<double> rating = rating_of(inputs, limit);
+    if (rating && bounded_value(inputs, design, limit) > *rating * (1.0 + kRatingRounding)) {
+      broken.add(limit);
+    }
+  }
+  return broken;
+}
+
 }  // namespace
 
 std::optional<double> value_of(const Inputs& inputs, Input input) {
@@ -125,6 +156,40 @@ std::optional<double> value_of(const Inputs& inputs, Input input) {
       break;
   }
   return std::nullopt;
+}
+
+std::optional<double> rating_of(const Inputs& inputs, Limit limit) {
+  switch (limit) {
+    case Limit::dissipation:
+      return inputs.limits.dissipation;
+    case Limit::peak_current:
+      return inputs.limits.peak_current;
+    case Limit::voltage:
+      return inputs.limits.voltage;
+    case Limit::direct_current:
+      return inputs.limits.direct_current;
+    case Limit::saturation:
+      break;
+  }
+  return inputs.saturation;
+}
+
+double bounded_value(const Inputs& inputs, const Design& design, Limit limit) {
+  switch (limit) {
+    case Limit::dissipation:
+      return design.p_diss;
+    case Limit::peak_current:
+      return design.i_max;
+    case Limit::voltage:
+      return design.u_peak;
+    case Limit::direct_current:
+      return design.i_0;
+    case Limit::saturation:
+      break;
+  }
+  const double least_voltage = inputs.supply * (1.0 - design.xi);
+  if (!(least_voltage > 0.0)) return std::numeric_limits<double>::infinity();
+  return design.i_max / least_voltage;
 }
 
 Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n) {
@@ -155,8 +220,10 @@ Design design(const Inputs& inputs, double angle, double exponent, double alpha_
   design.p_diss = design.p_0 - design.p_n;
   design.r_e = design.u_m / design.i_mn;
   design.u_peak = e * (1.0 + design.xi);
-  if (inputs.device) add_drive(*inputs.device, angle, exponent, design);
+  if (inputs.device) add_drive(inputs, angle, exponent, design);
   if (const std::optional<Fault> fault = fault_of(inputs, design)) return beyond_numbers(*fault);
+  design.broken = broken_ratings(inputs, design);
+  if (!design.broken.empty()) design.verdict = Verdict::limit_broken;
   return design;
 }
 
@@ -174,4 +241,22 @@ Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t c
   return block;
 }
 
+Limits least_ratings(const Inputs& inputs, const Block& block) {
+  Limits least;
+  const std::pair<Limit, std::optional<double> Limits::*> ratings[] = {
+      {Limit::dissipation, &Limits::dissipation},
+      {Limit::peak_current, &Limits::peak_current},
+      {Limit::voltage, &Limits::voltage},
+      {Limit::direct_current, &Limits::direct_current}};
+  for (const Row& row : block.rows) {
+    for (const auto& [limit, rating] : ratings) {
+      LimitSet alone;
+      alone.add(limit);
+      if (row.design.verdict != Verdict::limit_broken || !(row.design.broken == alone)) continue;
+      const double value = bounded_value(inputs, row.design, limit);
+      if (!(least.*rating) || value < *(least.*rating)) least.*rating = value;
+    }
+  }
+  return least;
+}
 }  // namespace stage

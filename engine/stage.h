@@ -1,6 +1,7 @@
 // A whole amplifier or frequency-multiplier stage from its Berg coefficients: from the supply
 // voltage, the output power at harmonic n and the cut-off angle, the load, the currents, the
-// efficiency, the heat to carry away and, where the device's law is known, the drive.
+// efficiency, the heat to carry away, which of the device's ratings it breaks and, where the
+// device's law is known, the drive.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +12,21 @@
 
 namespace stage {
 
-// The device's law i = S (u - E')^p, which gives the pulse of exponent p.
+// The device's law i = S (u_g + D u_a - E')^p, which gives the pulse of exponent p: u_g the
+// drive's voltage, u_a the voltage on the device's output. The permeance D is the output's
+// share in the control (a tube's 1/mu); 0 for a device the output does not steer.
 struct Device {
-  double slope;   // S, amperes per volt to the power p
-  double cutoff;  // E', volts
+  double slope;            // S, amperes per volt to the power p
+  double cutoff;           // E', volts
+  double permeance = 0.0;  // D, from 0 to below 1
+};
+
+// The device's ratings: each one given is a bound the stage must keep.
+struct Limits {
+  std::optional<double> dissipation = std::nullopt;     // P_diss at most, watts
+  std::optional<double> peak_current = std::nullopt;    // I_max at most, amperes
+  std::optional<double> voltage = std::nullopt;         // the peak E (1 + xi) at most, volts
+  std::optional<double> direct_current = std::nullopt;  // I_0 at most, amperes
 };
 
 // What the designer gives. Exactly one of `xi` and `saturation` is set.
@@ -25,6 +37,7 @@ struct Inputs {
   std::optional<double> xi;          // the voltage utilisation
   std::optional<double> saturation;  // S_cr of the saturation line, amperes per volt
   std::optional<Device> device;      // for the drive
+  Limits limits = {};
 };
 
 // Each number the designer gives, as a refusal names the one at fault.
@@ -33,6 +46,26 @@ enum class Input { supply, power, xi, saturation, slope, cutoff };
 // The number given for `input`; nothing where it was not given.
 std::optional<double> value_of(const Inputs& inputs, Input input);
 
+// What bounds a stage: each of the device's ratings, and the saturation line, along which
+// the critical regime's peak current is S_cr E (1 - xi).
+enum class Limit { dissipation, peak_current, voltage, direct_current, saturation };
+
+constexpr Limit kEveryLimit[] = {Limit::dissipation, Limit::peak_current, Limit::voltage,
+                                 Limit::direct_current, Limit::saturation};
+
+// Which limits a stage breaks, or which bind a regime.
+class LimitSet {
+ public:
+  void add(Limit limit) { bits_ |= bit(limit); }
+  bool has(Limit limit) const { return (bits_ & bit(limit)) != 0; }
+  bool empty() const { return bits_ == 0; }
+  bool operator==(const LimitSet&) const = default;
+
+ private:
+  static unsigned bit(Limit limit) { return 1U << static_cast<unsigned>(limit); }
+  unsigned bits_ = 0;
+};
+
 // Why a stage cannot be made at an angle.
 enum class Verdict {
   works,
@@ -40,6 +73,7 @@ enum class Verdict {
   too_much,        // the critical regime cannot give the power there
   beyond_numbers,  // a value of the stage there would be infinite, not a number, or too close
                    // to 0 for a double to hold its digits: an input is too large or too small
+  limit_broken,    // a value of the stage there is above a rating of the device
 };
 
 // The input that puts a value of the stage beyond the doubles: of those the value depends on,
@@ -50,7 +84,8 @@ struct Fault {
 };
 
 // What is known of the stage at one angle; all zero but the verdict (and the most power, or
-// the fault) where none can be made there.
+// the fault) where none can be made there, but for a broken rating: the stage is all there,
+// so that a front end can show by how much it breaks which ratings.
 struct Design {
   Verdict verdict;
   double most_power;  // for too_much: the most that angle can give, alpha_n S_cr E^2 / 8
@@ -66,15 +101,31 @@ struct Design {
   double p_diss;      // the power the device dissipates, P_0 - P_n
   double r_e;         // the load resistance, U_m / I_mn
   double u_peak;      // the peak voltage on the device, E (1 + xi)
-  double u_drive;     // with a device: the drive amplitude U_g
-  double e_bias;      // with a device: the bias E' - U_g cos theta
+  // With a device: the drive u_g = E_bias + U_g cos t that, with u_a = E - U_m cos nt on the
+  // output, brings the law to E' at the cut-off angle and to I_max at the top, t = 0.
+  double u_drive;   // the drive amplitude U_g
+  double e_bias;    // the bias E_bias
+  LimitSet broken;  // for limit_broken: the ratings the stage breaks
 };
+
+// The bound `limit` puts on the stage: the rating given, or S_cr for the saturation line;
+// nothing where it is not given.
+std::optional<double> rating_of(const Inputs& inputs, Limit limit);
+
+// What of the stage `limit` bounds: the dissipated power, the peak current, the peak voltage,
+// the direct current, and for the saturation line the slope I_max / (E (1 - xi)) that the
+// line must have to reach the stage's peak (infinite at xi = 1 and above).
+double bounded_value(const Inputs& inputs, const Design& design, Limit limit);
 
 // Below this alpha_n counts as zero: the Berg integral is true to about 1e-12.
 constexpr double kLeastCoefficient = 1e-9;
 
 // The stage at cut-off angle `angle` (degrees) of a pulse of `exponent` whose coefficients
-// there are alpha_0 and alpha_n.
+// there are alpha_0 and alpha_n. A stage above a rating of the inputs' limits breaks it (the
+// saturation line is no rating here: the critical regime sits on it, and a stage given xi
+// knows no line). With a permeance, the output's voltage at harmonic n > 1 bends the pulse
+// between its top and its cut-off away from the Berg pulse's shape, as far as D U_m counts
+// beside the drive; the drive puts both ends where the stage's figures have them.
 Design design(const Inputs& inputs, double angle, double exponent, double alpha_0, double alpha_n);
 
 bool works(const Design& design);
@@ -94,5 +145,10 @@ struct Block {
 // true Berg integral's coefficients.
 Block over_range(const Inputs& inputs, const sweep::Range& range, std::int64_t count,
                  double exponent);
+
+// For each rating given, the least that would let a row of the block work, the rest unchanged:
+// the least value it bounds among the rows that break it alone. Nothing where no row does;
+// nothing for the saturation line, which is no rating of a row.
+Limits least_ratings(const Inputs& inputs, const Block& block);
 
 }  // namespace stage

@@ -35,20 +35,33 @@ std::string table_csv_name(const sweep::Range& range, const std::vector<double>&
   return name.append("-").append(exponents_text(exponents)).append(".csv");
 }
 
-std::string stage_csv_name(const stage::Inputs& inputs) {
-  std::string name = "k-berg-stage-E";
-  name.append(textio::shortest_text(inputs.supply)).append("-P");
-  name.append(textio::shortest_text(inputs.power));
+std::string stage_csv_name(const stage::Inputs& inputs, std::optional<regime::Goal> best) {
+  std::string name = "k-berg-stage-";
+  if (best) name.append(*best == regime::Goal::power ? "best-power-" : "best-efficiency-");
+  name.append("E").append(textio::shortest_text(inputs.supply));
+  if (best != regime::Goal::power) name.append("-P").append(textio::shortest_text(inputs.power));
   if (inputs.harmonic != 1) name.append("-n").append(std::to_string(inputs.harmonic));
-  if (inputs.xi) {
-    name.append("-xi").append(textio::shortest_text(*inputs.xi));
-  } else {
-    name.append("-Scr").append(textio::shortest_text(*inputs.saturation));
-  }
+  if (inputs.xi) name.append("-xi").append(textio::shortest_text(*inputs.xi));
+  if (inputs.saturation) name.append("-Scr").append(textio::shortest_text(*inputs.saturation));
   if (inputs.device) {
     name.append("-S").append(textio::shortest_text(inputs.device->slope));
     name.append("-Ec").append(textio::shortest_text(inputs.device->cutoff));
   }
+  return name.append(".csv");
+}
+
+std::string chain_csv_name(const entry_rules::NetworkEntries& entries) {
+  const antenna::Inputs& chain = entries.chain;
+  std::string name = "k-berg-network-R";
+  if (chain.stage) {
+    name = stage_csv_name(*chain.stage);
+    name.resize(name.size() - 4);  // its ".csv"
+  } else {
+    name.append(textio::shortest_text(chain.network.load));
+  }
+  name.append("-").append(entry_rules::kNetworkNames[static_cast<std::size_t>(chain.network.form)]);
+  name.append("-f").append(textio::shortest_text(entries.megahertz));
+  if (!chain.stage && chain.wanted != 1) name.append("-n").append(std::to_string(chain.wanted));
   return name.append(".csv");
 }
 

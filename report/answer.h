@@ -4,11 +4,14 @@
 // a table of 100,000 rows is written as it is computed.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/regime.h"
 #include "engine/stage.h"
 #include "engine/sweep.h"
+#include "report/entry_rules.h"
 
 namespace answer {
 
@@ -42,6 +45,11 @@ std::string exponent_caption(double exponent, bool decimal_comma);
 // The names the CSV of an answer is downloaded under, from what it was asked: short, and
 // without a character that Windows refuses in a file name.
 std::string table_csv_name(const sweep::Range& range, const std::vector<double>& exponents);
-std::string stage_csv_name(const stage::Inputs& inputs);
+// A best regime's names its goal, and the power only where it is asked for.
+std::string stage_csv_name(const stage::Inputs& inputs,
+                           std::optional<regime::Goal> best = std::nullopt);
+// A chain's: its stage's, or "k-berg-network" and the resistance, then the network's form and
+// frequency, and the harmonic of the network alone where it is not 1.
+std::string chain_csv_name(const entry_rules::NetworkEntries& entries);
 
 }  // namespace answer

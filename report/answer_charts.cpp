@@ -21,16 +21,35 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
   return std::find(shown.begin(), shown.end(), id) != shown.end();
 }
 
-bool works(const stage::Row& row) { return stage::works(row.design); }
+bool beyond(const stage::Row& row) { return row.design.verdict == stage::Verdict::limit_broken; }
+
+// A row whose values are drawn: one that works, or one beyond a limit of the device.
+bool drawn(const stage::Row& row) { return stage::works(row.design) || beyond(row); }
 
 double least_peak_current(const std::vector<stage::Block>& blocks) {
   double least = std::numeric_limits<double>::infinity();
   for (const stage::Block& block : blocks) {
     for (const stage::Row& row : block.rows) {
-      if (works(row)) least = std::min(least, row.design.i_max);
+      if (drawn(row)) least = std::min(least, row.design.i_max);
     }
   }
   return least;
+}
+
+// Each run of rows beyond a limit, shaded halfway to the rows beside it, to the axis's end
+// where there are none.
+void shade_beyond(chart::Chart& chart, std::size_t b, const stage::Block& block) {
+  const double far = std::numeric_limits<double>::infinity();
+  const std::vector<stage::Row>& rows = block.rows;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!beyond(rows[i])) continue;
+    std::size_t last = i;
+    while (last + 1 < rows.size() && beyond(rows[last + 1])) ++last;
+    const double from = i == 0 ? -far : (rows[i - 1].angle + rows[i].angle) / 2;
+    const double to = last + 1 == rows.size() ? far : (rows[last].angle + rows[last + 1].angle) / 2;
+    chart.shade(b, from, to);
+    i = last;
+  }
 }
 
 }  // namespace
@@ -120,20 +139,23 @@ chart::ChartView stage_chart(int harmonic, const sweep::Range& angles) {
                  {"Iмакс / наим.", "data-quantity=\"peak\"", 0}};
   view.angles = angles;
   view.widest_linear = kWidestLinearRatio;
+  view.shade_label = "предел превышен";
   return view;
 }
 
 void draw_stages(chart::Chart& chart, const std::vector<stage::Block>& blocks) {
   const double least = least_peak_current(blocks);
   const double none = std::numeric_limits<double>::quiet_NaN();
-  for (const stage::Block& block : blocks) {
+  for (std::size_t b = 0; b < blocks.size(); ++b) {
+    const stage::Block& block = blocks[b];
     chart.start_block(block.exponent);
     for (const stage::Row& row : block.rows) {
       const stage::Design& d = row.design;
-      chart.add(row.angle, works(row)
+      chart.add(row.angle, drawn(row)
                                ? std::vector<double>{d.eta, d.p_diss / d.p_n, d.i_max / least}
                                : std::vector<double>{none, none, none});
     }
+    shade_beyond(chart, b, block);
   }
 }
 

@@ -60,7 +60,8 @@ constexpr std::size_t kStageSeries = 3;
 
 // The chart of the trade-off against the angle, for each exponent, of a stage for harmonic
 // `harmonic`: the efficiency, the power the device dissipates per watt of output, and the
-// peak current the device must give, related to the least of all drawn.
+// peak current the device must give, related to the least of all drawn; what lies beyond a
+// limit of the device drawn on a shade.
 chart::ChartView stage_chart(int harmonic, const sweep::Range& angles);
 void draw_stages(chart::Chart& chart, const std::vector<stage::Block>& blocks);
 

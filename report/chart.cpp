@@ -2,23 +2,26 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string_view>
 #include <utility>
 
 #include "engine/rows.h"
+#include "report/svg.h"
 #include "textio/fields.h"
 
 namespace chart {
 
 namespace {
 
-// The SVG document's lines, each ended by CR LF as the programs end every line they write.
-struct Lines {
-  std::string text;
-  void formatted(std::string_view line) { text.append(line).append("\r\n"); }
-};
+using svg::kColours;
+using svg::kFont;
+using svg::kInk;
+using svg::line_element;
+using svg::Lines;
+using svg::number;
+using svg::pixels;
+using svg::text_element;
 
 // The page, in pixels, and the plot area on it; the legend sits right of the plot.
 constexpr int kWidth = 1000;
@@ -30,15 +33,9 @@ constexpr double kPlotBottom = 580.0;
 constexpr int kPlotColumns = static_cast<int>(kPlotRight - kPlotLeft);
 constexpr double kLegendLeft = 815.0;
 constexpr double kLegendLineHeight = 24.0;
-constexpr const char* kFont = "DejaVu Sans, Arial, Helvetica, sans-serif";
-constexpr const char* kInk = "#202020";
 
-// Colours far apart in hue and dark enough for print, and dash patterns. With several
-// harmonics, each harmonic has its colour and each exponent its pattern; with one harmonic,
-// the exponents take the colours in turn, then the next pattern.
-constexpr std::array<const char*, berg::kHarmonics> kColours = {
-    "#1f4e9c", "#c62828", "#2e7d32", "#ef6c00", "#6a1b9a",
-    "#00838f", "#ad1457", "#5d4037", "#9e9d24", "#455a64"};
+// With several harmonics, each harmonic has its colour and each exponent its dash pattern;
+// with one harmonic, the exponents take the colours in turn, then the next pattern.
 // A pattern is a dash pattern for a curve and a shape for a point, as told apart as they go:
 // solid, long dashes, dots, dash and dot, short dashes, dash and two dots; a circle, a square,
 // a diamond, a triangle, a triangle upside down, a bar.
@@ -49,17 +46,6 @@ constexpr std::size_t kMostExponentsOfOneSeries = 2 * kColours.size();
 constexpr std::size_t kMostExponentsOfSeveral = kDashes.size();
 // Up to this many angles each point of a curve is shown.
 constexpr std::size_t kFewAngles = 25;
-
-// A number in the document: fixed with `decimals` places, the same on every system. The
-// largest double takes 309 digits before the point, so the text always fits.
-std::string number(double value, int decimals) {
-  std::array<char, 512> text;
-  const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                    std::chars_format::fixed, decimals);
-  return std::string(text.data(), result.ptr);
-}
-
-std::string pixels(double value) { return number(value, 2); }
 
 using Axis = Chart::Axis;
 
@@ -204,17 +190,6 @@ struct Frame {
   }
   double y(double value) const { return y_at(values.logarithmic ? std::log10(value) : value); }
 };
-
-std::string text_element(const std::string& attributes, double x, double y, int size,
-                         const std::string& text) {
-  return "<text " + attributes + " x=\"" + pixels(x) + "\" y=\"" + pixels(y) + "\" font-size=\"" +
-         std::to_string(size) + "\">" + text + "</text>";
-}
-
-std::string line_element(double x1, double y1, double x2, double y2, const std::string& style) {
-  return "<line x1=\"" + pixels(x1) + "\" y1=\"" + pixels(y1) + "\" x2=\"" + pixels(x2) +
-         "\" y2=\"" + pixels(y2) + "\" " + style + "/>";
-}
 
 // The outline of a shape about the origin, 4.5 pixels from its middle to its sides.
 std::string outline(Shape shape) {
@@ -368,9 +343,20 @@ void write_piece(Lines& out, const Frame& frame, const std::vector<Chart::Point>
   }
 }
 
-// Each series' colour, where there are several; each exponent's style; each exponent's mark.
+// The shade of what lies beyond a limit: a red light enough that the grid and the curves show
+// through it, darker where the shades of several exponents lie over each other.
+constexpr const char* kShadeFill = "fill=\"#c62828\" fill-opacity=\"0.12\"";
+
+std::string shade_element(const std::string& attributes, double x, double y, double width,
+                          double height) {
+  return "<rect " + attributes + " x=\"" + pixels(x) + "\" y=\"" + pixels(y) + "\" width=\"" +
+         pixels(width) + "\" height=\"" + pixels(height) + "\" " + kShadeFill + "/>";
+}
+
+// Each series' colour, where there are several; each exponent's style; each exponent's mark;
+// the shade.
 void write_legend(Lines& out, const ChartView& view, const std::vector<double>& exponents,
-                  bool single_angle, bool marks) {
+                  bool single_angle, bool marks, bool shades) {
   const bool several = view.series.size() > 1;
   out.formatted("<g font-family=\"" + std::string(kFont) + "\" fill=\"" + kInk + "\">");
   double y = kPlotTop + 12;
@@ -406,6 +392,11 @@ void write_legend(Lines& out, const ChartView& view, const std::vector<double>& 
       out.formatted(text_element("", kLegendLeft + 44, y + 5, 14,
                                  "степень " + textio::parameter_text(exponents[b])));
     }
+  }
+  if (shades) {
+    y += kLegendLineHeight * 1.5;
+    out.formatted(shade_element("", kLegendLeft, y - 8, 36, 16));
+    out.formatted(text_element("", kLegendLeft + 44, y + 5, 14, view.shade_label));
   }
   out.formatted("</g>");
 }
@@ -510,6 +501,10 @@ void Chart::end_column(Curve& curve) {
   curve.column = -1;
 }
 
+void Chart::shade(std::size_t block, double from, double to) {
+  shades_.push_back({block, std::max(from, angle_axis_.low), std::min(to, angle_axis_.high)});
+}
+
 void Chart::mark(std::size_t block, std::size_t series, Point at) {
   if (at.angle < angle_axis_.low || at.angle > angle_axis_.high || !std::isfinite(at.value)) {
     return;
@@ -531,15 +526,14 @@ std::string Chart::finish() && {
   const double side_step =
       std::min(0.15, 1.6 / static_cast<double>(std::max<std::size_t>(curves_.size(), 1)));
   Lines out;
-  out.formatted("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-  out.formatted("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kWidth) +
-                "\" height=\"" + std::to_string(kHeight) + "\" viewBox=\"0 0 " +
-                std::to_string(kWidth) + " " + std::to_string(kHeight) + "\">");
-  out.formatted("<rect width=\"100%\" height=\"100%\" fill=\"white\"/>");
-  out.formatted(text_element(
-      "font-family=\"" + std::string(kFont) + "\" text-anchor=\"middle\" font-weight=\"bold\"",
-      kWidth / 2.0, 40, 22, title(exponents_, view_)));
+  svg::start_document(out, kWidth, kHeight, title(exponents_, view_));
   write_frame(out, frame, view_);
+  for (const Shade& shade : shades_) {
+    const std::string data =
+        "class=\"shade\" data-exponent=\"" + textio::parameter_text(exponents_[shade.block]) + "\"";
+    out.formatted(shade_element(data, frame.x(shade.from), kPlotTop,
+                                frame.x(shade.to) - frame.x(shade.from), kPlotBottom - kPlotTop));
+  }
   for (std::size_t c = 0; c < curves_.size(); ++c) {
     const Curve& curve = curves_[c];
     const Style style = style_of(curve.block, view_.series[curve.series].colour, several);
@@ -562,7 +556,7 @@ std::string Chart::finish() && {
         "class=\"mark\" " + data_attributes(view_.series[mark.series], exponents_[mark.block]),
         shape_of(style), frame.x(mark.at.angle), frame.y(mark.at.value), style.colour));
   }
-  write_legend(out, view_, exponents_, single_angle, !marks_.empty());
+  write_legend(out, view_, exponents_, single_angle, !marks_.empty(), !shades_.empty());
   out.formatted("</svg>");
   return std::move(out.text);
 }

@@ -31,8 +31,9 @@ struct ChartView {
   std::string title;       // before the exponents: "Коэффициенты Берга αₙ"
   std::string value_axis;  // the label of the value axis
   std::vector<Series> series;
-  sweep::Range angles;     // the angle axis spans from..to
-  std::string mark_label;  // the legend's word for the marks, if any are made
+  sweep::Range angles;      // the angle axis spans from..to
+  std::string mark_label;   // the legend's word for the marks, if any are made
+  std::string shade_label;  // the legend's word for the shaded spans, if any are shaded
   // Beyond this the value axis is logarithmic, where every value drawn is above 0: for
   // quantities that grow without bound beside others that stay near 1.
   double widest_linear = std::numeric_limits<double>::infinity();
@@ -59,11 +60,15 @@ class Chart {
   void add(double angle, const std::vector<double>& values);
   // Marks a point on the curve of `series` in block `block`, such as a maximum.
   void mark(std::size_t block, std::size_t series, Point at);
+  // Shades the angles from `from` to `to` behind the curves of block `block`, such as where a
+  // stage is beyond a limit of its device; the shades of several blocks lie over each other.
+  void shade(std::size_t block, double from, double to);
   // Ends the curves and gives the whole SVG document, CR LF line ends; the chart is used up.
   // Tick labels are <text> elements of class "x-tick" or "y-tick" placed at their tick; each
   // piece of a curve is a <polyline> of class "curve" (a <path> of class "point" for a single
   // angle), each mark a <path> of class "mark", all with the series' data attribute and
-  // data-exponent, in the same pixels as the ticks.
+  // data-exponent, in the same pixels as the ticks; each shade a <rect> of class "shade" with
+  // data-exponent, the height of the plot.
   std::string finish() &&;
 
   // An axis from `low` to `high` with labelled ticks at the multiples of `step` between them;
@@ -90,6 +95,11 @@ class Chart {
     std::size_t series;
     Point at;
   };
+  struct Shade {
+    std::size_t block;
+    double from;
+    double to;
+  };
 
   void add(Curve& curve, Point point);
   void end_column(Curve& curve);
@@ -101,6 +111,7 @@ class Chart {
   std::vector<double> exponents_;
   std::vector<Curve> curves_;
   std::vector<Mark> marks_;
+  std::vector<Shade> shades_;
   double lowest_ = std::numeric_limits<double>::infinity();  // of the values drawn
   double highest_ = -std::numeric_limits<double>::infinity();
 };

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
+#include <span>
 
 #include "engine/design.h"
 #include "report/headings.h"
@@ -90,7 +91,160 @@ Parse parsed(const std::string& text, double& value) {
 #endif
 }
 
+// The entries that only an output network takes.
+constexpr const Description* kNetworkEntries[] = {
+    &kResistance, &kFrequency,         &kLoad,         &kQ,   &kQDefinition, &kInductance,
+    &kCoilQ,      &kOutputCapacitance, &kIntermediate, &kRho, &kLimit};
+
+std::optional<std::size_t> index_of(std::span<const std::string_view> names,
+                                    std::string_view typed) {
+  const auto found = std::find(names.begin(), names.end(), typed);
+  if (found == names.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - names.begin());
+}
+
+std::string joined(std::span<const std::string_view> names) {
+  std::string text;
+  for (std::string_view name : names) text.append(text.empty() ? "" : ", ").append(name);
+  return text;
+}
+
+// Reads the entries of a network one by one, keeping each refusal.
+class NetworkReader {
+ public:
+  NetworkReader(const Typed& typed, std::vector<Refusal>& refusals)
+      : typed_(typed), refusals_(refusals) {}
+
+  bool given(const Description& entry) const { return typed_(entry.name).has_value(); }
+  std::string text(const Description& entry) const { return typed_(entry.name).value_or(""); }
+
+  // The number of the entry within its bounds where it is given.
+  std::optional<double> number(const Description& entry) {
+    if (!given(entry)) return std::nullopt;
+    Read<double> read = read_bounded(entry, text(entry));
+    if (!read.refusal) return read.value;
+    refusals_.push_back(std::move(*read.refusal));
+    return std::nullopt;
+  }
+  // The same, refused as needed by `by` where it is not given.
+  std::optional<double> needed(const Description& entry, std::string_view by) {
+    if (!given(entry)) refuse(entry, Kind::needed, {std::string(by)});
+    return number(entry);
+  }
+  void refuse(const Description& entry, Kind kind, std::vector<std::string> values = {}) {
+    refusals_.push_back(refusal(entry, kind, std::move(values)));
+  }
+  // Each of `entries` that is given refused as not used by `by`.
+  void unused(std::initializer_list<const Description*> entries, const std::string& by) {
+    for (const Description* entry : entries) {
+      if (given(*entry)) refuse(*entry, Kind::not_used, {by});
+    }
+  }
+
+ private:
+  const Typed& typed_;
+  std::vector<Refusal>& refusals_;
+};
+
+// The entries of the form: a loaded Q or a pi's coil, its definition, a pi-l's intermediate
+// resistance and a tank's rho, each only where the form takes it.
+void read_form_entries(NetworkReader& reader, NetworkEntries& entries, network::Form form) {
+  using network::Form;
+  network::Inputs& inputs = entries.chain.network;
+  const std::string by = std::string(kNetwork.name) + " " + reader.text(kNetwork);
+  const bool pi = form == Form::pi || form == Form::pi_l;
+  if (pi) {
+    if (reader.given(kQ) == reader.given(kInductance)) reader.refuse(kQ, Kind::q_or_inductance);
+    if (reader.given(kInductance)) reader.unused({&kQDefinition}, std::string(kInductance.name));
+  } else if (form == Form::tank) {
+    inputs.q = reader.needed(kQ, by);
+    reader.unused({&kInductance, &kQDefinition}, by);
+  } else {
+    reader.unused({&kQ, &kInductance, &kQDefinition}, by);
+  }
+  if (form != Form::pi_l) reader.unused({&kIntermediate}, by);
+  if (form != Form::tank) reader.unused({&kRho}, by);
+  if (pi && reader.given(kQ)) inputs.q = reader.number(kQ);
+  if (pi && reader.given(kInductance)) {
+    entries.microhenries = reader.number(kInductance).value_or(0.0);
+    inputs.inductance = entries.microhenries * 1e-6;
+  }
+  const std::optional<std::size_t> definition =
+      index_of(kDefinitionNames, reader.given(kQDefinition) ? reader.text(kQDefinition)
+                                                            : std::string(kQDefinition.absent));
+  if (!definition) {
+    reader.refuse(kQDefinition, Kind::not_one_of,
+                  {reader.text(kQDefinition), joined(kDefinitionNames)});
+  }
+  inputs.definition = static_cast<network::Definition>(definition.value_or(1));
+  if (form == Form::pi_l) inputs.intermediate = reader.number(kIntermediate);
+  if (form == Form::tank) inputs.impedance = reader.number(kRho);
+}
+
+// The limit: a rule by its name or a number of dB; where none is given, the rule of the
+// frequency's band. A rule refuses a frequency outside its band, and one that follows the power
+// needs the power.
+void read_limit(NetworkReader& reader, NetworkEntries& entries, bool power_known) {
+  const double frequency = entries.chain.network.frequency;
+  const std::string mhz = textio::shortest_text(entries.megahertz);
+  if (!reader.given(kLimit)) {
+    if (frequency <= 0.0) return;
+    if (frequency > 225e6) reader.refuse(kLimit, Kind::limit_needed, {mhz});
+    entries.chain.rule =
+        frequency < 30e6 ? network::Rule::below_30_mhz : network::Rule::from_30_to_225_mhz;
+    return;
+  }
+  const std::string typed = reader.text(kLimit);
+  if (const std::optional<std::size_t> rule = index_of(kRuleNames, typed)) {
+    entries.chain.rule = static_cast<network::Rule>(*rule);
+    if (frequency > 0.0 && !network::limit_db(*entries.chain.rule, 1.0, frequency))
+      reader.refuse(kLimit, Kind::rule_out_of_band, {typed, mhz});
+    if (entries.chain.rule == network::Rule::by_power && !power_known)
+      reader.refuse(kPower, Kind::needed, {std::string(kLimit.name) + " " + typed});
+    return;
+  }
+  if (read_number(kLimit, typed).refusal) {
+    reader.refuse(kLimit, Kind::not_a_limit, {typed, joined(kRuleNames)});
+    return;
+  }
+  entries.chain.limit_db = reader.number(kLimit).value_or(0.0);
+}
+
 }  // namespace
+
+NetworkRead read_network(const Typed& typed, bool stage) {
+  NetworkRead read;
+  NetworkReader reader(typed, read.refusals);
+  if (!reader.given(kNetwork)) {
+    for (const Description* entry : kNetworkEntries) {
+      if (reader.given(*entry)) reader.refuse(*entry, Kind::network_only);
+    }
+    return read;
+  }
+  NetworkEntries& entries = read.entries;
+  network::Inputs& inputs = entries.chain.network;
+  const std::optional<std::size_t> form = index_of(kNetworkNames, reader.text(kNetwork));
+  if (!form) {
+    reader.refuse(kNetwork, Kind::not_one_of, {reader.text(kNetwork), joined(kNetworkNames)});
+  }
+  inputs.form = static_cast<network::Form>(form.value_or(0));
+  const std::string by(kNetwork.name);
+  if (stage && reader.given(kResistance)) reader.refuse(kResistance, Kind::not_with, {"stage"});
+  if (!stage) inputs.load = reader.needed(kResistance, by).value_or(0.0);
+  entries.megahertz = reader.needed(kFrequency, by).value_or(0.0);
+  inputs.frequency = entries.megahertz * 1e6;
+  inputs.antenna = reader.given(kLoad) ? reader.number(kLoad).value_or(0.0)
+                                       : read_number(kLoad, kLoad.absent).value;
+  if (form) read_form_entries(reader, entries, inputs.form);
+  inputs.q0 = reader.number(kCoilQ);
+  if (reader.given(kOutputCapacitance)) {
+    entries.picofarads = reader.number(kOutputCapacitance).value_or(0.0);
+    inputs.device_capacitance = entries.picofarads * 1e-12;
+  }
+  if (!stage) inputs.power = reader.number(kPower);
+  read_limit(reader, entries, stage || inputs.power.has_value());
+  return read;
+}
 
 const Description* named(std::string_view name) {
   const auto found = std::find_if(std::begin(kAll), std::end(kAll),
@@ -137,7 +291,8 @@ Read<double> read_number(const Description& entry, std::string_view typed) {
 
 std::optional<Refusal> refusal_of_bounds(const Description& entry, double value,
                                          std::string_view typed) {
-  const bool low_enough = value <= entry.highest && std::isfinite(value);
+  const bool low_enough =
+      (entry.below ? value < entry.highest : value <= entry.highest) && std::isfinite(value);
   if (low_enough && (entry.above ? value > entry.lowest : value >= entry.lowest)) {
     return std::nullopt;
   }
@@ -207,6 +362,13 @@ Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given
     }
   }
   return read;
+}
+
+Read<regime::Goal> read_goal(std::string_view typed) {
+  if (typed == "power") return {regime::Goal::power, std::nullopt};
+  if (typed == "efficiency") return {regime::Goal::efficiency, std::nullopt};
+  return {regime::Goal::power,
+          refusal(kBest, Kind::not_one_of, {std::string(typed), "power, efficiency"})};
 }
 
 Refusal from_above_to(const sweep::Range& range) {

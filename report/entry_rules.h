@@ -5,14 +5,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/antenna.h"
 #include "engine/berg.h"
 #include "engine/quantity.h"
+#include "engine/regime.h"
 #include "engine/sweep.h"
 #include "report/refusals.h"
 #include "textio/messages.h"
@@ -26,6 +29,7 @@ enum class Grammar {
   whole_number,  // digits alone: not "2.0", not "+2"
   harmonics,     // harmonics from 0 to 9 and ranges of them separated by ",": "0-3,5"
   names,         // quantities' names separated by ",": "alpha,g1"
+  name,          // one of the entry's names: "pi", "power"; for --limit a number too
   flag,          // present or absent, its text unread
   file_name,     // taken as typed
 };
@@ -43,6 +47,7 @@ struct Description {
   double lowest = -kNoBound;  // an infinite bound is no bound; a finite number is asked for
   double highest = kNoBound;
   bool above = false;  // `lowest` itself is refused
+  bool below = false;  // `highest` itself is refused
   // The text an absent entry stands for; empty where one must be typed, or where what it
   // stands for depends on the answer asked for (the harmonics shown).
   std::string_view absent = "";
@@ -177,11 +182,12 @@ inline constexpr Description kSaturation{
     .form = "или Sкр, {unit}: критический режим"};
 inline constexpr Description kSlope{
     .name = "slope",
-    .help = messages::N_("Slope S of the device's law i = S (u - E')^p"),
+    .help = messages::N_("Slope S of the device's law i = S (u - E')^p, A/V^p"),
     .label = "S",
+    .unit = "А/В^p",
     .lowest = 0.0,
     .above = true,
-    .form = "Прибор i = S (u - E')^p: S"};
+    .form = "Прибор i = S (u - E')^p: S, {unit}"};
 inline constexpr Description kCutoff{
     .name = "cutoff",
     .help = messages::N_("Cut-off voltage E' of that law, volts: with\n"
@@ -190,6 +196,60 @@ inline constexpr Description kCutoff{
     .unit = "В",
     .form = "и E', {unit}"};
 
+// A tube's law, and what the device bears: the limits a stage keeps, and the best regime.
+inline constexpr Description kPermeance{
+    .name = "permeance",
+    .help = messages::N_("Permeance D = 1/mu of a tube: the law becomes\n"
+                         "i = S (u_g + D u_a - E')^p, {lowest} <= D < {highest} [{default}]"),
+    .label = "D",
+    .lowest = 0.0,
+    .highest = 1.0,
+    .below = true,
+    .absent = "0",
+    .form = "и проницаемость D = 1/μ"};
+inline constexpr Description kMaxDissipation{
+    .name = "max-dissipation",
+    .help = messages::N_("The device's largest dissipation, watts: a row\n"
+                         "beyond a limit marks the value, --best keeps it"),
+    .label = "Pрас доп",
+    .unit = "Вт",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Допустимые: Pрас, {unit}"};
+inline constexpr Description kMaxPeakCurrent{
+    .name = "max-peak-current",
+    .help = messages::N_("The device's largest peak current, amperes, as\n--max-dissipation"),
+    .label = "Iмакс доп",
+    .unit = "А",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Iмакс, {unit}"};
+inline constexpr Description kMaxVoltage{
+    .name = "max-voltage",
+    .help = messages::N_("The largest peak voltage on the device, volts,\nas --max-dissipation"),
+    .label = "Uмакс доп",
+    .unit = "В",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Uмакс, {unit}"};
+inline constexpr Description kMaxDirectCurrent{
+    .name = "max-direct-current",
+    .help = messages::N_("The device's largest direct current, amperes,\nas --max-dissipation"),
+    .label = "I0 доп",
+    .unit = "А",
+    .lowest = 0.0,
+    .above = true,
+    .form = "I0, {unit}"};
+inline constexpr Description kBest{
+    .name = "best",
+    .help = messages::N_("power or efficiency: instead of each angle, for\n"
+                         "each exponent the regime (angle to 0.01 degree,\n"
+                         "xi) of the most power, or of the highest\n"
+                         "efficiency at --power, within the limits and the\n"
+                         "saturation line"),
+    .label = "Лучший режим",
+    .grammar = Grammar::name,
+    .form = "Лучший режим"};
 // The entries of k-berg-table alone: no form of the page has them, and it refuses their names
 // (its views stand for --optimum and --stage).
 inline constexpr Description kOptimum{
@@ -219,15 +279,157 @@ inline constexpr Description kSvg{
 inline constexpr Description kStage{
     .name = "stage",
     .help = messages::N_("Instead of the rows: the whole stage at each angle,\n"
-                         "from --supply, --power and --xi or --saturation"),
+                         "from --supply, --power and --xi or --saturation,\n"
+                         "or with --best at the best angle"),
     .label = "Каскад",
     .grammar = Grammar::flag};
 
+// The output network, after a stage or alone.
+inline constexpr Description kNetwork{
+    .name = "network",
+    .help = messages::N_("The output network after --stage, or alone with\n"
+                         "--resistance: pi, pi-l (a pi, then an L), l (the\n"
+                         "low-pass L), l-high (the high-pass L) or tank (a\n"
+                         "parallel tank, the device on a tap)"),
+    .label = "Цепь",
+    .grammar = Grammar::name,
+    .form = "Выходная цепь: pi, pi-l, l, l-high, tank"};
+inline constexpr Description kResistance{
+    .name = "resistance",
+    .help = messages::N_("The network alone: the R_e it presents, ohms"),
+    .label = "Rэ",
+    .unit = "Ом",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Сопротивление Rэ, {unit}"};
+inline constexpr Description kFrequency{
+    .name = "frequency",
+    .help = messages::N_("Working frequency f of the network, MHz"),
+    .label = "f",
+    .unit = "МГц",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Частота f, {unit}"};
+inline constexpr Description kLoad{
+    .name = "load",
+    .help = messages::N_("The load (the antenna) R2, ohms [{default}]"),
+    .label = "Rн",
+    .unit = "Ом",
+    .lowest = 0.0,
+    .above = true,
+    .absent = "50",
+    .form = "Нагрузка (антенна) Rн, {unit}"};
+inline constexpr Description kQ{.name = "q",
+                                .help = messages::N_("Loaded Q of a pi, a pi-l or a tank"),
+                                .label = "Q",
+                                .lowest = 0.0,
+                                .above = true,
+                                .form = "Нагруженная добротность Q"};
+inline constexpr Description kQDefinition{
+    .name = "q-definition",
+    .help = messages::N_("What --q of a pi is: sum, Q1 + Q2 of its two L\n"
+                         "sections (handbooks since the mid-1990s), or\n"
+                         "input, R_e/X_C1 (older handbooks) [{default}]"),
+    .label = "Определение Q",
+    .grammar = Grammar::name,
+    .absent = "sum",
+    .form = "Q как sum (Q1 + Q2) или input (Rэ/XC1)"};
+inline constexpr Description kInductance{
+    .name = "inductance",
+    .help = messages::N_("The coil of a pi or a pi-l, µH, instead of --q"),
+    .label = "L",
+    .unit = "мкГн",
+    .lowest = 0.0,
+    .above = true,
+    .form = "или катушка L, {unit}"};
+inline constexpr Description kCoilQ{
+    .name = "coil-q",
+    .help = messages::N_("Unloaded Q0 of the coil [none: a lossless coil]"),
+    .label = "Q0",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Собственная добротность катушки Q0"};
+inline constexpr Description kOutputCapacitance{
+    .name = "output-capacitance",
+    .help = messages::N_("The device's output capacitance, pF, taken out\n"
+                         "of the network's capacitor across the device"),
+    .label = "Cвых",
+    .unit = "пФ",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Выходная емкость прибора, {unit}"};
+inline constexpr Description kIntermediate{
+    .name = "intermediate",
+    .help = messages::N_("A pi-l's resistance between its pi and its L,\n"
+                         "ohms, above --load [√(R_e R2), at least 2 R2]"),
+    .label = "Rпр",
+    .unit = "Ом",
+    .lowest = 0.0,
+    .above = true,
+    .form = "Промежуточное сопротивление П-L, {unit}"};
+inline constexpr Description kRho{.name = "rho",
+                                  .help = messages::N_("A tank's characteristic impedance ρ, ohms\n"
+                                                       "[R_e/Q: the device across the whole coil]"),
+                                  .label = "ρ",
+                                  .unit = "Ом",
+                                  .lowest = 0.0,
+                                  .above = true,
+                                  .form = "Характеристическое сопротивление контура ρ, {unit}"};
+inline constexpr Description kLimit{
+    .name = "limit",
+    .help = messages::N_("Limit on every other harmonic, dB below the\n"
+                         "wanted one, or a rule: below-30-mhz (43 dB),\n"
+                         "sm329 (43 + 10 lg P dB, P the watts into the\n"
+                         "load, at most 50 dB) or 30-225-mhz (60 dB)\n"
+                         "[the rule of the frequency's band]"),
+    .label = "Норма",
+    .unit = "дБ",
+    .grammar = Grammar::name,
+    .lowest = 0.0,
+    .form = "Норма на гармоники, {unit}, или below-30-mhz, sm329, 30-225-mhz"};
+
 // Every entry the page takes, for a name looked up.
-inline constexpr const Description* kAll[] = {
-    &kAngle, &kFrom,     &kTo,         &kStep,       &kExponent,     &kHarmonics,
-    &kShow,  &kXi,       &kExact,      &kAngleForG1, &kDecimalComma, &kSupply,
-    &kPower, &kHarmonic, &kSaturation, &kSlope,      &kCutoff};
+inline constexpr const Description* kAll[] = {&kAngle,
+                                              &kFrom,
+                                              &kTo,
+                                              &kStep,
+                                              &kExponent,
+                                              &kHarmonics,
+                                              &kShow,
+                                              &kXi,
+                                              &kExact,
+                                              &kAngleForG1,
+                                              &kDecimalComma,
+                                              &kSupply,
+                                              &kPower,
+                                              &kHarmonic,
+                                              &kSaturation,
+                                              &kSlope,
+                                              &kCutoff,
+                                              &kPermeance,
+                                              &kMaxDissipation,
+                                              &kMaxPeakCurrent,
+                                              &kMaxVoltage,
+                                              &kMaxDirectCurrent,
+                                              &kBest,
+                                              &kNetwork,
+                                              &kResistance,
+                                              &kFrequency,
+                                              &kLoad,
+                                              &kQ,
+                                              &kQDefinition,
+                                              &kInductance,
+                                              &kCoilQ,
+                                              &kOutputCapacitance,
+                                              &kIntermediate,
+                                              &kRho,
+                                              &kLimit};
+
+// The names of --network in the order of network::Form, of --q-definition in the order of
+// network::Definition, and of --limit's rules in the order of network::Rule.
+inline constexpr std::string_view kNetworkNames[] = {"pi", "l", "l-high", "pi-l", "tank"};
+inline constexpr std::string_view kDefinitionNames[] = {"input", "sum"};
+inline constexpr std::string_view kRuleNames[] = {"below-30-mhz", "sm329", "30-225-mhz"};
 
 // The entry of that name; nothing where there is none.
 const Description* named(std::string_view name);
@@ -263,6 +465,30 @@ Read<int> read_whole_number(const Description& entry, std::string_view typed);
 Read<std::vector<int>> read_harmonics(const std::vector<std::string>& given);
 // The quantities of each text given, each once, in the order given.
 Read<std::vector<quantity::Id>> read_shown(const std::vector<std::string>& given);
+// What the best regime makes the most of: "power" or "efficiency".
+Read<regime::Goal> read_goal(std::string_view typed);
+
+// The text of each entry given, by name; nothing for an entry not given.
+using Typed = std::function<std::optional<std::string>(std::string_view name)>;
+
+// What the entries of an output network give: the chain from the device to the antenna, the
+// network's inputs in the engine's units (hertz, henries, farads) and the limit; its stage and
+// its wanted harmonic are for the caller to set.
+struct NetworkEntries {
+  antenna::Inputs chain;
+  // The numbers as typed in their units, for the words of a refusal.
+  double megahertz = 0.0, microhenries = 0.0, picofarads = 0.0;
+};
+
+// Each entry of an output network read, with the defaults of those absent, and every refusal
+// of them: after a stage (`stage`), which gives the load and the power; else the network
+// alone, which needs --resistance, and whose power is --power where it is given. Without
+// --network, each of its entries given is refused.
+struct NetworkRead {
+  NetworkEntries entries;
+  std::vector<refusals::Refusal> refusals;
+};
+NetworkRead read_network(const Typed& typed, bool stage);
 
 // The refusals of a range of angles: its first angle above its last; a step too small to tell
 // the angles near `repeated` apart, or that makes more than `most` rows.

@@ -32,7 +32,7 @@ enum class Kind {
   too_small_for_stage,     // {shortest value, angle, exponent}
   no_harmonic,             // {angle, exponent, n}
   too_much_power,          // {shortest power, angle, exponent, most power}
-  no_angle_works,          // {from, to, exponent, n}
+  no_angle_works,          // {from, to, exponent}, words: why at each angle
   g1_out_of_reach,         // {shortest g1, exponent, lowest g1, highest g1, lowest angle,
                            //  highest angle}
   no_maxima,               // {typed harmonics}: none from 1 up, where the first maxima are sought
@@ -50,6 +50,31 @@ enum class Kind {
   no_file_name,            // {}
   curves_of_several,       // {exponents, most exponents, most exponents of one harmonic}
   curves_of_one,           // {exponents, most exponents}
+  // The device's limits and the best regime; a unit is a word of its own.
+  needs_law,             // {}: the permeance without the device's law
+  limit_at_angle,        // {shortest rating, angle, exponent, what the stage needs}, words: unit
+  most_power_within,     // {most power, from, to, exponent, angle}, words: what holds it there;
+                         // no angle gives the power asked
+  least_for_power,       // {shortest power, the least that gives it}, words: unit
+  unbounded_power,       // {}: --best power with nothing that bounds it
+  unbounded_efficiency,  // {twice the supply}
+  voltage_at_supply,     // {shortest rating, shortest supply}
+  no_harmonic_in_range,  // {from, to, exponent, n}
+  // The output network's entries, and why the network asked for cannot be made.
+  network_only,            // {}: an entry of the network given without --network
+  needed,                  // {what needs it, as an option without dashes}
+  q_or_inductance,         // {}: a pi's loaded Q or its coil, not both, not neither
+  not_a_limit,             // {typed, the rules' names joined by ", "}
+  limit_needed,            // {megahertz}: no rule applies at the frequency
+  rule_out_of_band,        // {typed rule, megahertz}
+  q_too_low,               // {typed, least Q (refused), R1, R2, the network's name}
+  coil_too_lossy,          // {typed, least Q0 (refused)}
+  inductance_unusable,     // {typed, least (refused), most, R1, R2, megahertz}: in µH
+  capacitance_too_large,   // {typed, most (refused)}: in pF
+  equal_resistances,       // {the network's name, R}: an L network between equal resistances
+  intermediate_too_low,    // {typed, R2}
+  tank_too_low,            // {R1, Q rho}
+  network_beyond_numbers,  // {}: a part's value or reactance beyond the doubles
   empty,                   // {}: an entry the page's form needs, left empty
   // What the option library finds wrong with k-berg-table's command line:
   unexpected,        // {typed}: an argument that is neither an option nor its value
@@ -59,12 +84,23 @@ enum class Kind {
   unreadable,        // {}: any other fault
 };
 
+// Words a sentence tells in its own language, where they change with the refusal: an English
+// text marked for translation, its places {0}, {1}... filled by its own values.
+struct Words {
+  std::string_view english;
+  std::vector<std::string> values = {};
+
+  bool operator==(const Words&) const = default;
+};
+
 // A refusal of one entry: its name (a long option without dashes, as the page names it too;
-// empty where the fault is of no entry), the kind of fault, and the values involved.
+// empty where the fault is of no entry), the kind of fault, and the values involved; the words
+// that its sentence's place {words} lists, where it has one.
 struct Refusal {
   std::string entry;
   Kind kind;
   std::vector<std::string> values;
+  std::vector<Words> words = {};
 
   bool operator==(const Refusal&) const = default;
 };

@@ -9,6 +9,7 @@
 #include "platform/faults.h"
 #include "platform/files.h"
 #include "platform/language.h"
+#include "report/refusals.h"
 #include "table/options.h"
 #include "table/progress.h"
 #include "table/run.h"
@@ -44,7 +45,8 @@ int end_with(const std::string& line) {
 }  // namespace
 
 // The one place the program ends: status 0 after its output, status 2 after an error, which
-// is told in one line on standard error, in the user's language.
+// is told in one line on standard error (a refusal of a stage that no angle gives, in a line
+// for each figure that would give one), in the user's language.
 int main(int argc, char** argv) {
   platform::prepare_console();
   platform::install_fault_reports();
@@ -58,6 +60,15 @@ int main(int argc, char** argv) {
     } else {
       standard_output.write(with_record_ends(command.text));
     }
+  } catch (const table::Refused& refused) {
+    // Where no angle gives a stage, the lines after the first say what would.
+    std::string lines;
+    for (const refusals::Refusal& refusal : refused.refusals()) {
+      lines.append("k-berg-table: ")
+          .append(refusals::worded(refusal, refusals::Naming::option, messages::chosen()))
+          .append("\n");
+    }
+    return textio::end_with_report(lines);
   } catch (const textio::Error& error) {
     return end_with(error.what());
   } catch (const std::bad_alloc&) {

@@ -13,6 +13,7 @@
 #include "engine/berg.h"
 #include "report/chart.h"
 #include "report/headings.h"
+#include "report/network_charts.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
 #include "textio/error.h"
@@ -26,6 +27,16 @@ constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 
 using entry_rules::Description;
 using refusals::Kind;
+
+// The refusals in the language chosen, a line each.
+std::string worded_lines(const std::vector<refusals::Refusal>& refusals) {
+  std::string lines;
+  for (const refusals::Refusal& refusal : refusals) {
+    if (!lines.empty()) lines += '\n';
+    lines += refusals::worded(refusal, refusals::Naming::option, messages::chosen());
+  }
+  return lines;
+}
 
 [[noreturn]] void refuse(const Description& entry, Kind kind,
                          std::vector<std::string> values = {}) {
@@ -116,6 +127,7 @@ void resolve_harmonics(Options& options, const Given& given) {
 
 Answer answer_of(const Given& given) {
   if (given.stage) return Answer::stage;
+  if (given.has("--network")) return Answer::network;
   if (given.optimum) return Answer::optimum;
   if (given.has("--angle-for-g1")) return Answer::angle_for_g1;
   return Answer::rows;
@@ -132,26 +144,57 @@ std::function<std::string(const std::string&)> not_an_option(const std::string& 
 }
 
 // The options that only a stage takes, --xi aside, which the table's efficiency takes too.
-constexpr const char* kStageOptions[] = {"--supply", "--power",  "--saturation",
-                                         "--slope",  "--cutoff", "--harmonic"};
+constexpr const char* kStageOptions[] = {
+    "--supply",           "--power",       "--saturation",         "--slope",
+    "--cutoff",           "--harmonic",    "--permeance",          "--max-dissipation",
+    "--max-peak-current", "--max-voltage", "--max-direct-current", "--best"};
+
+// The best regime chooses xi over the range's angles, and the most power needs no power asked;
+// it draws no chart, and has no output network after it.
+void check_best_given(const Given& given) {
+  if (given.has("--network")) refuse(entry_rules::kBest, Kind::not_with, {"network"});
+  const regime::Goal goal = read_or_refuse(entry_rules::read_goal(given.best));
+  for (const char* option : {"--xi", "--step", "--svg"}) {
+    if (given.has(option)) refuse(option, Kind::not_used, {"best"});
+  }
+  if (goal == regime::Goal::power && given.has("--power")) {
+    refuse("--power", Kind::not_used, {"best power"});
+  }
+  if (goal == regime::Goal::efficiency && !given.has("--power"))
+    refuse("--best", Kind::needs_power);
+}
+
+// The options of a stage that an output network alone takes too: its power, for its parts'
+// voltages and currents, and the harmonic it is tuned to.
+bool network_takes(std::string_view option) {
+  return option == "--power" || option == "--harmonic";
+}
 
 // Which of the stage's options go together, and that --stage has what it needs.
 void check_stage_given(const Given& given) {
   using namespace entry_rules;
+  const bool network_alone = !given.stage && given.has("--network");
   for (const char* option : kStageOptions) {
-    if (!given.stage && given.has(option)) refuse(option, Kind::stage_only);
+    if (!given.stage && given.has(option) && !(network_alone && network_takes(option)))
+      refuse(option, Kind::stage_only);
   }
+  if (network_alone && given.optimum) refuse("--network", Kind::not_with, {"optimum"});
+  if (network_alone && given.has("--angle-for-g1"))
+    refuse("--network", Kind::not_with, {"angle-for-g1"});
   if (!given.stage) return;
   if (given.optimum) refuse(kStage, Kind::not_with, {std::string(kOptimum.name)});
   if (given.has("--angle-for-g1")) refuse(kStage, Kind::not_with, {std::string(kAngleForG1.name)});
   if (!given.has("--supply")) refuse(kStage, Kind::needs_supply);
-  if (!given.has("--power")) refuse(kStage, Kind::needs_power);
-  if (given.has("--xi") == given.has("--saturation")) {
-    refuse(kStage, Kind::one_of_two);
+  if (given.has("--best")) {
+    check_best_given(given);
+  } else {
+    if (!given.has("--power")) refuse(kStage, Kind::needs_power);
+    if (given.has("--xi") == given.has("--saturation")) refuse(kStage, Kind::one_of_two);
   }
   if (given.has("--slope") != given.has("--cutoff")) {
     refuse(given.has("--slope") ? kSlope : kCutoff, Kind::half_a_law);
   }
+  if (given.has("--permeance") && !given.has("--slope")) refuse("--permeance", Kind::needs_law);
 }
 
 // How an answer uses an option that not every answer uses.
@@ -165,23 +208,23 @@ enum class Use {
 // Each such option and its use by each answer, in the order of Answer.
 struct OptionUse {
   const char* option;
-  std::array<Use, 4> by_answer;
+  std::array<Use, 5> by_answer;
 };
 constexpr Use kNever = Use::never, kChart = Use::for_the_chart, kAlways = Use::always;
 constexpr OptionUse kOptionUses[] = {
-    {"--from", {kAlways, kChart, kChart, kAlways}},
-    {"--to", {kAlways, kChart, kChart, kAlways}},
-    {"--step", {kAlways, kChart, kChart, kAlways}},
-    {"--harmonics", {kAlways, kAlways, kChart, kNever}},
-    {"--show", {kAlways, kChart, kChart, kNever}},
-    {"--phases", {kAlways, kNever, kNever, kNever}},
-    {"--exact", {kAlways, kChart, kChart, kNever}},
-    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways}},
+    {"--from", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--to", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--step", {kAlways, kChart, kChart, kAlways, kAlways}},
+    {"--harmonics", {kAlways, kAlways, kChart, kNever, kNever}},
+    {"--show", {kAlways, kChart, kChart, kNever, kNever}},
+    {"--phases", {kAlways, kNever, kNever, kNever, kNever}},
+    {"--exact", {kAlways, kChart, kChart, kNever, kNever}},
+    {"--xi", {Use::for_efficiency, kNever, kAlways, kAlways, kNever}},
 };
 
 // The entry that asks for each answer, in the order of Answer; the rows are asked for by none,
 // and use each option they take.
-constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage"};
+constexpr const char* kAnswerEntries[] = {"", "optimum", "angle-for-g1", "stage", "network"};
 
 bool shows_efficiency(const Given& given) {
   const std::vector<std::string> names = items_of(given.shown, ',');
@@ -198,7 +241,8 @@ void check_used(const Given& given) {
     switch (option.by_answer[static_cast<std::size_t>(answer)]) {
       case Use::never:
         // The stage's own harmonic is the likely meaning.
-        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage)
+        if (std::string_view(option.option) == "--harmonics" && answer == Answer::stage &&
+            !given.has("--network"))
           refuse(option.option, Kind::harmonic_of_stage);
         refuse(option.option, Kind::not_used, {name});
       case Use::for_the_chart:
@@ -213,26 +257,72 @@ void check_used(const Given& given) {
   }
 }
 
-void resolve_stage(stage::Inputs& inputs, const Given& given) {
-  using namespace entry_rules;
-  inputs.supply = number(kSupply, given.supply);
-  inputs.power = number(kPower, given.power);
-  inputs.harmonic = read_or_refuse(read_whole_number(kHarmonic, given.harmonic));
-  if (given.has("--xi")) inputs.xi = number(kXi, given.xi);
-  if (given.has("--saturation")) inputs.saturation = number(kSaturation, given.saturation);
-  if (given.has("--slope")) {
-    inputs.device = stage::Device{number(kSlope, given.slope), number(kCutoff, given.cutoff)};
-  }
+// A number that is read only where its option is given.
+std::optional<double> given_number(const Given& given, const Description& entry,
+                                   const std::string& typed) {
+  if (!given.has("--" + std::string(entry.name))) return std::nullopt;
+  return number(entry, typed);
 }
 
-void check_stage(const stage::Inputs& inputs) {
+void resolve_stage(Options& options, const Given& given) {
   using namespace entry_rules;
+  stage::Inputs& inputs = options.stage;
+  inputs.supply = number(kSupply, given.supply);
+  if (given.has("--power")) inputs.power = number(kPower, given.power);
+  inputs.harmonic = read_or_refuse(read_whole_number(kHarmonic, given.harmonic));
+  inputs.xi = given_number(given, kXi, given.xi);
+  inputs.saturation = given_number(given, kSaturation, given.saturation);
+  if (given.has("--slope")) {
+    inputs.device = stage::Device{number(kSlope, given.slope), number(kCutoff, given.cutoff),
+                                  number(kPermeance, given.permeance)};
+  }
+  inputs.limits = {given_number(given, kMaxDissipation, given.max_dissipation),
+                   given_number(given, kMaxPeakCurrent, given.max_peak_current),
+                   given_number(given, kMaxVoltage, given.max_voltage),
+                   given_number(given, kMaxDirectCurrent, given.max_direct_current)};
+  if (given.has("--best")) options.best = read_or_refuse(read_goal(given.best));
+}
+
+void check_given_range(const Description& entry, const std::optional<double>& value) {
+  if (value) check_range(entry, *value);
+}
+
+// The output network's entries, its stage (as resolved) where there is one, and the harmonic
+// it is tuned to: the stage's, or for the network alone --harmonic.
+void resolve_network(Options& options, const Given& given) {
+  const entry_rules::Typed typed = [&given](std::string_view name) -> std::optional<std::string> {
+    if (!given.has("--" + std::string(name))) return std::nullopt;
+    if (name == entry_rules::kPower.name) return given.power;
+    return given.network.find(name)->second;
+  };
+  entry_rules::NetworkRead read = entry_rules::read_network(typed, given.stage);
+  if (!read.refusals.empty()) throw Refused(std::move(read.refusals.front()));
+  if (!given.has("--network")) return;
+  antenna::Inputs& chain = read.entries.chain;
+  if (given.stage) chain.stage = options.stage;
+  chain.wanted =
+      given.stage
+          ? options.stage.harmonic
+          : read_or_refuse(entry_rules::read_whole_number(entry_rules::kHarmonic, given.harmonic));
+  options.network = std::move(read.entries);
+}
+
+void check_stage(const Options& options) {
+  using namespace entry_rules;
+  const stage::Inputs& inputs = options.stage;
   check_range(kSupply, inputs.supply);
-  check_range(kPower, inputs.power);
-  if (inputs.saturation) check_range(kSaturation, *inputs.saturation);
-  if (inputs.device) check_range(kSlope, inputs.device->slope);
-  if (inputs.device) check_range(kCutoff, inputs.device->cutoff);
+  if (options.best != regime::Goal::power) check_range(kPower, inputs.power);
+  check_given_range(kSaturation, inputs.saturation);
+  if (inputs.device) {
+    check_range(kSlope, inputs.device->slope);
+    check_range(kCutoff, inputs.device->cutoff);
+    check_range(kPermeance, inputs.device->permeance);
+  }
   check_range(kHarmonic, inputs.harmonic);
+  check_given_range(kMaxDissipation, inputs.limits.dissipation);
+  check_given_range(kMaxPeakCurrent, inputs.limits.peak_current);
+  check_given_range(kMaxVoltage, inputs.limits.voltage);
+  check_given_range(kMaxDirectCurrent, inputs.limits.direct_current);
 }
 
 // The option of an entry, with the entry's help.
@@ -258,6 +348,25 @@ void add_stage_options(CLI::App& app, Given& given) {
   add_entry(app, kSaturation, given.saturation, "S_CR");
   add_entry(app, kSlope, given.slope, "S");
   add_entry(app, kCutoff, given.cutoff, "E'");
+  add_entry(app, kPermeance, given.permeance, "D");
+  add_entry(app, kMaxDissipation, given.max_dissipation, "P");
+  add_entry(app, kMaxPeakCurrent, given.max_peak_current, "I");
+  add_entry(app, kMaxVoltage, given.max_voltage, "U");
+  add_entry(app, kMaxDirectCurrent, given.max_direct_current, "I");
+  add_entry(app, kBest, given.best, "GOAL");
+}
+
+// The options of an output network.
+void add_network_options(CLI::App& app, Given& given) {
+  using namespace entry_rules;
+  const std::pair<const Description*, const char*> entries[] = {
+      {&kNetwork, "FORM"},   {&kResistance, "R"}, {&kFrequency, "F"},
+      {&kLoad, "R2"},        {&kQ, "Q"},          {&kQDefinition, "sum|input"},
+      {&kInductance, "L"},   {&kCoilQ, "Q0"},     {&kOutputCapacitance, "C"},
+      {&kIntermediate, "R"}, {&kRho, "RHO"},      {&kLimit, "DB|RULE"}};
+  for (const auto& [entry, type_name] : entries) {
+    add_entry(app, *entry, given.network[std::string(entry->name)], type_name);
+  }
 }
 
 // Each harmonic of --optimum and each exponent of --angle-for-g1 is a search of its own.
@@ -347,6 +456,9 @@ refusals::Refusal refusal_of(const CLI::ParseError& error, const CLI::App& app,
 
 }  // namespace
 
+Refused::Refused(std::vector<refusals::Refusal> refusals)
+    : textio::Error(worded_lines(refusals)), refusals_(std::move(refusals)) {}
+
 bool Given::has(std::string_view option) const {
   return std::find(named.begin(), named.end(), option) != named.end();
 }
@@ -371,7 +483,8 @@ Options resolve(const Given& given) {
   options.view.shown = read_or_refuse(entry_rules::read_shown(given.shown));
   resolve_harmonics(options, given);
   options.svg_file = given.svg_file;
-  if (given.stage) resolve_stage(options.stage, given);
+  if (given.stage) resolve_stage(options, given);
+  resolve_network(options, given);
   return options;
 }
 
@@ -396,16 +509,20 @@ void check(const Options& options, const Given& given) {
   }
   if (options.answer == Answer::angle_for_g1)
     check_range(entry_rules::kAngleForG1, options.target_g1);
-  if (options.answer == Answer::stage) check_stage(options.stage);
+  if (options.answer == Answer::stage) check_stage(options);
+  if (options.answer == Answer::network)
+    check_range(entry_rules::kHarmonic, options.network->chain.wanted);
   check_rows(options);
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) {
     refuse(entry_rules::kSvg, Kind::no_file_name);
   }
   if (!options.svg_file.empty()) {
-    const std::optional<refusals::Refusal> refusal = chart::too_many_curves(
-        options.exponents.size(), options.answer == Answer::stage ? answer_charts::kStageSeries
-                                                                  : options.chart.harmonics.size());
+    const std::size_t series = options.network                   ? network_charts::kLevelSeries
+                               : options.answer == Answer::stage ? answer_charts::kStageSeries
+                                                                 : options.chart.harmonics.size();
+    const std::optional<refusals::Refusal> refusal =
+        chart::too_many_curves(options.exponents.size(), series);
     if (refusal) throw Refused(*refusal);
   }
 }
@@ -436,6 +553,7 @@ Command parse_command_line(int argc, const char* const* argv) {
   add_switch(app, entry_rules::kDecimalComma, given.decimal_comma);
   add_entry(app, entry_rules::kSvg, given.svg_file, "FILE");
   add_stage_options(app, given);
+  add_network_options(app, given);
   for (CLI::Option* option : app.get_options()) {
     if (option->get_type_size_max() > 0) option->check(not_an_option(option->get_name()));
   }

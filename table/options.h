@@ -2,12 +2,16 @@
 // description of the run with every default filled in, and checked.
 #pragma once
 
+#include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/quantity.h"
+#include "engine/regime.h"
 #include "engine/rows.h"
 #include "engine/stage.h"
 #include "report/answer_charts.h"
@@ -19,8 +23,9 @@
 namespace table {
 
 // What the run answers: the rows of the range, the best angle of each harmonic, the angle at
-// which g1 takes a given value, or a whole stage at each angle of the range.
-enum class Answer { rows, optimum, angle_for_g1, stage };
+// which g1 takes a given value, a whole stage at each angle of the range (with its output
+// network where one is asked for), or an output network alone.
+enum class Answer { rows, optimum, angle_for_g1, stage, network };
 
 struct Options {
   std::vector<double> exponents;
@@ -32,8 +37,11 @@ struct Options {
   quantity::View view;                    // what the table or the CSV shows of each row
   std::vector<int> optimum_harmonics;     // those of --optimum, 1 to 9, in increasing order
   answer_charts::BergChoice chart;        // the curves of the Berg chart
-  std::string svg_file;  // empty when no chart is asked for; "-" for standard output
-  stage::Inputs stage;   // what --stage designs for
+  std::string svg_file;              // empty when no chart is asked for; "-" for standard output
+  stage::Inputs stage;               // what --stage designs for
+  std::optional<regime::Goal> best;  // with --best: the stage at the best angle instead
+  // With --network: the chain from the device to the antenna, its stage the one above.
+  std::optional<entry_rules::NetworkEntries> network;
 };
 
 // The options as the user typed them, before any is read as a number or given its default.
@@ -42,7 +50,10 @@ struct Given {
   std::string from{entry_rules::kFrom.absent}, to{entry_rules::kTo.absent},
       step{entry_rules::kStep.absent}, xi{entry_rules::kXi.absent}, target_g1, svg_file;
   std::string supply, power, saturation, slope, cutoff, harmonic{entry_rules::kHarmonic.absent};
+  std::string max_dissipation, max_peak_current, max_voltage, max_direct_current, best,
+      permeance{entry_rules::kPermeance.absent};
   std::vector<std::string> harmonics, shown;
+  std::map<std::string, std::string, std::less<>> network;  // each network entry, by name
   bool optimum = false, csv = false, phases = false, decimal_comma = false, stage = false,
        exact = false;
   std::vector<std::string> named;  // the options given ("--from"), those with an empty value too
@@ -50,16 +61,17 @@ struct Given {
   bool has(std::string_view option) const;
 };
 
-// A refusal of an entry, raised to main: what() tells it in the language chosen.
+// A refusal of an entry, raised to main, or several: the first says why, those after it (where
+// no angle gives a stage) what would. what() tells them in the language chosen, a line each.
 class Refused : public textio::Error {
  public:
-  explicit Refused(refusals::Refusal refusal)
-      : textio::Error(refusals::worded(refusal, refusals::Naming::option, messages::chosen())),
-        refusal_(std::move(refusal)) {}
-  const refusals::Refusal& refusal() const { return refusal_; }
+  explicit Refused(refusals::Refusal refusal) : Refused(std::vector{std::move(refusal)}) {}
+  explicit Refused(std::vector<refusals::Refusal> refusals);
+  const refusals::Refusal& refusal() const { return refusals_.front(); }
+  const std::vector<refusals::Refusal>& refusals() const { return refusals_; }
 
  private:
-  refusals::Refusal refusal_;
+  std::vector<refusals::Refusal> refusals_;
 };
 
 // Either a run with its options, or a text to show instead (the help or the version).

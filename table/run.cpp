@@ -12,6 +12,7 @@
 #include "report/berg_answers.h"
 #include "report/chart.h"
 #include "report/chart_file.h"
+#include "report/network_charts.h"
 #include "table/csv.h"
 #include "table/plain_table.h"
 #include "table/stage.h"
@@ -28,11 +29,13 @@ namespace {
 // not be put in its file is refused before anything is written.
 class Outputs {
  public:
+  // The chart drawn as the answer is computed, of `chart`, or without one a picture drawn
+  // whole (draw).
   Outputs(const Options& options, textio::ByteSink& output, platform::FileSystem& files,
-          const chart::ChartView& chart)
+          const std::optional<chart::ChartView>& chart)
       : options_(options), output_(output), files_(files), records_(output, false) {
     if (options.svg_file.empty()) return;
-    chart_.emplace(chart);
+    if (chart) chart_.emplace(*chart);
     if (options.svg_file == "-") return;
     std::string error;
     target_ = chart_file::check_chart_target(files, options.svg_file, &error);
@@ -42,12 +45,14 @@ class Outputs {
   // Where the answer goes, or nothing when the chart takes its place.
   textio::Records* answer() { return options_.svg_file == "-" ? nullptr : &records_; }
   chart::Chart* chart() { return chart_ ? &*chart_ : nullptr; }
+  bool wants_picture() const { return !options_.svg_file.empty(); }
+  void draw(std::string picture) { picture_ = std::move(picture); }
 
   // Sends what was written on, then puts the chart in place.
   void finish() {
     records_.flush();
-    if (!chart_) return;
-    const std::string svg = std::move(*chart_).finish();
+    if (!wants_picture()) return;
+    const std::string svg = chart_ ? std::move(*chart_).finish() : std::move(picture_);
     if (!target_ || target_->standard_output) {
       output_.write(svg);
       return;
@@ -67,6 +72,7 @@ class Outputs {
   textio::Records records_;
   std::optional<chart::Chart> chart_;
   std::optional<chart_file::ChartTarget> target_;  // none where the chart goes to the output
+  std::string picture_;
 };
 
 // The Berg chart of the options, its marks named for the answer.
@@ -79,6 +85,7 @@ chart::ChartView chart_of(const Options& options) {
                                      options.view.decimal_comma);
     case Answer::rows:
     case Answer::stage:
+    case Answer::network:
       break;
   }
   return answer_charts::rows_chart(options.chart, options.angles);
@@ -123,6 +130,25 @@ std::vector<berg::Result> angles_for_g1(const Options& options, Progress& progre
     found.push_back(berg::compute_exact(*angle, exponent));
   }
   return found;
+}
+
+// A stage with its output network, or the network alone: every angle is designed, and any
+// refusal made, before anything is written.
+void answer_chain(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  const std::vector<antenna::Block> blocks = design_chains(options);
+  Outputs outputs(options, output, files, std::nullopt);
+  if (textio::Records* out = outputs.answer()) {
+    if (options.csv) {
+      write_chain_csv(*out, options, blocks);
+    } else {
+      write_chain_text(*out, options, blocks);
+    }
+  }
+  if (outputs.wants_picture()) {
+    outputs.draw(network_charts::picture(*options.network, options.angles, blocks,
+                                         options.view.decimal_comma));
+  }
+  outputs.finish();
 }
 
 }  // namespace
@@ -186,8 +212,22 @@ void answer_angle_for_g1(const Options& options, textio::ByteSink& output,
   outputs.finish();
 }
 
+// The best regime of each exponent is found, or refused, before anything is written.
+void answer_best(const Options& options, textio::ByteSink& output) {
+  const std::vector<regime_text::BestBlock> blocks = best_regimes(options);
+  textio::Records out(output, false);
+  if (options.csv) {
+    write_best_csv(out, options, blocks);
+  } else {
+    write_best_text(out, options, blocks);
+  }
+  out.flush();
+}
+
 // Every angle is designed, and any refusal made, before anything is written.
 void answer_stage(const Options& options, textio::ByteSink& output, platform::FileSystem& files) {
+  if (options.best) return answer_best(options, output);
+  if (options.network) return answer_chain(options, output, files);
   const std::vector<stage::Block> blocks = design_stages(options);
   Outputs outputs(options, output, files,
                   answer_charts::stage_chart(options.stage.harmonic, options.angles));
@@ -212,6 +252,7 @@ void run(const Options& options, textio::ByteSink& output, platform::FileSystem&
     case Answer::angle_for_g1:
       return answer_angle_for_g1(options, output, files, progress);
     case Answer::stage:
+    case Answer::network:
       return answer_stage(options, output, files);
   }
 }

@@ -1,10 +1,13 @@
 // k-berg-table's answer for a whole stage: the stage designed at each angle of the range for
-// each exponent, as a Russian table with units or as CSV.
+// each exponent, as a Russian table with units or as CSV; with its output network, or the
+// network alone, and each harmonic at the antenna.
 #pragma once
 
 #include <vector>
 
+#include "engine/antenna.h"
 #include "engine/stage.h"
+#include "report/regime_text.h"
 #include "table/options.h"
 #include "textio/records.h"
 
@@ -27,5 +30,30 @@ void write_stage_text(textio::Records& out, const Options& options,
 // empty fields where no stage can be made.
 void write_stage_csv(textio::Records& out, const Options& options,
                      const std::vector<stage::Block>& blocks);
+
+// The best regime of each exponent over the range's angles; where there is none, a Refused
+// that says why and what would give one, before anything is written.
+std::vector<regime_text::BestBlock> best_regimes(const Options& options);
+
+// The inputs and what is sought, then for each exponent the stage's tables at its best angle
+// and the limits that bind it there; or one CSV line per exponent, the stage's columns and
+// what binds.
+void write_best_text(textio::Records& out, const Options& options,
+                     const std::vector<regime_text::BestBlock>& blocks);
+void write_best_csv(textio::Records& out, const Options& options,
+                    const std::vector<regime_text::BestBlock>& blocks);
+
+// The chain of a stage with its output network, or of the network alone, at every angle of the
+// range, one block per exponent; refused, before anything is written, as network_text
+// refuses a block.
+std::vector<antenna::Block> design_chains(const Options& options);
+
+// network_text's answer as text.
+void write_chain_text(textio::Records& out, const Options& options,
+                      const std::vector<antenna::Block>& blocks);
+
+// The lines of csv::chain_lines.
+void write_chain_csv(textio::Records& out, const Options& options,
+                     const std::vector<antenna::Block>& blocks);
 
 }  // namespace table

@@ -1,8 +1,8 @@
 // The Berg coefficients where they have closed forms, in long double, for holding the
-// quadrature of engine/integral and the searches of engine/design to values they do not
-// compute: Berg's formulas for exponent 1, the pulse of an integer exponent expanded into a
-// sum of cosines and integrated term by term, and the whole cosine of 180 degrees by the
-// gamma function.
+// quadrature of engine/integral and the searches of engine/design and engine/regime to values
+// they do not compute: Berg's formulas for exponent 1, the pulse of an integer exponent
+// expanded into a sum of cosines and integrated term by term, the whole cosine of 180 degrees
+// by the gamma function, and for exponent 1.5 a slow rule of the tests' own.
 #pragma once
 
 #include <cmath>
@@ -53,6 +53,25 @@ inline long double integer_exponent(int n, int p, long double t) {
   long double sum = 0.0L;
   for (int m = 0; m <= p; ++m) sum += a[m] * (integral(m + n) + integral(std::abs(m - n))) / 2.0L;
   return (n == 0 ? 1.0L : 2.0L) * sum / kPi / std::pow(1.0L - c, static_cast<long double>(p));
+}
+
+// alpha_n of exponent 1.5 by the composite 4-point Gauss rule on 200 panels after t = theta -
+// u^2, which makes the pulse (theta - t)^1.5 at the cut-off a smooth u^4 2 du.
+inline long double exponent_one_and_a_half(int n, long double theta) {
+  const long double nodes[] = {0.3399810435848563L, 0.8611363115940526L};
+  const long double weights[] = {0.6521451548625461L, 0.3478548451374538L};
+  const int panels = 200;
+  const long double width = std::sqrt(theta) / panels;
+  long double sum = 0.0L;
+  for (int i = 0; i < panels; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      const long double u = width * (i + 0.5L + (j < 2 ? -0.5L : 0.5L) * nodes[j % 2]);
+      const long double t = theta - u * u;
+      const long double base = (std::cos(t) - std::cos(theta)) / (1.0L - std::cos(theta));
+      sum += weights[j % 2] * width / 2.0L * std::pow(base, 1.5L) * std::cos(n * t) * 2.0L * u;
+    }
+  }
+  return (n == 0 ? 1.0L : 2.0L) * sum / kPi;
 }
 
 // alpha_n at 180 degrees, where the pulse is cos^(2p)(x/2): alpha_0 = Gamma(2p+1) / (4^p

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -291,6 +293,30 @@ TEST(SystemChart, WhatOnlyTheSystemShows) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
   EXPECT_TRUE(file->give_name("named", &error)) << error;
   EXPECT_EQ(folder.read("named"), "unnamed\n");
+}
+
+// The system's primitives at their edges: a write of one byte, a write at an offset, space
+// for nothing and space no disk has, a missing file read and an unnamed file in a missing
+// folder, which is a failure, not a system without unnamed files.
+TEST(SystemChart, PrimitivesAtTheirEdges) {
+  testing_support::CurrentTempDir folder;
+  platform::FileSystem& files = platform::system_files();
+  std::string error, bytes = "kept";
+  std::unique_ptr<platform::ChartFile> file = files.create_new("edges", &error);
+  ASSERT_TRUE(file != nullptr) << error;
+  EXPECT_TRUE(file->write_at(0, "abcd", &error) && file->write_at(1, "X", &error)) << error;
+  EXPECT_TRUE(file->write_at(3, "YZ", &error)) << error;
+  EXPECT_EQ(folder.read("edges"), "aXcYZ");
+  EXPECT_TRUE(file->reserve(0, &error)) << error;
+  EXPECT_FALSE(file->reserve(std::uint64_t{1} << 62, &error));
+  bool found = true;
+  EXPECT_TRUE(files.read_start("absent", 10, &bytes, &found, &error)) << error;
+  EXPECT_FALSE(found);
+  EXPECT_EQ(bytes, "");
+  bool unsupported = true;
+  EXPECT_EQ(files.create_unnamed("absent", &unsupported, &error), nullptr);
+  EXPECT_FALSE(unsupported);
+  EXPECT_EQ(error, "No such file or directory");
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ refused() {
 
 files="stderr stdout " && refused --step "$@" --step 0 --svg chart.svg
 refused --angle-for-g1 "$@" --angle-for-g1 2.5 --svg chart.svg
+refused "--q: 6 is not above 6.245" "$@" --network pi --resistance 2000 --frequency 7 --q 6
 # The chart is put in place only after the table was written.
 refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
 
@@ -87,6 +88,9 @@ echo "<svg xmlns='http://www.w3.org/2000/svg'/>" >old && ln old chart.svg
   fail "the chart of maxima is not docs/gamma-chart.svg"
 "$@" --stage --supply 12.5 --power 8 --saturation 1 --exponent '1;1.5;2' --from 60 --to 180 \
   --step 0.5 --svg - | cmp - "$docs/stage-chart.svg" || fail "the stage's chart is not docs/stage-chart.svg"
+"$@" --stage --supply 2000 --power 500 --xi 0.9 --exponent 1.5 --network pi-l --frequency 7.1 --q 12 \
+  --coil-q 200 --output-capacitance 10 --from 90 --to 90 --svg - | cmp - "$docs/network-sheet.svg" ||
+  fail "the network's picture is not docs/network-sheet.svg"
 # A user who may write another's chart through its group keeps it in that group.
 if [ "$(id -u)" = 0 ] && [ -z "${linux:-}" ]; then
   chmod 777 . && echo "<?xml version='1.0'?><svg/>" >group.svg && chown 0:100 group.svg && chmod 664 group.svg

@@ -1,6 +1,6 @@
 // The designer's answers held to maxima and roots found here, on values the engine's
 // quadrature does not give: Berg's closed forms for exponent 1, the cosine sums of exponents
-// 2 and 3 (tests/berg_forms.h), and for exponent 1.5 a slow rule of this test's own.
+// 2 and 3, and for exponent 1.5 the slow rule of the tests' own (tests/berg_forms.h).
 #include "engine/design.h"
 
 #include <gtest/gtest.h>
@@ -19,25 +19,6 @@ using berg_forms::radians;
 using Form = std::function<long double(int n, long double t)>;  // alpha_n, t in radians
 
 std::string to_hundredths(double angle) { return textio::fixed_field(angle, {8, 2}); }
-
-// alpha_n of exponent 1.5 by the composite 4-point Gauss rule on 200 panels after t = theta -
-// u^2, which makes the pulse (theta - t)^1.5 at the cut-off a smooth u^4 2 du.
-long double slow_rule(int n, long double theta) {
-  const long double nodes[] = {0.3399810435848563L, 0.8611363115940526L};
-  const long double weights[] = {0.6521451548625461L, 0.3478548451374538L};
-  const int panels = 200;
-  const long double width = std::sqrt(theta) / panels;
-  long double sum = 0.0L;
-  for (int i = 0; i < panels; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      const long double u = width * (i + 0.5L + (j < 2 ? -0.5L : 0.5L) * nodes[j % 2]);
-      const long double t = theta - u * u;
-      const long double base = (std::cos(t) - std::cos(theta)) / (1.0L - std::cos(theta));
-      sum += weights[j % 2] * width / 2.0L * std::pow(base, 1.5L) * std::cos(n * t) * 2.0L * u;
-    }
-  }
-  return (n == 0 ? 1.0L : 2.0L) * sum / berg_forms::kPi;
-}
 
 // The first maximum as the angle rises from 4.9 degrees: the first half degree after which
 // the value falls by more than rounding, then golden section between its neighbours; 180 if
@@ -82,7 +63,7 @@ TEST(Optima, TheFirstMaximaOfTheFormsOfEachExponent) {
   } cases[] = {{1.0, berg_forms::exponent_one, all, 1e-6},
                {2.0, cosine_sum(2), all, 1e-5},
                {3.0, cosine_sum(3), all, 1e-5},
-               {1.5, slow_rule, {2}, 1e-5}};
+               {1.5, berg_forms::exponent_one_and_a_half, {2}, 1e-5}};
   for (const auto& c : cases) {
     for (const design::Optimum& found : design::optima(c.exponent, c.harmonics)) {
       const int n = found.harmonic;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -90,6 +91,26 @@ TEST(SignificantField, KeepsFourDigitsAndABlankBefore) {
       {9.99996, "   10.000"}};
   for (const auto& [value, field] : cases)
     EXPECT_EQ(textio::significant_field(value, 9), field) << value;
+}
+
+// Four digits at least in the unit asked for, and every whole unit; the rounding to four can
+// carry into a fifth place before the point, which is then kept too.
+TEST(DigitsInUnits, FourDigitsAtLeastAndEveryWholeUnit) {
+  const std::tuple<double, int, const char*> cases[] = {{1.021e-10, -12, "102.1"},
+                                                        {5.57e-6, -6, "5.570"},
+                                                        {12345.6e-12, -12, "12346"},
+                                                        {0.5123e-12, -12, "0.5123"},
+                                                        {0.00123456, 0, "0.001235"},
+                                                        {0.000123456, 0, "1.235e-4"},
+                                                        {9999.7, 0, "9999.7"},
+                                                        {999.96, 0, "1000"},
+                                                        {2000, 0, "2000"},
+                                                        {-222.74, 0, "-222.7"},
+                                                        {0.0, -12, "0"},
+                                                        {4.28700183e-18, -12, "4.287e-6"},
+                                                        {-1.9e18, 6, "-1.900e12"}};
+  for (const auto& [value, power, text] : cases)
+    EXPECT_EQ(textio::digits_in_units(value, power), text) << value;
 }
 
 // Every field of any double has its width or, for a value of any size, a few columns more;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "engine/grid.h"
@@ -111,4 +113,83 @@ TEST(Stage, NoBiasAtNinetyDegreesFromACutOffAtZero) {
   }
 }
 
+// The amplifier of the first case in the critical regime: a rating a millionth below what the
+// stage needs is broken, and named alone, with the stage's values kept; at what it needs the
+// rating is kept; all four below are all four named.
+TEST(Stage, EachRatingBrokenIsNamed) {
+  using stage::Limit;
+  const Case& c = kCases[0];
+  const stage::Design free = stage::design(c.inputs, c.angle, c.exponent, c.alpha_0, c.alpha_n);
+  const std::pair<Limit, std::optional<double> stage::Limits::*> ratings[] = {
+      {Limit::dissipation, &stage::Limits::dissipation},
+      {Limit::peak_current, &stage::Limits::peak_current},
+      {Limit::voltage, &stage::Limits::voltage},
+      {Limit::direct_current, &stage::Limits::direct_current}};
+  stage::Inputs all_below = c.inputs;
+  stage::LimitSet all;
+  for (const auto& [limit, rating] : ratings) {
+    const double needed = stage::bounded_value(c.inputs, free, limit);
+    for (double scale : {1.0, 1 - 1e-6}) {
+      stage::Inputs inputs = c.inputs;
+      inputs.limits.*rating = needed * scale;
+      const stage::Design d = stage::design(inputs, c.angle, c.exponent, c.alpha_0, c.alpha_n);
+      stage::LimitSet alone;
+      if (scale < 1) alone.add(limit);
+      EXPECT_EQ(d.verdict, scale < 1 ? Verdict::limit_broken : Verdict::works);
+      EXPECT_EQ(d.broken, alone);
+      EXPECT_EQ(d.i_max, free.i_max);
+    }
+    all_below.limits.*rating = needed * (1 - 1e-6);
+    all.add(limit);
+  }
+  EXPECT_EQ(stage::design(all_below, c.angle, c.exponent, c.alpha_0, c.alpha_n).broken, all);
+}
+
+// A dissipation rating that no angle of the range keeps: the least that would is the least of
+// the rows, and a row works at it, none a little below.
+TEST(Stage, TheLeastRatingThatWouldLetARowWork) {
+  const stage::Inputs inputs{12.5, 1, 3, std::nullopt, 0.5, std::nullopt};
+  const auto block_rated = [&](double rating) {
+    stage::Inputs rated = inputs;
+    rated.limits.dissipation = rating;
+    return stage::over_range(rated, {20, 80, 0.5}, 121, 1);
+  };
+  const auto works_somewhere = [&](double rating) {
+    const stage::Block block = block_rated(rating);
+    return std::any_of(block.rows.begin(), block.rows.end(),
+                       [](const stage::Row& row) { return stage::works(row.design); });
+  };
+  ASSERT_FALSE(works_somewhere(0.1));
+  const stage::Limits least = stage::least_ratings(inputs, block_rated(0.1));
+  ASSERT_TRUE(least.dissipation.has_value());
+  EXPECT_FALSE(least.peak_current || least.voltage || least.direct_current);
+  EXPECT_TRUE(works_somewhere(*least.dissipation));
+  EXPECT_FALSE(works_somewhere(*least.dissipation * (1 - 1e-9)));
+}
+
+// A tube's drive, i = S (u_g + D u_a - E')^p with u_g = E_bias + U_g cos t and u_a = E - U_m
+// cos nt: the law gives I_max at the top and reaches E' at the cut-off angle, for an amplifier
+// and for a tripler; for the amplifier the drive is that of D = 0 and D U_m, the bias that of
+// D = 0 less D E.
+TEST(Stage, ATubesDriveTakesInItsPermeance) {
+  for (int n : {1, 3}) {
+    stage::Inputs inputs{2000, 400, n, 0.9, std::nullopt, stage::Device{0.02, -20, 0.05}};
+    const double angle = 75, exponent = 1.5, alpha_0 = 0.25, alpha_n = n == 1 ? 0.43 : 0.12;
+    const stage::Design d = stage::design(inputs, angle, exponent, alpha_0, alpha_n);
+    ASSERT_EQ(d.verdict, Verdict::works) << n;
+    const stage::Device& tube = *inputs.device;
+    const auto control = [&](double t) {
+      const double u_a = inputs.supply - d.u_m * std::cos(n * t);
+      return d.e_bias + d.u_drive * std::cos(t) + tube.permeance * u_a - tube.cutoff;
+    };
+    const double theta = angle * kPi / 180;
+    EXPECT_NEAR(tube.slope * std::pow(control(0), exponent), d.i_max, 1e-12 * d.i_max) << n;
+    EXPECT_NEAR(control(theta), 0.0, 1e-12 * d.u_drive) << n;
+    if (n != 1) continue;
+    inputs.device->permeance = 0;
+    const stage::Design plain = stage::design(inputs, angle, exponent, alpha_0, alpha_n);
+    EXPECT_NEAR(d.u_drive, plain.u_drive + 0.05 * d.u_m, 1e-12 * d.u_drive);
+    EXPECT_NEAR(d.e_bias, plain.e_bias - 0.05 * inputs.supply, 1e-12 * d.u_drive);
+  }
+}
 }  // namespace

@@ -8,9 +8,11 @@
 #include <tuple>
 
 #include "engine/grid.h"
+#include "engine/quantity.h"
 #include "engine/rows.h"
 #include "report/answer_charts.h"
 #include "report/chart.h"
+#include "report/entry_rules.h"
 #include "table/csv.h"
 #include "table/options.h"
 #include "table/plain_table.h"
@@ -45,6 +47,18 @@ std::string options(std::vector<const char*> arguments) {
     text << "in the option library's words: " << error.what();
   }
   return text.str();
+}
+
+// The help of --show lists each quantity, and its meaning in a column of its own.
+TEST(TableOptions, HelpOfShowListsEachQuantityInAColumn) {
+  std::istringstream help(entry_rules::help_of(entry_rules::kShow));
+  std::size_t listed = 0;
+  for (std::string line; std::getline(help, line);) {
+    if (!line.starts_with("  ")) continue;
+    EXPECT_EQ(line.find_first_not_of(' ', line.find(' ', 2)), 9u) << line;
+    ++listed;
+  }
+  EXPECT_EQ(listed, quantity::all().size());
 }
 
 // The limits are the dialogue's, 4.9 to 180.1 degrees and exponent 0.93 to 5.01, and at most
@@ -153,6 +167,60 @@ TEST(TableOptions, EachFormAndEachBadArgument) {
       {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "2.5"},
        "--harmonic: '2.5' is not a whole number"},
       {{"--show", "--from", "30"}, "--show: lacks its value: '--from' is an option"},
+      {{"--max-voltage", "30"}, "--max-voltage: is for --stage only"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--max-dissipation", "0"},
+       "--max-dissipation: 0 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--max-direct-current", "x"},
+       "--max-direct-current: 'x' is not a number"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--slope", "1", "--cutoff", "0",
+        "--permeance", "1"},
+       "--permeance: 1 is not at least 0 and below 1"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--permeance", "0.01"},
+       "--permeance: is part of the device's law: give --slope S --cutoff E' with it"},
+      {{"--stage", "--supply", "9", "--best", "most"},
+       "--best: 'most' is not one of power, efficiency"},
+      {{"--stage", "--supply", "9", "--best", "efficiency", "--saturation", "1"},
+       "--best: needs the output power, --power P"},
+      {{"--stage", "--supply", "9", "--best", "power", "--power", "1", "--saturation", "1"},
+       "--power: is not used by --best power"},
+      {{"--stage", "--supply", "9", "--best", "power", "--xi", "1"}, "--xi: is not used by --best"},
+      {{"--stage", "--supply", "9", "--best", "power", "--saturation", "1", "--step", "1"},
+       "--step: is not used by --best"},
+      {{"--frequency", "7"}, "--frequency: is for --network only"},
+      {{"--network", "pi", "--frequency", "7", "--q", "10"},
+       "--resistance: is needed by --network"},
+      {{"--network", "pi", "--resistance", "2000", "--q", "10"},
+       "--frequency: is needed by --network"},
+      {{"--network", "pie"}, "--network: 'pie' is not one of pi, l, l-high, pi-l, tank"},
+      {{"--network", "pi", "--resistance", "2000", "--frequency", "7"},
+       "--q: needs either the loaded Q --q Q or the coil --inductance L, one of the two"},
+      {{"--network", "l", "--resistance", "20", "--frequency", "7", "--q", "3"},
+       "--q: is not used by --network l"},
+      {{"--network", "tank", "--resistance", "20", "--frequency", "7"},
+       "--q: is needed by --network tank"},
+      {{"--network", "pi", "--resistance", "2000", "--frequency", "7", "--inductance", "5",
+        "--q-definition", "sum"},
+       "--q-definition: is not used by --inductance"},
+      {{"--network", "pi", "--resistance", "2000", "--frequency", "300", "--q", "10"},
+       "--limit: no rule of those known applies at 300 MHz: give the limit in dB"},
+      {{"--network", "pi", "--resistance", "2000", "--frequency", "50", "--q", "10", "--limit",
+        "below-30-mhz"},
+       "--limit: 'below-30-mhz' does not apply at 50 MHz"},
+      {{"--network", "pi", "--resistance", "2000", "--frequency", "5", "--q", "10", "--limit",
+        "sm329"},
+       "--power: is needed by --limit sm329"},
+      {{"--network", "pi", "--resistance", "2000", "--frequency", "5", "--q", "10", "--limit",
+        "4x"},
+       "--limit: '4x' is neither a number of dB nor one of below-30-mhz, sm329, 30-225-mhz"},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--network", "pi", "--resistance",
+        "5"},
+       "--resistance: cannot be given with --stage"},
+      {{"--network", "pi", "--optimum"}, "--network: cannot be given with --optimum"},
+      {{"--network", "pi", "--xi", "1"}, "--xi: is not used by --network"},
+      {{"--network", "pi", "--resistance", "-5"},
+       "--resistance: -5 is not a finite number above 0"},
+      {{"--stage", "--supply", "9", "--best", "power", "--saturation", "1", "--network", "pi"},
+       "--best: cannot be given with --network"},
       {{"--svg", "x", "--exponent", "1;1.5;2;2.5;3;3.5;4"},
        "--svg: 7 exponents with several harmonics cannot be told apart: draw at most 6, or one "
        "harmonic (--harmonics N) for up to 20"},
@@ -217,9 +285,12 @@ TEST(TablePlain, QuantitiesPhasesAndTheZeroMark) {
       " Коэффициенты Берга\r\n\r\n Степень функции = 1,000\r\n" + std::string(33, '-') +
           "\r\n   Угол     |α3|      φ3       g3\r\n" + std::string(33, '-') +
           "\r\n120,000  0,04594   180,0 -0,11316\r\n");
+  const View every{
+      {}, {Id::alpha, Id::gamma, Id::g1, Id::eta, Id::db, Id::cos, Id::gn, Id::etan}, true};
   for (View view :
-       {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}}) {
+       {View{}, View{{}, {}, true}, View{{}, {Id::alpha, Id::gamma}}, View{{}, {Id::db}}, every}) {
     view.harmonics = table::fitting_harmonics(view);
+    EXPECT_EQ(view.harmonics.front(), 0);
     std::istringstream lines(written<table::PlainTable>(view, {1.0}, {4.9, 180.1, 0.1}));
     for (std::string line; std::getline(lines, line);) {
       EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }),
@@ -355,8 +426,13 @@ TEST(TableChart, WhatItsWidthCanShow) {
   std::istringstream xy(after(lines(dense, "<polyline").front(), "points=\""));
   int points = 0;
   double bottom = 0.0;  // the lowest value is the lowest point, the largest y
-  for (double x, y; xy >> x && xy.ignore() && xy >> y; ++points) bottom = std::max(bottom, y);
+  double end = 0.0;     // the last point, kept however close it is to the one before
+  for (double x, y; xy >> x && xy.ignore() && xy >> y; ++points) {
+    bottom = std::max(bottom, y);
+    end = x;
+  }
   EXPECT_LE(points, 4 * 701);
+  EXPECT_NEAR(end, pixel(dense, "x", 180.1), 0.01);
   double lowest = 0.0;
   for (const berg::Result& row : rows) lowest = std::min(lowest, row.gamma(3));
   EXPECT_NEAR(bottom, pixel(dense, "y", lowest), 0.01);
@@ -383,11 +459,13 @@ TEST(TableChart, WhatItsWidthCanShow) {
   EXPECT_EQ(styles.size(), 20u);
 }
 
-// The angle axis of a narrow range is labelled in tenths, of a range of ten degrees in whole
-// degrees, each label once.
+// The angle axis of a narrow range is labelled in hundredths or tenths, of a range of ten
+// degrees in whole degrees, each label once.
 TEST(TableChart, NarrowRangesLabelledInTenths) {
-  for (const auto& [range, label] :
-       {std::pair{sweep::Range{90, 92, 0.5}, "90.2°"}, {sweep::Range{90, 100, 0.5}, "91°"}}) {
+  for (const auto& [range, label] : {std::pair{sweep::Range{90, 90.5, 0.1}, "90.05°"},
+                                     {sweep::Range{90, 91, 0.5}, "90.1°"},
+                                     {sweep::Range{90, 92, 0.5}, "90.2°"},
+                                     {sweep::Range{90, 100, 0.5}, "91°"}}) {
     const std::string svg = chart({{1}, false, range}, {1.0});
     std::set<std::string> labels;
     const auto ticks = lines(svg, "<text class=\"x-tick\"");
@@ -474,6 +552,29 @@ TEST(TableChart, SizeBoundedWhateverTheValues) {
   const std::string berg = chart({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, false, {4.9, 180.1, 0.1}},
                                  {1.0, 1.8, 2.6, 3.4, 4.2, 5.01});
   EXPECT_LT(berg.size(), 1000000u);
+}
+
+// A stage's rows beyond a limit are drawn, on a shade that reaches halfway to the rows beside
+// them: the tripler's dissipation is beyond 0.5 W from 40 to 70 degrees, at 80 it gives no
+// 0.8 W.
+TEST(TableChart, WhatLiesBeyondALimitIsShaded) {
+  const std::vector<const char*> line = {
+      "k-berg-table",      "--stage", "--supply", "12.5", "--power", "0.8", "--harmonic", "3",
+      "--saturation",      "0.5",     "--from",   "20",   "--to",    "100", "--step",     "10",
+      "--max-dissipation", "0.5"};
+  const table::Options options =
+      table::parse_command_line(static_cast<int>(line.size()), line.data()).options;
+  chart::Chart drawn(answer_charts::stage_chart(options.stage.harmonic, options.angles));
+  answer_charts::draw_stages(drawn, table::design_stages(options));
+  const std::string svg = std::move(drawn).finish();
+  const auto shades = lines(svg, "<rect class=\"shade\"");
+  ASSERT_EQ(shades.size(), 1u);
+  const double x = std::stod(after(shades[0], " x=\""));
+  EXPECT_NEAR(x, pixel(svg, "x", 35), 0.01);
+  EXPECT_NEAR(x + std::stod(after(shades[0], "width=\"")), pixel(svg, "x", 75), 0.01);
+  const auto curves = lines(svg, "<polyline class=\"curve\"");
+  ASSERT_EQ(curves.size(), 3u);
+  EXPECT_EQ(std::count(curves[0].begin(), curves[0].end(), ','), 6);  // 20 to 70 degrees
 }
 
 // Berg's a_n, exponent 1, cut off at t: int (cos x - cos t) cos nx, |x| < t, / (pi (1 - cos t)).

@@ -2,6 +2,7 @@
 // memory and the chart's file in the fake file system.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
@@ -216,8 +217,7 @@ TEST(TableRun, TheStageAndItsRefusals) {
        "--harmonic: at 90 degrees and exponent 1.000 alpha3 is not above 0: the pulse gives no "
        "harmonic 3 to design for"},
       {with({"--power", "1", "--harmonic", "3", "--from", "90", "--to", "180", "--step", "10"}),
-       "--stage: no angle from 90 to 180 works at exponent 1.000: alpha3 is not above 0 or the "
-       "power is beyond the critical regime at each"},
+       "--stage: no angle from 90 to 180 works at exponent 1.000: at each, alpha3 is not above 0"},
       {{"--stage", "--supply", "1e308", "--power", "1e308", "--saturation", "1e308"},
        "--supply: 1e+308 is too large: the stage at 5 degrees and exponent 1.000" + beyond},
       {{"--stage", "--supply", "12.5", "--power", "1e308", "--xi", "1"},
@@ -225,6 +225,21 @@ TEST(TableRun, TheStageAndItsRefusals) {
       {{"--stage", "--supply", "1e-300", "--power", "1", "--saturation", "1", "--from", "90",
         "--to", "90"},
        "--supply: 1e-300 is too small: the stage at 90 degrees and exponent 1.000" + beyond},
+      {with({"--power", "8", "--from", "75", "--to", "75", "--max-dissipation", "2"}),
+       "--max-dissipation: 2 W is less than the stage needs at 75 degrees and exponent 1.000: "
+       "6.4081 W"},
+      {{"--stage", "--supply", "12.5", "--best", "power", "--max-voltage", "20"},
+       "--best: nothing bounds the power: give --saturation, or --max-peak-current, "
+       "--max-direct-current or --max-dissipation"},
+      {{"--stage", "--supply", "12.5", "--best", "efficiency", "--power", "1", "--max-voltage",
+        "25"},
+       "--best: nothing bounds the efficiency: give --saturation, or --max-voltage below twice "
+       "the supply, 25 V"},
+      {with({"--best", "power", "--max-voltage", "12"}),
+       "--max-voltage: 12 V is not above the supply, 12.5 V: no voltage on the load keeps it"},
+      {with({"--best", "power", "--harmonic", "3", "--from", "100", "--to", "170"}),
+       "--harmonic: alpha3 is not above 0 at any angle from 100 to 170 degrees at exponent "
+       "1.000: the pulse gives no harmonic 3 to design for"},
   };
   for (const auto& [arguments, expected] : refused) {
     FakeFiles files;
@@ -250,8 +265,7 @@ TEST(TableRun, TheStageAndItsRefusals) {
   EXPECT_TRUE(tiny.output.ends_with(
       " 90.000   0.9000 441045.0 1.347e-5 4.287e-6 1.415e-5 4.147e-6   0.7069    6.270\r\n"))
       << tiny.output;
-  EXPECT_TRUE(
-      text.output.ends_with(" Пустые строки: α1 не больше 0 или критический режим не дает P1\r\n"));
+  EXPECT_TRUE(text.output.ends_with(" Пустые строки: критический режим не дает P1 при 60°\r\n"));
   const Ran csv = run(with({"--power", "8", "--from", "60", "--to", "90", "--step", "30", "--csv",
                             "--slope", "0.5", "--cutoff", "0.6"}),
                       files);
@@ -263,6 +277,134 @@ TEST(TableRun, TheStageAndItsRefusals) {
   EXPECT_EQ(csv.output.substr(0, csv.output.find("90.000")),
             "angle,exponent,harmonic,xi,u_m,i_mn,i_max,i_0,p_0,p_n,eta,p_diss,r_e,u_peak,"
             "u_drive,e_bias\r\n60.000,1.000,1,,,,,,,,,,,,,\r\n");
+}
+
+// The lines of a text, CR LF or LF ended.
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    lines.push_back(text.substr(start, end - start - (text[end - 1] == '\r' ? 1 : 0)));
+  }
+  if (text.find('\n') == std::string::npos && !text.empty()) lines.push_back(text);
+  return lines;
+}
+
+// The tripler of 12.5 V on a saturation line of 0.5 A/V from 20 to `to` degrees.
+std::vector<const char*> tripler(std::vector<const char*> more, const char* to = "80") {
+  std::vector<const char*> arguments = {"--stage", "--supply",     "12.5", "--harmonic",
+                                        "3",       "--saturation", "0.5",  "--from",
+                                        "20",      "--to",         to};
+  arguments.insert(arguments.end(), more.begin(), more.end());
+  return arguments;
+}
+
+// Each figure named as the least that would do ("--saturation: 2 W needs at least 0.5549
+// A/V") does, asked for as it is shown, and one less in its last digit does not.
+void expect_each_least_just_enough(const std::string& refusal,
+                                   const std::vector<const char*>& arguments) {
+  int figures = 0;
+  for (const std::string& line : lines_of(refusal)) {
+    const std::size_t at = line.find("needs at least ");
+    if (at == std::string::npos) continue;
+    const std::string option = line.substr(0, line.find(':'));
+    const std::string least = line.substr(at + 15, line.find(' ', at + 15) - at - 15);
+    ASSERT_EQ(least.find('e'), std::string::npos) << line;
+    const std::size_t point = least.find('.');
+    const int decimals = point == std::string::npos ? 0 : int(least.size() - point - 1);
+    const std::string less = textio::shortest_text(std::stod(least) - std::pow(10.0, -decimals));
+    for (const std::string& value : {least, less}) {
+      std::vector<const char*> changed = arguments;
+      const auto given = std::find(changed.begin(), changed.end(), option);
+      if (given == changed.end()) {
+        changed.insert(changed.end(), {option.c_str(), value.c_str()});
+      } else {
+        given[1] = value.c_str();
+      }
+      FakeFiles files;
+      EXPECT_EQ(run(changed, files).error.empty(), value == least) << line << " " << value;
+    }
+    ++figures;
+  }
+  EXPECT_GT(figures, 0) << refusal;
+}
+
+// A row beyond a limit shows its values, each beyond it marked, and CSV names them; where no
+// angle works the refusal says what the range gives at most and what would give the power, the
+// issue's tripler among them; each least figure does, one less in its last digit does not.
+TEST(TableRun, TheLimitsOfTheDeviceAndWhatWouldGiveThePower) {
+  FakeFiles files;
+  const Ran marked = run(tripler({"--power", "0.8", "--step", "10", "--max-dissipation", "0.5",
+                                  "--max-peak-current", "1.5"},
+                                 "100"),
+                         files);
+  EXPECT_NE(marked.output.find(" Допустимые: Pрас ≤ 0.5 Вт, Iмакс ≤ 1.5 А\r\n"), std::string::npos);
+  // Beyond both ratings at 70 degrees, beyond the dissipation alone from 40 on.
+  for (const auto& [row, marks] : {std::pair{" 70.000", 2}, {" 40.000", 1}, {" 30.000", 0}}) {
+    const std::size_t at = marked.output.find(std::string("\r\n") + row) + 2;
+    const std::string line = marked.output.substr(at, marked.output.find('\r', at) - at);
+    EXPECT_EQ(count(line, "*"), marks) << line;
+    EXPECT_EQ(count(line, "."), 9) << line;  // every value shown
+  }
+  EXPECT_TRUE(marked.output.ends_with(
+      " Пустые строки: α3 не больше 0 при 90–100°; критический режим не дает P3 при 80°\r\n"
+      " * — больше допустимого: Pрас при 40–70°; Iмакс при 70°\r\n"))
+      << marked.output;
+  const Ran csv =
+      run(tripler({"--power", "0.8", "--step", "50", "--max-dissipation", "0.5", "--csv"}, "70"),
+          files);
+  const std::vector<std::string> lines = lines_of(csv.output);
+  ASSERT_EQ(lines.size(), 3U) << csv.output;
+  EXPECT_TRUE(lines[0].ends_with(",u_peak,broken"));
+  EXPECT_TRUE(lines[1].ends_with(",")) << lines[1];
+  EXPECT_TRUE(lines[2].ends_with(",p_diss")) << lines[2];
+  const Ran two_watts = run(tripler({"--power", "2"}), files);
+  EXPECT_EQ(two_watts.error,
+            "--stage: no angle from 20 to 80 works at exponent 1.000: at each, the critical regime "
+            "gives less than 2 W\n"
+            "--power: at most 1.8021 W from 20 to 80 degrees at exponent 1.000, at 39.86 degrees, "
+            "held by the saturation line\n"
+            "--saturation: 2 W needs at least 0.5549 A/V\n"
+            "--supply: 2 W needs at least 13.169 V");
+  expect_each_least_just_enough(two_watts.error, tripler({"--best", "efficiency", "--power", "2"}));
+  const std::vector<const char*> rated = tripler({"--power", "0.8", "--max-dissipation", "0.2"});
+  const Ran too_low = run(rated, files);
+  EXPECT_NE(too_low.error.find("\n--max-dissipation: 0.8 W needs at least 0.3058 W"),
+            std::string::npos)
+      << too_low.error;
+  expect_each_least_just_enough(too_low.error, rated);
+  const Ran best_too_low = run(tripler({"--best", "efficiency", "--power", "1.2",
+                                        "--max-dissipation", "0.5", "--max-voltage", "30"}),
+                               files);
+  expect_each_least_just_enough(
+      best_too_low.error, tripler({"--best", "efficiency", "--power", "1.2", "--max-dissipation",
+                                   "0.5", "--max-voltage", "30"}));
+}
+
+// The best regime: per exponent the stage's tables with the one row of its best angle, the
+// power it gives and what holds it; in CSV one line per exponent, with what binds.
+TEST(TableRun, TheBestRegimeOfEachExponent) {
+  FakeFiles files;
+  const Ran text =
+      run(tripler({"--best", "power", "--exponent", "1;1.5", "--max-dissipation", "0.5", "--slope",
+                   "0.05", "--cutoff", "0.6", "--permeance", "0.01"}),
+          files);
+  EXPECT_TRUE(text.output.starts_with(
+      " Каскад умножителя частоты на 3\r\n"
+      " E = 12.5 В, Sкр = 0.5 А/В; наибольшая P3, углы от 20 до 80°\r\n"
+      " Прибор i = S (uс + D uа - E')^p: S = 0.05 А/В^p, E' = 0.6 В, D = 0.01\r\n"
+      " Допустимые: Pрас ≤ 0.5 Вт\r\n"))
+      << text.output;
+  EXPECT_EQ(count(text.output, "Степень функции"), 2);
+  EXPECT_EQ(count(text.output, "; предел: Pрас ≤ 0.5 Вт, линия критического режима\r\n"), 2);
+  EXPECT_EQ(count(text.output, "\r\n Наибольшая P3 = "), 2);
+  expect_rows_as_wide_as_rules(text.output);
+  const Ran csv =
+      run(tripler({"--best", "efficiency", "--power", "1", "--max-voltage", "16", "--csv"}), files);
+  const std::vector<std::string> lines = lines_of(csv.output);
+  ASSERT_EQ(lines.size(), 2U) << csv.output;
+  EXPECT_TRUE(lines[0].ends_with(",r_e,u_peak,binding"));
+  EXPECT_TRUE(lines[1].ends_with(",16,u_peak")) << lines[1];
 }
 
 }  // namespace

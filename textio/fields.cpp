@@ -105,7 +105,53 @@ std::string significant_text(double value) {
   return fixed_form(value);
 }
 
+// The significant digits of `magnitude` rounded to `precision` + 1 of them, and the power of
+// ten of the first.
+struct Digits {
+  std::string digits;
+  int power;
+};
+Digits scientific_digits(double magnitude, int precision) {
+  std::array<char, 32> text;
+  const auto written = std::to_chars(text.data(), text.data() + text.size(), magnitude,
+                                     std::chars_format::scientific, precision);
+  const std::string_view all(text.data(), written.ptr);
+  const std::size_t e = all.find('e');
+  Digits out{std::string(all.substr(0, 1)).append(all.substr(2, e - 2)), 0};
+  const std::size_t power_start = all[e + 1] == '+' ? e + 2 : e + 1;
+  std::from_chars(all.data() + power_start, written.ptr, out.power);
+  return out;
+}
+
 }  // namespace
+
+std::string digits_in_units(double value, int unit_power) {
+  if (value == 0.0 || !std::isfinite(value)) return shortest_text(value);
+  std::string text = std::signbit(value) ? "-" : "";
+  Digits rounded = scientific_digits(std::fabs(value), 3);
+  const int power = rounded.power - unit_power;
+  if (power < -3 || power >= 6) {
+    return text.append(rounded.digits.substr(0, 1))
+        .append(".")
+        .append(rounded.digits.substr(1))
+        .append("e")
+        .append(std::to_string(power));
+  }
+  // Four digits, or as many more as reach the units; a rounding up to the next power of ten
+  // can ask for one more.
+  int before = rounded.power - unit_power + 1;
+  while (before > static_cast<int>(rounded.digits.size())) {
+    rounded = scientific_digits(std::fabs(value), before - 1);
+    before = rounded.power - unit_power + 1;
+  }
+  if (before <= 0) {
+    return text.append("0.").append(static_cast<std::size_t>(-before), '0').append(rounded.digits);
+  }
+  text.append(rounded.digits.substr(0, static_cast<std::size_t>(before)));
+  if (before < static_cast<int>(rounded.digits.size()))
+    text.append(".").append(rounded.digits.substr(static_cast<std::size_t>(before)));
+  return text;
+}
 
 std::string blanks(int count) {
   return std::string(static_cast<std::size_t>(std::max(count, 0)), ' ');

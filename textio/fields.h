@@ -47,6 +47,14 @@ std::string trimmed_field(double value, Edit edit);
 // values never run together.
 std::string significant_field(double value, int width);
 
+// A value shown in units of 10^`unit_power` (-12 for picofarads, 0 for volts) with four
+// significant digits at least and every whole unit: "102.1", "5.570", "0.5123", "12346";
+// "-" before a negative one; below a thousandth of the unit and from a million up with four
+// digits and a power of ten, "4.287e-6", so that the text stays short. The digits are those
+// of the value's exact binary value rounded once, ties to even, as fixed_field rounds; only
+// zero is "0".
+std::string digits_in_units(double value, int unit_power);
+
 // `count` blanks; none where `count` is below 1.
 std::string blanks(int count);
 

@@ -101,6 +101,14 @@ std::string stage_design(Entries& entries);
 // table_csv gives a table's.
 std::string stage_csv(Entries& entries);
 
+// With "network" the stage view's answer is the stage with its output network, as
+// k-berg-table --stage --network writes it; its CSV likewise. The network view's: the network
+// alone, from "network", "resistance", "frequency" and the network's other entries, "power"
+// and "harmonic", the range and the exponents, as k-berg-table --network writes it. Each
+// answer's picture comes with "chart_alt", the words for it.
+std::string network_design(Entries& entries);
+std::string network_csv(Entries& entries);
+
 // The quantities a table can show, for the page's choice: [{"name", "label"}...].
 std::string quantities();
 

@@ -39,7 +39,9 @@ enum class Kind {
   stage,
   stage_csv,
   table_chart,
-  form
+  form,
+  network,
+  network_csv
 };
 
 // Answers the request in the buffer; the answer stays until the next one.
@@ -79,6 +81,12 @@ extern "C" [[clang::export_name("answer")]] const char* answer_request(int kind)
       break;
     case Kind::form:
       answer = web::form(entries);
+      break;
+    case Kind::network:
+      answer = web::network_design(entries);
+      break;
+    case Kind::network_csv:
+      answer = web::network_csv(entries);
       break;
   }
   return answer.data();

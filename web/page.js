@@ -19,6 +19,7 @@ const views = {
   g1: {kind: 2, named: 'angle-for-g1', chartAlt: `${bergChart}, углы для g1 отмечены`},
   stage: {kind: 6, named: 'stage', flag: true, csvKind: 7,
     chartAlt: 'Диаграмма: КПД η, Pрас / Pn и Iмакс каскада по углу отсечки θ'},
+  network: {kind: 10, named: 'network', csvKind: 11, chartAlt: 'Выходная цепь'},
 };
 const quantitiesKind = 5;
 const tableChartKind = 8;
@@ -150,7 +151,8 @@ function askTableChart(pairs, values) {
 }
 
 const section = view => document.getElementById(view);
-const textInputs = form => form.querySelectorAll('input:not([type=checkbox])');
+// The entries that hold a text, or a choice of one.
+const textInputs = form => form.querySelectorAll('input:not([type=checkbox]), select');
 const boxes = form => [...form.querySelectorAll('input[name=show]')];
 const flags = form => [...form.querySelectorAll('input[type=checkbox]:not([name=show])')];
 
@@ -338,14 +340,15 @@ const note = text => html('p', {class: 'note'}, text);
 // blob: URL, so that nothing of it is parsed into the page, and it runs no script and loads
 // nothing; in a block that scrolls sideways, as a wide table does, where the screen is too
 // narrow for its text to stay readable. The URL of the chart it replaces in `area` is let go.
-// Where the chart has too many curves to tell apart, the note that says so.
+// Where the chart has too many curves to tell apart, the note that says so; nothing where the
+// answer draws none, as the best regime.
 function picture(area, reply, alt) {
   if (area.chartUrl) URL.revokeObjectURL(area.chartUrl);
   area.chartUrl = undefined;
-  if (reply.chart === undefined) return note(reply.chart_note);
+  if (reply.chart === undefined) return reply.chart_note === undefined ? [] : [note(reply.chart_note)];
   area.chartUrl = URL.createObjectURL(new Blob([reply.chart], {type: 'image/svg+xml'}));
-  return html('div', {class: 'chart-block', tabindex: '0', role: 'region', 'aria-label': alt},
-    html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660}));
+  return [html('div', {class: 'chart-block', tabindex: '0', role: 'region', 'aria-label': alt},
+    html('img', {class: 'chart', src: area.chartUrl, alt, width: 1000, height: 660}))];
 }
 
 // The view's CSV in both forms, asked for when a button is pressed.
@@ -359,14 +362,15 @@ function downloads(view) {
     button('Скачать CSV с запятой (;)', true));
 }
 
-// Every answer as the module builds it: its title lines, the chart of a view that draws one,
-// the downloads of a view that has them, then each table.
+// Every answer as the module builds it: its title lines, the chart of a view that draws one
+// (named as the module names it, where it does: a stage's with its network), the downloads of
+// a view that has them, then each table.
 function show(view, area, reply) {
   const labels = [reply.titles.at(-1) ?? ''];
   for (const {caption} of reply.tables) labels.push(caption || labels.at(-1));
   const {chartAlt, csvKind} = views[view];
   area.replaceChildren(...reply.titles.map(line => html('p', {class: 'title'}, line)),
-    ...(chartAlt === undefined ? [] : [picture(area, reply, chartAlt)]),
+    ...(chartAlt === undefined ? [] : picture(area, reply, reply.chart_alt ?? chartAlt)),
     ...(csvKind === undefined ? [] : [downloads(view)]),
     ...reply.tables.map((each, t) => table(each, labels[t + 1])));
 }
@@ -379,9 +383,9 @@ function formOf(view) {
 }
 
 // Names each entry, each flag and the quantities to show, and shows what an entry stands for
-// when empty, as the module describes it; an entry marked to start with that text starts with it. Gives each entry a place for its
-// refusal, tied to it and read out by screen readers when it changes (the answer itself is not
-// read out at each keystroke).
+// when empty, as the module describes it; an entry marked to start with that text starts with
+// it. Gives each entry a place for its refusal, tied to it and read out by screen readers when
+// it changes (the answer itself is not read out at each keystroke).
 function prepare(view) {
   const form = section(view).querySelector('form');
   const described = formOf(view);

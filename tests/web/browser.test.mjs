@@ -122,7 +122,8 @@ async function enter(page, view, entries) {
     const entry = `#${view}-${name}`;
     if (await page.inputValue(entry) === text) continue;
     const before = await page.evaluate(() => performance.getEntriesByName('answer')[0].startTime);
-    await page.fill(entry, text);
+    const choice = await page.$eval(entry, element => element.tagName === 'SELECT');
+    await (choice ? page.selectOption(entry, text) : page.fill(entry, text));
     await page.waitForFunction(
       time => performance.getEntriesByName('answer')[0]?.startTime > time, before);
   }
@@ -242,7 +243,8 @@ const refusals = [
   ['stage', { harmonic: '2', from: '180', to: '180' }, 'harmonic',
     'Гармоника n: α2 не больше 0 при θ = 180° и степени функции 1.000: гармоники 2 нет'],
   ['stage', { power: '1000' }, 'from', 'Начальный угол: ни при одном угле от 5 до 180° при ' +
-    'степени функции 1.000 каскад не получается: α1 не больше 0 или критический режим не дает P1'],
+    'степени функции 1.000 каскад не получается: при каждом угле критический режим дает меньше ' +
+    '1000 Вт'],
   ['stage', { slope: '1', cutoff: '1e-400' }, 'cutoff', `E': «1e-400» — ${beyond}`],
   ['stage', { supply: '1e308', power: '1e308', saturation: '1e308' }, 'supply',
     stageBeyond('E', '1e+308', 'велико', 5)],
@@ -250,6 +252,22 @@ const refusals = [
     stageBeyond('P', '1e+308', 'велико', 5)],
   ['stage', { supply: '1e-300', from: '90', to: '90' }, 'supply',
     stageBeyond('E', '1e-300', 'мало', 90)],
+  ['stage', { 'max-voltage': '0' }, 'max-voltage', 'Uмакс доп: 0 — нужно число больше 0'],
+  ['stage', { permeance: '1', slope: '1', cutoff: '0' }, 'permeance',
+    'D: 1 — нужно число не меньше 0 и меньше 1'],
+  ['stage', { best: 'power' }, 'power', 'P: --best power этого не использует'],
+  ['stage', { power: '2', harmonic: '3', saturation: '0.5', from: '20', to: '80' }, 'saturation',
+    'Sкр: для 2 Вт нужно не меньше 0.5549 А/В'],
+  ['stage', { power: '8', from: '75', to: '75', 'max-dissipation': '2' }, 'max-dissipation',
+    'Pрас доп: 2 Вт — меньше, чем нужно каскаду при θ = 75° и степени функции 1.000: 6.4081 Вт'],
+  ['stage', { frequency: '7' }, 'frequency', 'f: только для выходной цепи (--network)'],
+  ['network', { q: '6' }, 'q', 'Q: 6 — мало: pi с 2000 Ом на 50 Ом требует Q больше 6.245'],
+  ['network', { q: '', inductance: '8' }, 'inductance', 'L: 8 мкГн не согласует 2000 Ом с 50 Ом ' +
+    'на 7 МГц — подойдет катушка больше 0 и не больше 7.1898 мкГн'],
+  ['network', { network: 'pie' }, 'network',
+    'Цепь: «pie» — не одно из: pi, l, l-high, pi-l, tank'],
+  ['network', { frequency: '300' }, 'limit',
+    'Норма: на 300 МГц ни одно правило не действует — задайте норму в дБ'],
 ];
 
 test('every refusal says what is wrong beside its entry, and no answer is shown', { skip },
@@ -277,6 +295,25 @@ function nativeRows(...options) {
 // is its angle alone.
 const stageRows = tables => tables.flatMap(table => table.rows.map(row => row.filter(Boolean)));
 
+// The tables of k-berg-table's plain text, each as its rows and the notes under it, every run
+// of blanks one: a table is its rule, headings and rule, its rows, then its notes (text records,
+// one blank and a word) up to an empty line.
+function nativeTables(...options) {
+  const lines = native(...options).split('\r\n');
+  const tables = [];
+  for (let i = 0; i + 2 < lines.length; ++i) {
+    if (!/^-+$/.test(lines[i]) || !/^-+$/.test(lines[i + 2])) continue;
+    const table = { rows: [], notes: [] };
+    for (i += 3; i < lines.length && lines[i] !== ''; ++i) {
+      (/^ [^\s\d-]/.test(lines[i]) ? table.notes : table.rows).push(lines[i].trim().split(/ +/).join(' '));
+    }
+    tables.push(table);
+  }
+  return tables;
+}
+const asTables = tables => tables.map(({ rows, notes }) =>
+  ({ rows: rows.map(row => row.filter(Boolean).join(' ')), notes }));
+
 // Each kind of link, and k-berg-table's answer to it as the page shows it.
 const links = [
   ['#angle=90&exponent=1', asCsv.calculation,
@@ -287,6 +324,10 @@ const links = [
   ['#angle-for-g1=1.8&xi=0.95', asCsv.g1, url => nativeCsv(...optionsOf(url))],
   ['#stage&supply=12.5&power=8&saturation=1&from=90&to=90', stageRows,
     url => nativeRows(...optionsOf(url))],
+  ['#stage&supply=12.5&harmonic=3&saturation=0.5&max-dissipation=0.5&best=power&from=20&to=80',
+    stageRows, url => nativeRows(...optionsOf(url))],
+  ['#network=pi&resistance=2000&frequency=7&q=12&from=90&to=90', asTables,
+    url => nativeTables(...optionsOf(url))],
 ];
 
 test('a link shows its answer without a keystroke, and typing makes the link', { skip },
@@ -313,7 +354,9 @@ test('a link shows its answer without a keystroke, and typing makes the link', {
     // Each view's chart is k-berg-table's, byte for byte: γ1 where γ is shown without α.
     for (const link of ['#from=30&to=120&step=15&harmonics=1&show=gamma',
       '#optimum&exponent=1;2&harmonics=1-3', '#angle-for-g1=1.8&exponent=1;2&to=120',
-      '#stage&supply=12.5&power=8&saturation=1']) {
+      '#stage&supply=12.5&power=8&saturation=1',
+      '#network=pi-l&resistance=2000&frequency=7&q=12&from=90&to=90&exponent=1;2',
+      '#stage&supply=2500&power=1000&xi=0.9&network=pi&frequency=7&q=12&step=1']) {
       const charted = await open(link, { init: keepBlobs });
       assert.equal(await chartShown(charted), native(...optionsOf(charted.url()), '--svg', '-'),
         link);
@@ -357,12 +400,20 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
     // Microamperes and microvolts, as powers of ten.
     { supply: '3,3', power: '0.00001', xi: '0.9', saturation: '', harmonic: '1', slope: '1',
       cutoff: '0', from: '85', to: '95', step: '5', exponent: '1' },
+    // A tripler beyond its limits at some angles; then its best regimes, with a tube's drive.
+    { supply: '12.5', power: '0.8', xi: '', saturation: '0.5', harmonic: '3', slope: '',
+      cutoff: '', from: '20', to: '100', step: '2.5', 'max-dissipation': '0.5',
+      'max-peak-current': '1,5' },
+    { best: 'efficiency', step: '', power: '0.9', slope: '0.05', cutoff: '0.6', permeance: '0.01',
+      exponent: '1;1.5', 'max-peak-current': '', 'max-voltage': '24' },
+    { best: 'power', power: '' },
   ]) {
     await enter(page, 'stage', entries);
     const options = optionsOf(page.url());
     const tables = await shown(page);
     assert.deepEqual(stageRows(tables), nativeRows(...options), options.join(' '));
-    const notes = native(...options).split('\r\n').filter(line => /Пустые строки/.test(line));
+    const notes = native(...options).split('\r\n')
+      .filter(line => /^ (Пустые строки|\* — |Наибольш)/.test(line));
     assert.deepEqual(tables.flatMap(table => table.notes), notes.map(line => line.trim()));
     const lines = await page.$$eval('#stage .title', all => all.map(line => line.textContent));
     assert.deepEqual(lines, native(...options).split('\r\n').slice(0, lines.length)
@@ -371,6 +422,31 @@ test('a stage and its CSV are k-berg-table\'s for the entries typed', { skip }, 
     assert.equal(await downloaded(page, true), native('--csv', '--decimal-comma', ...options));
   }
   await page.close();
+});
+
+test('a network after a stage, or alone, and its CSV are k-berg-table\'s', { skip }, async () => {
+  for (const [view, entries] of [
+    ['stage', { supply: '2500', power: '1000', saturation: '', xi: '0,9', network: 'pi',
+      frequency: '7', q: '12', 'coil-q': '200', 'output-capacitance': '10', from: '90', to: '90',
+      exponent: '1;2' }],
+    ['stage', { supply: '12.5', power: '8', xi: '', saturation: '1', network: 'l', frequency: '14',
+      load: '5', from: '60', to: '150', step: '15' }],
+    ['network', { network: 'tank', resistance: '4050', frequency: '28', q: '15', rho: '300',
+      harmonic: '2', power: '100', limit: 'sm329', from: '60', to: '60' }],
+    ['network', { network: 'pi-l', resistance: '12,5', frequency: '144', q: '8', 'coil-q': '150',
+      harmonic: '3', limit: '60', from: '40', to: '120', step: '20', exponent: '1;1.5' }],
+  ]) {
+    const page = await open(`#${view}`);
+    await enter(page, view, entries);
+    const options = optionsOf(page.url());
+    assert.deepEqual(asTables(await shown(page)), nativeTables(...options), options.join(' '));
+    const titles = await page.$$eval(`#${view} .title`, all => all.map(line => line.textContent));
+    assert.deepEqual(titles, native(...options).split('\r\n').slice(0, titles.length)
+      .map(line => line.trim()));
+    assert.equal(await downloaded(page, false), native('--csv', ...options));
+    assert.equal(await downloaded(page, true), native('--csv', '--decimal-comma', ...options));
+    await page.close();
+  }
 });
 
 // The page's worker, made to fail when the test sets `workerFault`: it is sent what it cannot
@@ -490,7 +566,9 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
       for (const colorScheme of ['light', 'dark']) {
         for (const [view, fragment] of [['calculation', '#angle=90&exponent=1'],
           ['table', '#from=5&to=180&step=5&exponent=1;2&harmonics=0-3&show=alpha,g1'],
-          ['stage', '#stage&supply=12.5&power=8&saturation=1&slope=0.05&cutoff=0.6&step=15']]) {
+          ['stage', '#stage&supply=12.5&power=8&saturation=1&slope=0.05&cutoff=0.6&step=15'],
+          ['network', '#network=pi&resistance=2000&frequency=7&q=12&coil-q=200&power=100&' +
+            'from=90&to=90']]) {
           const page = await open(fragment, { width, colorScheme });
           assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth),
             `${device} ${view}: the page scrolls sideways`);
@@ -505,7 +583,7 @@ test('the page fits a phone and a desktop, light and dark, and shows where focus
     // for its view; the table's first angle starts with its default.
     const fields = await page.evaluate(() => Object.keys(views).flatMap(view =>
       [...textInputs(section(view))].map(input => [input.id, formOf(view).get(input.name),
-        { name: input.name, label: input.labels[0].textContent.trim(),
+        { name: input.name, label: input.labels[0].firstChild.textContent.trim(),
           placeholder: input.placeholder, inputmode: input.inputMode }])));
     for (const [id, described, field] of fields) assert.deepEqual(field, described, id);
     // The quantities' legend and the flag are named as the module describes them too.
