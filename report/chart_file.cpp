@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/signals.h"
+#include "textio/messages.h"
 
 namespace chart_file {
 
@@ -20,7 +21,7 @@ constexpr std::size_t kSvgStart = 4096;
 constexpr std::string_view kXmlBlanks = " \t\r\n";
 constexpr std::string_view kSvgNamespace = "http://www.w3.org/2000/svg";
 constexpr std::string_view kBlockDevice =
-    "it is a block device, whose file system or disk the chart would overwrite";
+    messages::N_("it is a block device, whose file system or disk the chart would overwrite");
 
 std::string_view without_blanks(std::string_view text) {
   return text.substr(std::min(text.find_first_not_of(kXmlBlanks), text.size()));
@@ -67,8 +68,9 @@ bool declares_svg(std::string_view attributes, std::string_view name) {
 }
 
 // No target: `error` names the path and the reason.
-std::nullopt_t refuse(const std::string& path, const std::string& reason, std::string* error) {
-  *error = "cannot write the chart to '" + path + "': " + reason;
+std::nullopt_t refuse(const std::string& path, std::string_view reason, std::string* error) {
+  *error = messages::filled(messages::translated("cannot write the chart to '{0}': {1}"),
+                            {path, std::string(reason)});
   return std::nullopt;
 }
 
@@ -166,10 +168,11 @@ bool write_in_place(platform::FileSystem& files, const std::string& path,
   std::string restore_error;
   if (file->write_at(0, old, &restore_error) && file->cut_to(old.size(), &restore_error) &&
       file->sync(&restore_error)) {
-    *error += "; the old chart was written back";
+    *error += messages::translated("; the old chart was written back");
   } else {
-    *error += "; the old chart could not be written back (" + restore_error +
-              "): the file holds a part of the new one";
+    *error += messages::filled(messages::translated("; the old chart could not be written back "
+                                                    "({0}): the file holds a part of the new one"),
+                               {restore_error});
   }
   return false;
 }
@@ -212,14 +215,16 @@ std::optional<ChartTarget> check_chart_target(platform::FileSystem& files, const
   if (!files.look_at(path, &facts, &reason)) return refuse(path, reason, error);
   switch (facts.kind) {
     case Kind::folder:
-      return refuse(path, "it is a folder", error);
+      return refuse(path, messages::translated("it is a folder"), error);
     case Kind::block_device:
-      return refuse(path, std::string(kBlockDevice), error);
+      return refuse(path, messages::translated(kBlockDevice), error);
     case Kind::device:
       return target;
     case Kind::fifo:
       target.fifo = files.open_in_place(path, &reason);
-      if (target.fifo == nullptr) return refuse(path, "it is a FIFO that no program reads", error);
+      if (target.fifo == nullptr) {
+        return refuse(path, messages::translated("it is a FIFO that no program reads"), error);
+      }
       return target;
     case Kind::absent:
     case Kind::regular:
@@ -231,12 +236,16 @@ std::optional<ChartTarget> check_chart_target(platform::FileSystem& files, const
   if (facts.size > 0 && !files.read_start(path, kSvgStart, &start, &found, &reason))
     return refuse(path, reason, error);
   if (found && !is_svg_document(start)) {
-    return refuse(path, "it holds something other than an SVG document, which is kept", error);
+    return refuse(
+        path, messages::translated("it holds something other than an SVG document, which is kept"),
+        error);
   }
   const bool in_place = facts.kind == Kind::regular && !replaced_whole(facts);
   if (in_place || may_make_temporary(files, facts.target, &reason)) return target;
-  return refuse(
-      path, "no file can be made in '" + platform::folder_of(facts.target) + "': " + reason, error);
+  return refuse(path,
+                messages::filled(messages::translated("no file can be made in '{0}': {1}"),
+                                 {platform::folder_of(facts.target), reason}),
+                error);
 }
 
 bool write_chart(platform::FileSystem& files, const ChartTarget& target, std::string_view bytes,
@@ -248,14 +257,15 @@ bool write_chart(platform::FileSystem& files, const ChartTarget& target, std::st
 bool replace_file(platform::FileSystem& files, const std::string& path, std::string_view bytes,
                   std::string* error) {
   if (files.is_standard_output(path)) {
-    *error = "it is standard output, which gets the chart after what was written there";
+    *error = messages::translated(
+        "it is standard output, which gets the chart after what was written there");
     return false;
   }
   platform::FileFacts facts;
   if (!files.look_at(path, &facts, error)) return false;
   if (facts.kind == Kind::absent) return write_new(files, facts, false, bytes, error);
   if (facts.kind == Kind::block_device) {
-    *error = kBlockDevice;
+    *error = messages::translated(kBlockDevice);
     return false;
   }
   if (facts.kind == Kind::regular && !facts.may_write) {

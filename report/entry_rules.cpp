@@ -33,8 +33,8 @@ std::string quantities_help() {
   std::string help;
   for (const quantity::Description& quantity : quantity::all()) {
     const std::string name = quantity.name;
-    help +=
-        "  " + name + std::string(7 - name.size(), ' ') + headings::meaning_of(quantity.id) + "\n";
+    help.append("  ").append(name).append(7 - name.size(), ' ');
+    help.append(messages::translated(headings::meaning_of(quantity.id))).append("\n");
   }
   return help;
 }
@@ -253,7 +253,7 @@ const Description* named(std::string_view name) {
 }
 
 std::string help_of(const Description& entry) {
-  std::string help(entry.help);
+  std::string help(messages::translated(entry.help));
   replace(help, "{lowest}", textio::shortest_text(entry.lowest));
   replace(help, "{highest}", textio::shortest_text(entry.highest));
   replace(help, "{default}", std::string(entry.absent));
@@ -373,20 +373,17 @@ Read<regime::Goal> read_goal(std::string_view typed) {
 
 Refusal from_above_to(const sweep::Range& range) {
   return refusal(kFrom, Kind::from_above_to,
-                 {textio::shortest_text(range.from), textio::shortest_text(range.to),
-                  textio::parameter_text(range.from), textio::parameter_text(range.to)});
+                 {textio::shortest_text(range.from), textio::shortest_text(range.to)});
 }
 
-Refusal step_too_small(const sweep::Range& range, std::string_view typed_step, double repeated) {
+Refusal step_too_small(const sweep::Range& range, double repeated) {
   return refusal(kStep, Kind::step_too_small,
-                 {std::string(typed_step), textio::shortest_text(range.step),
-                  textio::shortest_text(repeated)});
+                 {textio::shortest_text(range.step), textio::shortest_text(repeated)});
 }
 
-Refusal too_many_rows(const sweep::Range& range, std::string_view typed_step, std::int64_t most) {
-  return refusal(
-      kStep, Kind::too_many_rows,
-      {std::string(typed_step), textio::shortest_text(range.step), std::to_string(most)});
+Refusal too_many_rows(const sweep::Range& range, std::int64_t most) {
+  return refusal(kStep, Kind::too_many_rows,
+                 {textio::shortest_text(range.step), std::to_string(most)});
 }
 
 Refusal g1_out_of_reach(double g1, double exponent) {
@@ -396,9 +393,9 @@ Refusal g1_out_of_reach(double g1, double exponent) {
   };
   return refusal(
       kAngleForG1, Kind::g1_out_of_reach,
-      {textio::shortest_text(g1), coefficient(g1), textio::parameter_text(exponent),
-       coefficient(reach.lowest), coefficient(reach.highest),
-       textio::shortest_text(berg::kLowestAngle), textio::shortest_text(berg::kHighestAngle)});
+      {textio::shortest_text(g1), textio::parameter_text(exponent), coefficient(reach.lowest),
+       coefficient(reach.highest), textio::shortest_text(berg::kLowestAngle),
+       textio::shortest_text(berg::kHighestAngle)});
 }
 
 }  // namespace entry_rules

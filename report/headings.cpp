@@ -1,6 +1,9 @@
 #include "report/headings.h"
 
 #include <array>
+#include <string_view>
+
+#include "textio/messages.h"
 
 namespace headings {
 
@@ -9,20 +12,20 @@ namespace {
 struct Words {
   const char* heading;  // the harmonic's number follows, then `unit`
   const char* unit;
-  const char* column;  // in CSV; the harmonic's number follows
-  const char* meaning;
+  const char* column;        // in CSV; the harmonic's number follows
+  std::string_view meaning;  // in --help
 };
 
 // In the order of quantity::Id.
 constexpr std::array<Words, 8> kWords = {{
-    {"α", "", "alpha", "αn with its sign (the default)"},
-    {"γ", "", "gamma", "γn = αn (1 - cos θ)^p"},
-    {"g1", "", "g1", "α1/α0"},
-    {"η", "", "eta", "the efficiency η = ξ g1 / 2"},
-    {"α", ", дБ", "db", "αn against α1 in dB, n >= 2"},
-    {"cos θ", "", "cos_theta", "cos θ"},
-    {"g", "", "g", "gn = αn/α0, n >= 1"},
-    {"η", "", "eta", "ηn = ξ gn / 2, n >= 1"},
+    {"α", "", "alpha", messages::N_("αn with its sign (the default)")},
+    {"γ", "", "gamma", messages::N_("γn = αn (1 - cos θ)^p")},
+    {"g1", "", "g1", messages::N_("α1/α0")},
+    {"η", "", "eta", messages::N_("the efficiency η = ξ g1 / 2")},
+    {"α", ", дБ", "db", messages::N_("αn against α1 in dB, n >= 2")},
+    {"cos θ", "", "cos_theta", messages::N_("cos θ")},
+    {"g", "", "g", messages::N_("gn = αn/α0, n >= 1")},
+    {"η", "", "eta", messages::N_("ηn = ξ gn / 2, n >= 1")},
 }};
 
 const Words& words_of(quantity::Id id) { return kWords[static_cast<std::size_t>(id)]; }
@@ -49,6 +52,6 @@ std::string label_of(quantity::Id id) {
   return std::string(words.heading) + (of_harmonics ? "n" : "") + words.unit;
 }
 
-std::string meaning_of(quantity::Id id) { return words_of(id).meaning; }
+std::string meaning_of(quantity::Id id) { return std::string(words_of(id).meaning); }
 
 }  // namespace headings

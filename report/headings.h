@@ -14,7 +14,7 @@ std::string heading_of(const quantity::Column& column);
 std::string csv_name_of(const quantity::Column& column);
 // "αn", "g1": the quantity for any harmonic.
 std::string label_of(quantity::Id id);
-// What the quantity is, in one line.
+// What the quantity is, in one line of English, which is marked for translation.
 std::string meaning_of(quantity::Id id);
 
 }  // namespace headings

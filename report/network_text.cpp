@@ -386,8 +386,8 @@ void range_table(answer::Renderer& out, const entry_rules::NetworkEntries& entri
     out.note("Пустые строки: α" + std::to_string(chain.wanted) + " не больше 0");
   }
   if (without_network) {
-    out.note("Без цепи: " +
-             refusals::worded(refusal_of(entries, *without_network), refusals::Language::russian));
+    out.note("Без цепи: " + refusals::worded(refusal_of(entries, *without_network),
+                                             refusals::Naming::label, messages::Language::russian));
   }
 }
 

@@ -1,17 +1,19 @@
-// Why an entry was refused, as a value that both front ends make alike, and its words in the
-// language of the one that shows it: English for k-berg-table, Russian for the page.
+// Why an entry was refused, as a value that both front ends make alike, and its words: the
+// same sentence on both, English or its translation, after the entry named as each front end
+// names it.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "textio/messages.h"
+
 namespace refusals {
 
-// The kind of fault, and the values each kind carries, in this order. A number that the two
-// languages write differently comes in each form: "shortest" is the shortest text that reads
-// back as the value, "typed" the text as the user typed it.
+// The kind of fault, and the values each kind carries, in this order: "shortest" is the
+// shortest text that reads back as a value, "typed" the text as the user typed it.
 enum class Kind {
-  unknown_name,            // {name}
+  unknown_name,            // {}
   missing_value,           // {the option that stands where the value should}
   not_a_number,            // {typed}: no number, or nothing typed
   beyond_doubles,          // {typed}
@@ -20,19 +22,19 @@ enum class Kind {
   not_harmonics,           // {typed item}
   not_one_of,              // {typed item, the names known, joined by ", "}
   too_many_values,         // {most}
-  from_above_to,           // {shortest from, shortest to, from as an angle, to as an angle}
-  too_many_rows,           // {typed step, shortest step, most rows}
+  from_above_to,           // {shortest from, shortest to}
+  too_many_rows,           // {shortest step, most rows}
   too_many_exponent_rows,  // {exponents, angles, most rows}
-  step_too_small,          // {typed step, shortest step, the angle near which two are equal}
+  step_too_small,          // {shortest step, the angle near which two are equal}
   one_of_two,              // {}: xi or the critical regime's slope, not both, not neither
   half_a_law,              // {}: the device's slope without its cut-off, or the other way round
   too_large_for_stage,     // {shortest value, angle, exponent}: the stage's values overflow
   too_small_for_stage,     // {shortest value, angle, exponent}
   no_harmonic,             // {angle, exponent, n}
   too_much_power,          // {shortest power, angle, exponent, most power}
-  no_angle_works,          // {from, to, exponent, n, why in Russian, why in English}
-  g1_out_of_reach,         // {shortest g1, g1 as a coefficient, exponent, lowest g1, highest g1,
-                           //  lowest angle, highest angle}
+  no_angle_works,          // {from, to, exponent}, words: why at each angle
+  g1_out_of_reach,         // {shortest g1, exponent, lowest g1, highest g1, lowest angle,
+                           //  highest angle}
   no_maxima,               // {typed harmonics}: none from 1 up, where the first maxima are sought
   curves_unread,           // {}: the page's halves of a table gave curves that do not read back
   stage_only,              // {}: an entry of a stage given for another answer
@@ -48,12 +50,12 @@ enum class Kind {
   no_file_name,            // {}
   curves_of_several,       // {exponents, most exponents, most exponents of one harmonic}
   curves_of_one,           // {exponents, most exponents}
-  // The device's limits and the best regime; a unit in English is a value of its own.
+  // The device's limits and the best regime; a unit is a word of its own.
   needs_law,             // {}: the permeance without the device's law
-  limit_at_angle,        // {shortest rating, angle, exponent, what the stage needs, unit}
-  most_power_within,     // {most power, from, to, exponent, angle, what holds it in English,
-                         //  in Russian}: no angle gives the power asked
-  least_for_power,       // {shortest power, the least that gives it, unit}
+  limit_at_angle,        // {shortest rating, angle, exponent, what the stage needs}, words: unit
+  most_power_within,     // {most power, from, to, exponent, angle}, words: what holds it there;
+                         // no angle gives the power asked
+  least_for_power,       // {shortest power, the least that gives it}, words: unit
   unbounded_power,       // {}: --best power with nothing that bounds it
   unbounded_efficiency,  // {twice the supply}
   voltage_at_supply,     // {shortest rating, shortest supply}
@@ -73,22 +75,42 @@ enum class Kind {
   intermediate_too_low,    // {typed, R2}
   tank_too_low,            // {R1, Q rho}
   network_beyond_numbers,  // {}: a part's value or reactance beyond the doubles
+  empty,                   // {}: an entry the page's form needs, left empty
+  // What the option library finds wrong with k-berg-table's command line:
+  unexpected,        // {typed}: an argument that is neither an option nor its value
+  no_value,          // {}: an option that takes a value, without one
+  repeated,          // {}: an option that takes one value, given more than once
+  not_a_flag_value,  // {typed}: a flag given a value it does not take
+  unreadable,        // {}: any other fault
 };
 
-// A refusal of one entry: its name (a long option without dashes, as the page names it too),
-// the kind of fault, and the values involved.
+// Words a sentence tells in its own language, where they change with the refusal: an English
+// text marked for translation, its places {0}, {1}... filled by its own values.
+struct Words {
+  std::string_view english;
+  std::vector<std::string> values = {};
+
+  bool operator==(const Words&) const = default;
+};
+
+// A refusal of one entry: its name (a long option without dashes, as the page names it too;
+// empty where the fault is of no entry), the kind of fault, and the values involved; the words
+// that its sentence's place {words} lists, where it has one.
 struct Refusal {
   std::string entry;
   Kind kind;
   std::vector<std::string> values;
+  std::vector<Words> words = {};
 
   bool operator==(const Refusal&) const = default;
 };
 
-enum class Language { english, russian };
+// How a front end names the entry before the sentence: k-berg-table by its option, the page by
+// the label of its field.
+enum class Naming { option, label };
 
-// The sentence that tells the refusal: in English "--from: 200 is not from 4.9 to 180.1",
-// in Russian "Начальный угол: «200» — нужно число от 4.9 до 180.1".
-std::string worded(const Refusal& refusal, Language language);
+// The refusal told in `language`: "--from: 200 is not from 4.9 to 180.1" by k-berg-table in
+// English, "Начальный угол: 200 — нужно число от 4.9 до 180.1" by the page.
+std::string worded(const Refusal& refusal, Naming naming, messages::Language language);
 
 }  // namespace refusals

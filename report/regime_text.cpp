@@ -16,10 +16,19 @@ using refusals::Kind;
 using refusals::Refusal;
 using stage::Limit;
 
-// What holds a regime: "the saturation line and --max-dissipation".
-std::string held_by_english(Limit limit) {
-  if (limit == Limit::saturation) return "the saturation line";
-  return "--" + std::string(stage_text::words_of(limit).entry.name);
+// What holds a regime, as the words of a refusal: "the saturation line", "--max-dissipation".
+std::vector<refusals::Words> held_by(const stage::LimitSet& binding) {
+  std::vector<refusals::Words> words;
+  for (Limit limit : stage::kEveryLimit) {
+    if (!binding.has(limit)) continue;
+    if (limit == Limit::saturation) {
+      words.push_back({messages::N_("the saturation line")});
+    } else {
+      // An option, the same in each language.
+      words.push_back({"{0}", {"--" + std::string(stage_text::words_of(limit).entry.name)}});
+    }
+  }
+  return words;
 }
 
 // "Pрас ≤ 0.5 Вт", or the saturation line.
@@ -45,7 +54,8 @@ Refusal least_for_power(const stage::Inputs& inputs, const std::string& entry, d
                         std::string_view unit) {
   return {entry,
           Kind::least_for_power,
-          {textio::shortest_text(inputs.power), stage_text::least_text(least), std::string(unit)}};
+          {textio::shortest_text(inputs.power), stage_text::least_text(least)},
+          {{unit}}};
 }
 
 void add_least(std::vector<Refusal>& refused, const stage::Inputs& inputs, Limit limit,
@@ -72,15 +82,15 @@ void add_shortfall(std::vector<Refusal>& refused, const stage::Inputs& inputs,
                      Kind::most_power_within,
                      {stage_text::most_power_text(shortfall.most_power),
                       textio::shortest_text(range.from), textio::shortest_text(range.to),
-                      textio::parameter_text(exponent), stage_text::angle_text(shortfall.angle),
-                      stage_text::joined(shortfall.binding, " and ", held_by_english),
-                      held_russian(inputs, shortfall.binding)}});
+                      textio::parameter_text(exponent), stage_text::angle_text(shortfall.angle)},
+                     held_by(shortfall.binding)});
   if (!(shortfall.most_power < inputs.power)) return;
   if (shortfall.saturation) {
-    refused.push_back(least_for_power(inputs, "saturation", *shortfall.saturation, "A/V"));
+    refused.push_back(
+        least_for_power(inputs, "saturation", *shortfall.saturation, messages::N_("A/V")));
   }
   if (shortfall.supply)
-    refused.push_back(least_for_power(inputs, "supply", *shortfall.supply, "V"));
+    refused.push_back(least_for_power(inputs, "supply", *shortfall.supply, messages::N_("V")));
 }
 
 Refusal refusal_of(const regime::Question& question, double exponent,
@@ -166,8 +176,8 @@ std::vector<Refusal> refusals_of_block(const stage::Inputs& inputs, const sweep:
       {"stage",
        Kind::no_angle_works,
        {textio::shortest_text(range.from), textio::shortest_text(range.to),
-        textio::parameter_text(block.exponent), std::to_string(inputs.harmonic),
-        stage_text::why_none_russian(inputs, block), stage_text::why_none_english(inputs, block)}}};
+        textio::parameter_text(block.exponent)},
+       stage_text::why_none(inputs, block)}};
   if (inputs.saturation) {
     const auto shortfall = regime::shortfall(inputs, range, block.exponent);
     if (const auto* found = std::get_if<regime::Shortfall>(&shortfall)) {

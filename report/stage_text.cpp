@@ -45,9 +45,11 @@ constexpr std::array<Column, 4> kDriveColumns = {{{"Uм, В", &stage::Design::u_
 
 // In the order of stage::Limit.
 const LimitWords kLimitWords[] = {
-    {entry_rules::kMaxDissipation, "Pрас", "W"}, {entry_rules::kMaxPeakCurrent, "Iмакс", "A"},
-    {entry_rules::kMaxVoltage, "Uмакс", "V"},    {entry_rules::kMaxDirectCurrent, "I0", "A"},
-    {entry_rules::kSaturation, "Sкр", "A/V"},
+    {entry_rules::kMaxDissipation, "Pрас", messages::N_("W")},
+    {entry_rules::kMaxPeakCurrent, "Iмакс", messages::N_("A")},
+    {entry_rules::kMaxVoltage, "Uмакс", messages::N_("V")},
+    {entry_rules::kMaxDirectCurrent, "I0", messages::N_("A")},
+    {entry_rules::kSaturation, "Sкр", messages::N_("A/V")},
 };
 
 // Each rating and the value of the stage it bounds.
@@ -157,16 +159,6 @@ std::string beyond_limits_note(const stage::Block& block) {
   return note;
 }
 
-// "a, b or c", or in Russian "a, b или c".
-std::string listed(const std::vector<std::string>& items, std::string_view last_separator) {
-  std::string text;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) text.append(i + 1 == items.size() ? last_separator : ", ");
-    text += items[i];
-  }
-  return text;
-}
-
 std::string entry_of(stage::Input input) {
   using namespace entry_rules;
   switch (input) {
@@ -186,24 +178,10 @@ std::string entry_of(stage::Input input) {
   return std::string(kCutoff.name);
 }
 
-std::string option_of(stage::Limit limit) { return "--" + std::string(words_of(limit).entry.name); }
-std::string symbol_of(stage::Limit limit) { return std::string(words_of(limit).symbol); }
-
 }  // namespace
 
 const LimitWords& words_of(stage::Limit limit) {
   return kLimitWords[static_cast<std::size_t>(limit)];
-}
-
-std::string joined(const stage::LimitSet& set, std::string_view separator,
-                   std::string (*name)(stage::Limit)) {
-  std::string text;
-  for (stage::Limit limit : stage::kEveryLimit) {
-    if (!set.has(limit)) continue;
-    if (!text.empty()) text += separator;
-    text += name(limit);
-  }
-  return text;
 }
 
 std::string kind_line(int harmonic) {
@@ -306,34 +284,34 @@ std::vector<refusals::Refusal> refusals_of_row(const stage::Inputs& inputs, cons
     refused.push_back({std::string(words.entry.name),
                        Kind::limit_at_angle,
                        {textio::shortest_text(*stage::rating_of(inputs, limit)), angle, at,
-                        least_text(stage::bounded_value(inputs, design, limit)),
-                        std::string(words.english_unit)}});
+                        least_text(stage::bounded_value(inputs, design, limit))},
+                       {{words.english_unit}}});
   }
   return refused;
 }
 
-std::string why_none_russian(const stage::Inputs& inputs, const stage::Block& block) {
-  std::vector<std::string> causes;
-  for (stage::Verdict verdict : {stage::Verdict::no_harmonic, stage::Verdict::too_much}) {
-    if (has_verdict(block, verdict)) causes.push_back(cause_of(inputs, verdict));
+std::vector<refusals::Words> why_none(const stage::Inputs& inputs, const stage::Block& block) {
+  using messages::N_;
+  // A text for each count of limits broken, as many as there are limits.
+  constexpr std::string_view kBreaks[] = {
+      N_("it breaks {0}"), N_("it breaks {0} or {1}"), N_("it breaks {0} or {1} or {2}"),
+      N_("it breaks {0} or {1} or {2} or {3}"), N_("it breaks {0} or {1} or {2} or {3} or {4}")};
+  static_assert(std::size(kBreaks) == std::size(stage::kEveryLimit));
+  std::vector<refusals::Words> causes;
+  if (has_verdict(block, stage::Verdict::no_harmonic)) {
+    causes.push_back({N_("alpha{0} is not above 0"), {std::to_string(inputs.harmonic)}});
   }
-  const stage::LimitSet broken = broken_in(block);
-  if (!broken.empty()) causes.push_back("выше допустимого " + joined(broken, ", ", symbol_of));
-  return listed(causes, " или ");
-}
-
-std::string why_none_english(const stage::Inputs& inputs, const stage::Block& block) {
-  const std::string n = std::to_string(inputs.harmonic);
-  std::vector<std::string> causes;
-  if (has_verdict(block, stage::Verdict::no_harmonic))
-    causes.push_back("alpha" + n + " is not above 0");
   if (has_verdict(block, stage::Verdict::too_much)) {
-    causes.push_back("the critical regime gives less than " + textio::shortest_text(inputs.power) +
-                     " W");
+    causes.push_back(
+        {N_("the critical regime gives less than {0} W"), {textio::shortest_text(inputs.power)}});
   }
-  const stage::LimitSet broken = broken_in(block);
-  if (!broken.empty()) causes.push_back("it breaks " + joined(broken, " or ", option_of));
-  return "at each, " + listed(causes, " or ");
+  std::vector<std::string> options;
+  for (stage::Limit limit : stage::kEveryLimit) {
+    if (broken_in(block).has(limit))
+      options.push_back("--" + std::string(words_of(limit).entry.name));
+  }
+  if (!options.empty()) causes.push_back({kBreaks[options.size() - 1], options});
+  return causes;
 }
 
 void write_main_table(answer::Renderer& out, const std::string& caption, const stage::Block& block,

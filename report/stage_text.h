@@ -16,18 +16,14 @@
 namespace stage_text {
 
 // How the answers name what bounds a stage: the entry that gives it, the symbol of the value it
-// bounds as the tables head its column (the line's is Sкр), and its unit in English.
+// bounds as the tables head its column (the line's is Sкр), and its unit in English, marked for
+// translation.
 struct LimitWords {
   const entry_rules::Description& entry;
   std::string_view symbol;
   std::string_view english_unit;
 };
 const LimitWords& words_of(stage::Limit limit);
-
-// The limits of `set`, each as `name` gives it, in the order of stage::kEveryLimit, joined by
-// `separator`.
-std::string joined(const stage::LimitSet& set, std::string_view separator,
-                   std::string (*name)(stage::Limit));
 
 // "Каскад усилителя мощности", or of a frequency multiplier on harmonic n.
 std::string kind_line(int harmonic);
@@ -55,10 +51,9 @@ std::string angle_text(double angle);
 std::vector<refusals::Refusal> refusals_of_row(const stage::Inputs& inputs, const stage::Row& row,
                                                double exponent);
 
-// Where no angle of a block works: why, in Russian and in English ("at each, alpha3 is not
-// above 0 or the critical regime gives less than 2 W").
-std::string why_none_russian(const stage::Inputs& inputs, const stage::Block& block);
-std::string why_none_english(const stage::Inputs& inputs, const stage::Block& block);
+// Where no angle of a block works, why at each, as the words of its refusal: "alpha3 is not
+// above 0", "the critical regime gives less than 2 W", "it breaks --max-voltage".
+std::vector<refusals::Words> why_none(const stage::Inputs& inputs, const stage::Block& block);
 
 // A table of a block, with a row per angle and, after the angle, the value of each column;
 // a row at which no stage can be made is its angle alone, and a value beyond a limit of the

@@ -8,6 +8,7 @@
 #include "platform/console.h"
 #include "platform/faults.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "report/refusals.h"
 #include "table/options.h"
 #include "table/progress.h"
@@ -15,6 +16,7 @@
 #include "textio/channels.h"
 #include "textio/error.h"
 #include "textio/failure.h"
+#include "textio/messages.h"
 
 namespace {
 
@@ -28,8 +30,13 @@ std::string with_record_ends(std::string_view text) {
   return records;
 }
 
-// The words of the refusals.
-constexpr refusals::Language kLanguage = refusals::Language::english;
+// The language of the messages, as the user chose it: the locale's variables of the
+// environment, read by their names alone, and on Windows the interface's language.
+messages::Language users_language() {
+  return messages::language_of({platform::environment("LANGUAGE"), platform::environment("LC_ALL"),
+                                platform::environment("LC_MESSAGES"), platform::environment("LANG"),
+                                platform::interface_language()});
+}
 
 int end_with(const std::string& line) {
   return textio::end_with_report("k-berg-table: " + line + "\n");
@@ -39,10 +46,11 @@ int end_with(const std::string& line) {
 
 // The one place the program ends: status 0 after its output, status 2 after an error, which
 // is told in one line on standard error (a refusal of a stage that no angle gives, in a line
-// for each figure that would give one).
+// for each figure that would give one), in the user's language.
 int main(int argc, char** argv) {
   platform::prepare_console();
   platform::install_fault_reports();
+  messages::choose(users_language());
   textio::FdSink standard_output(platform::kStdout, textio::standard_output_unit());
   try {
     const table::Command command = table::parse_command_line(argc, argv);
@@ -56,15 +64,18 @@ int main(int argc, char** argv) {
     // Where no angle gives a stage, the lines after the first say what would.
     std::string lines;
     for (const refusals::Refusal& refusal : refused.refusals()) {
-      lines.append("k-berg-table: ").append(refusals::worded(refusal, kLanguage)).append("\n");
+      lines.append("k-berg-table: ")
+          .append(refusals::worded(refusal, refusals::Naming::option, messages::chosen()))
+          .append("\n");
     }
     return textio::end_with_report(lines);
   } catch (const textio::Error& error) {
     return end_with(error.what());
   } catch (const std::bad_alloc&) {
-    return end_with("not enough memory");
+    return end_with(std::string(messages::translated("not enough memory")));
   } catch (const std::exception& error) {
-    return end_with(std::string("unexpected error: ") + error.what());
+    return end_with(
+        messages::filled(messages::translated("unexpected error: {0}"), {error.what()}));
   }
   return 0;
 }

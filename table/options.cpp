@@ -28,11 +28,12 @@ constexpr int kHighestHarmonic = berg::kHarmonics - 1;
 using entry_rules::Description;
 using refusals::Kind;
 
-std::string english_lines(const std::vector<refusals::Refusal>& refusals) {
+// The refusals in the language chosen, a line each.
+std::string worded_lines(const std::vector<refusals::Refusal>& refusals) {
   std::string lines;
   for (const refusals::Refusal& refusal : refusals) {
     if (!lines.empty()) lines += '\n';
-    lines += refusals::worded(refusal, refusals::Language::english);
+    lines += refusals::worded(refusal, refusals::Naming::option, messages::chosen());
   }
   return lines;
 }
@@ -90,19 +91,18 @@ bool shows(const std::vector<quantity::Id>& shown, quantity::Id id) {
 }
 
 // The angles must rise from one row to the next.
-void check_rows(const Options& options, const Given& given) {
+void check_rows(const Options& options) {
   const sweep::Range& angles = options.angles;
-  const std::string& step = given.step;
   const auto exponents = static_cast<std::int64_t>(options.exponents.size());
   if (exponents > rows::kMostRows) {
     refuse(entry_rules::kExponent, Kind::too_many_values, {std::to_string(rows::kMostRows)});
   }
   const std::int64_t count = sweep::count(angles, rows::kMostRows);
   if (const std::optional<double> repeated = sweep::first_repeated(angles, count)) {
-    throw Refused(entry_rules::step_too_small(angles, step, *repeated));
+    throw Refused(entry_rules::step_too_small(angles, *repeated));
   }
   if (count > rows::kMostRows) {
-    throw Refused(entry_rules::too_many_rows(angles, step, rows::kMostRows));
+    throw Refused(entry_rules::too_many_rows(angles, rows::kMostRows));
   }
   if (count * exponents > rows::kMostRows) {
     refuse(entry_rules::kExponent, Kind::too_many_exponent_rows,
@@ -383,10 +383,81 @@ void check_searches(const Options& options) {
   }
 }
 
+// The option library's own words in the language chosen: the labels of --help, its group of
+// options, the help of the help and version flags. In English they stay the library's. The
+// names of values ("--show LIST") stay as they are: the library pads the column of options by
+// bytes, which a name in Cyrillic would put out of line.
+void speak_the_language_chosen(CLI::App& app) {
+  using messages::N_;
+  using messages::translated;
+  // TRANSLATORS: the option library's labels in --help: "Usage: k-berg-table [OPTIONS]" and
+  // "--optimum Excludes: --angle-for-g1".
+  for (std::string_view label : {N_("Usage"), N_("OPTIONS"), N_("Excludes")}) {
+    app.get_formatter()->label(std::string(label), std::string(translated(label)));
+  }
+  app.option_defaults()->group(std::string(translated("Options")));
+  app.set_help_flag("-h,--help", std::string(translated("Print this help message and exit")));
+  app.set_version_flag("--version", "k-berg-table " K_BERG_VERSION,
+                       std::string(translated("Display program version information and exit")));
+}
+
+// The option named by an argument ("--from=5" names "from"), without its dashes.
+std::string option_in(std::string_view argument) {
+  return std::string(argument.substr(2, argument.find('=') - 2));
+}
+
+// Whether a flag's value reads as one ("true", "no", "0"...).
+bool converts(const CLI::Option& flag) {
+  try {
+    flag.as<bool>();
+    return true;
+  } catch (const CLI::ConversionError&) {
+    return false;
+  }
+}
+
+template <typename Error>
+bool is(const CLI::ParseError& error) {
+  return dynamic_cast<const Error*>(&error) != nullptr;
+}
+
+// What the option library found wrong, by the kind of its error, as a refusal: an argument it
+// did not expect, two answers at once, an option given twice or left without its value at the
+// end (`last` is the last argument), a flag's value it cannot read.
+refusals::Refusal refusal_of(const CLI::ParseError& error, const CLI::App& app,
+                             std::string_view last) {
+  const std::vector<std::string> extras = app.remaining();
+  if (is<CLI::ExtrasError>(error) && !extras.empty()) {
+    if (extras.front().starts_with("--"))
+      return {option_in(extras.front()), Kind::unknown_name, {}};
+    return {"", Kind::unexpected, {extras.front()}};
+  }
+  for (const CLI::Option* option : app.get_options()) {
+    if (option->count() == 0) continue;
+    const std::string name = option_in(option->get_name());
+    const int most = option->get_expected_max();
+    for (const CLI::Option* excluded : option->get_excludes()) {
+      if (is<CLI::ExcludesError>(error) && excluded->count() > 0) {
+        return {name, Kind::not_with, {option_in(excluded->get_name())}};
+      }
+    }
+    if (is<CLI::ArgumentMismatch>(error) && most > 0 && option->count() > std::size_t(most)) {
+      return {name, Kind::repeated, {}};
+    }
+    if (is<CLI::ConversionError>(error) && most == 0 && !converts(*option)) {
+      return {name, Kind::not_a_flag_value, {option->results().front()}};
+    }
+  }
+  if (is<CLI::ArgumentMismatch>(error) && last.starts_with("--")) {
+    return {option_in(last), Kind::no_value, {}};
+  }
+  return {"", Kind::unreadable, {}};
+}
+
 }  // namespace
 
 Refused::Refused(std::vector<refusals::Refusal> refusals)
-    : textio::Error(english_lines(refusals)), refusals_(std::move(refusals)) {}
+    : textio::Error(worded_lines(refusals)), refusals_(std::move(refusals)) {}
 
 bool Given::has(std::string_view option) const {
   return std::find(named.begin(), named.end(), option) != named.end();
@@ -441,7 +512,7 @@ void check(const Options& options, const Given& given) {
   if (options.answer == Answer::stage) check_stage(options);
   if (options.answer == Answer::network)
     check_range(entry_rules::kHarmonic, options.network->chain.wanted);
-  check_rows(options, given);
+  check_rows(options);
   check_searches(options);
   if (given.has("--svg") && options.svg_file.empty()) {
     refuse(entry_rules::kSvg, Kind::no_file_name);
@@ -458,14 +529,14 @@ void check(const Options& options, const Given& given) {
 
 Command parse_command_line(int argc, const char* const* argv) {
   Given given;
-  CLI::App app{
-      "Berg coefficients of the cut-off cosine pulse for a range of cut-off angles\n"
-      "θ, where θ is half the conduction angle (many English sources quote the\n"
-      "whole angle, 2θ): a table, CSV or a chart, the angle at which each harmonic\n"
-      "is strongest, and the angle that gives a wanted g1. Numbers take a decimal\n"
-      "point or a decimal comma (90,5).",
-      "k-berg-table"};
-  app.set_version_flag("--version", "k-berg-table " K_BERG_VERSION);
+  CLI::App app{std::string(messages::translated(
+                   "Berg coefficients of the cut-off cosine pulse for a range of cut-off angles\n"
+                   "θ, where θ is half the conduction angle (many English sources quote the\n"
+                   "whole angle, 2θ): a table, CSV or a chart, the angle at which each harmonic\n"
+                   "is strongest, and the angle that gives a wanted g1. Numbers take a decimal\n"
+                   "point or a decimal comma (90,5).")),
+               "k-berg-table"};
+  speak_the_language_chosen(app);
   add_entry(app, entry_rules::kExponent, given.exponents, "P");
   add_entry(app, entry_rules::kFrom, given.from, "A");
   add_entry(app, entry_rules::kTo, given.to, "B");
@@ -493,7 +564,8 @@ Command parse_command_line(int argc, const char* const* argv) {
     app.exit(shown, text, text);
     return {false, text.str(), {}};
   } catch (const CLI::ParseError& error) {
-    throw textio::Error(error.what());
+    if (messages::chosen() == messages::Language::english) throw textio::Error(error.what());
+    throw Refused(refusal_of(error, app, argv[argc - 1]));
   }
   for (const CLI::Option* option : app.get_options()) {
     if (option->count() > 0) given.named.push_back(option->get_name());

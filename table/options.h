@@ -18,6 +18,7 @@
 #include "report/entry_rules.h"
 #include "report/refusals.h"
 #include "textio/error.h"
+#include "textio/messages.h"
 
 namespace table {
 
@@ -61,7 +62,7 @@ struct Given {
 };
 
 // A refusal of an entry, raised to main, or several: the first says why, those after it (where
-// no angle gives a stage) what would. what() tells them in English, a line each.
+// no angle gives a stage) what would. what() tells them in the language chosen, a line each.
 class Refused : public textio::Error {
  public:
   explicit Refused(refusals::Refusal refusal) : Refused(std::vector{std::move(refusal)}) {}
@@ -80,9 +81,10 @@ struct Command {
   Options options;
 };
 
-// The texts of the arguments (argv[0] is the program), or the help or version to show. An
-// unknown option raises a textio::Error in the option library's words, a missing value a
-// Refused.
+// The texts of the arguments (argv[0] is the program), or the help or version to show, in
+// the language chosen. What the option library cannot read (an unknown option, a value left
+// out at the end) raises in English a textio::Error in the library's own words, in another
+// language a Refused; a value that is itself an option raises a Refused in any.
 Command parse_command_line(int argc, const char* const* argv);
 
 // The run the given texts describe, with the defaults of what was not given. A text that is not a

@@ -1,6 +1,7 @@
 #include "table/progress.h"
 
 #include "platform/console.h"
+#include "textio/messages.h"
 
 namespace table {
 
@@ -24,6 +25,12 @@ void show(const std::string& text) {
 
 }  // namespace
 
+std::string progress_line(std::size_t done, std::size_t total) {
+  const std::string_view words = messages::translated("search {0} of {1}...");
+  return std::string("k-berg-table: ")
+      .append(messages::filled(words, {std::to_string(done), std::to_string(total)}));
+}
+
 Progress& no_progress() {
   static NoProgress nothing;
   return nothing;
@@ -35,8 +42,7 @@ TerminalProgress::TerminalProgress()
 
 void TerminalProgress::searched(std::size_t done, std::size_t total) {
   if (!terminal_ || std::chrono::steady_clock::now() - start_ < kQuietTime) return;
-  show(std::string(kEraseLine) + "k-berg-table: поиск " + std::to_string(done) + " из " +
-       std::to_string(total) + "...");
+  show(std::string(kEraseLine) + progress_line(done, total));
   shown_ = true;
 }
 

@@ -15,6 +15,9 @@ class Progress {
   virtual void finish() = 0;
 };
 
+// The line that counts the searches, in the language chosen: "k-berg-table: search 3 of 10...".
+std::string progress_line(std::size_t done, std::size_t total);
+
 // Nothing shown: for output that no person watches.
 Progress& no_progress();
 

@@ -18,6 +18,7 @@
 #include "table/stage.h"
 #include "textio/failure.h"
 #include "textio/fields.h"
+#include "textio/messages.h"
 #include "textio/records.h"
 
 namespace table {
@@ -58,7 +59,9 @@ class Outputs {
     }
     std::string error;
     if (!chart_file::write_chart(files_, *target_, svg, &error)) {
-      throw textio::Error("--svg: cannot write '" + options_.svg_file + "': " + error);
+      const std::string_view words = messages::translated("cannot write '{0}': {1}");
+      throw textio::Error(
+          std::string("--svg: ").append(messages::filled(words, {options_.svg_file, error})));
     }
   }
 

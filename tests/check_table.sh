@@ -7,6 +7,8 @@ docs=$(cd "$(dirname "$0")/../docs" && pwd)
 [ "$1" != --same-as ] || { linux=$2 && shift 2; }
 folder=$(mktemp -d) && cd "$folder" && trap 'rm -rf "$folder"' EXIT
 fail() { echo "check_table: $*" >&2 && exit 1; }
+# English is expected whatever the caller's language: in C, LANGUAGE is not read.
+export LC_ALL=C
 
 for arguments in --help --phases "--csv --exponent 0.93 --exponent 5.01 --from 4.9 --to 180.1 --step 0.1" \
   "--optimum --exponent 1 --exponent 2" "--angle-for-g1 1,8 --csv" "--harmonics 2 --svg -"; do
@@ -21,11 +23,45 @@ refused() {
     [ ! -s stdout ] && [ "$(ls -A | tr '\n' ' ')" = "$files" ] ||
     fail "${*:2}: status $status, standard error $(cat stderr), files $(ls -A)"
 }
+
 files="stderr stdout " && refused --step "$@" --step 0 --svg chart.svg
 refused --angle-for-g1 "$@" --angle-for-g1 2.5 --svg chart.svg
 refused "--q: 6 is not above 6.245" "$@" --network pi --resistance 2000 --frequency 7 --q 6
 # The chart is put in place only after the table was written.
 refused "No space left" bash -c '"$@" --svg chart.svg >/dev/full' - "$@"
+
+# The language of the messages comes from the environment alone: no Russian locale need exist.
+# Under each setting that asks for Russian, --help is in Russian and fits 80 columns, and a
+# refusal (the option library's too) says its numbers as in English; C, C.UTF-8 and none give
+# English. Under Wine, Russian from LANG, LC_ALL and the interface's language is Linux's.
+in_language() { env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG "$@"; }
+english=$(in_language "$@" --help) && russian=$(in_language LANG=ru_RU.UTF-8 "$@" --help)
+for setting in LANG=C LANG=C.UTF-8 LC_ALL=ru_RU.UTF-8 "LANGUAGE=ru LANG=C.UTF-8"; do
+  # shellcheck disable=SC2086 # the settings are words
+  [ "$(in_language $setting "$@" --help)" = "$([[ $setting == *ru* ]] && echo "$russian" ||
+    echo "$english")" ] || fail "--help under $setting"
+done
+# (Wine needs its own variables: an empty environment is Linux's alone.)
+[ -n "${linux:-}" ] || [ "$(env -i "$@" --help)" = "$english" ] || fail "--help: not English"
+grep -q '^Options:' <<<"$english" && grep -q '^Параметры:' <<<"$russian" &&
+  [ "$(tr -d '\r' <<<"$russian" | LC_ALL=C.UTF-8 wc -L)" -le 80 ] ||
+  fail "--help is not English, or not Russian within 80 columns"
+refused "k-berg-table: --from: 4.89 — нужно число от 4.9 до 180.1" in_language LANG=ru_RU.UTF-8 \
+  "$@" --from 4,89
+refused "k-berg-table: --bogus: нет такого параметра" in_language LC_ALL=ru_RU.UTF-8 "$@" --bogus
+if [ -n "${linux:-}" ]; then
+  linux_russian() { in_language LANG=ru_RU.UTF-8 "$linux" "$@"; }
+  cmp <(linux_russian --help) <(in_language LANG=ru_RU.UTF-8 "$@" --help) &&
+    cmp <(linux_russian --from 4,89 2>&1) <(in_language LC_ALL=ru_RU.UTF-8 "$@" --from 4,89 2>&1) ||
+    fail "Russian differs from Linux's"
+fi
+# Windows' interface language, no variable set (cmd unsets the one Wine passes on): Wine takes
+# it from its own locale, which must exist to be Russian, so this run compiles one for Wine.
+if [ "$1" = wine ] && [ -n "${linux:-}" ]; then
+  mkdir locales && localedef -i ru_RU -f UTF-8 locales/ru_RU.UTF-8 && windows=$(winepath -w "$2") &&
+    cmp <(linux_russian --help) <(in_language LOCPATH="$PWD/locales" LANG=ru_RU.UTF-8 wine cmd /c \
+      "set LANG=& $windows --help") && rm -r locales || fail "the interface's Russian differs"
+fi
 
 # A folder named as the chart is refused before anything is written, and stays.
 mkdir folder.svg && files="folder.svg stderr stdout " &&

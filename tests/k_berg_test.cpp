@@ -151,13 +151,14 @@ TEST(Memory, AHundredThousandRowsStreamOut) {
 // An allocation that fails, as when memory runs out, ends either program with one line naming
 // it and status 2, not with an abort. The preloaded module fails every allocation of 512 KiB
 // or more; the first is the analysis's table of angles. The sanitizers bring an allocator of
-// their own, which a preloaded one cannot stand in for.
+// their own, which a preloaded one cannot stand in for. k-berg-table speaks English in C,
+// whatever the caller's language.
 TEST(Memory, RunningOutIsNamedInOneLine) {
   if (std::getenv("ASAN_OPTIONS") != nullptr) GTEST_SKIP() << "not under the sanitizers";
   const std::string preload = "LD_PRELOAD='" K_BERG_FAIL_ALLOCATIONS "' ";
   const std::pair<std::string, std::string> runs[] = {
       {"printf '90\\n1\\n' | " + preload + "$K", "k-berg: not enough memory\n"},
-      {preload + "'" K_BERG_TABLE_BINARY "'", "k-berg-table: not enough memory\n"}};
+      {preload + "LC_ALL=C '" K_BERG_TABLE_BINARY "'", "k-berg-table: not enough memory\n"}};
   for (const auto& [script, report] : runs) {
     TempDir folder;
     const RunResult run = run_script(script, folder);

@@ -20,6 +20,7 @@
 #include "tests/fake_files.h"
 #include "textio/channels.h"
 #include "textio/error.h"
+#include "textio/messages.h"
 #include "web/answers.h"
 #include "web/json.h"
 
@@ -366,7 +367,7 @@ TEST(WebEntries, EachSlipRefusedByEntryAndKind) {
       {web::table, "from=x", "from", Kind::not_a_number},
       {web::table, "to=x", "to", Kind::not_a_number},
       {web::table, "step=x", "step", Kind::not_a_number},
-      {web::stage_design, "power=8\nsaturation=1", "supply", Kind::not_a_number},
+      {web::stage_design, "power=8\nsaturation=1", "supply", Kind::empty},
       {web::stage_csv, stage, "power", Kind::not_a_number},
       {web::stage_design, stage + "8\nharmonic=x", "harmonic", Kind::not_a_number},
       {web::stage_design, stage + "8\npermeance=0.1", "permeance", Kind::needs_law},
@@ -403,8 +404,93 @@ TEST(WebEntries, RefusalsNameTheirEntry) {
   web::Entries entries("angle=200\nangel=90");
   EXPECT_FALSE(entries.number(entry_rules::kAngle));
   EXPECT_EQ(web::refused(entries),
-            R"({"refusals":[{"entry":"angel","text":"«angel» — нет такого поля"},)"
-            R"({"entry":"angle","text":"Угол отсечки: «200» — нужно число от 4.9 до 180.1"}]})");
+            R"({"refusals":[{"entry":"angel","text":"angel: нет такого параметра"},)"
+            R"({"entry":"angle","text":"Угол отсечки: 200 — нужно число от 4.9 до 180.1"}]})");
+}
+
+// Russian for the while of a test.
+struct InRussian {
+  InRussian() { messages::choose(messages::Language::russian); }
+  ~InRussian() { messages::choose(messages::Language::english); }
+};
+
+std::string said_by_program(std::vector<const char*> arguments) {
+  arguments.insert(arguments.begin(), "k-berg-table");
+  try {
+    table::parse_command_line(static_cast<int>(arguments.size()), arguments.data());
+  } catch (const textio::Error& error) {
+    return error.what();
+  }
+  return "";
+}
+
+// What the page says of the entries that stand for k-berg-table's arguments ("--from 90
+// --stage" stands for "from=90\nstage"), answered by `answer`.
+std::string said_by_page(std::string (*answer)(web::Entries&), std::vector<const char*> arguments) {
+  std::string lines;
+  for (std::string_view argument : arguments) {
+    const bool option = argument.starts_with("--");
+    lines.append(option ? (lines.empty() ? "" : "\n") : "=")
+        .append(argument.substr(option ? 2 : 0));
+  }
+  web::Entries entries(lines);
+  if (entries.refusals().empty()) answer(entries);
+  if (entries.refusals().empty()) return "";
+  return refusals::worded(entries.refusals().front(), refusals::Naming::label,
+                          messages::Language::russian);
+}
+
+// In Russian k-berg-table names the option, the page the field, and after it both say the
+// same sentence, from the catalogue, with the numbers of English; the option library's faults
+// are told in the program's words. Where the page can make the slip, its answer (nullptr where
+// it cannot) refuses it as the program does.
+TEST(Russian, EachKindOfSlipInTheProgramAndOnThePage) {
+  const InRussian russian;
+  using Answer = std::string (*)(web::Entries&);
+  const std::tuple<std::vector<const char*>, std::string, Answer> slips[] = {
+      {{"--from", "4,89"}, "--from: 4.89 — нужно число от 4.9 до 180.1", web::table},
+      {{"--step", "x"}, "--step: «x» — не число", web::table},
+      {{"--exponent", "1e-400"},
+       "--exponent: «1e-400» — за пределами чисел, которые может хранить программа",
+       web::table},
+      {{"--exponent", "1;1,5"},
+       "--exponent: «1,5» — неоднозначно: одно число пишите с точкой (1.5), несколько — через ; "
+       "(1;5)",
+       web::table},
+      {{"--from", "90", "--to", "80"}, "--from: 90 больше конечного угла 80", web::table},
+      {{"--step", "0"}, "--step: 0 — нужно число больше 0", web::table},
+      {{"--show", "beta"},
+       "--show: «beta» — не одно из: alpha, gamma, g1, eta, db, cos, gn, etan",
+       web::table},
+      {{"--optimum", "--harmonics", "0"},
+       "--harmonics: «0» — нет ни одной от 1 до 9, у которой искать максимум",
+       web::best_angles},
+      {{"--stage", "--supply", "9", "--power", "1", "--xi", "1", "--harmonic", "2.5"},
+       "--harmonic: «2.5» — не целое число",
+       web::stage_design},
+      {{"--step", "0.001", "--to", "105"},
+       "--step: 0.001 — получится больше 100000 строк",
+       nullptr},
+      {{"--xi", "0.9"}, "--xi: таблица использует это только для η и ηn в --show", nullptr},
+      {{"--stage", "--supply", "12.5", "--power", "8"},
+       "--stage: задайте одно из двух: ξ (--xi X) или крутизну линии критического режима Sкр "
+       "(--saturation S)",
+       nullptr},
+      {{"--bogus"}, "--bogus: нет такого параметра", nullptr},
+      {{"1", "2"}, "«1» — не параметр и не значение параметра", nullptr},
+      {{"--csv", "--from"}, "--from: нет значения", nullptr},
+      {{"--from", "--to"}, "--from: нет значения: «--to» — это параметр", nullptr},
+      {{"--svg", "a", "--svg", "b"}, "--svg: задан больше одного раза", nullptr},
+      {{"--csv=maybe"}, "--csv: «maybe» — такого значения у этого флага нет", nullptr},
+      {{"--optimum", "--angle-for-g1", "2"}, "--optimum: нельзя вместе с --angle-for-g1", nullptr}};
+  for (const auto& [arguments, said, answer] : slips) {
+    EXPECT_EQ(said_by_program(arguments), said);
+    if (answer == nullptr) continue;
+    const std::size_t colon = said.find(": ");
+    const std::string_view label = entry_rules::named(said.substr(2, colon - 2))->label;
+    EXPECT_EQ(said_by_page(answer, arguments), std::string(label).append(said.substr(colon)));
+  }
+  EXPECT_EQ(table::progress_line(3, 10), "k-berg-table: поиск 3 из 10...");
 }
 
 }  // namespace

@@ -3,20 +3,27 @@
 #include <algorithm>
 
 #include "platform/console.h"
+#include "textio/messages.h"
 
 namespace textio {
+
+// A failure is told in the language a program chose: the dialogue chooses none, and its
+// reports, which scripts read, stay as they are.
+using messages::filled;
+using messages::translated;
 
 void FdSink::write(std::string_view bytes) {
   std::string error;
   if (platform::write_all(fd_, bytes, &error)) return;
-  throw Failure(unit_, "Cannot write to file '" + unit_.file + "': " + error);
+  throw Failure(unit_, filled(translated("Cannot write to file '{0}': {1}"), {unit_.file, error}));
 }
 
 std::size_t FdSource::read(char* buffer, std::size_t size) {
   std::size_t count = 0;
   std::string error;
   if (!platform::read_some(fd_, buffer, size, &count, &error)) {
-    throw Failure(unit_, "Cannot read from file '" + unit_.file + "': " + error);
+    throw Failure(unit_,
+                  filled(translated("Cannot read from file '{0}': {1}"), {unit_.file, error}));
   }
   return count;
 }

@@ -96,7 +96,7 @@ std::string refused(const Entries& entries) {
   json.open_object().name("refusals").open_array();
   for (const refusals::Refusal& refusal : entries.refusals()) {
     json.open_object().name("entry").string(refusal.entry).name("text");
-    json.string(refusals::worded(refusal, refusals::Language::russian));
+    json.string(refusals::worded(refusal, refusals::Naming::label, messages::Language::russian));
     json.close_object();
   }
   return json.close_array().close_object().text();

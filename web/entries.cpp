@@ -27,7 +27,7 @@ Entries::Entries(std::string_view lines) {
     const std::size_t equals = line.find('=');
     const std::string name(line.substr(0, equals));
     pairs_.emplace_back(name, equals == std::string_view::npos ? "" : line.substr(equals + 1));
-    if (!known(name)) refuse({name, refusals::Kind::unknown_name, {name}});
+    if (!known(name)) refuse({name, refusals::Kind::unknown_name, {}});
     if (end == std::string_view::npos) return;
     start = end + 1;
   }
@@ -62,6 +62,11 @@ std::optional<Value> Entries::kept(entry_rules::Read<Value> read) {
 }
 
 std::optional<double> Entries::number(const entry_rules::Description& entry) {
+  // The form leaves an empty entry out: one that stands for no value must be typed.
+  if (!has(entry.name) && entry.absent.empty()) {
+    refuse({std::string(entry.name), refusals::Kind::empty, {}});
+    return std::nullopt;
+  }
   const std::string typed = has(entry.name) ? text(entry.name) : std::string(entry.absent);
   return kept(entry_rules::read_bounded(entry, typed));
 }

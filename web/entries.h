@@ -26,7 +26,8 @@ class Entries {
   // The text of an entry, "" when it is absent; the texts of a repeated entry are joined by ";".
   std::string text(std::string_view name) const;
 
-  // The number of the entry, within the entry's bounds; its absent text read where it is absent.
+  // The number of the entry, within the entry's bounds; its absent text read where it is absent,
+  // and where it has none, the entry refused as one to type.
   std::optional<double> number(const entry_rules::Description& entry);
   // The numbers of a list separated by ";", each within the entry's bounds; at most `most`.
   std::optional<std::vector<double>> numbers(const entry_rules::Description& entry,

@@ -145,11 +145,11 @@ std::optional<Angles> angles_of(Entries& entries, std::size_t exponents) {
   }
   const std::int64_t count = sweep::count(range, kMostRows);
   if (count * static_cast<std::int64_t>(exponents) > kMostRows) {
-    entries.refuse(entry_rules::too_many_rows(range, entries.text("step"), kMostRows));
+    entries.refuse(entry_rules::too_many_rows(range, kMostRows));
     return std::nullopt;
   }
   if (const std::optional<double> repeated = sweep::first_repeated(range, count)) {
-    entries.refuse(entry_rules::step_too_small(range, entries.text("step"), *repeated));
+    entries.refuse(entry_rules::step_too_small(range, *repeated));
     return std::nullopt;
   }
   return Angles{range, count};
